@@ -1,0 +1,17 @@
+# Warnings as errors on our own code only; sanitizers when asked for.
+function(corvane_setup target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  if(CORVANE_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# A GoogleTest executable registered with ctest.
+function(corvane_gtest name)
+  add_executable(${name} ${ARGN})
+  corvane_setup(${name})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,33 @@
+#pragma once
+// The DAQ board as the program sees it: the seven operations of the board
+// maker's library, with its argument conventions (board number, range code,
+// rate by pointer, buffer handle; integer result, 0 = success).
+// The simulated engine and every hardware backend implement this.
+
+#include <cstdint>
+
+namespace corvane::daq {
+
+using BufferHandle = std::intptr_t;  // 0: no buffer
+
+inline constexpr int kNoErrors = 0;
+inline constexpr int kBip10Volts = 1;  // range code of +-10 V
+
+class Board {
+public:
+    virtual ~Board() = default;
+
+    virtual int cbDeclareRevision(float* revision) = 0;
+    virtual int cbErrHandling(int reporting, int handling) = 0;
+    // One sample of one channel, in 12-bit counts.
+    virtual int cbAIn(int board, int channel, int range, std::uint16_t* value) = 0;
+    // Blocks until count samples (channels interleaved, lowest first) are in the buffer.
+    virtual int cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate,
+                          int range, BufferHandle buffer, int options) = 0;
+    virtual BufferHandle cbWinBufAlloc(long count) = 0;
+    virtual int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
+                                long count) = 0;
+    virtual int cbWinBufFree(BufferHandle buffer) = 0;
+};
+
+}  // namespace corvane::daq
