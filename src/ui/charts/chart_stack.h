@@ -18,6 +18,20 @@ namespace corvane::ui {
 
 enum ChartIndex { kChart1 = 0, kChart2, kChart3, kChart4, kChart5, kChartCount };
 
+// Series of each graph, by their index on it (seriesPointCount's graphIndex).
+enum SeriesIndex {
+    kSeries1 = 0,                 // Chart1: pressure
+    kSeries2 = 0,                 // Chart2: tachometer
+    kSeries4 = 1,                 //         flywheel-hole marks
+    kSeries5 = 2,                 //         wide-hole spikes
+    kSeries3 = 0,                 // Chart3: PV points
+    kRpmDataSeries = 0,           // Chart4: speed points
+    kPowerSeries = 0,             // Chart5: raw power (left axis)
+    kTorqueSeries = 1,            //         raw torque (right axis)
+    kSmoothedPowerSeries = 2,     //         smoothed power (left axis)
+    kSmoothedTorqueSeries = 3,    //         smoothed torque (right axis)
+};
+
 class ChartStack : public QWidget {
     Q_OBJECT
 public:
@@ -31,7 +45,8 @@ public:
     bool chartVisible(int index) const;
     // FormResize: h = clientHeight div (visible count) for every graph; centres HotEngine.
     void FormResize(int clientHeight);
-    int chartHeight(int index) const;  // the height last given
+    // The height last given; a visible Chart5 reports the room it fills.
+    int chartHeight(int index) const;
 
     // Chart1UndoZoom: every horizontal axis back to automatic, in Chart1..Chart5 order.
     void undoZoom();
@@ -40,6 +55,8 @@ public:
     std::optional<analysis::TimeRange> speedRange() const;
     // Copies the sender's horizontal range into the other four (Chart1Scroll).
     void linkHorizontalRange(int sender);
+    // A graph's horizontal range as its axis holds it.
+    analysis::TimeRange horizontalRange(int index) const;
 
     // Series1..Series5 cleared (PrepareGrab outside continuous mode, each analysis).
     void clearTraces();
@@ -57,6 +74,7 @@ public:
     QLabel* hotEngine() const;
     // While the simulated engine is the board, every graph carries a "SIMULATED" mark.
     void setSimulated(bool simulated);
+    bool simulated() const;
 
     void replotAll();
 
@@ -66,7 +84,13 @@ signals:
     // ... and after the user's undo-zoom gesture (Chart1UndoZoom).
     void undoZoomRequested(int sender);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void relayout();
+
     struct Impl;
     Impl* d_;
 };

@@ -1,0 +1,272 @@
+#include "ui/charts/chart_stack.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <algorithm>
+#include <qcustomplot.h>
+
+#include "ui/charts/chart_setup.h"
+#include "ui/charts/graph_plot.h"
+#include "ui/charts/hot_engine_picture.h"
+
+namespace corvane::ui {
+
+namespace {
+
+// Designed heights of Chart1..Chart5 until the first FormResize.
+constexpr std::array<int, kChartCount> kDesignHeights{128, 136, 104, 130, 390};
+// Design state of the graph check boxes: Pressure, Tach and P/V on.
+constexpr std::array<bool, kChartCount> kDesignVisible{true, true, true, false, false};
+
+void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
+    // Every series keeps its points in ascending x; equal x keep their order.
+    std::stable_sort(points.begin(), points.end(),
+                     [](const analysis::Point& a, const analysis::Point& b) { return a.x < b.x; });
+    QVector<double> keys(static_cast<qsizetype>(points.size()));
+    QVector<double> values(static_cast<qsizetype>(points.size()));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        keys[static_cast<qsizetype>(i)] = points[i].x;
+        values[static_cast<qsizetype>(i)] = points[i].y;
+    }
+    graph->setData(keys, values, true);
+}
+
+void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
+    QVector<double> keys(static_cast<qsizetype>(ys.size()));
+    QVector<double> values(static_cast<qsizetype>(ys.size()));
+    for (std::size_t i = 0; i < ys.size(); ++i) {
+        keys[static_cast<qsizetype>(i)] = static_cast<double>(i);
+        values[static_cast<qsizetype>(i)] = ys[i];
+    }
+    graph->setData(keys, values, true);
+}
+
+}  // namespace
+
+struct ChartStack::Impl {
+    QWidget* client = nullptr;  // the panel's inside, within its 1-pixel border
+    std::array<GraphPlot*, kChartCount> plots{};
+    std::array<QCPItemText*, kChartCount> marks{};
+    std::array<int, kChartCount> heights = kDesignHeights;
+    std::array<bool, kChartCount> visible = kDesignVisible;
+    std::array<bool, kChartCount> stale{};  // data changed while hidden
+    QLabel* hotEngine = nullptr;
+    bool simulated = false;
+    bool linking = false;
+
+    QCPGraph* graph(int chart, int series) const { return plots.at(chart)->graph(series); }
+};
+
+ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
+    setObjectName(QStringLiteral("Panel2"));
+    d_->client = new QWidget(this);
+    for (int i = 0; i < kChartCount; ++i) {
+        auto* plot = new GraphPlot(d_->client);
+        plot->setObjectName(QStringLiteral("Chart%1").arg(i + 1));
+        d_->marks[i] = SetUpChart(*plot, i);
+        d_->plots[i] = plot;
+        plot->setVisible(d_->visible[i]);
+        connect(plot, &GraphPlot::zoomed, this, [this, i] { emit scrolled(i); });
+        connect(plot, &GraphPlot::scrolled, this, [this, i] { emit scrolled(i); });
+        connect(plot, &GraphPlot::undoZoomGesture, this, [this, i] { emit undoZoomRequested(i); });
+    }
+    d_->hotEngine = new QLabel(d_->plots[kChart2]);
+    d_->hotEngine->setObjectName(QStringLiteral("HotEngine"));
+    d_->hotEngine->setPixmap(DrawHotEnginePicture());
+    d_->hotEngine->setGeometry(120, 16, kHotEngineWidth, kHotEngineHeight);
+    d_->hotEngine->hide();
+    relayout();
+}
+
+ChartStack::~ChartStack() { delete d_; }
+
+QCustomPlot* ChartStack::chart(int index) const { return d_->plots.at(index); }
+
+void ChartStack::setChartVisible(int index, bool visible) {
+    d_->visible.at(index) = visible;
+    GraphPlot* plot = d_->plots[index];
+    plot->setVisible(visible);
+    relayout();
+    if (visible && d_->stale[index]) {
+        d_->stale[index] = false;
+        plot->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+bool ChartStack::chartVisible(int index) const { return d_->visible.at(index); }
+
+void ChartStack::FormResize(int clientHeight) {
+    const auto n = std::count(d_->visible.begin(), d_->visible.end(), true);
+    if (n == 0) return;
+    const int h = clientHeight / static_cast<int>(n);
+    d_->heights.fill(h);
+    relayout();
+    // The picture lies on the tachometer graph; the pressure-volume graph has
+    // the same size by now.
+    const QCustomPlot* pv = d_->plots[kChart3];
+    d_->hotEngine->move((pv->width() - kHotEngineWidth) / 2, (pv->height() - kHotEngineHeight) / 2);
+}
+
+void ChartStack::relayout() {
+    const int width = std::max(0, this->width() - 2);
+    const int inner = std::max(0, height() - 2);
+    d_->client->setGeometry(1, 1, width, inner);
+    // Chart1..Chart4 are stacked from the top, Chart5 takes what is left.
+    int top = 0;
+    for (int i = kChart1; i <= kChart4; ++i) {
+        const int h = std::max(0, d_->heights[i]);
+        d_->plots[i]->setGeometry(0, top, width, h);
+        if (d_->visible[i]) top += h;
+    }
+    const int fill = d_->visible[kChart5] ? std::max(0, inner - top) : std::max(0, d_->heights[kChart5]);
+    d_->plots[kChart5]->setGeometry(0, top, width, fill);
+}
+
+int ChartStack::chartHeight(int index) const {
+    if (index == kChart5 && d_->visible[kChart5]) return d_->plots[kChart5]->height();
+    return d_->heights.at(index);
+}
+
+void ChartStack::undoZoom() {
+    for (GraphPlot* plot : d_->plots) {
+        plot->setHorizontalAutomatic(true);
+        // Every capture is first shown whole, vertically too.
+        plot->setVerticalAutomatic(true);
+        plot->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+bool ChartStack::horizontalAutomatic(int index) const {
+    return d_->plots.at(index)->horizontalAutomatic();
+}
+
+analysis::TimeRange ChartStack::horizontalRange(int index) const {
+    const GraphPlot* plot = d_->plots.at(index);
+    return {plot->horizontalMin(), plot->horizontalMax()};
+}
+
+std::optional<analysis::TimeRange> ChartStack::speedRange() const {
+    if (d_->plots[kChart4]->horizontalAutomatic()) return std::nullopt;
+    return horizontalRange(kChart4);
+}
+
+void ChartStack::linkHorizontalRange(int sender) {
+    if (d_->linking) return;
+    d_->linking = true;
+    const GraphPlot* source = d_->plots.at(sender);
+    const double min = source->horizontalMin();
+    const double max = source->horizontalMax();
+    for (int i = 0; i < kChartCount; ++i) {
+        if (i == sender) continue;
+        GraphPlot* plot = d_->plots[i];
+        plot->setHorizontalAutomatic(false);
+        // Minimum 0 first makes the maximum and then the minimum legal for any
+        // range from 0 upwards, whatever the axis held before (refused only when
+        // the axis lies wholly below 0).
+        plot->setHorizontalMin(0.0);
+        if (plot->setHorizontalMax(max)) {
+            plot->setHorizontalMin(min);
+        } else {
+            // A range wholly below 0 still reaches the graph: minimum first.
+            plot->setHorizontalMin(min);
+            plot->setHorizontalMax(max);
+        }
+        plot->replot(QCustomPlot::rpQueuedReplot);
+    }
+    d_->linking = false;
+}
+
+void ChartStack::clearTraces() {
+    d_->graph(kChart1, kSeries1)->data()->clear();
+    d_->graph(kChart2, kSeries2)->data()->clear();
+    d_->graph(kChart3, kSeries3)->data()->clear();
+    d_->graph(kChart2, kSeries4)->data()->clear();
+    d_->graph(kChart2, kSeries5)->data()->clear();
+    for (int i : {kChart1, kChart2, kChart3}) d_->plots[i]->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartStack::clearAllSeries() {
+    clearTraces();
+    d_->graph(kChart4, kRpmDataSeries)->data()->clear();
+    for (int s : {kPowerSeries, kTorqueSeries, kSmoothedPowerSeries, kSmoothedTorqueSeries})
+        d_->graph(kChart5, s)->data()->clear();
+    for (int i : {kChart4, kChart5}) d_->plots[i]->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartStack::showResult(const analysis::AnalysisResult& result) {
+    SetIndexed(d_->graph(kChart1, kSeries1), result.series1);
+    SetPoints(d_->graph(kChart2, kSeries2), result.series2);
+    SetPoints(d_->graph(kChart3, kSeries3), result.series3);
+    SetPoints(d_->graph(kChart2, kSeries4), result.series4);
+    SetPoints(d_->graph(kChart2, kSeries5), result.series5);
+    SetPoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
+    // A grab leaves the power and torque curves of the last dyna standing.
+    const bool powerRan = result.powerTorqueComputed || !result.powerSeries.empty() ||
+                          !result.torqueSeries.empty();
+    if (powerRan) {
+        SetPoints(d_->graph(kChart5, kPowerSeries), result.powerSeries);
+        SetPoints(d_->graph(kChart5, kTorqueSeries), result.torqueSeries);
+        SetPoints(d_->graph(kChart5, kSmoothedPowerSeries), result.smoothedPowerSeries);
+        SetPoints(d_->graph(kChart5, kSmoothedTorqueSeries), result.smoothedTorqueSeries);
+    }
+    replotAll();
+}
+
+std::vector<analysis::Point> ChartStack::rpmPoints() const {
+    std::vector<analysis::Point> points;
+    const auto data = d_->graph(kChart4, kRpmDataSeries)->data();
+    points.reserve(static_cast<std::size_t>(data->size()));
+    for (auto it = data->constBegin(); it != data->constEnd(); ++it) points.push_back({it->key, it->value});
+    return points;
+}
+
+int ChartStack::seriesPointCount(int chart, int graphIndex) const {
+    return d_->graph(chart, graphIndex)->dataCount();
+}
+
+void ChartStack::setHotEngineVisible(bool visible) { d_->hotEngine->setVisible(visible); }
+
+bool ChartStack::hotEngineVisible() const { return !d_->hotEngine->isHidden(); }
+
+QLabel* ChartStack::hotEngine() const { return d_->hotEngine; }
+
+void ChartStack::setSimulated(bool simulated) {
+    if (d_->simulated == simulated) return;
+    d_->simulated = simulated;
+    for (int i = 0; i < kChartCount; ++i) {
+        d_->marks[i]->setVisible(simulated);
+        d_->plots[i]->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+bool ChartStack::simulated() const { return d_->simulated; }
+
+void ChartStack::replotAll() {
+    // One drawing per graph; hidden graphs are drawn when they are shown again.
+    for (int i = 0; i < kChartCount; ++i) {
+        if (d_->visible[i]) {
+            d_->plots[i]->replot();
+        } else {
+            d_->plots[i]->applyAutomaticScaling();
+            d_->stale[i] = true;
+        }
+    }
+}
+
+void ChartStack::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect r = rect().adjusted(0, 0, -1, -1);
+    // A raised 1-pixel border, and the caption that shows when no graph is on.
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Panel2"));
+}
+
+void ChartStack::resizeEvent(QResizeEvent*) { relayout(); }
+
+}  // namespace corvane::ui
