@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "text/converter_counts.h"
+
 namespace corvane::analysis {
 
 inline constexpr int kRawCapacity = 4097;      // RawSamples indices 0..4096
@@ -19,10 +21,11 @@ struct FlyHole {
     double HoleAngle = 0.0;
 };
 
-// Counts to volts on the +-10 V range of a 12-bit converter.
-double CountToVolts(std::uint16_t count);
-// Volts to counts, halves to even; throws RangeError outside 0..65535.
-std::uint16_t VoltsToCount(double volts);
+// Counts to volts on the +-10 V range of a 12-bit converter, and back (halves
+// to even; RangeError outside 0..65535). They live with the text helpers, which
+// the capture file's fields need, and are the record's conversions.
+using text::CountToVolts;
+using text::VoltsToCount;
 
 struct CaptureRecord {
     std::array<std::uint16_t, kRawCapacity> RawSamples{};

@@ -1,0 +1,151 @@
+#include "analysis/pv_picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace corvane::analysis {
+
+namespace {
+
+constexpr int kSize = PvPicture::kSize;
+
+void Light(PvPicture& picture, long long x, long long y) {
+    if (x < 0 || y < 0 || x >= kSize || y >= kSize) return;
+    picture.white[static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)] = 0;
+}
+
+// Nearest integer to num / den (den > 0), an exact half going to the smaller one:
+// ceil((2 num - den) / (2 den)).
+long long NearestTieDown(long long num, long long den) {
+    const long long a = 2 * num - den;
+    const long long b = 2 * den;
+    return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
+
+// Offset along the minor axis after `t` steps along the major one.
+long long MinorOffset(long long t, long long minor, long long major) {
+    long long num = t * minor;
+    if (major < 0) {
+        num = -num;
+        major = -major;
+    }
+    return NearestTieDown(num, major);
+}
+
+// A pixel position from a bound-relative value; far-off values stay far off.
+long long PixelOf(double v) {
+    const double r = std::nearbyint(v);  // halves to even
+    if (!(r > -1e9)) return -1'000'000'000;
+    if (!(r < 1e9)) return 1'000'000'000;
+    return static_cast<long long>(r);
+}
+
+}  // namespace
+
+void DrawLine(PvPicture& picture, int xA, int yA, int xB, int yB) {
+    const long long dx = static_cast<long long>(xB) - xA;
+    const long long dy = static_cast<long long>(yB) - yA;
+    const bool alongX = std::llabs(dx) > std::llabs(dy);
+    const long long major = alongX ? dx : dy;
+    if (major == 0) return;  // zero length
+    const long long minor = alongX ? dy : dx;
+    const long long from = alongX ? xA : yA;
+    const long long base = alongX ? yA : xA;
+    // Steps from A towards B, B excluded; only those inside the picture can light.
+    long long lo = major > 0 ? from : from + major + 1;
+    long long hi = major > 0 ? from + major - 1 : from;
+    lo = std::max(lo, 0LL);
+    hi = std::min(hi, static_cast<long long>(kSize - 1));
+    for (long long m = lo; m <= hi; ++m) {
+        const long long other = base + MinorOffset(m - from, minor, major);
+        if (alongX) {
+            Light(picture, m, other);
+        } else {
+            Light(picture, other, m);
+        }
+    }
+}
+
+void FloodFillBlack(PvPicture& picture, int x, int y) {
+    if (x < 0 || y < 0 || x >= kSize || y >= kSize) return;
+    std::uint8_t* pixels = picture.white.data();
+    if (!pixels[y * kSize + x]) return;
+
+    // Scanline fill: blacken a whole run, then seed each white run above and below it.
+    std::vector<std::pair<int, int>> seeds;
+    seeds.reserve(1024);
+    seeds.emplace_back(x, y);
+    while (!seeds.empty()) {
+        const auto [sx, sy] = seeds.back();
+        seeds.pop_back();
+        std::uint8_t* row = pixels + sy * kSize;
+        if (!row[sx]) continue;
+        int left = sx;
+        while (left > 0 && row[left - 1]) --left;
+        int right = sx;
+        while (right < kSize - 1 && row[right + 1]) ++right;
+        std::memset(row + left, 0, static_cast<std::size_t>(right - left + 1));
+        for (const int ny : {sy - 1, sy + 1}) {
+            if (ny < 0 || ny >= kSize) continue;
+            const std::uint8_t* next = pixels + ny * kSize;
+            for (int i = left; i <= right; ++i) {
+                if (!next[i]) continue;
+                seeds.emplace_back(i, ny);
+                while (i <= right && next[i]) ++i;
+            }
+        }
+    }
+}
+
+long CountWhite(const PvPicture& picture) {
+    return static_cast<long>(std::count(picture.white.begin(), picture.white.end(), 1));
+}
+
+LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
+    picture = PvPicture{};
+    if (loop.empty()) return {};
+    double xMin = loop.front().x, xMax = xMin, yMin = loop.front().y, yMax = yMin;
+    for (const Point& p : loop) {
+        xMin = std::min(xMin, p.x);
+        xMax = std::max(xMax, p.x);
+        yMin = std::min(yMin, p.y);
+        yMax = std::max(yMax, p.y);
+    }
+    if (xMax - xMin == 0 || yMax - yMin == 0) return {};
+
+    // The upper margins use the already lowered minimum (0.11 of the extent).
+    xMin = xMin - (xMax - xMin) / 10;
+    xMax = xMax + (xMax - xMin) / 10;
+    yMin = yMin - (yMax - yMin) / 10;
+    yMax = yMax + (yMax - yMin) / 10;
+    if (xMax == xMin || yMax == yMin) return {};
+
+    const auto toPixel = [&](const Point& p) {
+        return std::pair{PixelOf((p.x - xMin) * kSize / (xMax - xMin)),
+                         PixelOf(kSize - (p.y - yMin) * kSize / (yMax - yMin))};
+    };
+    const auto clampInt = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, -1'000'000'000, 1'000'000'000));
+    };
+    const auto [firstX, firstY] = toPixel(loop.front());
+    long long penX = firstX, penY = firstY;
+    for (std::size_t i = 1; i < loop.size(); ++i) {
+        const auto [px, py] = toPixel(loop[i]);
+        DrawLine(picture, clampInt(penX), clampInt(penY), clampInt(px), clampInt(py));
+        penX = px;
+        penY = py;
+    }
+    DrawLine(picture, clampInt(penX), clampInt(penY), clampInt(firstX), clampInt(firstY));
+
+    FloodFillBlack(picture, kSize - 1, 0);
+    LoopArea area;
+    area.whiteCount = CountWhite(picture);
+    area.workMicroJ = (xMax - xMin) * area.whiteCount * (yMax - yMin) / 250000;
+    return area;
+}
+
+}  // namespace corvane::analysis
