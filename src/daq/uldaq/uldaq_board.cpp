@@ -1,0 +1,235 @@
+#include "daq/uldaq/uldaq_board.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "analysis/capture_record.h"
+#include "daq/uldaq/uldaq_library.h"
+
+namespace corvane::daq {
+
+using namespace uldaq;
+
+namespace {
+
+constexpr unsigned kInventoryGuess = 8;
+constexpr unsigned kInventoryLimit = 256;
+constexpr std::uint16_t kMaxCount = 4095;
+// Allowance beyond the scan's own duration before a scan counts as stuck.
+constexpr double kScanTimeoutMargin = 3.0;
+
+bool MeansBoardGone(UlError error) {
+    switch (error) {
+        case ERR_USB_DEV_NO_PERMISSION:
+        case ERR_USB_INTERFACE_CLAIMED:
+        case ERR_DEV_NOT_FOUND:
+        case ERR_DEV_NOT_CONNECTED:
+        case ERR_DEAD_DEV:
+        case ERR_NO_CONNECTION_ESTABLISHED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A calibrated reading in the program's 12-bit count on +-10 V; readings
+// beyond the range (or from a finer converter) end at the ends of the scale.
+std::uint16_t ToCount(double volts) {
+    return std::min(analysis::VoltsToCount(std::clamp(volts, -10.0, 10.0)), kMaxCount);
+}
+
+bool SameId(const char (&uniqueId)[64], const std::string& wanted) {
+    return std::string(uniqueId, strnlen(uniqueId, sizeof uniqueId)) == wanted;
+}
+
+}  // namespace
+
+UldaqBoard::UldaqBoard(std::string deviceId, std::string libraryFile)
+    : deviceId_(std::move(deviceId)), libraryFile_(std::move(libraryFile)) {}
+
+UldaqBoard::~UldaqBoard() { Release(); }
+
+int UldaqBoard::cbDeclareRevision(float* /*revision*/) {
+    std::lock_guard lock(boardMutex_);
+    // The Linux library has no revisions to declare; opening it early lets a
+    // missing library show up at start-up.
+    return LoadLibrary() ? kNoErrors : Fail(kBoardNotFound, libraryError_);
+}
+
+int UldaqBoard::cbErrHandling(int /*reporting*/, int /*handling*/) {
+    return kNoErrors;  // the Linux library never shows messages or stops the program
+}
+
+int UldaqBoard::cbAIn(int board, int channel, int range, std::uint16_t* value) {
+    if (board != 0 || range != kBip10Volts || channel < 0 || value == nullptr) return kBadArgument;
+    std::lock_guard lock(boardMutex_);
+    if (int result = Connect(); result != kNoErrors) return result;
+    double volts = 0.0;
+    UlError error =
+        library_->ulAIn(device_, channel, AI_SINGLE_ENDED, BIP10VOLTS, AIN_FF_DEFAULT, &volts);
+    if (error != ERR_NO_ERROR) return DeviceFailure(error);
+    if (std::isnan(volts)) return Fail(kUldaqBadReading, "single reading: not a number");
+    *value = ToCount(volts);
+    return kNoErrors;
+}
+
+int UldaqBoard::cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate,
+                          int range, BufferHandle buffer, int options) {
+    const long channels = static_cast<long>(highChannel) - lowChannel + 1;
+    if (board != 0 || range != kBip10Volts || options != 0 || lowChannel < 0 || channels < 1 ||
+        rate == nullptr || *rate <= 0 || count <= 0 || count % channels != 0)
+        return kBadArgument;
+    if (BufferRoom(buffer) < count) return kBadBuffer;
+    std::lock_guard lock(boardMutex_);
+    if (int result = Connect(); result != kNoErrors) return result;
+
+    const long samplesPerChannel = count / channels;
+    scanVolts_.assign(static_cast<std::size_t>(count), 0.0);
+    double actualRate = static_cast<double>(*rate);
+    UlError error =
+        library_->ulAInScan(device_, lowChannel, highChannel, AI_SINGLE_ENDED, BIP10VOLTS,
+                            static_cast<int>(samplesPerChannel), &actualRate, SO_DEFAULTIO,
+                            AINSCAN_FF_DEFAULT, scanVolts_.data());
+    if (error != ERR_NO_ERROR) return StopScanAfter(error);
+
+    try {
+        const double slowest =
+            std::min(static_cast<double>(*rate), actualRate > 0 ? actualRate : *rate);
+        const double timeout =
+            static_cast<double>(samplesPerChannel) / slowest + kScanTimeoutMargin;
+        error = library_->ulAInScanWait(device_, WAIT_UNTIL_DONE, 0, timeout);
+        if (error != ERR_NO_ERROR) return StopScanAfter(error);
+        ScanStatus status = SS_RUNNING;
+        TransferStatus transfer{};
+        // A transfer that broke off is reported here, once the scan is idle.
+        error = library_->ulAInScanStatus(device_, &status, &transfer);
+        if (error != ERR_NO_ERROR) return StopScanAfter(error);
+        if (status != SS_IDLE) {
+            StopScanAfter(ERR_NO_ERROR);
+            return Fail(kUldaqBadReading, "scan: still running after its time");
+        }
+    } catch (...) {
+        StopScanAfter(ERR_NO_ERROR);
+        throw;
+    }
+
+    if (std::any_of(scanVolts_.begin(), scanVolts_.end(), [](double v) { return std::isnan(v); }))
+        return Fail(kUldaqBadReading, "scan: a sample is not a number");
+    {
+        std::lock_guard buffersLock(bufferMutex_);
+        const auto target = buffers_.Find(buffer);  // it may have been freed meanwhile
+        if (static_cast<long>(target.size()) < count) return kBadBuffer;
+        std::transform(scanVolts_.begin(), scanVolts_.end(), target.begin(), ToCount);
+    }
+    *rate = std::lround(actualRate);
+    return kNoErrors;
+}
+
+BufferHandle UldaqBoard::cbWinBufAlloc(long count) {
+    std::lock_guard lock(bufferMutex_);
+    return buffers_.Allocate(count);
+}
+
+int UldaqBoard::cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
+                                long count) {
+    std::lock_guard lock(bufferMutex_);
+    return buffers_.CopyOut(buffer, array, firstPoint, count);
+}
+
+int UldaqBoard::cbWinBufFree(BufferHandle buffer) {
+    std::lock_guard lock(bufferMutex_);
+    return buffers_.Free(buffer);
+}
+
+std::string UldaqBoard::LastError() {
+    std::lock_guard lock(boardMutex_);
+    return lastError_;
+}
+
+long UldaqBoard::BufferRoom(BufferHandle buffer) {
+    std::lock_guard lock(bufferMutex_);
+    return static_cast<long>(buffers_.Find(buffer).size());
+}
+
+bool UldaqBoard::LoadLibrary() {
+    if (!libraryTried_) {
+        libraryTried_ = true;
+        library_ = UldaqLibrary::Load(libraryFile_, &libraryError_);
+    }
+    return library_ != nullptr;
+}
+
+int UldaqBoard::Connect() {
+    if (!LoadLibrary()) return Fail(kBoardNotFound, libraryError_);
+    if (device_ != 0) return kNoErrors;
+
+    std::vector<DaqDeviceDescriptor> found(kInventoryGuess);
+    unsigned number = kInventoryGuess;
+    UlError error = library_->ulGetDaqDeviceInventory(USB_IFC, found.data(), &number);
+    if (error != ERR_NO_ERROR && number > found.size() && number <= kInventoryLimit) {
+        found.resize(number);  // more boards than guessed: ask again with room for all
+        error = library_->ulGetDaqDeviceInventory(USB_IFC, found.data(), &number);
+    }
+    if (error != ERR_NO_ERROR) return Fail(error, "inventory: " + library_->ErrorText(error));
+    number = std::min<unsigned>(number, static_cast<unsigned>(found.size()));
+
+    auto chosen = std::find_if(
+        found.begin(), found.begin() + number, [this](const DaqDeviceDescriptor& descriptor) {
+            return deviceId_.empty() || SameId(descriptor.uniqueId, deviceId_);
+        });
+    if (chosen == found.begin() + number)
+        return Fail(kBoardNotFound, deviceId_.empty()
+                                        ? "no board found on USB"
+                                        : "no board with unique id " + deviceId_ + " on USB");
+    const DaqDeviceHandle device = library_->ulCreateDaqDevice(*chosen);
+    if (device == 0) return Fail(kBoardNotFound, "the board found on USB cannot be opened");
+    error = library_->ulConnectDaqDevice(device);
+    if (error != ERR_NO_ERROR) {
+        library_->ulReleaseDaqDevice(device);
+        return Fail(error, "connect: " + library_->ErrorText(error));
+    }
+    device_ = device;
+    return kNoErrors;
+}
+
+void UldaqBoard::Release() {
+    if (device_ == 0) return;
+    library_->ulDisconnectDaqDevice(device_);
+    library_->ulReleaseDaqDevice(device_);
+    device_ = 0;
+}
+
+int UldaqBoard::Fail(int result, std::string why) {
+    lastError_ = std::move(why);
+    return result;
+}
+
+// A failed board access: a board that is gone is let go, so that the next
+// access looks for it again on USB.
+int UldaqBoard::DeviceFailure(UlError error) {
+    lastError_ = library_->ErrorText(error);
+    int connected = 0;
+    if (MeansBoardGone(error) ||
+        library_->ulIsDaqDeviceConnected(device_, &connected) != ERR_NO_ERROR || connected == 0)
+        Release();
+    return error;
+}
+
+// Every way out of a started scan stops it, before the board may be let go.
+int UldaqBoard::StopScanAfter(UlError error) {
+    if (library_->ulAInScanStop(device_) != ERR_NO_ERROR) {
+        Release();  // releasing the board ends whatever the library still runs for it
+        if (error != ERR_NO_ERROR) lastError_ = library_->ErrorText(error);
+        return error;
+    }
+    return error != ERR_NO_ERROR ? DeviceFailure(error) : error;
+}
+
+std::unique_ptr<Board> MakeUldaqBoard(const std::string& deviceId) {
+    return std::make_unique<UldaqBoard>(deviceId);
+}
+
+}  // namespace corvane::daq
