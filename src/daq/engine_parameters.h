@@ -1,0 +1,28 @@
+#pragma once
+// What the simulated engine is told: its speed, heater, load, noise, faults,
+// seed and timing. The defaults are a healthy engine at about 500 rpm.
+
+#include <cstdint>
+
+namespace corvane::daq {
+
+struct EngineFaults {
+    bool unplugged = false;   // the USB cable is out: single reads and scans fail
+    bool missedHole = false;  // the sensor does not see one of the small holes
+    bool tooHot = false;      // the heater runs away: high temperature above 370 K
+    bool stopped = false;     // the crank does not turn
+};
+
+struct EngineParameters {
+    double rpm = 500.0;         // steady speed; the free-running speed a dyna run approaches
+    double heaterPowerW = 4.0;  // electrical power in the heater resistor
+    double loadMilliNm = 1.0;   // constant friction torque of the bearings and any brake
+    double noiseVolts = 0.01;   // standard deviation of the noise on every channel
+    double flywheelMassG = 100.0;
+    double flywheelDiameterMm = 100.0;
+    std::uint64_t seed = 1;     // the same seed gives the same captures
+    bool instantScans = false;  // scans return at once instead of taking the real time
+    EngineFaults faults;
+};
+
+}  // namespace corvane::daq

@@ -1,0 +1,72 @@
+#include "daq/engine_settings.h"
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+#include "daq/simulated_board.h"
+
+namespace corvane::daq {
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+template <typename Number>
+Number ReadNumber(const settings::IniFile& ini, const char* key, Number fallback) {
+    const std::string stored = ini.ReadString(kEngineSection, key, "");
+    const std::string_view text = Trimmed(stored);
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return fallback;
+    return value;
+}
+
+template <typename Number>
+void WriteNumber(settings::IniFile& ini, const char* key, Number value) {
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    ini.WriteString(kEngineSection, key, error == std::errc{} ? std::string(buffer, end) : "");
+}
+
+}  // namespace
+
+EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
+    const EngineParameters defaults;
+    EngineParameters parameters;
+    parameters.rpm = ReadNumber(ini, "Rpm", defaults.rpm);
+    parameters.heaterPowerW = ReadNumber(ini, "HeaterPower", defaults.heaterPowerW);
+    parameters.loadMilliNm = ReadNumber(ini, "Load", defaults.loadMilliNm);
+    parameters.noiseVolts = ReadNumber(ini, "Noise", defaults.noiseVolts);
+    parameters.flywheelMassG = ReadNumber(ini, "FlywheelMass", defaults.flywheelMassG);
+    parameters.flywheelDiameterMm = ReadNumber(ini, "FlywheelDiameter", defaults.flywheelDiameterMm);
+    parameters.seed = ReadNumber(ini, "Seed", defaults.seed);
+    parameters.instantScans = ini.ReadYesNo(kEngineSection, "InstantScans", defaults.instantScans);
+    parameters.faults.unplugged = ini.ReadYesNo(kEngineSection, "Unplugged", false);
+    parameters.faults.missedHole = ini.ReadYesNo(kEngineSection, "MissedHole", false);
+    parameters.faults.tooHot = ini.ReadYesNo(kEngineSection, "TooHot", false);
+    parameters.faults.stopped = ini.ReadYesNo(kEngineSection, "Stopped", false);
+    return CheckedParameters(parameters);
+}
+
+void WriteEngineParameters(settings::IniFile& ini, const EngineParameters& parameters) {
+    WriteNumber(ini, "Rpm", parameters.rpm);
+    WriteNumber(ini, "HeaterPower", parameters.heaterPowerW);
+    WriteNumber(ini, "Load", parameters.loadMilliNm);
+    WriteNumber(ini, "Noise", parameters.noiseVolts);
+    WriteNumber(ini, "FlywheelMass", parameters.flywheelMassG);
+    WriteNumber(ini, "FlywheelDiameter", parameters.flywheelDiameterMm);
+    WriteNumber(ini, "Seed", parameters.seed);
+    ini.WriteYesNo(kEngineSection, "InstantScans", parameters.instantScans);
+    ini.WriteYesNo(kEngineSection, "Unplugged", parameters.faults.unplugged);
+    ini.WriteYesNo(kEngineSection, "MissedHole", parameters.faults.missedHole);
+    ini.WriteYesNo(kEngineSection, "TooHot", parameters.faults.tooHot);
+    ini.WriteYesNo(kEngineSection, "Stopped", parameters.faults.stopped);
+}
+
+}  // namespace corvane::daq
