@@ -1,6 +1,7 @@
 #include "daq/uldaq/uldaq_board.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -41,8 +42,13 @@ std::uint16_t ToCount(double volts) {
     return std::min(analysis::VoltsToCount(std::clamp(volts, -10.0, 10.0)), kMaxCount);
 }
 
+// Unique ids are serial numbers in hexadecimal: a user may type them in either case.
 bool SameId(const char (&uniqueId)[64], const std::string& wanted) {
-    return std::string(uniqueId, strnlen(uniqueId, sizeof uniqueId)) == wanted;
+    const std::string id(uniqueId, strnlen(uniqueId, sizeof uniqueId));
+    return std::equal(id.begin(), id.end(), wanted.begin(), wanted.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
 }
 
 }  // namespace

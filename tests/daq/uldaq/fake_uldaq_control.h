@@ -32,7 +32,7 @@ struct FakeUlLog {
     char lastUniqueId[64];
 };
 
-// Starts afresh with this many boards plugged in, unique ids "01A0000" + index.
+// Starts afresh with this many boards plugged in, unique ids "01A000" followed by the index.
 void fakeUl_reset(int boards);
 // Pulls every board out (0) or plugs them back in (1); handles made before
 // an unplug stay dead.

@@ -249,7 +249,7 @@ TEST_F(UldaqBoardTest, MissingBoardFailsUntilItAnswers) {
 
 TEST_F(UldaqBoardTest, DeviceSettingPicksTheBoardByUniqueId) {
     fakeUl_reset(10);  // more boards than the first inventory has room for
-    Use("01A0009");
+    Use("01a0009");
     std::uint16_t count = 0;
     ASSERT_EQ(Read(2, &count), 0) << board().LastError();
     EXPECT_STREQ(log().lastUniqueId, "01A0009");
