@@ -6,6 +6,7 @@
 #include "daq/absent_board.h"
 #include "daq/engine_settings.h"
 #include "daq/simulated_board.h"
+#include "daq/uldaq/uldaq_board.h"
 
 namespace corvane::daq {
 
@@ -34,6 +35,11 @@ BoardChoice MakeBoard(const settings::IniFile& ini) {
         return choice;
     }
     // Hardware backends are added here by name.
+    if (choice.name == "uldaq") {
+        // A real board through the maker's Linux library; Device picks one by unique id.
+        choice.board = MakeUldaqBoard(NormalisedName(ini.ReadString(kDaqSection, "Device", "")));
+        return choice;
+    }
     choice.board = std::make_unique<AbsentBoard>();
     return choice;
 }
