@@ -5,11 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "daq/board_factory.h"
 #include "fake_uldaq_control.h"
 
 namespace corvane::daq {
@@ -311,6 +314,17 @@ TEST_F(UldaqBoardTest, ReadFailuresReleaseOnlyABoardThatIsGone) {
     fakeUl_failRead(0);
     EXPECT_EQ(Read(2, &count), 0);
     EXPECT_EQ(log().creates, 2);
+}
+
+TEST(UldaqBoardFactory, SettingsChooseTheLinuxBackend) {
+    const auto path = std::filesystem::temp_directory_path() / "corvane_uldaq_factory.ini";
+    std::ofstream(path) << "[DAQ]\r\nBoard= UlDaq \r\nDevice=01A2B3C4\r\n";
+    settings::IniFile ini(path.string());
+    BoardChoice choice = MakeBoard(ini);
+    std::filesystem::remove(path);
+    EXPECT_EQ(choice.name, "uldaq");
+    EXPECT_NE(dynamic_cast<UldaqBoard*>(choice.board.get()), nullptr);
+    EXPECT_EQ(choice.simulated, nullptr);
 }
 
 }  // namespace
