@@ -74,7 +74,9 @@ void ComputePowerTorque(const AnalysisInputs& inputs, AnalysisResult& result) {
     while (a < count && !(points[static_cast<std::size_t>(a)].x >= range->min)) ++a;
     long b = count - 1;
     while (b >= 0 && !(points[static_cast<std::size_t>(b)].x <= range->max)) --b;
-    if (a >= count || b < 0) return;
+    // No point inside the range (b < a when it falls between two points) or only
+    // one: nothing is computed and nothing is reported.
+    if (a >= count || b < 0 || b < a) return;
     if (points[static_cast<std::size_t>(b)].x - points[static_cast<std::size_t>(a)].x == 0) return;
 
     for (long k = a + 1; k <= b; ++k) {

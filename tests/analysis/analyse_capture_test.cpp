@@ -1,0 +1,222 @@
+#include "analysis/analyse_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "analysis/crank_cycle.h"
+#include "analysis/synthetic_engine.h"
+#include "text/format.h"
+
+namespace corvane::analysis {
+namespace {
+
+using testing::AcceleratingDyna;
+using testing::SteadyGrab;
+
+AnalysisInputs Inputs(int* eventRuns = nullptr) {
+    AnalysisInputs inputs;
+    inputs.disks = {{"200", "100", ""}, {"", "", ""}};
+    inputs.format = text::PointComma();
+    if (eventRuns) inputs.processEvents = [eventRuns] { ++*eventRuns; };
+    return inputs;
+}
+
+std::size_t IndexOf(const std::vector<std::string>& log, const std::string& line) {
+    return static_cast<std::size_t>(std::find(log.begin(), log.end(), line) - log.begin());
+}
+
+TEST(CylinderVolume, WorkedFigures) {
+    EXPECT_EQ(VolumeAmplitude(), 1836.6477146187074);
+    EXPECT_NEAR(CylinderVolumeAt(0), 71428.18716, 5e-6);
+    EXPECT_NEAR(CylinderVolumeAt(90), 69591.53944, 5e-6);
+    EXPECT_NEAR(CylinderVolumeAt(180), 67754.89173, 5e-6);
+    EXPECT_EQ(CylinderVolumeAt(360), CylinderVolumeAt(0));
+}
+
+TEST(AnalyseCapture, SteadyGrabGivesSpeedAnglesAndIndicatedPower) {
+    auto record = SteadyGrab(500);
+    record->LoTemp = 295.25;
+    record->HiTemp = 1234.56;
+    record->ResistorPower = 0.0005;
+    int events = 0;
+    const AnalysisResult r = AnalyseCapture(*record, Inputs(&events));
+
+    ASSERT_FALSE(r.error);
+    EXPECT_EQ(r.status, "");
+    EXPECT_EQ(events, 1);
+    const std::array<std::array<std::string, 2>, 3> monitor{
+        {{"Lo Tmp", "295.3 K"}, {"Hi Tmp", "1,234.6 K"}, {"Res Pwr", "0 W"}}};
+    EXPECT_TRUE(std::equal(monitor.begin(), monitor.end(), r.table.begin()));
+    EXPECT_EQ(r.table[3][0], "Press");
+    EXPECT_EQ(r.table[4][0], "RPM");
+    EXPECT_EQ(r.table[5][0], "Ind Pwr");
+    EXPECT_EQ(r.table[6], (std::array<std::string, 2>{"Power", ""}));
+    EXPECT_EQ(r.table[7], (std::array<std::string, 2>{"Torque", ""}));
+
+    EXPECT_EQ(r.series1.size(), 1000u);
+    EXPECT_EQ(r.series2.size(), 1000u);
+    EXPECT_EQ(r.series2.back().x, 999);
+    EXPECT_EQ(r.series5.back(), (Point{999, 0}));
+
+    // One revolution is 120 samples; hole centres are quantised to a sample.
+    EXPECT_NEAR(r.rpm, 500, 10);
+    EXPECT_EQ(r.table[4][1], text::FormatOneDecimal(r.rpm, text::PointComma()));
+    EXPECT_EQ(r.rpmPoints.size(), 7u);  // 8 wide holes in one second
+
+    // The angle lines run from the first wide hole (0) to the second (360).
+    const std::size_t angles = IndexOf(r.log, "Angles: ");
+    ASSERT_LT(angles, r.log.size());
+    const std::size_t samples = r.log.size() - angles - 1;
+    EXPECT_EQ(r.series3.size(), samples - 1);
+    EXPECT_EQ(r.log[angles + 1], "0");
+    EXPECT_EQ(r.log.back(), "360");
+    EXPECT_EQ(r.series3.front().x, CylinderVolumeAt(0));
+
+    // The picture's count agrees with the exact area of the drawn polygon, less
+    // its outline; and the loop is close to the ellipse of the synthetic engine:
+    // pi * volume amplitude * pressure amplitude (2 kPa) * sin(phase between them).
+    double shoelace = 0;
+    for (std::size_t i = 0; i < r.series3.size(); ++i) {
+        const Point& a = r.series3[i];
+        const Point& b = r.series3[(i + 1) % r.series3.size()];
+        shoelace += a.x * b.y - b.x * a.y;
+    }
+    const double polygon = std::fabs(shoelace) / 2 * r.rpm / 60;
+    EXPECT_NEAR(r.indicatedPowerMicroW, polygon, polygon * 0.015);
+    const double ellipse = std::numbers::pi * VolumeAmplitude() * 2 * std::cos(0.6) * 500 / 60;
+    EXPECT_NEAR(r.indicatedPowerMicroW, ellipse, ellipse * 0.1);
+    EXPECT_EQ(r.table[5][1],
+              text::FormatOneDecimal(r.indicatedPowerMicroW / 1000, text::PointComma()) + " mW");
+    ASSERT_TRUE(r.pvPicture);
+    EXPECT_FALSE(r.pvPicture->at(499, 0));
+    EXPECT_GT(r.whiteCount, 10000);
+    EXPECT_FALSE(r.powerTorqueComputed);
+}
+
+TEST(AnalyseCapture, AcceleratingDynaGivesTorqueOfTheFlywheel) {
+    auto record = AcceleratingDyna(200, 500);
+    int events = 0;
+    AnalysisInputs inputs = Inputs(&events);
+    const AnalysisResult r = AnalyseCapture(*record, inputs);
+    ASSERT_FALSE(r.error);
+    EXPECT_EQ(r.status, "");
+    EXPECT_EQ(events, 2);  // the monitor rows and the start of the dynamometer
+    EXPECT_TRUE(r.series1.empty());
+    EXPECT_EQ(r.table[3][1], "0 kPa");
+    EXPECT_EQ(r.series2.front().x, 1);
+    EXPECT_EQ(r.series2.back().x, 4000);
+    EXPECT_FALSE(r.pvPicture);
+    EXPECT_EQ(r.table[4][1], "");
+
+    // 300 rpm gained in 4 s: alpha = 7.854 rad/s^2, torque = 0.25 g*m^2 * alpha.
+    const double torque = 0.00025 * 300.0 / 60 * 2 * std::numbers::pi / 4 * 1000;
+    EXPECT_NEAR(r.averageTorque, torque, torque * 0.1);
+    EXPECT_GT(r.averagePower, 0);
+    EXPECT_FALSE(r.dynaAdvice);
+    EXPECT_TRUE(r.powerTorqueComputed);
+    EXPECT_EQ(r.table[7][1], text::FormatTorque(r.averageTorque, text::PointComma()) + " mNm");
+    EXPECT_TRUE(std::is_sorted(r.rpmPoints.begin(), r.rpmPoints.end(),
+                               [](const Point& a, const Point& b) { return a.y < b.y; }));
+}
+
+TEST(AnalyseCapture, DynaAtAnotherRateKeepsTrueMilliseconds) {
+    auto fast = AcceleratingDyna(200, 500);
+    auto slow = AcceleratingDyna(200, 500);
+    slow->SamplePeriod = 0.00125;
+    const AnalysisResult a = AnalyseCapture(*fast, Inputs());
+    const AnalysisResult b = AnalyseCapture(*slow, Inputs());
+    ASSERT_EQ(a.rpmPoints.size(), b.rpmPoints.size());
+    ASSERT_FALSE(a.rpmPoints.empty());
+    for (std::size_t i = 0; i < a.rpmPoints.size(); ++i) {
+        EXPECT_DOUBLE_EQ(b.rpmPoints[i].x, a.rpmPoints[i].x * 1.25);
+        EXPECT_DOUBLE_EQ(b.rpmPoints[i].y, a.rpmPoints[i].y / 1.25);
+    }
+    // Slower time base: speed / 1.25 reached in time * 1.25, torque * 0.64.
+    EXPECT_NEAR(b.averageTorque, a.averageTorque * 0.64, a.averageTorque * 0.01);
+}
+
+TEST(AnalyseCapture, SpeedPointsAccumulateAcrossRuns) {
+    auto record = SteadyGrab(500);
+    AnalysisInputs inputs = Inputs();
+    inputs.rpmPoints = {{-5, 1}, {-4, 2}};
+    const AnalysisResult r = AnalyseCapture(*record, inputs);
+    ASSERT_EQ(r.rpmPoints.size(), 9u);
+    EXPECT_EQ(r.rpmPoints[1], (Point{-4, 2}));
+}
+
+TEST(AnalyseCapture, StopsEarlyWithAStatus) {
+    // A missed hole: one narrow hole of the second revolution filled in.
+    auto missed = SteadyGrab(500);
+    {
+        const AnalysisResult clean = AnalyseCapture(*missed, Inputs());
+        const FlyHole hole = missed->FlyHoles[20];
+        for (int k = hole.Down; k < hole.Up; ++k) {
+            missed->RawSamples[static_cast<std::size_t>(2 * k - 1)] = VoltsToCount(4.0);
+        }
+        ASSERT_EQ(clean.status, "");
+    }
+    const AnalysisResult bad = AnalyseCapture(*missed, Inputs());
+    EXPECT_EQ(bad.status, "Bad red spikes");
+    EXPECT_LT(IndexOf(bad.log, "Time = 2, Wide #: 8, Small #: 0"), bad.log.size());
+    EXPECT_EQ(IndexOf(bad.log, "Angles: "), bad.log.size());
+    EXPECT_EQ(bad.table[4][1], "");
+    EXPECT_FALSE(bad.table[3][1].empty());
+
+    // Under 17 holes: no search window, no wide hole.
+    auto shortGrab = SteadyGrab(500);
+    shortGrab->SampleCount = 2 * 110;
+    const AnalysisResult one = AnalyseCapture(*shortGrab, Inputs());
+    EXPECT_EQ(one.status, "Only one cycle");
+    EXPECT_EQ(one.series5, (std::vector<Point>{{0, 0}, {109, 0}}));
+    EXPECT_EQ(one.log[1 + static_cast<std::size_t>(shortGrab->FlyHoleCount)], " ");
+    EXPECT_EQ(one.log.size(), 2u + static_cast<std::size_t>(shortGrab->FlyHoleCount));
+
+    // A zero time base gives a cycle of no duration.
+    auto still = SteadyGrab(500);
+    still->SamplePeriod = 0;
+    EXPECT_EQ(AnalyseCapture(*still, Inputs()).status, "Bad RPM");
+}
+
+TEST(AnalyseCapture, EmptyCaptureStopsAfterTheMonitorRows) {
+    CaptureRecord record;
+    record.LoTemp = 300;
+    int events = 0;
+    const AnalysisResult r = AnalyseCapture(record, Inputs(&events));
+    EXPECT_EQ(r.status, "No samples");
+    EXPECT_FALSE(r.error);
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(r.table[0][1], "300.0 K");
+    EXPECT_EQ(r.table[3], (std::array<std::string, 2>{"Pressure", ""}));
+    EXPECT_TRUE(r.log.empty());
+}
+
+TEST(AnalyseCapture, BeyondTheCaptureLimitsEndsWithARangeError) {
+    auto dyna = AcceleratingDyna(200, 500);
+    dyna->SampleCount = 4001;
+    const AnalysisResult r = AnalyseCapture(*dyna, Inputs());
+    EXPECT_EQ(r.error, "Range check error");
+    EXPECT_EQ(r.series2.size(), 4001u);  // the point is added before the trace overflows
+    EXPECT_EQ(r.table[2][0], "Res Pwr");
+    EXPECT_EQ(r.table[3][1], "");
+
+    auto grab = SteadyGrab(500);
+    grab->SampleCount = 4098;
+    EXPECT_EQ(AnalyseCapture(*grab, Inputs()).error, "Range check error");
+    grab->SampleCount = -1;
+    EXPECT_EQ(AnalyseCapture(*grab, Inputs()).error, "Range check error");
+}
+
+TEST(AnalyseCapture, OddGrabHasOneMorePressureSample) {
+    auto record = SteadyGrab(500);
+    record->SampleCount = 1999;
+    const AnalysisResult r = AnalyseCapture(*record, Inputs());
+    EXPECT_EQ(r.series1.size(), 1000u);
+    EXPECT_EQ(r.series2.size(), 999u);
+}
+
+}  // namespace
+}  // namespace corvane::analysis
