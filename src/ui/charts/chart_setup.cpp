@@ -18,8 +18,8 @@ const QColor kBlue(0, 0, 255);
 
 // Left and right room for axis labels, the same on every graph, so the plot
 // areas of the stacked time graphs line up.
-constexpr int kLeftMargin = 62;
-constexpr int kRightMargin = 58;
+constexpr int kLeftMargin = 74;
+constexpr int kRightMargin = 62;
 
 struct ChartText {
     const char* title;
@@ -113,7 +113,7 @@ QCPItemText* SetUpChart(GraphPlot& plot, int index) {
     mark->position->setCoords(0.99, 0.03);
     mark->setPositionAlignment(Qt::AlignRight | Qt::AlignTop);
     mark->setText(QStringLiteral("SIMULATED"));
-    mark->setFont(QFont(plot.font().family(), 12, QFont::Bold));
+    mark->setFont(QFont(plot.font().family(), 10, QFont::Bold));
     mark->setColor(QColor(220, 110, 0));
     mark->setPen(QPen(QColor(220, 110, 0)));
     mark->setBrush(QBrush(QColor(255, 255, 255, 200)));

@@ -244,7 +244,7 @@ bool ChartStack::simulated() const { return d_->simulated; }
 void ChartStack::replotAll() {
     // One drawing per graph; hidden graphs are drawn when they are shown again.
     for (int i = 0; i < kChartCount; ++i) {
-        if (d_->visible[i]) {
+        if (d_->visible[i] && !d_->plots[i]->size().isEmpty()) {
             d_->plots[i]->replot();
         } else {
             d_->plots[i]->applyAutomaticScaling();

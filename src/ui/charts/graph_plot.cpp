@@ -144,4 +144,14 @@ void GraphPlot::mouseDoubleClickEvent(QMouseEvent* event) {
     QCustomPlot::mouseDoubleClickEvent(event);
 }
 
+void GraphPlot::resizeEvent(QResizeEvent* event) {
+    // A graph squeezed to nothing has nothing to draw; it is drawn again when it
+    // gets room.
+    if (event->size().isEmpty()) {
+        QWidget::resizeEvent(event);
+        return;
+    }
+    QCustomPlot::resizeEvent(event);
+}
+
 }  // namespace corvane::ui

@@ -1,0 +1,34 @@
+#pragma once
+#include <QObject>
+
+class ChartStackTest : public QObject {
+    Q_OBJECT
+private slots:
+    void heightsFollowVisibleCount_data();
+    void heightsFollowVisibleCount();
+    void allGraphsOffKeepsHeightsAndPicture();
+    void graphShownAgainTakesNewHeight();
+    void hotEngineCentredOnGraph_data();
+    void hotEngineCentredOnGraph();
+    void zoomRectangleLinksOtherGraphs();
+    void upperLeftDragUndoesZoomOnAll();
+    void doubleClickUndoesZoom();
+    void rightDragScrollsAllTogether();
+    void copiedRangeReachesOthers_data();
+    void copiedRangeReachesOthers();
+    void pvZoomGivesTimeGraphsVolumeRange();
+    void speedRangeOnlyWhenNotAutomatic();
+};
+
+class ChartLookTest : public QObject {
+    Q_OBJECT
+private slots:
+    void resultFillsSeriesInAscendingX();
+    void grabLeavesPowerCurvesStanding();
+    void automaticAxisSpansData();
+    void clearingSeries();
+    void groupedLabels_data();
+    void groupedLabels();
+    void simulatedMarkOnEveryGraph();
+    void hotEnginePicture();
+};

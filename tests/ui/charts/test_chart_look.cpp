@@ -1,0 +1,166 @@
+// What the graphs hold and show: series filled from a result, the automatic
+// axes, the right-axis labels, the "SIMULATED" mark and the warning picture.
+#include <QLabel>
+#include <QLocale>
+
+#include "chart_fixture.h"
+#include "chart_tests.h"
+#include "ui/charts/grouped_ticker.h"
+#include "ui/charts/hot_engine_picture.h"
+
+using namespace corvane::ui;
+using namespace fixture;
+
+namespace {
+QCPGraph* Graph(ChartStack& stack, int chart, int series) { return stack.chart(chart)->graph(series); }
+}  // namespace
+
+void ChartLookTest::resultFillsSeriesInAscendingX() {
+    auto stack = ShownStack();
+    const AnalysisResult result = GrabLikeResult();
+    stack->showResult(result);
+    QCOMPARE(stack->seriesPointCount(kChart1, kSeries1), 1000);
+    QCOMPARE(stack->seriesPointCount(kChart2, kSeries2), 1000);
+    QCOMPARE(stack->seriesPointCount(kChart2, kSeries4), 3);
+    QCOMPARE(stack->seriesPointCount(kChart2, kSeries5), 5);
+    QCOMPARE(stack->seriesPointCount(kChart3, kSeries3), 100);
+    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);
+    // Series1 takes its x from the point number.
+    QCOMPARE(Graph(*stack, kChart1, kSeries1)->data()->at(10)->key, 10.0);
+    QCOMPARE(Graph(*stack, kChart1, kSeries1)->data()->at(10)->value, result.series1[10]);
+    // The PV points were added in cycle order and are kept by ascending volume.
+    const auto pv = Graph(*stack, kChart3, kSeries3)->data();
+    for (int i = 1; i < pv->size(); ++i) QVERIFY(pv->at(i - 1)->key <= pv->at(i)->key);
+    QCOMPARE(stack->rpmPoints(), result.rpmPoints);
+}
+
+void ChartLookTest::grabLeavesPowerCurvesStanding() {
+    auto stack = ShownStack();
+    AnalysisResult dyna;
+    dyna.rpmPoints = {{100, 600}, {200, 650}};
+    dyna.powerSeries = {{150, 1036.3}};
+    dyna.torqueSeries = {{150, 15.708}};
+    dyna.powerTorqueComputed = true;
+    stack->showResult(dyna);
+    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
+    QCOMPARE(stack->seriesPointCount(kChart5, kTorqueSeries), 1);
+    QCOMPARE(stack->chart(kChart5)->graph(kTorqueSeries)->valueAxis(), stack->chart(kChart5)->yAxis2);
+
+    stack->showResult(GrabLikeResult());  // a grab computes no power
+    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
+    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);
+
+    AnalysisResult shortDyna;  // too few speed points: the curves are cleared
+    shortDyna.powerTorqueComputed = true;
+    stack->showResult(shortDyna);
+    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 0);
+    QCOMPARE(stack->seriesPointCount(kChart5, kTorqueSeries), 0);
+}
+
+void ChartLookTest::automaticAxisSpansData() {
+    auto stack = ShownStack();
+    stack->setChartVisible(kChart4, true);
+    stack->FormResize(890);
+    AnalysisResult result = GrabLikeResult();
+    stack->showResult(result);
+    QCOMPARE(stack->chart(kChart4)->xAxis->range().lower, 100.0);
+    QCOMPARE(stack->chart(kChart4)->xAxis->range().upper, 500.0);
+    QCOMPARE(stack->chart(kChart4)->yAxis->range().lower, 600.0);
+    QCOMPARE(stack->chart(kChart4)->yAxis->range().upper, 625.0);
+    // The next capture is spanned again, hidden graphs included once shown.
+    result.rpmPoints.push_back({2500, 700});
+    stack->showResult(result);
+    QCOMPARE(stack->chart(kChart4)->xAxis->range().upper, 2500.0);
+    stack->setChartVisible(kChart5, true);
+    stack->FormResize(890);
+    AnalysisResult dyna;
+    dyna.powerSeries = {{10, 1}, {20, 5}};
+    dyna.torqueSeries = {{10, -2}, {20, 8}};
+    dyna.powerTorqueComputed = true;
+    stack->showResult(dyna);
+    QCOMPARE(stack->chart(kChart5)->yAxis2->range().lower, -2.0);
+    QCOMPARE(stack->chart(kChart5)->yAxis2->range().upper, 8.0);
+}
+
+void ChartLookTest::clearingSeries() {
+    auto stack = ShownStack();
+    AnalysisResult result = GrabLikeResult();
+    result.powerSeries = {{1, 1}};
+    result.powerTorqueComputed = true;
+    stack->showResult(result);
+    stack->clearTraces();
+    for (auto [chart, series] : {std::pair{kChart1, kSeries1}, {kChart2, kSeries2},
+                                 {kChart2, kSeries4}, {kChart2, kSeries5}, {kChart3, kSeries3}})
+        QCOMPARE(stack->seriesPointCount(chart, series), 0);
+    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);  // left standing
+    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
+    stack->clearAllSeries();
+    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 0);
+    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 0);
+}
+
+void ChartLookTest::groupedLabels_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("german");
+    QTest::newRow("zero") << 0.0 << "0" << "0";
+    QTest::newRow("integer") << 25.0 << "25" << "25";
+    QTest::newRow("grouped") << 1234.5 << "1,234.5" << "1.234,5";
+    QTest::newRow("three decimals") << 15.708 << "15.708" << "15,708";
+    QTest::newRow("six decimals at most") << 1234567.1234567 << "1,234,567.123457"
+                                          << "1.234.567,123457";
+    QTest::newRow("tick noise") << 0.30000000000000004 << "0.3" << "0,3";
+    QTest::newRow("negative") << -2500.25 << "-2,500.25" << "-2.500,25";
+    QTest::newRow("negative nearly zero") << -0.0000001 << "0" << "0";
+}
+
+void ChartLookTest::groupedLabels() {
+    QFETCH(double, value);
+    QFETCH(QString, english);
+    QFETCH(QString, german);
+    QCOMPARE(FormatGroupedLabel(value, QLocale(QLocale::English, QLocale::UnitedStates)), english);
+    QCOMPARE(FormatGroupedLabel(value, QLocale(QLocale::German, QLocale::Germany)), german);
+}
+
+void ChartLookTest::simulatedMarkOnEveryGraph() {
+    auto stack = ShownStack();
+    auto marks = [&](bool visible) {
+        int count = 0;
+        for (int i = 0; i < kChartCount; ++i) {
+            for (int k = 0; k < stack->chart(i)->itemCount(); ++k) {
+                auto* text = qobject_cast<QCPItemText*>(stack->chart(i)->item(k));
+                if (text && text->text() == "SIMULATED" && text->visible() == visible) ++count;
+            }
+        }
+        return count;
+    };
+    QCOMPARE(marks(false), 5);
+    stack->setSimulated(true);
+    QVERIFY(stack->simulated());
+    QCOMPARE(marks(true), 5);
+    stack->setSimulated(false);
+    QCOMPARE(marks(false), 5);
+}
+
+void ChartLookTest::hotEnginePicture() {
+    const QImage image = DrawHotEnginePicture().toImage();
+    QCOMPARE(image.size(), QSize(400, 100));
+    QRect red;
+    int others = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel == qRgb(255, 0, 0)) {
+                red |= QRect(x, y, 1, 1);
+            } else if (pixel != qRgb(255, 255, 255) && (qGreen(pixel) != qBlue(pixel) || qRed(pixel) != 255)) {
+                ++others;  // anything but white, red and their blends
+            }
+        }
+    }
+    QCOMPARE(others, 0);
+    // The words fill roughly x 22..364 and y 33..66.
+    QVERIFY2(red.left() >= 15 && red.left() <= 40, qPrintable(QString::number(red.left())));
+    QVERIFY2(red.right() >= 330 && red.right() <= 372, qPrintable(QString::number(red.right())));
+    QVERIFY2(red.top() >= 25 && red.bottom() <= 78, qPrintable(QString("%1 %2").arg(red.top()).arg(red.bottom())));
+    QVERIFY(red.height() >= 25);
+}
