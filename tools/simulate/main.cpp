@@ -1,0 +1,113 @@
+// corvane-simulate: one capture from the simulated engine, written as a capture
+// file exactly as Export writes it, with the engine's truth as JSON on stdout.
+// Teachers make exercise data with it; the tests check the analysis against it.
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "analysis/capture_record.h"
+#include "analysis/moment_of_inertia.h"
+#include "daq/engine_model.h"
+#include "daq/engine_truth.h"
+#include "daq/simulated_board.h"
+#include "daq/take_capture.h"
+#include "files/capture_writer.h"
+#include "truth_json.h"
+
+namespace {
+
+using namespace corvane;
+
+constexpr int kDiskRows = 5;
+constexpr double kDynaMs = 4000.0;
+constexpr double kTruthStepMs = 10.0;
+
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+// The disk table a student would type for this flywheel: one row per solid disk.
+analysis::DiskTable DiskTableOf(const daq::EngineModel& model) {
+    analysis::DiskTable table(kDiskRows);
+    const auto disks = model.Disks();
+    for (std::size_t row = 0; row < disks.size() && row < table.size(); ++row) {
+        table[row] = {NumberText(disks[row].massG), NumberText(disks[row].diameterMm),
+                      NumberText(disks[row].MomentOfInertiaGm2())};
+    }
+    return table;
+}
+
+void SetFault(daq::EngineFaults& faults, const std::string& name) {
+    if (name == "unplugged") faults.unplugged = true;
+    if (name == "missed-hole") faults.missedHole = true;
+    if (name == "too-hot") faults.tooHot = true;
+    if (name == "stopped") faults.stopped = true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Takes one capture from the simulated engine, writes it as a capture file and prints "
+        "the engine's truth as one JSON object."};
+    std::string kind;
+    std::string output;
+    std::vector<std::string> faults;
+    daq::EngineParameters parameters;
+    app.add_option("kind", kind, "grab or dyna")
+        ->required()
+        ->check(CLI::IsMember({"grab", "dyna"}));
+    app.add_option("--rpm", parameters.rpm,
+                   "steady speed of a grab; free-running speed a dyna accelerates towards")
+        ->check(CLI::Range(10.0, 2000.0))
+        ->capture_default_str();
+    app.add_option("--seed", parameters.seed, "the same seed gives the same capture")
+        ->capture_default_str();
+    app.add_option("--noise", parameters.noiseVolts, "noise on every channel, volts (standard deviation)")
+        ->check(CLI::Range(0.0, 5.0))
+        ->capture_default_str();
+    app.add_option("--heater", parameters.heaterPowerW, "heater power, watts")
+        ->check(CLI::Range(0.0, 20.0))
+        ->capture_default_str();
+    app.add_option("--load", parameters.loadMilliNm, "friction torque, mNm")
+        ->check(CLI::Range(0.0, 1000.0))
+        ->capture_default_str();
+    app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
+        ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
+    app.add_option("-o,--output", output, "capture file to write")->required();
+    CLI11_PARSE(app, argc, argv);
+
+    for (const auto& fault : faults) SetFault(parameters.faults, fault);
+    parameters.instantScans = true;
+
+    daq::SimulatedBoard board(parameters);
+    const daq::EngineModel model(board.Parameters());
+    const auto captureKind = kind == "dyna" ? daq::CaptureKind::Dyna : daq::CaptureKind::Grab;
+    analysis::CaptureRecord record;
+    if (daq::TakeCapture(board, captureKind, record) != 0) {
+        std::fprintf(stderr,
+                     "corvane-simulate: DAQ hardware not found (the simulated board is "
+                     "unplugged); no file written\n");
+        return 2;
+    }
+    try {
+        files::WriteCaptureFile(output, record, DiskTableOf(model));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "corvane-simulate: %s: %s\n", output.c_str(), error.what());
+        return 1;
+    }
+
+    const std::string json =
+        captureKind == daq::CaptureKind::Dyna
+            ? simulate::DynaTruthJson(daq::DynaTruthOf(model, kDynaMs, kTruthStepMs), model)
+            : simulate::GrabTruthJson(daq::GrabTruthOf(model), model);
+    std::printf("%s\n", json.c_str());
+    return 0;
+}
