@@ -14,6 +14,8 @@ namespace corvane::analysis {
 // reverse light the same pixels apart from their ends. Pixels outside are skipped.
 void DrawLine(PvPicture& picture, int xA, int yA, int xB, int yB);
 
+// Pixels of the picture are 0 (black) or 1 (white).
+
 // Turns every white pixel 4-connected to (x, y) through white pixels black.
 void FloodFillBlack(PvPicture& picture, int x, int y);
 

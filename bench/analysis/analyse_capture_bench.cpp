@@ -1,0 +1,44 @@
+// The whole analysis of a live grab (PV picture included) and of a live dyna.
+// Targets: a grab under 1 ms, a dyna under 0.3 ms (median, one core).
+
+#include <benchmark/benchmark.h>
+
+#include "analysis/analyse_capture.h"
+#include "analysis/synthetic_engine.h"
+
+namespace corvane::analysis {
+namespace {
+
+AnalysisInputs Inputs() {
+    AnalysisInputs inputs;
+    inputs.disks = {{"200", "100", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}};
+    inputs.format = text::PointComma();
+    return inputs;
+}
+
+void BM_AnalyseGrab(benchmark::State& state) {
+    auto record = testing::SteadyGrab(500);
+    const AnalysisInputs inputs = Inputs();
+    for (auto _ : state) {
+        AnalysisResult result = AnalyseCapture(*record, inputs);
+        if (!result.status.empty() || !result.pvPicture) state.SkipWithError("grab not analysed");
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_AnalyseGrab)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_AnalyseDyna(benchmark::State& state) {
+    auto record = testing::AcceleratingDyna(200, 500);
+    const AnalysisInputs inputs = Inputs();
+    for (auto _ : state) {
+        AnalysisResult result = AnalyseCapture(*record, inputs);
+        if (!result.status.empty() || result.powerSeries.empty()) {
+            state.SkipWithError("dyna not analysed");
+        }
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_AnalyseDyna)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace corvane::analysis
