@@ -22,20 +22,6 @@ constexpr std::uint16_t kMaxCount = 4095;
 // Allowance beyond the scan's own duration before a scan counts as stuck.
 constexpr double kScanTimeoutMargin = 3.0;
 
-bool MeansBoardGone(UlError error) {
-    switch (error) {
-        case ERR_USB_DEV_NO_PERMISSION:
-        case ERR_USB_INTERFACE_CLAIMED:
-        case ERR_DEV_NOT_FOUND:
-        case ERR_DEV_NOT_CONNECTED:
-        case ERR_DEAD_DEV:
-        case ERR_NO_CONNECTION_ESTABLISHED:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A calibrated reading in the program's 12-bit count on +-10 V; readings
 // beyond the range (or from a finer converter) end at the ends of the scale.
 std::uint16_t ToCount(double volts) {
@@ -99,7 +85,7 @@ int UldaqBoard::cbAInScan(int board, int lowChannel, int highChannel, long count
         library_->ulAInScan(device_, lowChannel, highChannel, AI_SINGLE_ENDED, BIP10VOLTS,
                             static_cast<int>(samplesPerChannel), &actualRate, SO_DEFAULTIO,
                             AINSCAN_FF_DEFAULT, scanVolts_.data());
-    if (error != ERR_NO_ERROR) return StopScanAfter(error);
+    if (error != ERR_NO_ERROR) return AbandonScan(error);
 
     try {
         const double slowest =
@@ -107,18 +93,18 @@ int UldaqBoard::cbAInScan(int board, int lowChannel, int highChannel, long count
         const double timeout =
             static_cast<double>(samplesPerChannel) / slowest + kScanTimeoutMargin;
         error = library_->ulAInScanWait(device_, WAIT_UNTIL_DONE, 0, timeout);
-        if (error != ERR_NO_ERROR) return StopScanAfter(error);
+        if (error != ERR_NO_ERROR) return AbandonScan(error);
         ScanStatus status = SS_RUNNING;
         TransferStatus transfer{};
         // A transfer that broke off is reported here, once the scan is idle.
         error = library_->ulAInScanStatus(device_, &status, &transfer);
-        if (error != ERR_NO_ERROR) return StopScanAfter(error);
+        if (error != ERR_NO_ERROR) return AbandonScan(error);
         if (status != SS_IDLE) {
-            StopScanAfter(ERR_NO_ERROR);
+            AbandonScan(ERR_NO_ERROR);
             return Fail(kUldaqBadReading, "scan: still running after its time");
         }
     } catch (...) {
-        StopScanAfter(ERR_NO_ERROR);
+        AbandonScan(ERR_NO_ERROR);
         throw;
     }
 
@@ -130,7 +116,7 @@ int UldaqBoard::cbAInScan(int board, int lowChannel, int highChannel, long count
         if (static_cast<long>(target.size()) < count) return kBadBuffer;
         std::transform(scanVolts_.begin(), scanVolts_.end(), target.begin(), ToCount);
     }
-    *rate = std::lround(actualRate);
+    if (std::isfinite(actualRate) && actualRate > 0) *rate = std::lround(actualRate);
     return kNoErrors;
 }
 
@@ -170,7 +156,12 @@ bool UldaqBoard::LoadLibrary() {
 
 int UldaqBoard::Connect() {
     if (!LoadLibrary()) return Fail(kBoardNotFound, libraryError_);
-    if (device_ != 0) return kNoErrors;
+    if (device_ != 0) {
+        int connected = 0;
+        if (library_->ulIsDaqDeviceConnected(device_, &connected) == ERR_NO_ERROR && connected)
+            return kNoErrors;
+        Release();  // the library has lost the board: look for it afresh
+    }
 
     std::vector<DaqDeviceDescriptor> found(kInventoryGuess);
     unsigned number = kInventoryGuess;
@@ -213,25 +204,23 @@ int UldaqBoard::Fail(int result, std::string why) {
     return result;
 }
 
-// A failed board access: a board that is gone is let go, so that the next
-// access looks for it again on USB.
+// A failed board access lets the board go, whatever the library's code says:
+// not every library code for a board that was pulled out says so, and the next
+// access then finds the board again on USB once it is back.
 int UldaqBoard::DeviceFailure(UlError error) {
     lastError_ = library_->ErrorText(error);
-    int connected = 0;
-    if (MeansBoardGone(error) ||
-        library_->ulIsDaqDeviceConnected(device_, &connected) != ERR_NO_ERROR || connected == 0)
-        Release();
+    Release();
     return error;
 }
 
-// Every way out of a started scan stops it, before the board may be let go.
-int UldaqBoard::StopScanAfter(UlError error) {
-    if (library_->ulAInScanStop(device_) != ERR_NO_ERROR) {
-        Release();  // releasing the board ends whatever the library still runs for it
-        if (error != ERR_NO_ERROR) lastError_ = library_->ErrorText(error);
+// Every way out of a started scan stops it before the board is let go.
+int UldaqBoard::AbandonScan(UlError error) {
+    library_->ulAInScanStop(device_);
+    if (error == ERR_NO_ERROR) {
+        Release();
         return error;
     }
-    return error != ERR_NO_ERROR ? DeviceFailure(error) : error;
+    return DeviceFailure(error);
 }
 
 std::unique_ptr<Board> MakeUldaqBoard(const std::string& deviceId) {

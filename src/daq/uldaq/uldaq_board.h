@@ -2,8 +2,8 @@
 // A real board on Linux: the seven board operations mapped onto the board
 // maker's libuldaq, which is opened at run time. Without the library or the
 // board every board access fails, exactly as the program expects of a board
-// that is not plugged in. The board is connected on demand, released when it
-// goes away and found again by the next access once it is back.
+// that is not plugged in. The board is connected on demand, let go after any
+// failed access and found again by the next access once it is back.
 //
 // Readings are taken in calibrated volts and converted to the program's
 // 12-bit counts on +-10 V, so boards of any resolution fit its count model.
@@ -60,7 +60,7 @@ private:
     void Release();
     int Fail(int result, std::string why);
     int DeviceFailure(uldaq::UlError error);
-    int StopScanAfter(uldaq::UlError error);
+    int AbandonScan(uldaq::UlError error);
     long BufferRoom(BufferHandle buffer);
 
     std::mutex boardMutex_;  // one board access at a time
