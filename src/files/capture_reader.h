@@ -1,0 +1,62 @@
+#pragma once
+// Reading a capture file back into a capture record.
+//
+// An import runs in three steps so that the window can do its part between them:
+//   1. OpenCaptureFile(path): reads the file and checks its first line; throws
+//      FileError ("File not found", ...) or WrongKindError. Nothing is changed.
+//   2. The caller prepares for the kind (the window's PrepareGrab/PrepareDyna:
+//      display, period, a live engine-monitor reading into the record).
+//   3. ReadCaptureData(file, record, disks): reads the data lines into the given
+//      record and disk table; throws ConvertError or RangeError part-way.
+// Step 3 should work on copies that replace the originals only when it returns,
+// so that a failed import leaves the capture as it was; ImportCaptureFile
+// (capture_import.h) does exactly that.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "analysis/capture_record.h"
+#include "analysis/moment_of_inertia.h"
+
+namespace corvane::files {
+
+enum class CaptureKind { Grab, Dyna };
+
+// Sample periods a file's kind implies when its time column gives none.
+inline constexpr double kGrabSamplePeriod = 0.001;
+inline constexpr double kDynaSamplePeriod = 0.00125;
+
+// The first line is neither "grab" nor "dyna"; the window shows this text in a
+// message box.
+class WrongKindError : public std::runtime_error {
+public:
+    WrongKindError() : std::runtime_error("Input file is neither \"grab\" nor \"dyna\"!") {}
+};
+
+// A capture file's text whose first line has been checked.
+struct OpenedCapture {
+    CaptureKind kind = CaptureKind::Grab;
+    std::string text;  // the whole file as read
+};
+
+// Step 1 from a file: reads it whole and checks line 1.
+OpenedCapture OpenCaptureFile(const std::string& path);
+// Step 1 from text already in memory.
+OpenedCapture CheckCaptureKind(std::string text);
+
+// Step 3: skips lines 1 and 2, then reads every further line as a data line.
+// Sets RawSamples from index 0, SampleCount, IsDyna, the monitor values from
+// data line 1, SamplePeriod from the time field of data line 1 (the kind's
+// default when that is not a positive number) and, for a dyna file, columns 0
+// and 1 of every disk row r from data line r + 1 (rows 0..4 of the window's
+// five-row table), as read: leading blanks stay.
+void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
+                     analysis::DiskTable& disks);
+
+// One reader step: converts field `field` of the line to a count, stores it at
+// RawSamples[n] and adds 1 to n. Throws ConvertError, or RangeError beyond the
+// 4097th sample.
+void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n);
+
+}  // namespace corvane::files

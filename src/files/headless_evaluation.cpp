@@ -1,0 +1,41 @@
+#include "files/headless_evaluation.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "files/capture_import.h"
+
+namespace corvane::files {
+
+HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers)
+    : record_(std::make_unique<analysis::CaptureRecord>()),
+      disks_(std::move(disks)),
+      numbers_(std::move(numbers)) {}
+
+HeadlessEvaluation::~HeadlessEvaluation() = default;
+
+ResultsColumn HeadlessEvaluation::Evaluate(const std::string& path) {
+    const CaptureKind kind =
+        ImportCaptureFile(path, *record_, disks_, [](CaptureKind k, analysis::CaptureRecord& r) {
+            // No board: the monitor reading fails and leaves the values as they were.
+            r.SamplePeriod = k == CaptureKind::Dyna ? kDynaSamplePeriod : kGrabSamplePeriod;
+        });
+    if (kind == CaptureKind::Dyna) rpmPoints_.clear();
+    return Analyse(path);
+}
+
+ResultsColumn HeadlessEvaluation::Analyse(const std::string& name) {
+    analysis::AnalysisInputs inputs;
+    inputs.disks = disks_;
+    inputs.format = numbers_;
+    inputs.rpmPoints = std::move(rpmPoints_);
+    analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
+    rpmPoints_ = std::move(result.rpmPoints);
+    if (result.error) throw std::runtime_error(*result.error);
+    if (result.dynaAdvice && onDynaAdvice) onDynaAdvice(name, kDynaAdvice);
+    ResultsColumn column;
+    for (std::size_t row = 0; row < column.size(); ++row) column[row] = result.table[row][1];
+    return column;
+}
+
+}  // namespace corvane::files

@@ -1,0 +1,127 @@
+#include "files/batch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/file_error.h"
+#include "temp_dir.h"
+
+namespace corvane::files {
+namespace {
+
+TEST(KeepDigits, KeepsDigitsAndPointsOnly) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"295.3 K", "295.3"},       {"1,234.5", "1234.5"}, {"-1.20 mNm", "1.20"},
+        {"0 mw", "0"},              {"", ""},              {"12.3 mW", "12.3"},
+        {"1.235E-006", "1.235006"}, {"1 234,5", "12345"},  {"\t7\r\n", "7"},
+    };
+    for (const auto& [text, kept] : cases) EXPECT_EQ(KeepDigits(text), kept) << text;
+}
+
+ResultsColumn GrabColumn() {
+    return {"295.3 K", "352.8 K", "3.6 W", "12.34 kPa", "1,234.5", "12.3 mW", "", ""};
+}
+ResultsColumn DynaColumn() {
+    return {"296.1 K", "360.4 K", "3.6 W", "0 kPa", "", "", "1.23 mw", "-4.56 mNm"};
+}
+
+TEST(BatchLine, TakesRows0145674) {
+    EXPECT_EQ(BatchLine("run1.CSV", GrabColumn()), "run1.CSV, 295.3, 352.8, 1234.5, 12.3, , ");
+    EXPECT_EQ(BatchLine("accel.CSV", DynaColumn()), "accel.CSV, 296.1, 360.4, , , 1.23, 4.56");
+    EXPECT_EQ(BatchLine("a,b.CSV", ResultsColumn{}), "a,b.CSV, , , , , , ");
+}
+
+TEST(FileNameOf, DropsTheFolder) {
+    EXPECT_EQ(FileNameOf("/data/runs/run1.CSV"), "run1.CSV");
+    EXPECT_EQ(FileNameOf("run1.CSV"), "run1.CSV");
+    EXPECT_EQ(FileNameOf("../x/y z.csv"), "y z.csv");
+}
+
+// Evaluates from a table of columns; a path missing from it fails like a bad import.
+struct FakeEvaluation {
+    std::vector<std::string> seen;
+    ResultsColumn operator()(const std::string& path) {
+        seen.push_back(path);
+        if (path.find("bad") != std::string::npos) throw std::runtime_error("Range check error");
+        return path.find("dyna") != std::string::npos ? DynaColumn() : GrabColumn();
+    }
+};
+
+TEST(RunBatch, HeaderThenOneLinePerFileInOrder) {
+    FakeEvaluation fake;
+    std::string text;
+    RunBatch({"/in/run1.CSV", "/in/dyna.CSV"}, std::ref(fake),
+             [&](std::string_view part) { text += part; });
+    EXPECT_EQ(text,
+              "File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r\n"
+              "run1.CSV, 295.3, 352.8, 1234.5, 12.3, , \r\n"
+              "dyna.CSV, 296.1, 360.4, , , 1.23, 4.56\r\n");
+    EXPECT_EQ(fake.seen, (std::vector<std::string>{"/in/run1.CSV", "/in/dyna.CSV"}));
+}
+
+TEST(RunBatch, AFailedFileEndsTheBatchAndIsNamed) {
+    FakeEvaluation fake;
+    std::string text;
+    try {
+        RunBatch({"a.CSV", "/in/bad.CSV", "c.CSV"}, std::ref(fake),
+                 [&](std::string_view part) { text += part; });
+        ADD_FAILURE() << "the batch went on";
+    } catch (const BatchFileError& error) {
+        EXPECT_EQ(error.path(), "/in/bad.CSV");
+        EXPECT_EQ(error.message(), "Range check error");
+        EXPECT_STREQ(error.what(), "/in/bad.CSV: Range check error");
+    }
+    EXPECT_EQ(fake.seen, (std::vector<std::string>{"a.CSV", "/in/bad.CSV"}));
+    EXPECT_EQ(text, std::string(kBatchHeader) + "\r\na.CSV, 295.3, 352.8, 1234.5, 12.3, , \r\n");
+}
+
+TEST(RunBatchToFile, KeepsTheLinesBeforeAFailure) {
+    testing::TempDir dir;
+    const std::string results = dir.File("results.CSV");
+    testing::WriteText(results, "old results that will be replaced");
+    FakeEvaluation fake;
+    EXPECT_THROW(RunBatchToFile(results, {"a.CSV", "b.CSV", "bad.CSV", "d.CSV"}, std::ref(fake)),
+                 BatchFileError);
+    EXPECT_EQ(testing::ReadText(results), std::string(kBatchHeader) +
+                                              "\r\na.CSV, 295.3, 352.8, 1234.5, 12.3, , "
+                                              "\r\nb.CSV, 295.3, 352.8, 1234.5, 12.3, , \r\n");
+}
+
+TEST(RunBatchToFile, RefusesAResultsFileThatIsACaptureFile) {
+    testing::TempDir dir;
+    const std::string capture = dir.File("run1.CSV");
+    testing::WriteText(capture, "grab\r\n");
+    std::filesystem::create_directory(dir.File("sub"));
+    const std::string sameFileSpelledOtherwise = dir.File("sub/../run1.CSV");
+    std::filesystem::create_symlink(capture, dir.File("link.CSV"));
+    for (const std::string& results : {capture, sameFileSpelledOtherwise, dir.File("link.CSV")}) {
+        FakeEvaluation fake;
+        EXPECT_THROW(RunBatchToFile(results, {dir.File("other.CSV"), capture}, std::ref(fake)),
+                     ResultsFileIsInputError)
+            << results;
+        EXPECT_TRUE(fake.seen.empty());
+        EXPECT_EQ(testing::ReadText(capture), "grab\r\n");
+    }
+    // Two files that do not exist yet but are the same name are refused as well.
+    EXPECT_THROW(CheckResultsFileIsNotInput(dir.File("new.CSV"), {dir.File("./new.CSV")}),
+                 ResultsFileIsInputError);
+    EXPECT_NO_THROW(CheckResultsFileIsNotInput(dir.File("out.CSV"), {capture}));
+}
+
+TEST(RunBatchToFile, UncreatableResultsFile) {
+    testing::TempDir dir;
+    FakeEvaluation fake;
+    try {
+        RunBatchToFile(dir.File("missing/folder/r.CSV"), {"a.CSV"}, std::ref(fake));
+        ADD_FAILURE();
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "Path not found");
+    }
+    EXPECT_TRUE(fake.seen.empty()) << "nothing is evaluated without a results file";
+}
+
+}  // namespace
+}  // namespace corvane::files

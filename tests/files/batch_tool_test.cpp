@@ -1,0 +1,139 @@
+// corvane-batch end to end, on capture files written by the exporter.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "analysis/analyse_capture.h"
+#include "files/batch.h"
+#include "files/capture_writer.h"
+#include "synthetic_capture.h"
+#include "temp_dir.h"
+#include "text/number_format.h"
+
+namespace corvane::files {
+namespace {
+
+using analysis::CaptureRecord;
+using analysis::DiskTable;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunTool(const testing::TempDir& dir, const std::string& arguments) {
+    const std::string out = dir.File("stdout.txt");
+    const std::string err = dir.File("stderr.txt");
+    const std::string command = std::string("cd '") + dir.path().string() + "' && '" +
+                                CORVANE_BATCH_TOOL + "' " + arguments + " >'" + out + "' 2>'" +
+                                err + "'";
+    const int raw = std::system(command.c_str());
+    ToolRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = testing::ReadText(out);
+    run.err = testing::ReadText(err);
+    return run;
+}
+
+// The results line the window would write for this capture, from an analysis
+// of the record in memory (no file in between).
+std::string ExpectedLine(const std::string& name, CaptureRecord record, const DiskTable& disks) {
+    analysis::AnalysisInputs inputs;
+    inputs.disks = disks;
+    inputs.format = text::PointComma();
+    const auto result = analysis::AnalyseCapture(record, inputs);
+    ResultsColumn column;
+    for (int row = 0; row < 8; ++row) column[row] = result.table[row][1];
+    return BatchLine(name, column) + "\r\n";
+}
+
+class BatchTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grab300 = testing::MakeGrab({.startRpm = 300, .endRpm = 300}, 1000);
+        grab400 = testing::MakeGrab({.startRpm = 400, .endRpm = 400, .hiTemp = 1234.5}, 1000);
+        dyna = testing::MakeDyna({.startRpm = 200, .endRpm = 400}, 4000);
+        WriteCaptureFile(dir.File("grab300.CSV"), *grab300, DiskTable(5));
+        WriteCaptureFile(dir.File("grab400.CSV"), *grab400, DiskTable(5));
+        WriteCaptureFile(dir.File("accel.CSV"), *dyna, fileDisks);
+        WriteCaptureFile(dir.File("nodisks.CSV"), *dyna, DiskTable(5));
+        testing::WriteText(dir.File("bad.CSV"), "Grab\r\n");
+        testing::WriteText(dir.File("settings.INI"),
+                           "[Flywheel1]\r\nMass=200\r\nDiam=100\r\nMI=\r\n");
+    }
+    testing::TempDir dir;
+    std::unique_ptr<CaptureRecord> grab300, grab400, dyna;
+    const DiskTable fileDisks = {{"250", "100", ""}, {"120", "50", ""}, {"", "", ""},
+                                 {"", "", ""}, {"", "", ""}};
+};
+
+TEST_F(BatchTool, ResultsFileByteForByte) {
+    const ToolRun run = RunTool(dir, "-o results.CSV --settings settings.INI grab300.CSV accel.CSV grab400.CSV");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    // The disk table after the dyna import: its rows from the file, column 2 as loaded.
+    const DiskTable afterDyna = {{"250", " 100", "0.25"}, {" 120", " 50", ""}, {" ", " ", ""},
+                                 {" ", " ", ""}, {" ", " ", ""}};
+    const std::string expected = std::string(kBatchHeader) + "\r\n" +
+                                 ExpectedLine("grab300.CSV", *grab300, DiskTable(5)) +
+                                 ExpectedLine("accel.CSV", *dyna, afterDyna) +
+                                 ExpectedLine("grab400.CSV", *grab400, DiskTable(5));
+    EXPECT_EQ(testing::ReadText(dir.File("results.CSV")), expected);
+    // Independent anchors: temperatures and speeds the simulated engine was given.
+    EXPECT_NE(expected.find("grab300.CSV, 295.3, 352.8, 300.0, "), std::string::npos);
+    EXPECT_NE(expected.find("grab400.CSV, 295.3, 1234.5, 400.0, "), std::string::npos);
+    EXPECT_NE(expected.find("accel.CSV, 295.3, 352.8, , , "), std::string::npos);
+}
+
+TEST_F(BatchTool, StandardOutputWithoutResultsOption) {
+    const ToolRun run = RunTool(dir, "grab300.CSV");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string(kBatchHeader) + "\r\n" +
+                           ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
+    EXPECT_EQ(RunTool(dir, "-o - grab300.CSV").out, run.out);
+}
+
+TEST_F(BatchTool, FailedImportStopsWithExitOne) {
+    const ToolRun run = RunTool(dir, "-o r.CSV grab300.CSV bad.CSV grab400.CSV");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n");
+    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")),
+              std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
+
+    const ToolRun missing = RunTool(dir, "-o r.CSV nothere.CSV");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "nothere.CSV: File not found\n");
+    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), std::string(kBatchHeader) + "\r\n");
+}
+
+TEST_F(BatchTool, DynamometerAdviceGoesToStandardError) {
+    const ToolRun run = RunTool(dir, "-o r.CSV nodisks.CSV grab300.CSV");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "nodisks.CSV: Please consult Help for proper Dynamometer methodology\n");
+    EXPECT_NE(testing::ReadText(dir.File("r.CSV")).find("nodisks.CSV, 295.3, 352.8, , , 0, 0.00\r\n"),
+              std::string::npos);
+}
+
+TEST_F(BatchTool, UsageErrorsExitTwo) {
+    const std::string before = testing::ReadText(dir.File("grab300.CSV"));
+    for (const std::string arguments :
+         {"", "-o r.CSV", "--frobnicate grab300.CSV", "-o grab300.CSV grab400.CSV grab300.CSV",
+          "-o ./sub/../grab300.CSV grab300.CSV", "--settings missing.INI grab300.CSV"}) {
+        const ToolRun run = RunTool(dir, arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("Usage: corvane-batch"), std::string::npos) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+    }
+    EXPECT_EQ(testing::ReadText(dir.File("grab300.CSV")), before);
+    const ToolRun help = RunTool(dir, "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::files

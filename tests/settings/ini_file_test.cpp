@@ -1,0 +1,132 @@
+#include "settings/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <unistd.h>
+
+namespace corvane::settings {
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("corvane-ini-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        path_ = (dir_ / "CorvaneLogger.INI").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    void Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+    std::string Read() const {
+        std::ifstream in(path_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::filesystem::path dir_;
+    std::string path_;
+};
+
+TEST_F(IniFileTest, MissingFileReadsAsEmpty) {
+    IniFile ini(path_);
+    EXPECT_EQ(ini.ReadString("Form", "Left", "dflt"), "dflt");
+    EXPECT_EQ(ini.ReadInteger("Form", "Left", 360), 360);
+    EXPECT_TRUE(ini.ReadYesNo("Graphs", "PV", true));
+    EXPECT_FALSE(ini.ReadYesNo("Graphs", "RPM", false));
+}
+
+TEST_F(IniFileTest, IntegersDecimalOrHex) {
+    const std::pair<const char*, int> cases[] = {
+        {"360", 360},   {"-12", -12},       {"$1F", 31},  {"0x1f", 31},          {"0X1F", 31},
+        {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"abc", 7},     {"", 7},            {"12abc", 7}, {"0x", 7},             {"$", 7},
+        {"1.5", 7},     {"2147483648", 7},  {"$100000000", 7}, {"0x1G", 7},      {"+", 7},
+    };
+    std::string text = "[Form]\n";
+    int i = 0;
+    for (const auto& c : cases) text += "K" + std::to_string(i++) + "=" + c.first + "\n";
+    Write(text);
+    IniFile ini(path_);
+    i = 0;
+    for (const auto& c : cases) {
+        EXPECT_EQ(ini.ReadInteger("Form", "K" + std::to_string(i++), 7), c.second) << c.first;
+    }
+}
+
+TEST_F(IniFileTest, YesNoIsExactlyYes) {
+    Write("[Graphs]\nPressure=Yes\nTach=yes\nPV=YES\nRPM=\nPower=No\n");
+    IniFile ini(path_);
+    EXPECT_TRUE(ini.ReadYesNo("Graphs", "Pressure", false));
+    EXPECT_FALSE(ini.ReadYesNo("Graphs", "Tach", true));
+    EXPECT_FALSE(ini.ReadYesNo("Graphs", "PV", true));
+    EXPECT_FALSE(ini.ReadYesNo("Graphs", "RPM", true)) << "present but empty is not missing";
+    EXPECT_FALSE(ini.ReadYesNo("Graphs", "Power", true));
+    EXPECT_TRUE(ini.ReadYesNo("Graphs", "Missing", true));
+}
+
+TEST_F(IniFileTest, NamesAreCaseInsensitiveAndValuesCutAt2047) {
+    Write("[flywheel1]\nmass=250\nLong=" + std::string(3000, 'x') + "\r\n");
+    IniFile ini(path_);
+    EXPECT_EQ(ini.ReadString("Flywheel1", "Mass", ""), "250");
+    EXPECT_EQ(ini.ReadString("FLYWHEEL1", "long", "").size(), 2047u);
+}
+
+TEST_F(IniFileTest, SaveWritesKeysInOrderWithCrLf) {
+    Write("; kept comment\r\n[Other]\r\nUnknown=kept\r\n");
+    {
+        IniFile ini(path_);
+        ini.WriteInteger("Form", "Left", 360);
+        ini.WriteInteger("Form", "Top", -5);
+        ini.WriteYesNo("Graphs", "Pressure", true);
+        ini.WriteYesNo("Graphs", "RPM", false);
+        ini.WriteString("Flywheel1", "Mass", "");
+        ini.Save();
+    }
+    const std::string text = Read();
+    EXPECT_NE(text.find("[Form]\r\nLeft=360\r\nTop=-5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Graphs]\r\nPressure=Yes\r\nRPM=No\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Flywheel1]\r\nMass=\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Unknown=kept"), std::string::npos);
+    EXPECT_NE(text.find("; kept comment"), std::string::npos);
+    EXPECT_LT(text.find("[Form]"), text.find("[Graphs]"));
+    EXPECT_EQ(text.find("\n\n"), std::string::npos) << "every LF has its CR";
+    for (std::size_t p = text.find('\n'); p != std::string::npos; p = text.find('\n', p + 1)) {
+        EXPECT_EQ(text[p - 1], '\r');
+    }
+    IniFile again(path_);
+    EXPECT_EQ(again.ReadInteger("Form", "Top", 0), -5);
+    EXPECT_TRUE(again.ReadYesNo("Graphs", "Pressure", false));
+    EXPECT_EQ(again.ReadString("Flywheel1", "Mass", "missing"), "");
+}
+
+TEST_F(IniFileTest, FailedSaveNamesTheFileAndKeepsTheOldOne) {
+    const std::string nowhere = (dir_ / "no" / "such" / "CorvaneLogger.INI").string();
+    IniFile lost(nowhere);
+    lost.WriteInteger("Form", "Left", 1);
+    try {
+        lost.Save();
+        ADD_FAILURE() << "saved into a missing folder";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + nowhere);
+    }
+    // A directory in the file's place: the rename fails, nothing is destroyed.
+    std::filesystem::create_directory(path_);
+    IniFile blocked(path_);
+    blocked.WriteInteger("Form", "Left", 1);
+    EXPECT_THROW(blocked.Save(), std::runtime_error);
+    EXPECT_TRUE(std::filesystem::is_directory(path_));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left behind";
+}
+
+}  // namespace
+}  // namespace corvane::settings
