@@ -52,7 +52,7 @@ struct AnalysisResult {
     std::vector<Point> rpmPoints;                        // RPMDataSeries after this run
     std::vector<Point> powerSeries, torqueSeries;
     std::vector<Point> smoothedPowerSeries, smoothedTorqueSeries;
-    bool powerTorqueComputed = false;                    // ComputePowerTorque ran (set axis labels)
+    bool powerTorqueComputed = false;  // ComputePowerTorque ran: its four series replace the graph's
     std::vector<std::string> log;                        // Memo1 lines
     std::optional<PvPicture> pvPicture;                  // set when PVLoopWork ran
     long whiteCount = 0;

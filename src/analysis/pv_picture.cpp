@@ -126,6 +126,10 @@ long CountWhite(const PvPicture& picture) {
     return count;
 }
 
+double LoopWork(double volumeRange, long whiteCount, double pressureRange) {
+    return volumeRange * static_cast<double>(whiteCount) * pressureRange / 250000;
+}
+
 LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
     picture.white.assign(static_cast<std::size_t>(kSize) * kSize, 1);
     if (loop.empty()) return {};
@@ -165,7 +169,7 @@ LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
     FloodFillBlack(picture, kSize - 1, 0);
     LoopArea area;
     area.whiteCount = CountWhite(picture);
-    area.workMicroJ = (xMax - xMin) * area.whiteCount * (yMax - yMin) / 250000;
+    area.workMicroJ = LoopWork(xMax - xMin, area.whiteCount, yMax - yMin);
     return area;
 }
 

@@ -21,6 +21,10 @@ void FloodFillBlack(PvPicture& picture, int x, int y);
 
 long CountWhite(const PvPicture& picture);
 
+// Work per cycle in microjoules: each pixel stands for a five-hundredth of the
+// widened volume range (mm^3) times a five-hundredth of the pressure range (kPa).
+double LoopWork(double volumeRange, long whiteCount, double pressureRange);
+
 struct LoopArea {
     double workMicroJ = 0.0;
     long whiteCount = 0;

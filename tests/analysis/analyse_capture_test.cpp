@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/crank_cycle.h"
+#include "analysis/results_table.h"
 #include "analysis/synthetic_engine.h"
 #include "text/format.h"
 
@@ -27,6 +28,11 @@ AnalysisInputs Inputs(int* eventRuns = nullptr) {
 
 std::size_t IndexOf(const std::vector<std::string>& log, const std::string& line) {
     return static_cast<std::size_t>(std::find(log.begin(), log.end(), line) - log.begin());
+}
+
+TEST(EngineMonitorTexts, TemperaturesLabel) {
+    EXPECT_EQ(TemperaturesLabel(295.25, 1234.56, text::PointComma()), "295.3 K - 1,234.6 K");
+    EXPECT_EQ(TemperaturesLabel(-0.04, 370.0, text::NumberFormat{",", "."}), "0,0 K - 370,0 K");
 }
 
 TEST(CylinderVolume, WorkedFigures) {
@@ -95,6 +101,17 @@ TEST(AnalyseCapture, SteadyGrabGivesSpeedAnglesAndIndicatedPower) {
     EXPECT_FALSE(r.pvPicture->at(499, 0));
     EXPECT_GT(r.whiteCount, 10000);
     EXPECT_FALSE(r.powerTorqueComputed);
+}
+
+TEST(AnalyseCapture, ConstantPressureGivesNoIndicatedPower) {
+    auto record = SteadyGrab(500);
+    for (int i = 0; i < record->SampleCount; i += 2) record->RawSamples[i] = 2100;
+    const AnalysisResult r = AnalyseCapture(*record, Inputs());
+    EXPECT_EQ(r.status, "");
+    EXPECT_EQ(r.table[3][1], "0 kPa");
+    EXPECT_EQ(r.table[5][1], "0.0 mW");
+    ASSERT_TRUE(r.pvPicture);
+    EXPECT_EQ(std::count(r.pvPicture->white.begin(), r.pvPicture->white.end(), 1), 500 * 500);
 }
 
 TEST(AnalyseCapture, AcceleratingDynaGivesTorqueOfTheFlywheel) {

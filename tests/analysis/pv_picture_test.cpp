@@ -102,6 +102,13 @@ TEST(MeasureLoop, FigureOfEightCountsBothLobesInEitherDirection) {
     }
 }
 
+TEST(LoopWork, WorkedFigure) {
+    // Widened ranges of 4000 mm^3 and 20 kPa with 25000 white pixels: 8000 uJ,
+    // which at 300 rpm is 40000 uW.
+    EXPECT_EQ(LoopWork(4000, 25000, 20), 8000);
+    EXPECT_EQ(LoopWork(4000, 25000, 20) * 300 / 60, 40000);
+}
+
 TEST(MeasureLoop, NoExtentOrNoInsideGivesZero) {
     PvPicture picture;
     const auto flat = MeasureLoop(Loop({{0, 5}, {1, 5}, {2, 5}}), picture);
