@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "daq/board_errors.h"
 #include "daq/engine_model.h"
@@ -38,7 +39,7 @@ EngineParameters CheckedParameters(const EngineParameters& parameters) {
 }
 
 SimulatedBoard::SimulatedBoard(const EngineParameters& parameters)
-    : parameters_(CheckedParameters(parameters)) {
+    : parameters_(CheckedParameters(parameters)), model_(parameters_) {
     std::seed_seq sequence{static_cast<std::uint32_t>(parameters_.seed),
                            static_cast<std::uint32_t>(parameters_.seed >> 32), 0x41496eu};
     readings_.seed(sequence);
@@ -53,6 +54,7 @@ void SimulatedBoard::SetParameters(const EngineParameters& parameters) {
     {
         std::lock_guard lock(mutex_);
         parameters_ = CheckedParameters(parameters);
+        model_ = EngineModel(parameters_);
     }
     changed_.notify_all();
 }
@@ -70,13 +72,13 @@ int SimulatedBoard::cbAIn(int board, int channel, int range, std::uint16_t* valu
     if (range != kBip10Volts || channel < 0 || channel > kHighestChannel || value == nullptr) {
         return kBadArgument;
     }
-    *value = SimulateReading(EngineModel(parameters_), channel, readings_);
+    *value = SimulateReading(model_, channel, readings_);
     return kNoErrors;
 }
 
 int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate,
                               int range, BufferHandle buffer, int options) {
-    EngineParameters parameters;
+    std::optional<EngineModel> model;
     std::uint64_t scanNumber = 0;
     const ScanRequest request{lowChannel, highChannel, count, rate != nullptr ? *rate : 0};
     {
@@ -88,11 +90,12 @@ int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long c
             return kBadArgument;
         }
         if (buffers_.Find(buffer).size() < static_cast<std::size_t>(count)) return kBadBuffer;
-        parameters = parameters_;
+        model = model_;
         scanNumber = scansTaken_++;
     }
 
-    const auto samples = SimulateScan(EngineModel(parameters), request, parameters.seed, scanNumber);
+    const EngineParameters& parameters = model->Parameters();
+    const auto samples = SimulateScan(*model, request, parameters.seed, scanNumber);
 
     std::unique_lock lock(mutex_);
     if (!parameters.instantScans) {

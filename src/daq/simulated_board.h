@@ -12,6 +12,7 @@
 
 #include "daq/board.h"
 #include "daq/buffer_pool.h"
+#include "daq/engine_model.h"
 #include "daq/engine_parameters.h"
 
 namespace corvane::daq {
@@ -38,6 +39,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;  // wakes a waiting scan when the cable is pulled
     EngineParameters parameters_;
+    EngineModel model_;  // of parameters_, kept so that single reads stay cheap
     BufferPool buffers_;
     std::uint64_t scansTaken_ = 0;
     std::mt19937_64 readings_;

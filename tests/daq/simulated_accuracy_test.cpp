@@ -104,5 +104,48 @@ TEST(SimulatedAccuracy, DynaTorqueMatchesTheModelsAcceleratingTorque) {
     }
 }
 
+TEST(SimulatedFaults, EachFaultShowsAsTheOperatorWouldSeeIt) {
+    struct Case {
+        const char* name;
+        EngineFaults faults;
+        CaptureKind kind;
+        const char* status;
+        bool hot;
+    };
+    const Case cases[] = {
+        {"healthy grab", {}, CaptureKind::Grab, "", false},
+        {"healthy dyna", {}, CaptureKind::Dyna, "", false},
+        {"missed hole, grab", {.missedHole = true}, CaptureKind::Grab, "Bad red spikes", false},
+        {"missed hole, dyna", {.missedHole = true}, CaptureKind::Dyna, "Bad red spikes", false},
+        {"stopped, grab", {.stopped = true}, CaptureKind::Grab, "Only one cycle", false},
+        {"stopped, dyna", {.stopped = true}, CaptureKind::Dyna, "Only one cycle", false},
+        {"too hot", {.tooHot = true}, CaptureKind::Grab, "", true},
+    };
+    for (const auto& c : cases) {
+        for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+            EngineParameters parameters;
+            parameters.faults = c.faults;
+            parameters.seed = seed;
+            const auto [record, result] = CaptureAndAnalyse(parameters, c.kind);
+            EXPECT_EQ(result.status, c.status) << c.name << ", seed " << seed;
+            EXPECT_EQ(record.HiTemp > 370.0, c.hot) << c.name << ": " << record.HiTemp << " K";
+        }
+    }
+}
+
+TEST(SimulatedFaults, UnpluggedBoardFailsScansAndSingleReads) {
+    EngineParameters parameters;
+    parameters.instantScans = true;
+    parameters.faults.unplugged = true;
+    SimulatedBoard board(parameters);
+    analysis::CaptureRecord record;
+    EXPECT_NE(TakeCapture(board, CaptureKind::Grab, record), 0);
+    EXPECT_NE(TakeCapture(board, CaptureKind::Dyna, record), 0);
+    for (int channel = 0; channel <= 4; ++channel) {
+        std::uint16_t value = 0;
+        EXPECT_NE(board.cbAIn(0, channel, 1, &value), 0) << "channel " << channel;
+    }
+}
+
 }  // namespace
 }  // namespace corvane::daq

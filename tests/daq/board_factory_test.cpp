@@ -1,0 +1,123 @@
+#include "daq/board_factory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "daq/board_errors.h"
+#include "daq/engine_settings.h"
+#include "daq/simulated_board.h"
+
+namespace corvane::daq {
+namespace {
+
+std::string SettingsFile(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(BoardFactory, ChoosesTheBoardNamedInTheSettings) {
+    struct Case {
+        const char* text;
+        const char* name;
+        bool simulated;
+    };
+    const Case cases[] = {
+        {"", "simulated", true},
+        {"[DAQ]\r\nBoard=\r\n", "simulated", true},
+        {"[DAQ]\r\nBoard= Simulated \r\n", "simulated", true},
+        {"[daq]\r\nboard=simulated\r\n", "simulated", true},
+        {"[DAQ]\r\nBoard=PCI-DAS1602\r\n", "pci-das1602", false},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        settings::IniFile ini(SettingsFile("factory" + std::to_string(index++) + ".ini", c.text));
+        const BoardChoice choice = MakeBoard(ini);
+        ASSERT_NE(choice.board, nullptr) << c.text;
+        EXPECT_EQ(choice.name, c.name) << c.text;
+        EXPECT_EQ(choice.simulated != nullptr, c.simulated) << c.text;
+        if (c.simulated) {
+            EXPECT_EQ(choice.simulated, choice.board.get());
+        }
+    }
+}
+
+TEST(BoardFactory, UnknownBoardFailsEveryCallLikeAMissingBoard) {
+    settings::IniFile ini(SettingsFile("unknown.ini", "[DAQ]\nBoard=nothing\n"));
+    const auto choice = MakeBoard(ini);
+    Board& board = *choice.board;
+    float revision = 5.72f;
+    std::uint16_t value = 0;
+    long rate = 1000;
+    EXPECT_NE(board.cbDeclareRevision(&revision), kNoErrors);
+    EXPECT_NE(board.cbErrHandling(0, 0), kNoErrors);
+    EXPECT_NE(board.cbAIn(0, 2, kBip10Volts, &value), kNoErrors);
+    const BufferHandle buffer = board.cbWinBufAlloc(2000);
+    EXPECT_EQ(buffer, 0);
+    EXPECT_NE(board.cbAInScan(0, 0, 1, 2000, &rate, kBip10Volts, buffer, 0), kNoErrors);
+    EXPECT_NE(board.cbWinBufToArray(buffer, &value, 0, 1), kNoErrors);
+    EXPECT_NE(board.cbWinBufFree(buffer), kNoErrors);
+}
+
+TEST(EngineSettings, ReadsItsSectionAndFallsBackOnBadValues) {
+    settings::IniFile ini(SettingsFile("engine.ini",
+                                       "[SimulatedEngine]\n"
+                                       "Rpm= 720.5 \n"
+                                       "HeaterPower=-3\n"
+                                       "Load=abc\n"
+                                       "Noise=0.05x\n"
+                                       "FlywheelMass=250\n"
+                                       "FlywheelDiameter=120\n"
+                                       "Seed=18446744073709551615\n"
+                                       "InstantScans=Yes\n"
+                                       "TooHot=Yes\n"
+                                       "MissedHole=yes please\n"
+                                       "Colour=blue\n"));
+    const EngineParameters parameters = ReadEngineParameters(ini);
+    const EngineParameters defaults;
+    EXPECT_EQ(parameters.rpm, 720.5);
+    EXPECT_EQ(parameters.heaterPowerW, defaults.heaterPowerW);
+    EXPECT_EQ(parameters.loadMilliNm, defaults.loadMilliNm);
+    EXPECT_EQ(parameters.noiseVolts, defaults.noiseVolts);
+    EXPECT_EQ(parameters.flywheelMassG, 250.0);
+    EXPECT_EQ(parameters.flywheelDiameterMm, 120.0);
+    EXPECT_EQ(parameters.seed, 18446744073709551615ull);
+    EXPECT_TRUE(parameters.instantScans);
+    EXPECT_TRUE(parameters.faults.tooHot);
+    EXPECT_FALSE(parameters.faults.missedHole);
+    EXPECT_FALSE(parameters.faults.unplugged);
+
+    const auto choice = MakeBoard(ini);
+    ASSERT_NE(choice.simulated, nullptr);
+    EXPECT_EQ(choice.simulated->Parameters().rpm, 720.5);
+}
+
+TEST(EngineSettings, WrittenParametersReadBackTheSame) {
+    const std::string path = SettingsFile("roundtrip.ini", "");
+    EngineParameters parameters;
+    parameters.rpm = 333.25;
+    parameters.noiseVolts = 0.125;
+    parameters.seed = 77;
+    parameters.faults.stopped = true;
+    parameters.faults.unplugged = true;
+    {
+        settings::IniFile ini(path);
+        WriteEngineParameters(ini, parameters);
+        ini.Save();
+    }
+    settings::IniFile ini(path);
+    const EngineParameters read = ReadEngineParameters(ini);
+    EXPECT_EQ(read.rpm, 333.25);
+    EXPECT_EQ(read.noiseVolts, 0.125);
+    EXPECT_EQ(read.seed, 77u);
+    EXPECT_TRUE(read.faults.stopped);
+    EXPECT_TRUE(read.faults.unplugged);
+    EXPECT_FALSE(read.faults.tooHot);
+    EXPECT_FALSE(read.instantScans);
+}
+
+}  // namespace
+}  // namespace corvane::daq
