@@ -25,7 +25,10 @@ void BM_AnalyseGrab(benchmark::State& state) {
         benchmark::DoNotOptimize(result);
     }
 }
-BENCHMARK(BM_AnalyseGrab)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_AnalyseGrab)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_AnalyseDyna(benchmark::State& state) {
     auto record = testing::AcceleratingDyna(200, 500);
@@ -38,7 +41,10 @@ void BM_AnalyseDyna(benchmark::State& state) {
         benchmark::DoNotOptimize(result);
     }
 }
-BENCHMARK(BM_AnalyseDyna)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_AnalyseDyna)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace corvane::analysis

@@ -20,7 +20,8 @@ constexpr double kVoltsPerKpa = 0.4;
 void StartResultsTable(const CaptureRecord& record, const AnalysisInputs& inputs,
                        AnalysisResult& result) {
     for (int row = 0; row < kResultRows; ++row) {
-        result.table[static_cast<std::size_t>(row)] = {FirstLabels()[static_cast<std::size_t>(row)], ""};
+        result.table[static_cast<std::size_t>(row)] = {FirstLabels()[static_cast<std::size_t>(row)],
+                                                       ""};
     }
     // ShowEngineMonitor: rows 0..2, then the window lets pending events run.
     const auto monitor = EngineMonitorRows(record, inputs.format);
@@ -50,7 +51,8 @@ void SplitChannels(CaptureRecord& record, AnalysisRun& run, AnalysisResult& resu
     result.series2.reserve(static_cast<std::size_t>(record.SampleCount / 2));
     for (long i = 0; i < record.SampleCount; ++i) {
         if (i % 2 == 0) {
-            const double p = (CountToVolts(RawAt(record, i)) - run.MeanPressureVolts) / kVoltsPerKpa;
+            const double p =
+                (CountToVolts(RawAt(record, i)) - run.MeanPressureVolts) / kVoltsPerKpa;
             result.series1.push_back(p);
             TraceAt(record.Pressure, i / 2 + 1) = p;
         } else {
@@ -90,7 +92,8 @@ void AnalyseGrabCycle(CaptureRecord& record, AnalysisRun& run, const AnalysisInp
 
     result.table[kRowRpm] = {"RPM", text::FormatOneDecimal(run.Rpm, inputs.format)};
     result.table[kRowIndPwr] = {
-        "Ind Pwr", text::FormatOneDecimal(result.indicatedPowerMicroW / 1000, inputs.format) + " mW"};
+        "Ind Pwr",
+        text::FormatOneDecimal(result.indicatedPowerMicroW / 1000, inputs.format) + " mW"};
 }
 
 void Run(CaptureRecord& record, const AnalysisInputs& inputs, AnalysisResult& result) {

@@ -34,34 +34,36 @@ struct PvPicture {
 };
 
 struct AnalysisInputs {
-    DiskTable disks;                           // MOISG cell texts
-    text::NumberFormat format;                 // for the table and log texts
-    std::optional<TimeRange> speedRange;       // Chart4's range when not automatic
-    std::vector<Point> rpmPoints;              // RPMDataSeries before this run (accumulates)
-    std::function<void()> processEvents;       // where the window lets pending events run
+    DiskTable disks;                      // MOISG cell texts
+    text::NumberFormat format;            // for the table and log texts
+    std::optional<TimeRange> speedRange;  // Chart4's range when not automatic
+    std::vector<Point> rpmPoints;         // RPMDataSeries before this run (accumulates)
+    std::function<void()> processEvents;  // where the window lets pending events run
 };
 
 struct AnalysisResult {
-    std::string status;                                  // lError: "", "Only one cycle", ...
-    std::array<std::array<std::string, 2>, 8> table{};   // SG[row][col]
-    std::vector<double> series1;                         // pressure, x = point number
-    std::vector<Point> series2;                          // tachometer
-    std::vector<Point> series3;                          // PV points (in the order added)
-    std::vector<Point> series4;                          // hole marks
-    std::vector<Point> series5;                          // wide-hole spikes
-    std::vector<Point> rpmPoints;                        // RPMDataSeries after this run
+    std::string status;                                 // lError: "", "Only one cycle", ...
+    std::array<std::array<std::string, 2>, 8> table{};  // SG[row][col]
+    std::vector<double> series1;                        // pressure, x = point number
+    std::vector<Point> series2;                         // tachometer
+    std::vector<Point> series3;                         // PV points (in the order added)
+    std::vector<Point> series4;                         // hole marks
+    std::vector<Point> series5;                         // wide-hole spikes
+    std::vector<Point> rpmPoints;                       // RPMDataSeries after this run
     std::vector<Point> powerSeries, torqueSeries;
     std::vector<Point> smoothedPowerSeries, smoothedTorqueSeries;
-    bool powerTorqueComputed = false;  // ComputePowerTorque ran: its four series replace the graph's
-    std::vector<std::string> log;                        // Memo1 lines
-    std::optional<PvPicture> pvPicture;                  // set when PVLoopWork ran
+    bool powerTorqueComputed =
+        false;                     // ComputePowerTorque ran: its four series replace the graph's
+    std::vector<std::string> log;  // Memo1 lines
+    std::optional<PvPicture> pvPicture;  // set when PVLoopWork ran
     long whiteCount = 0;
     double rpm = 0.0;
     double indicatedPowerMicroW = 0.0;
     double averagePower = 0.0;   // mW
     double averageTorque = 0.0;  // mNm
     bool dynaAdvice = false;     // show "Please consult Help for proper Dynamometer methodology"
-    std::optional<std::string> error;  // a range error ended the analysis here; results so far stand
+    std::optional<std::string>
+        error;  // a range error ended the analysis here; results so far stand
 };
 
 AnalysisResult AnalyseCapture(CaptureRecord& record, const AnalysisInputs& inputs);

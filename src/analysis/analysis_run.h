@@ -40,8 +40,7 @@ auto& TraceAt(Trace& trace, long i) {
 
 // FlyHoles, indices 1..FlyHoleCount (the table grows with the capture).
 inline FlyHole& HoleAt(CaptureRecord& record, long i) {
-    if (i < 1 || i > record.FlyHoleCount ||
-        static_cast<std::size_t>(i) >= record.FlyHoles.size()) {
+    if (i < 1 || i > record.FlyHoleCount || static_cast<std::size_t>(i) >= record.FlyHoles.size()) {
         throw RangeError();
     }
     return record.FlyHoles[static_cast<std::size_t>(i)];

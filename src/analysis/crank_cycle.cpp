@@ -50,9 +50,9 @@ void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std:
             // Checks passed: a later hole of this cycle always exists.
             const FlyHole& after = HoleAt(record, next);
             const FlyHole& before = HoleAt(record, next - 1);
-            angle = static_cast<double>(i - before.Mid) * kDegreesPerHole /
-                        (after.Mid - before.Mid) +
-                    before.HoleAngle;
+            angle =
+                static_cast<double>(i - before.Mid) * kDegreesPerHole / (after.Mid - before.Mid) +
+                before.HoleAngle;
         }
         log.push_back(std::to_string(static_cast<long long>(std::nearbyint(angle))));
     }

@@ -20,8 +20,7 @@ double Average(const std::vector<Point>& points) {
 }
 
 // The automatic axis spans the speed points' times.
-std::optional<TimeRange> AxisRange(const AnalysisInputs& inputs,
-                                   const std::vector<Point>& points) {
+std::optional<TimeRange> AxisRange(const AnalysisInputs& inputs, const std::vector<Point>& points) {
     if (inputs.speedRange) return inputs.speedRange;
     if (points.empty()) return std::nullopt;
     const auto [lo, hi] = std::minmax_element(
@@ -98,8 +97,8 @@ void ComputePowerTorque(const AnalysisInputs& inputs, AnalysisResult& result) {
     result.table[kRowTorque] = {"Torque", torqueText};
     // Both averages shown as zero: compared with zero in the user's own format,
     // so that the advice also appears where the decimal mark is not a point.
-    result.dynaAdvice = powerText == "0 mw" &&
-                        torqueText == text::FormatTorque(0.0, inputs.format) + " mNm";
+    result.dynaAdvice =
+        powerText == "0 mw" && torqueText == text::FormatTorque(0.0, inputs.format) + " mNm";
 }
 
 }  // namespace corvane::analysis

@@ -35,7 +35,8 @@ void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::stri
             hole.Up = static_cast<std::int32_t>(k);
             hole.Mid = (hole.Down + hole.Up) / 2 - 1;
             hole.Width = hole.Up - hole.Down;
-            log.push_back(JoinInts({record.FlyHoleCount, hole.Down, hole.Up, hole.Mid, hole.Width}));
+            log.push_back(
+                JoinInts({record.FlyHoleCount, hole.Down, hole.Up, hole.Mid, hole.Width}));
             marks.push_back({static_cast<double>(hole.Mid), kMarkHeight});
         }
     }
@@ -98,8 +99,8 @@ bool WideHoleSpacingOk(const AnalysisRun& run, std::vector<std::string>& log) {
     for (std::int32_t k = 2; k <= run.WideCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (run.WideHoles[i] - run.WideHoles[i - 1] != kHolesPerRevolution) {
-            log.push_back("Time = " + std::to_string(k) + ", Wide #: " +
-                          std::to_string(run.WideCount) + ", Small #: 0");
+            log.push_back("Time = " + std::to_string(k) +
+                          ", Wide #: " + std::to_string(run.WideCount) + ", Small #: 0");
             ok = false;
         }
     }

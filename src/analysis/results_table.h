@@ -12,7 +12,16 @@ namespace corvane::analysis {
 using TableRow = std::array<std::string, 2>;  // [0] label, [1] value
 
 inline constexpr int kResultRows = 8;
-enum ResultRow { kRowLoTemp, kRowHiTemp, kRowResPwr, kRowPressure, kRowRpm, kRowIndPwr, kRowPower, kRowTorque };
+enum ResultRow {
+    kRowLoTemp,
+    kRowHiTemp,
+    kRowResPwr,
+    kRowPressure,
+    kRowRpm,
+    kRowIndPwr,
+    kRowPower,
+    kRowTorque
+};
 
 // The labels an analysis writes first, before the monitor rows and "Press" replace theirs.
 const std::array<std::string, kResultRows>& FirstLabels();

@@ -82,7 +82,8 @@ TEST(ComputePowerTorque, UsesOnlyPointsInsideTheRangeInclusive) {
 
 TEST(ComputePowerTorque, NothingWhenAtMostOnePointIsInRange) {
     // The last range lies between two points: none inside, so nothing is reported.
-    for (const TimeRange range : {TimeRange{5000, 6000}, TimeRange{300, 300}, TimeRange{310, 390}}) {
+    for (const TimeRange range :
+         {TimeRange{5000, 6000}, TimeRange{300, 300}, TimeRange{310, 390}}) {
         const auto result = Compute(SteadyAcceleration(20), kQuarterDisk, range);
         EXPECT_TRUE(result.powerSeries.empty());
         EXPECT_EQ(result.table[6][1], "");

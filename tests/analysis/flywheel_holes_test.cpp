@@ -77,9 +77,13 @@ TEST(FindWideHoles, SearchesWindowsOfSeventeenHoles) {
         std::vector<int> wide;
         std::vector<std::string> lines;
     } cases[] = {
-        {"two revolutions", Widths(33, {{5, 4}, {21, 4}}), {5, 21},
+        {"two revolutions",
+         Widths(33, {{5, 4}, {21, 4}}),
+         {5, 21},
          {"FOR: 1 TO 17", "Wide at: 5 (43)", "FOR: 6 TO 22", "Wide at: 21 (203)"}},
-        {"first of equal widths wins", Widths(17, {{3, 4}, {7, 4}}), {3},
+        {"first of equal widths wins",
+         Widths(17, {{3, 4}, {7, 4}}),
+         {3},
          {"FOR: 1 TO 17", "Wide at: 3 (23)"}},
         {"sixteen holes fit no window", Widths(16, {{3, 4}}), {}, {}},
         {"no hole with a width", std::vector<int>(20, 0), {}, {"FOR: 1 TO 17"}},

@@ -33,19 +33,19 @@ TEST(DrawLine, LightsTheStartNeverTheEndAndTiesTakeTheSmaller) {
         int xA, yA, xB, yB;
         Pixels lit;
     } cases[] = {
-        {0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},     // ties at x = 1 and 3 go up
-        {4, 2, 0, 0, {{4, 2}, {3, 1}, {2, 1}, {1, 0}}},     // the reverse
-        {0, 0, 2, 4, {{0, 0}, {0, 1}, {1, 2}, {1, 3}}},     // rows: ties take the smaller x
-        {3, 3, 0, 0, {{3, 3}, {2, 2}, {1, 1}}},             // |dx| = |dy| steps by rows
-        {10, 10, 10, 10, {}},                               // zero length
+        {0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},  // ties at x = 1 and 3 go up
+        {4, 2, 0, 0, {{4, 2}, {3, 1}, {2, 1}, {1, 0}}},  // the reverse
+        {0, 0, 2, 4, {{0, 0}, {0, 1}, {1, 2}, {1, 3}}},  // rows: ties take the smaller x
+        {3, 3, 0, 0, {{3, 3}, {2, 2}, {1, 1}}},          // |dx| = |dy| steps by rows
+        {10, 10, 10, 10, {}},                            // zero length
         {5, 7, 9, 7, {{5, 7}, {6, 7}, {7, 7}, {8, 7}}},
         {0, 5, 3, 4, {{0, 5}, {1, 5}, {2, 4}}},
-        {-2, 0, 2, 0, {{0, 0}, {1, 0}}},                    // outside pixels are skipped
+        {-2, 0, 2, 0, {{0, 0}, {1, 0}}},  // outside pixels are skipped
         {498, 5, 503, 5, {{498, 5}, {499, 5}}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Line(c.xA, c.yA, c.xB, c.yB), c.lit) << c.xA << "," << c.yA << " -> " << c.xB
-                                                         << "," << c.yB;
+        EXPECT_EQ(Line(c.xA, c.yA, c.xB, c.yB), c.lit)
+            << c.xA << "," << c.yA << " -> " << c.xB << "," << c.yB;
     }
 }
 

@@ -3,10 +3,10 @@
 // analysis tests and benchmarks.
 
 #include <cmath>
-#include <numbers>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "analysis/capture_record.h"

@@ -13,8 +13,8 @@ TEST(TextToFloat, AcceptsTheToolkitNumberForms) {
         const char* text;
         double expected;
     } cases[] = {
-        {"1.5", 1.5},   {"  -2.25  ", -2.25}, {"+3e+2", 300}, {"1.", 1},    {".5", 0.5},
-        {"7E-1", 0.7},  {"0000", 0},          {"1e-400", 0},  {"-0", -0.0}, {"123456789", 123456789},
+        {"1.5", 1.5},  {"  -2.25  ", -2.25}, {"+3e+2", 300}, {"1.", 1},    {".5", 0.5},
+        {"7E-1", 0.7}, {"0000", 0},          {"1e-400", 0},  {"-0", -0.0}, {"123456789", 123456789},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TextToFloat(c.text, PointComma()), c.expected) << c.text;
@@ -23,8 +23,8 @@ TEST(TextToFloat, AcceptsTheToolkitNumberForms) {
 }
 
 TEST(TextToFloat, RejectsEverythingElseWithTheText) {
-    const char* bad[] = {"", "   ", ".", "-", "1e", "1e+", "abc", "1.2.3", "\t1", "1\t",
-                         "1,5", "0x10", "inf", "nan", "1 2", "1e400", "--1", "1,000"};
+    const char* bad[] = {"",    "   ", ".",    "-",   "1e",  "1e+", "abc",   "1.2.3", "\t1",
+                         "1\t", "1,5", "0x10", "inf", "nan", "1 2", "1e400", "--1",   "1,000"};
     for (const char* text : bad) {
         EXPECT_THROW(TextToFloat(text, PointComma()), ConvertError) << text;
     }
