@@ -68,13 +68,13 @@ double DynaMotion::Acceleration(double t) const {
 
 double DynaMotion::Turned(double t) const {
     if (timeConstant <= 0.0) return startOmega * t;
-    return freeOmega * t + (startOmega - freeOmega) * timeConstant * (1.0 - std::exp(-t / timeConstant));
+    return freeOmega * t +
+           (startOmega - freeOmega) * timeConstant * (1.0 - std::exp(-t / timeConstant));
 }
 
 EngineModel::EngineModel(const EngineParameters& parameters) : parameters_(parameters) {
-    heaterPowerW_ = parameters_.faults.tooHot
-                        ? std::max(parameters_.heaterPowerW, kRunawayHeaterW)
-                        : parameters_.heaterPowerW;
+    heaterPowerW_ = parameters_.faults.tooHot ? std::max(parameters_.heaterPowerW, kRunawayHeaterW)
+                                              : parameters_.heaterPowerW;
     highTemperatureK_ = kLowTemperatureK + kHeaterKelvinPerWatt * heaterPowerW_;
     // Charged with air at atmospheric pressure, cold, at mid-stroke.
     gasConstant_ = kAtmosphereKPa * kMeanVolumeMm3 / kLowTemperatureK;
@@ -159,12 +159,18 @@ double EngineModel::MomentOfInertiaGm2() const {
 
 double EngineModel::ChannelVolts(int channel, double crankDeg) const {
     switch (channel) {
-        case 0: return PressureTransducerVolts(crankDeg);
-        case 1: return TachometerVolts(crankDeg);
-        case 2: return LowTemperatureK() / 100.0;
-        case 3: return std::sqrt(HeaterPowerW() / 4.0);
-        case 4: return HighTemperatureK() / 100.0;
-        default: return 0.0;
+        case 0:
+            return PressureTransducerVolts(crankDeg);
+        case 1:
+            return TachometerVolts(crankDeg);
+        case 2:
+            return LowTemperatureK() / 100.0;
+        case 3:
+            return std::sqrt(HeaterPowerW() / 4.0);
+        case 4:
+            return HighTemperatureK() / 100.0;
+        default:
+            return 0.0;
     }
 }
 

@@ -21,8 +21,8 @@ struct FlywheelDisk {
 // flywheel is driven by the engine's mean torque against friction
 // (constant plus speed-proportional), approaching the free-running speed.
 struct DynaMotion {
-    double startOmega = 0.0;  // rad/s at t = 0
-    double freeOmega = 0.0;   // rad/s approached as t grows
+    double startOmega = 0.0;    // rad/s at t = 0
+    double freeOmega = 0.0;     // rad/s approached as t grows
     double timeConstant = 1.0;  // s
     double Omega(double t) const;
     double Acceleration(double t) const;  // rad/s^2

@@ -46,7 +46,8 @@ std::vector<std::uint16_t> SimulateScan(const EngineModel& model, const ScanRequ
         const double t = static_cast<double>(scan) / static_cast<double>(request.rate);
         const double crankDeg = request.IsDynaRun() ? model.DynaCrankDeg(t, startDeg)
                                                     : model.SteadyCrankDeg(t, startDeg);
-        samples.push_back(BoardCount(model.ChannelVolts(channel, crankDeg) + Noise(model, generator)));
+        samples.push_back(
+            BoardCount(model.ChannelVolts(channel, crankDeg) + Noise(model, generator)));
     }
     return samples;
 }

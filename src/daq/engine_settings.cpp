@@ -44,7 +44,8 @@ EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
     parameters.loadMilliNm = ReadNumber(ini, "Load", defaults.loadMilliNm);
     parameters.noiseVolts = ReadNumber(ini, "Noise", defaults.noiseVolts);
     parameters.flywheelMassG = ReadNumber(ini, "FlywheelMass", defaults.flywheelMassG);
-    parameters.flywheelDiameterMm = ReadNumber(ini, "FlywheelDiameter", defaults.flywheelDiameterMm);
+    parameters.flywheelDiameterMm =
+        ReadNumber(ini, "FlywheelDiameter", defaults.flywheelDiameterMm);
     parameters.seed = ReadNumber(ini, "Seed", defaults.seed);
     parameters.instantScans = ini.ReadYesNo(kEngineSection, "InstantScans", defaults.instantScans);
     parameters.faults.unplugged = ini.ReadYesNo(kEngineSection, "Unplugged", false);

@@ -9,7 +9,7 @@
 namespace corvane::daq {
 
 struct GrabTruth {
-    double rpm = 0.0;                // mean speed over a revolution
+    double rpm = 0.0;                 // mean speed over a revolution
     double workPerCycleMicroJ = 0.0;  // loop integral of p dV
     double indicatedPowerMilliW = 0.0;
 };

@@ -52,8 +52,8 @@ int TakeCapture(Board& board, CaptureKind kind, analysis::CaptureRecord& record)
     ScanBuffer buffer(board, count);
     if (buffer.handle() == 0) return kBadBuffer;
     long rate = kRate;
-    const int result = board.cbAInScan(0, lowChannel, highChannel, count, &rate, kBip10Volts,
-                                       buffer.handle(), 0);
+    const int result =
+        board.cbAInScan(0, lowChannel, highChannel, count, &rate, kBip10Volts, buffer.handle(), 0);
     if (result != kNoErrors) return result;
     return board.cbWinBufToArray(buffer.handle(), record.RawSamples.data(), 0, count);
 }

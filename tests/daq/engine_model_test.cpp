@@ -110,7 +110,8 @@ TEST(EngineModel, SteadyRunningKeepsTheMeanSpeedWithARipple) {
     const double dt = 1e-5;
     const double fast = (model.SteadyCrankDeg(dt, 0.0) - model.SteadyCrankDeg(0.0, 0.0)) / dt;
     const double slow = (model.SteadyCrankDeg(revolution / 2 + dt, 0.0) -
-                         model.SteadyCrankDeg(revolution / 2, 0.0)) / dt;
+                         model.SteadyCrankDeg(revolution / 2, 0.0)) /
+                        dt;
     EXPECT_GT(fast, 3600.0 * 1.01);
     EXPECT_LT(slow, 3600.0 * 0.99);
 
@@ -133,7 +134,8 @@ TEST(EngineModel, DynaRunAcceleratesTowardsTheFreeSpeedWithConsistentTruth) {
         ASSERT_GT(truth.rpm[i], truth.rpm[i - 1]);
         ASSERT_LT(truth.rpm[i], 500.0);
         // Torque is I times the slope of the speed curve.
-        const double slope = (truth.rpm[i] - truth.rpm[i - 1]) / 60.0 * 2.0 * std::numbers::pi / 0.010;
+        const double slope =
+            (truth.rpm[i] - truth.rpm[i - 1]) / 60.0 * 2.0 * std::numbers::pi / 0.010;
         const double meanTorque = (truth.torqueMilliNm[i] + truth.torqueMilliNm[i - 1]) / 2.0;
         ASSERT_NEAR(truth.momentOfInertiaGm2 * slope, meanTorque, 1e-3 * meanTorque);
         ASSERT_NEAR(truth.powerMilliW[i],
@@ -142,11 +144,13 @@ TEST(EngineModel, DynaRunAcceleratesTowardsTheFreeSpeedWithConsistentTruth) {
     // The crank turns by the integral of the speed.
     const auto& motion = model.Dyna();
     double turned = 0.0;
-    for (int i = 0; i < 4000; ++i) turned += (motion.Omega(i / 1000.0) + motion.Omega((i + 1) / 1000.0)) / 2000.0;
+    for (int i = 0; i < 4000; ++i)
+        turned += (motion.Omega(i / 1000.0) + motion.Omega((i + 1) / 1000.0)) / 2000.0;
     EXPECT_NEAR(motion.Turned(4.0), turned, 1e-6 * turned);
     // Flywheel disks add up to the model's moment of inertia.
     double sum = 0.0;
-    for (const auto& disk : model.Disks()) sum += 0.5 * disk.massG * std::pow(disk.diameterMm / 2000.0, 2);
+    for (const auto& disk : model.Disks())
+        sum += 0.5 * disk.massG * std::pow(disk.diameterMm / 2000.0, 2);
     EXPECT_NEAR(sum, model.MomentOfInertiaGm2(), 1e-12);
 }
 

@@ -3,6 +3,7 @@
 // tool prints.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <string>
 #include <vector>
 

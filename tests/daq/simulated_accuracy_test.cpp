@@ -64,15 +64,17 @@ TEST(SimulatedAccuracy, GrabSweepMatchesTheModelsCycleAndIndicatedPower) {
             const double measuredCycle = 60.0 / result.rpm / record.SamplePeriod;
             const double cycleError = std::abs(measuredCycle - modelCycle);
             const double truth = model.IndicatedPowerMilliW();
-            const double powerShare = std::abs(result.indicatedPowerMicroW / 1000.0 - truth) / truth;
+            const double powerShare =
+                std::abs(result.indicatedPowerMicroW / 1000.0 - truth) / truth;
             EXPECT_LE(cycleError, 1.5) << rpm << " rpm, seed " << seed;
-            EXPECT_LE(powerShare, 0.08) << rpm << " rpm, seed " << seed << ": "
-                                        << result.indicatedPowerMicroW / 1000.0 << " mW against "
-                                        << truth << " mW";
-            std::printf("grab %4d rpm seed %llu: cycle %7.2f/%7.2f  power %8.2f/%8.2f mW (%+.2f %%)\n",
-                        rpm, (unsigned long long)seed, measuredCycle, modelCycle,
-                        result.indicatedPowerMicroW / 1000.0, truth,
-                        100.0 * (result.indicatedPowerMicroW / 1000.0 - truth) / truth);
+            EXPECT_LE(powerShare, 0.08)
+                << rpm << " rpm, seed " << seed << ": " << result.indicatedPowerMicroW / 1000.0
+                << " mW against " << truth << " mW";
+            std::printf(
+                "grab %4d rpm seed %llu: cycle %7.2f/%7.2f  power %8.2f/%8.2f mW (%+.2f %%)\n", rpm,
+                (unsigned long long)seed, measuredCycle, modelCycle,
+                result.indicatedPowerMicroW / 1000.0, truth,
+                100.0 * (result.indicatedPowerMicroW / 1000.0 - truth) / truth);
             worstCycleSamples = std::max(worstCycleSamples, cycleError);
             worstPowerShare = std::max(worstPowerShare, powerShare);
         }
@@ -97,9 +99,10 @@ TEST(SimulatedAccuracy, DynaTorqueMatchesTheModelsAcceleratingTorque) {
         const double truth =
             model.MomentOfInertiaGm2() * (motion.Omega(t2) - motion.Omega(t1)) / (t2 - t1);
         const double share = std::abs(result.averageTorque - truth) / truth;
-        std::printf("dyna seed %llu: %zu speed points, torque %.3f/%.3f mNm (%+.1f %%), power %.1f mW\n",
-                    (unsigned long long)seed, result.rpmPoints.size(), result.averageTorque, truth,
-                    100.0 * (result.averageTorque - truth) / truth, result.averagePower);
+        std::printf(
+            "dyna seed %llu: %zu speed points, torque %.3f/%.3f mNm (%+.1f %%), power %.1f mW\n",
+            (unsigned long long)seed, result.rpmPoints.size(), result.averageTorque, truth,
+            100.0 * (result.averageTorque - truth) / truth, result.averagePower);
         EXPECT_LE(share, 0.25);
     }
 }

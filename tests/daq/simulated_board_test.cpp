@@ -21,7 +21,8 @@ EngineParameters Instant(EngineParameters parameters = {}) {
     return parameters;
 }
 
-std::vector<std::uint16_t> Scan(Board& board, int low, int high, long count, int* result = nullptr) {
+std::vector<std::uint16_t> Scan(Board& board, int low, int high, long count,
+                                int* result = nullptr) {
     std::vector<std::uint16_t> samples(static_cast<std::size_t>(count));
     const BufferHandle buffer = board.cbWinBufAlloc(count);
     long rate = 1000;

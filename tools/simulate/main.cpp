@@ -3,7 +3,6 @@
 // Teachers make exercise data with it; the tests check the analysis against it.
 
 #include <CLI/CLI.hpp>
-
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -70,7 +69,8 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     app.add_option("--seed", parameters.seed, "the same seed gives the same capture")
         ->capture_default_str();
-    app.add_option("--noise", parameters.noiseVolts, "noise on every channel, volts (standard deviation)")
+    app.add_option("--noise", parameters.noiseVolts,
+                   "noise on every channel, volts (standard deviation)")
         ->check(CLI::Range(0.0, 5.0))
         ->capture_default_str();
     app.add_option("--heater", parameters.heaterPowerW, "heater power, watts")

@@ -48,9 +48,8 @@ std::string GrabTruthJson(const daq::GrabTruth& truth, const daq::EngineModel& m
 std::string DynaTruthJson(const daq::DynaTruth& truth, const daq::EngineModel& model) {
     return "{" + Member("kind", "\"dyna\"") + ", " +
            Member("moment_of_inertia_gm2", Number(truth.momentOfInertiaGm2)) + ", " +
-           Member("free_running_rpm", Number(model.Parameters().faults.stopped
-                                                 ? 0.0
-                                                 : model.Parameters().rpm)) +
+           Member("free_running_rpm",
+                  Number(model.Parameters().faults.stopped ? 0.0 : model.Parameters().rpm)) +
            ", " + Monitor(model) + ", " +
            Member("truth", "{" + Member("t_ms", Array(truth.tMs)) + ", " +
                                Member("rpm", Array(truth.rpm)) + ", " +
