@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <set>
 #include <string>
 
 #include "analysis/crank_cycle.h"
@@ -225,6 +227,45 @@ TEST(AnalyseCapture, BeyondTheCaptureLimitsEndsWithARangeError) {
     EXPECT_EQ(AnalyseCapture(*grab, Inputs()).error, "Range check error");
     grab->SampleCount = -1;
     EXPECT_EQ(AnalyseCapture(*grab, Inputs()).error, "Range check error");
+}
+
+TEST(AnalyseCapture, RandomCapturesWithinTheLimitsEndNormally) {
+    // Random hole patterns (often more than a thousand holes) and random
+    // pressure: no range error, no crash, a known status.
+    const std::set<std::string> statuses{"", "Only one cycle", "Bad red spikes"};
+    std::mt19937 random(7);
+    for (int run = 0; run < 40; ++run) {
+        const bool dyna = run % 2 == 1;
+        auto record = std::make_unique<CaptureRecord>();
+        record->IsDyna = dyna;
+        record->SamplePeriod = run % 4 < 2 ? 0.001 : 0.00125;
+        record->SampleCount = std::uniform_int_distribution<int>(1, dyna ? 4000 : 4097)(random);
+        std::uniform_int_distribution<int> stretch(1, 9);
+        std::uniform_int_distribution<int> count(0, 4095);
+        bool low = false;
+        int left = stretch(random);
+        for (int i = 0; i < record->SampleCount; ++i) {
+            const bool tach = dyna || i % 2 == 1;
+            if (tach && --left == 0) {
+                low = !low;
+                left = stretch(random);
+            }
+            record->RawSamples[static_cast<std::size_t>(i)] =
+                static_cast<std::uint16_t>(tach ? (low ? 2100 : 2900) : count(random));
+        }
+        const AnalysisResult r = AnalyseCapture(*record, Inputs());
+        EXPECT_FALSE(r.error) << run;
+        EXPECT_TRUE(statuses.count(r.status)) << run << ": " << r.status;
+    }
+
+    auto grab = SteadyGrab(500);
+    for (int i = 0; i < grab->SampleCount; i += 2) {
+        grab->RawSamples[static_cast<std::size_t>(i)] =
+            static_cast<std::uint16_t>(std::uniform_int_distribution<int>(0, 4095)(random));
+    }
+    const AnalysisResult r = AnalyseCapture(*grab, Inputs());
+    EXPECT_EQ(r.status, "");
+    EXPECT_GT(r.indicatedPowerMicroW, 0);
 }
 
 TEST(AnalyseCapture, OddGrabHasOneMorePressureSample) {
