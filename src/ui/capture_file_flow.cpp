@@ -1,0 +1,87 @@
+#include "ui/capture_file_flow.h"
+
+#include <QFileInfo>
+
+#include "files/capture_import.h"
+#include "files/capture_writer.h"
+#include "ui/main_window_texts.h"
+#include "ui/user_prompts.h"
+
+namespace corvane::ui {
+
+namespace {
+
+FileDialogSpec SaveSpec(const QString& title, const QString& folder, bool confirmOverwrite) {
+    return FileDialogSpec{title, "CSV File|*.CSV", "CSV", folder, confirmOverwrite};
+}
+
+FileDialogSpec OpenSpec(const QString& title, const QString& folder) {
+    return FileDialogSpec{title, "CSV Files|*.CSV", "CSV", folder, false};
+}
+
+}  // namespace
+
+void CaptureFileFlow::ExportButtonClick() {
+    // The dialog asks before replacing a file: a capture overwritten by
+    // mistake is a measurement lost.
+    const auto path = host_.prompts->saveFileName(
+        host_.window, SaveSpec("Specify Export file name", host_.startFolder(), true));
+    if (!path) return;
+    files::WriteCaptureFile(path->toStdString(), *host_.record, host_.disks());
+}
+
+void CaptureFileFlow::ImportButtonClick() {
+    const auto path = host_.prompts->openFileName(
+        host_.window, OpenSpec("Select file to be Imported", host_.startFolder()));
+    if (!path) return;
+    ImportCaptureFile(*path);
+}
+
+void CaptureFileFlow::ImportCaptureFile(const QString& path) {
+    host_.setCaption(QString(kCaption) + " (" + QFileInfo(path).fileName() + ")");
+    analysis::DiskTable disks = host_.disks();
+    try {
+        files::ImportCaptureFile(path.toStdString(), *host_.record, disks, host_.prepare);
+    } catch (const files::WrongKindError& e) {
+        host_.prompts->message(host_.window, ApplicationTitle(), QString::fromStdString(e.what()));
+        throw ImportRefused();
+    }
+    host_.setDisks(disks);
+    host_.analyse();
+}
+
+void CaptureFileFlow::MultipleButtonClick() {
+    const auto results = host_.prompts->saveFileName(
+        host_.window, SaveSpec("In what file do you wish to save the multiple results?",
+                               host_.startFolder(), false));
+    if (!results) return;
+    if (QFileInfo::exists(*results) &&
+        !host_.prompts->confirm(host_.window, "Is it OK to write over \"" +
+                                                  QFileInfo(*results).fileName() + "\"?"))
+        return;
+    const auto captures = host_.prompts->openFileNames(
+        host_.window, OpenSpec("Select multiple files to be evaluated", host_.startFolder()));
+    if (!captures) return;
+
+    std::vector<std::string> paths;
+    for (const QString& p : *captures) paths.push_back(p.toStdString());
+    bool refusedWithMessage = false;
+    try {
+        files::RunBatchToFile(results->toStdString(), paths, [&](const std::string& path) {
+            try {
+                ImportCaptureFile(QString::fromStdString(path));
+            } catch (const ImportRefused&) {
+                refusedWithMessage = true;
+                throw;
+            }
+            return host_.resultsColumn();
+        });
+    } catch (const files::BatchFileError&) {
+        // The batch stops at the refused file; its message has been shown.
+        if (refusedWithMessage) return;
+        throw;
+    }
+    host_.prompts->message(host_.window, ApplicationTitle(), "Your results are in " + *results);
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,139 @@
+#pragma once
+// TForm1: the main window. The handlers keep the names the users' manual and
+// the lab's documents use; each delegates to a small class (control panel,
+// graph stack, results and disk tables, capture-file flow, engine monitor,
+// scan session).
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "analysis/capture_record.h"
+#include "daq/board.h"
+#include "files/capture_reader.h"
+#include "text/number_format.h"
+
+class QTimer;
+
+namespace corvane::daq {
+class SimulatedBoard;
+}
+
+namespace corvane::ui {
+
+class CaptureFileFlow;
+class HelpViewer;
+class ChartStack;
+class ControlPanel;
+class KeyCommands;
+class TForm2;
+class TpvImageForm;
+class UserPrompts;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    struct Options {
+        std::unique_ptr<daq::Board> board;  // required
+        bool simulated = false;             // the board is the simulated engine
+        daq::SimulatedBoard* simulator = nullptr;  // the same, for the simulator window
+        QString settingsFolder;             // empty: the program's folder or ~/.config/corvane
+        std::shared_ptr<UserPrompts> prompts;  // empty: the real dialogs and boxes
+        std::function<void(int context)> showHelp;  // empty: the help window
+        bool armTimers = true;  // tests that drive every tick themselves say false
+    };
+
+    explicit TForm1(Options options, QWidget* parent = nullptr);
+    ~TForm1() override;  // FormDestroy
+
+    // Parts, for the program's own wiring and for tests.
+    ControlPanel* panel1() const { return Panel1; }
+    ChartStack* panel2() const { return Panel2; }
+    TpvImageForm* pvImageForm() const { return pvImageForm_; }
+    TForm2* form2() const { return Form2_; }
+    analysis::CaptureRecord& record() { return *record_; }
+    QTimer* continuousTimer() const { return ContinuousTimer; }
+    QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
+    bool acquiring() const { return Acquiring; }
+    bool busy() const { return busy_; }
+    QString appDir() const { return AppDir; }
+    QString settingsPath() const;
+    daq::Board& board() { return *board_; }
+
+public slots:
+    void FormShow();
+    void QuitButtonClick();
+    void HelpButtonClick();
+    void Button1Click();
+    void FormKeyPress();  // the "?" key
+    void PressureCBClick();
+    void FormResize();
+    void Chart1Scroll(int sender);
+    void Chart1UndoZoom();
+    void GrabButtonClick();
+    void ContinuousCBClick();
+    void ContinuousTimerTimer();
+    void DynaButtonClick();
+    void TempMonitorTimerTimer();
+    void ExportButtonClick();
+    void ImportButtonClick();
+    void MultipleButtonClick();
+
+public:
+    void ImportCaptureFile(const QString& path);
+    void PrepareGrab(analysis::CaptureRecord& target);
+    void PrepareDyna(analysis::CaptureRecord& target);
+    void ReadEngineMonitor(analysis::CaptureRecord& target);
+    void ShowEngineMonitor(const analysis::CaptureRecord& source);
+    void AnalyseCapture();
+
+signals:
+    // The window was closed: the program ends.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void connectHandlers();
+    void attachKeys();
+    void loadSettings();
+    void saveSettings();
+    // Runs one handler; an error ends it there and is shown to the user.
+    void Run(const std::function<void()>& handler);
+    // Scan of channels low..high; shows the progress; returns the board's result.
+    int Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer,
+             double seconds);
+    void ShowMissingBoard();
+    void showHelpTopic();
+    void ShowManual(int context);
+
+    Options options_;
+    std::unique_ptr<daq::Board> board_;
+    std::shared_ptr<UserPrompts> prompts_;
+    text::NumberFormat format_;
+    ControlPanel* Panel1 = nullptr;
+    ChartStack* Panel2 = nullptr;
+    TpvImageForm* pvImageForm_ = nullptr;  // top-level, owned
+    TForm2* Form2_ = nullptr;              // top-level, owned
+    KeyCommands* keys_ = nullptr;
+    QTimer* ContinuousTimer = nullptr;
+    QTimer* TempMonitorTimer = nullptr;
+    std::unique_ptr<analysis::CaptureRecord> record_;  // holds RawSamples
+    std::unique_ptr<CaptureFileFlow> files_;
+    QString AppDir;
+    QString ManualFolder;  // the help: the HTML manual beside the program
+    HelpViewer* helpViewer_ = nullptr;
+    QString settingsFolder_;
+    bool Acquiring = false;
+    bool busy_ = false;  // a Grab, Dyna, Import or Multiple runs
+    bool shown_ = false;
+};
+
+}  // namespace corvane::ui

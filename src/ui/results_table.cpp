@@ -1,0 +1,37 @@
+#include "ui/results_table.h"
+
+#include <QHeaderView>
+
+namespace corvane::ui {
+
+ResultsTable::ResultsTable(QWidget* parent) : QTableWidget(kRows, 2, parent) {
+    setObjectName("SG");
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    horizontalHeader()->setDefaultSectionSize(40);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(20);
+    for (int row = 0; row < kRows; ++row)
+        for (int col = 0; col < 2; ++col) setItem(row, col, new QTableWidgetItem());
+}
+
+QString ResultsTable::cellText(int col, int row) const {
+    const QTableWidgetItem* cell = item(row, col);
+    return cell ? cell->text() : QString();
+}
+
+void ResultsTable::setCellText(int col, int row, const QString& text) {
+    item(row, col)->setText(text);
+}
+
+void ResultsTable::setTable(const std::array<std::array<std::string, 2>, 8>& table) {
+    for (int row = 0; row < kRows; ++row)
+        for (int col = 0; col < 2; ++col)
+            setCellText(col, row, QString::fromStdString(table[row][col]));
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,82 @@
+#include "ui/user_prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "ui/help/error_reporter.h"
+
+namespace corvane::ui {
+
+QString QtFilter(const QString& filter) {
+    // "Name|*.EXT" -> "Name (*.EXT *.ext)": Linux file names are case-sensitive,
+    // and a capture saved as .csv must still be offered.
+    const auto parts = filter.split('|');
+    if (parts.size() != 2) return filter;
+    const QString pattern = parts[1];
+    QString patterns = pattern;
+    if (pattern.toLower() != pattern) patterns += " " + pattern.toLower();
+    return parts[0] + " (" + patterns + ")";
+}
+
+namespace {
+
+QFileDialog* MakeDialog(QWidget* parent, const FileDialogSpec& spec) {
+    auto* dialog = new QFileDialog(parent, spec.title, spec.folder, QtFilter(spec.filter));
+    dialog->setDefaultSuffix(spec.defaultSuffix);
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    return dialog;
+}
+
+}  // namespace
+
+std::optional<QString> QtUserPrompts::saveFileName(QWidget* parent, const FileDialogSpec& spec) {
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, spec));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles().first();
+}
+
+std::optional<QString> QtUserPrompts::openFileName(QWidget* parent, const FileDialogSpec& spec) {
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, spec));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // The typed name need not exist: the import reports a missing file itself.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles().first();
+}
+
+std::optional<QStringList> QtUserPrompts::openFileNames(QWidget* parent,
+                                                        const FileDialogSpec& spec) {
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, spec));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles();
+}
+
+void QtUserPrompts::message(QWidget* parent, const QString& caption, const QString& text) {
+    // CR LF line breaks of the program's texts show as one line break.
+    QString shown = text;
+    shown.replace("\r\n", "\n");
+    QMessageBox::information(parent, caption, shown, QMessageBox::Ok);
+}
+
+bool QtUserPrompts::confirm(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, "Confirm", text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtUserPrompts::reportError(QWidget* parent, const std::exception& error) {
+    Q_UNUSED(parent);
+    ReportError(QString::fromStdString(error.what()));
+}
+
+void QtUserPrompts::beep() { QApplication::beep(); }
+
+}  // namespace corvane::ui

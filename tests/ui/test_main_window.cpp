@@ -1,0 +1,308 @@
+// The main window's start-up, settings file, keys and graph panels.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <qcustomplot.h>
+#include <unistd.h>
+
+#include "daq/scripted_board.h"
+#include "test_support.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/control_panel.h"
+#include "ui/disk_table.h"
+#include "ui/results_table.h"
+#include "ui/window_settings.h"
+#include "ui/windows/pv_image_form.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::ui::test;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpDefaults();
+    void settingsAreReadAsStored_data();
+    void settingsAreReadAsStored();
+    void savingRenumbersDiskRowsAndKeepsOtherSections();
+    void failedSaveIsReportedAndTheWindowStillCloses();
+    void settingsFolderFallsBackToTheUserConfig();
+    void graphHeightsFollowTheClientHeight();
+    void zoomOnOneGraphReachesTheOthers();
+    void questionMarkTogglesPressureLabelAndPvWindow();
+    void helpKeyWorksOnTheListedControlsOnly();
+    void diskTableLagsOneKeyBehind();
+};
+
+void MainWindowTest::startUpDefaults() {
+    Harness h;
+    h.start();
+    TForm1& form = *h.form;
+    QCOMPARE(form.windowTitle(), QString("Corvane Data Logger"));
+    QCOMPARE(form.geometry(), QRect(360, 245, 825, 924));
+    ControlPanel* p = form.panel1();
+    QVERIFY(p->PressureCB->isChecked());
+    QVERIFY(p->TachCB->isChecked());
+    QVERIFY(p->PVCB->isChecked());
+    QVERIFY(!p->RPMCB->isChecked());
+    QVERIFY(!p->PowerCB->isChecked());
+    QVERIFY(form.panel2()->chartVisible(kChart1) && form.panel2()->chartVisible(kChart3));
+    QVERIFY(!form.panel2()->chartVisible(kChart4) && !form.panel2()->chartVisible(kChart5));
+    QVERIFY(!p->ExportButton->isEnabled());
+    QVERIFY(p->Button1->isHidden());
+    QVERIFY(p->lPress->isHidden());
+    QCOMPARE(p->MOISG->rowCount(), 5);
+    QCOMPARE(p->MOISG->currentRow(), 0);
+    QCOMPARE(p->SG->columnWidth(0), 45);
+    QCOMPARE(p->SG->columnWidth(1), 55);
+    QCOMPARE(p->MOISG->columnWidth(2), 50);
+    QCOMPARE(p->lError->text(), QString());
+    QCOMPARE(p->lTemps->text(), QString());
+    QVERIFY(p->boardValid());
+    QVERIFY(!form.acquiring());
+    QVERIFY(form.pvImageForm()->isHidden());
+    // The library is set up before anything else touches the board.
+    const auto calls = h.scripted().Calls();
+    QVERIFY(calls.size() >= 2);
+    QCOMPARE(calls[0].name, std::string("cbDeclareRevision"));
+    QCOMPARE(static_cast<float>(calls[0].args[0]), 5.72f);
+    QCOMPARE(calls[1].name, std::string("cbErrHandling"));
+    QCOMPARE(calls[1].args, (std::vector<double>{0, 0}));
+    QCOMPARE(static_cast<int>(calls.size()), 2);
+}
+
+void MainWindowTest::settingsAreReadAsStored_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QRect>("bounds");
+    QTest::addColumn<QString>("graphs");  // Pressure, Tach, PV, RPM, Power as 0/1
+    QTest::addColumn<QStringList>("row0");
+    QTest::addColumn<QStringList>("row1");
+
+    QTest::newRow("missing file") << QByteArray() << QRect(360, 245, 825, 924) << "11100"
+                                  << QStringList{"", "", ""} << QStringList{"", "", ""};
+    QTest::newRow("hex and bad integers")
+        << QByteArray("[Form]\r\nLeft=$10\r\nTop=0x20\r\nHeight=abc\r\nWidth=0X300\r\n")
+        << QRect(16, 32, 768, 924) << "11100" << QStringList{"", "", ""}
+        << QStringList{"", "", ""};
+    QTest::newRow("only exactly Yes is true; empty is false, missing keeps the default")
+        << QByteArray("[Graphs]\r\nPressure=YES\r\nTach=yes\r\nPV=\r\nRPM=Yes\r\n")
+        << QRect(360, 245, 825, 924) << "00010" << QStringList{"", "", ""}
+        << QStringList{"", "", ""};
+    QTest::newRow("Flywheel2 moves to row 0, its MI recomputed")
+        << QByteArray("[Flywheel2]\r\nMass=200\r\nDiam=100\r\nMI=99\r\n")
+        << QRect(360, 245, 825, 924) << "11100" << QStringList{"200", "100", "0.25"}
+        << QStringList{"", "", ""};
+    QTest::newRow("MI-only rows keep their text; blank rows give none")
+        << QByteArray("[Flywheel1]\r\nMass=200\r\nDiam=  \r\nMI=1.5\r\n"
+                      "[Flywheel2]\r\nMass=200\r\nDiam=\r\nMI=\r\n"
+                      "[Flywheel3]\r\nMass=50\r\nDiam=20\r\n")
+        << QRect(360, 245, 825, 924) << "11100" << QStringList{"", "", "1.5"}
+        << QStringList{"50", "20", "0.0025"};
+}
+
+void MainWindowTest::settingsAreReadAsStored() {
+    QFETCH(QByteArray, ini);
+    QFETCH(QRect, bounds);
+    QFETCH(QString, graphs);
+    QFETCH(QStringList, row0);
+    QFETCH(QStringList, row1);
+    Harness h;
+    if (!ini.isEmpty()) h.writeSettings(ini);
+    h.start();
+    ControlPanel* p = h.form->panel1();
+    QCOMPARE(h.form->geometry(), bounds);
+    const QCheckBox* boxes[] = {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB};
+    for (int i = 0; i < 5; ++i) QCOMPARE(boxes[i]->isChecked(), graphs[i] == '1');
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(h.form->panel2()->chartVisible(i), graphs[i] == '1');
+    QCOMPARE(p->MOISG->rowCount(), 5);
+    for (int col = 0; col < 3; ++col) {
+        QCOMPARE(p->MOISG->cellText(col, 0), row0[col]);
+        QCOMPARE(p->MOISG->cellText(col, 1), row1[col]);
+    }
+}
+
+void MainWindowTest::savingRenumbersDiskRowsAndKeepsOtherSections() {
+    Harness h;
+    h.writeSettings(
+        "[DAQ]\r\nBoard=simulated\r\n[Flywheel2]\r\nMass=200\r\nDiam=100\r\nMI=99\r\n");
+    h.start();
+    h.form->setGeometry(100, 120, 800, 700);
+    h.form->panel1()->RPMCB->setChecked(true);
+    h.form.reset();  // FormDestroy saves
+    const QByteArray text = h.readSettings();
+    QVERIFY2(text.contains("Board=simulated"), text.constData());
+    QVERIFY(text.contains("[Form]\r\nLeft=100\r\nTop=120\r\nHeight=700\r\nWidth=800\r\n"));
+    QVERIFY(text.contains(
+        "[Graphs]\r\nPressure=Yes\r\nTach=Yes\r\nPV=Yes\r\nRPM=Yes\r\nPower=No\r\n"));
+    QVERIFY(text.contains("[Flywheel1]\r\nMass=200\r\nDiam=100\r\nMI=0.25\r\n"));
+    QVERIFY(text.contains("[Flywheel2]\r\nMass=\r\nDiam=\r\nMI=\r\n"));
+    QVERIFY(text.contains("[Flywheel10]\r\nMass=\r\nDiam=\r\nMI=\r\n"));
+    QVERIFY(text.indexOf("[Form]") < text.indexOf("[Graphs]"));
+    QVERIFY(text.indexOf("[Graphs]") < text.indexOf("[Flywheel1]"));
+}
+
+void MainWindowTest::failedSaveIsReportedAndTheWindowStillCloses() {
+    Harness h;
+    // The settings folder lies under a plain file: nothing can be written there.
+    QFile blocker(h.path("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    h.user = std::make_shared<ScriptedUser>();
+    auto user = h.user;
+    {
+        TForm1::Options options;
+        options.board = std::make_unique<daq::ScriptedBoard>();
+        options.settingsFolder = h.path("blocker/sub");
+        options.prompts = user;
+        options.armTimers = false;
+        TForm1 form(std::move(options));
+        form.show();
+    }
+    QCOMPARE(static_cast<int>(user->errors.size()), 1);
+    QVERIFY2(user->errors[0].startsWith("Unable to write to "), qPrintable(user->errors[0]));
+    QVERIFY(user->errors[0].endsWith("CorvaneLogger.INI"));
+}
+
+void MainWindowTest::settingsFolderFallsBackToTheUserConfig() {
+    QTemporaryDir dir;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QCOMPARE(SettingsFolder(dir.filePath("no-such-program-folder")),
+             dir.path() + "/corvane/");
+    QCOMPARE(SettingsFolder(dir.path()), dir.path() + "/");
+    QDir(dir.path()).mkdir("readonly");
+    QFile::setPermissions(dir.filePath("readonly"), QFile::ReadOwner | QFile::ExeOwner);
+    if (geteuid() != 0)  // root may write anywhere
+        QCOMPARE(SettingsFolder(dir.filePath("readonly")), dir.path() + "/corvane/");
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+void MainWindowTest::graphHeightsFollowTheClientHeight() {
+    Harness h;
+    h.start();
+    TForm1& form = *h.form;
+    ControlPanel* p = form.panel1();
+    ChartStack* charts = form.panel2();
+    form.setGeometry(360, 245, 825, 890);
+    for (QCheckBox* box : {p->RPMCB, p->PowerCB}) box->setChecked(true);
+    for (int i = kChart1; i <= kChart4; ++i) QCOMPARE(charts->chartHeight(i), 178);
+    QCOMPARE(charts->chart(kChart5)->height(), 176);
+
+    for (QCheckBox* box : {p->PVCB, p->RPMCB, p->PowerCB}) box->setChecked(false);
+    QCOMPARE(charts->chartHeight(kChart1), 445);
+    QCOMPARE(charts->chartHeight(kChart2), 445);
+
+    p->PressureCB->setChecked(false);
+    QCOMPARE(charts->chartHeight(kChart2), 890);
+    p->TachCB->setChecked(false);  // nothing left to show: the heights stay
+    for (int i = kChart1; i < kChartCount; ++i) {
+        QVERIFY(!charts->chartVisible(i));
+        QCOMPARE(charts->chartHeight(i), 890);
+    }
+}
+
+void MainWindowTest::zoomOnOneGraphReachesTheOthers() {
+    Harness h;
+    h.start();
+    ChartStack* charts = h.form->panel2();
+    charts->chart(kChart2)->xAxis->setRange(200, 400);
+    emit charts->scrolled(kChart2);
+    for (int i = kChart1; i < kChartCount; ++i) {
+        if (i == kChart2) continue;
+        QCOMPARE(charts->chart(i)->xAxis->range().lower, 200.0);
+        QCOMPARE(charts->chart(i)->xAxis->range().upper, 400.0);
+        QVERIFY(!charts->horizontalAutomatic(i));
+    }
+    // A range wholly below zero reaches the others as well.
+    charts->chart(kChart4)->xAxis->setRange(-300, -100);
+    emit charts->scrolled(kChart4);
+    QCOMPARE(charts->chart(kChart1)->xAxis->range().lower, -300.0);
+    QCOMPARE(charts->chart(kChart5)->xAxis->range().upper, -100.0);
+
+    emit charts->undoZoomRequested(kChart3);
+    for (int i = kChart1; i < kChartCount; ++i) QVERIFY(charts->horizontalAutomatic(i));
+}
+
+void MainWindowTest::questionMarkTogglesPressureLabelAndPvWindow() {
+    Harness h;
+    h.start();
+    QApplication::setActiveWindow(h.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    ControlPanel* p = h.form->panel1();
+    p->GrabButton->setFocus();
+    QTest::keyClick(p->GrabButton, '?');
+    QVERIFY(p->lPress->isVisible());
+    QVERIFY(h.form->pvImageForm()->isVisible());
+    QApplication::setActiveWindow(h.form.get());
+    p->GrabButton->setFocus();
+    QTest::keyClick(p->GrabButton, '?');
+    QVERIFY(!p->lPress->isVisible());
+    QVERIFY(!h.form->pvImageForm()->isVisible());
+    // A graph box does not answer "?".
+    p->TachCB->setFocus();
+    QTest::keyClick(p->TachCB, '?');
+    QVERIFY(!p->lPress->isVisible());
+}
+
+void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
+    Harness h;
+    h.start();
+    QApplication::setActiveWindow(h.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    ControlPanel* p = h.form->panel1();
+    const QList<QWidget*> answering{p->GrabButton, p->DynaButton, p->ExportButton,
+                                    p->ImportButton, p->HelpButton, p->QuitButton,
+                                    p->SG,         p->MOISG,      p->PressureCB,
+                                    p->TachCB,     p->PVCB,       p->RPMCB,
+                                    p->PowerCB};
+    p->ExportButton->setEnabled(true);  // a disabled button cannot hold the focus
+    for (QWidget* control : answering) {
+        h.helpContexts.clear();
+        control->setFocus();
+        QVERIFY2(control->hasFocus(), qPrintable(control->objectName()));
+        QTest::keyClick(control, Qt::Key_F1);
+        QCOMPARE(h.helpContexts, std::vector<int>{100});
+    }
+    for (QWidget* control : {static_cast<QWidget*>(p->ContinuousCB),
+                             static_cast<QWidget*>(p->MultipleButton)}) {
+        h.helpContexts.clear();
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_F1);
+        QVERIFY2(h.helpContexts.empty(), qPrintable(control->objectName()));
+    }
+    // The window itself, with no control focused.
+    h.helpContexts.clear();
+    QApplication::focusWidget()->clearFocus();
+    QTest::keyClick(h.form.get(), Qt::Key_F1);
+    QCOMPARE(h.helpContexts, std::vector<int>{100});
+}
+
+void MainWindowTest::diskTableLagsOneKeyBehind() {
+    Harness h;
+    h.start();
+    QApplication::setActiveWindow(h.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    DiskTable* grid = h.form->panel1()->MOISG;
+    grid->setCellText(0, 0, "200");
+    grid->setCellText(1, 0, "10");
+    grid->setCellText(2, 0, "");
+    grid->setFocus();
+    grid->setCurrentCell(0, 1);
+    grid->editItem(grid->item(0, 1));
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_End);  // types nothing: no recomputation
+    QCOMPARE(grid->cellText(2, 0), QString());
+    QTest::keyClick(editor, '0');  // computed from the row before this key: 200 g, 10 mm
+    QCOMPARE(grid->cellText(1, 0), QString("100"));
+    QCOMPARE(grid->cellText(2, 0), QString("0.0025"));
+    QTest::keyClick(editor, Qt::Key_Return);  // brings it up to date
+    QCOMPARE(grid->cellText(2, 0), QString("0.25"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"

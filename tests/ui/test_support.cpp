@@ -1,0 +1,107 @@
+#include "test_support.h"
+
+#include <QFile>
+
+#include "daq/scripted_board.h"
+#include "daq/simulated_board.h"
+
+namespace corvane::ui::test {
+
+namespace {
+template <typename T>
+std::optional<T> Next(std::deque<T>& answers) {
+    if (answers.empty()) return std::nullopt;
+    T answer = answers.front();
+    answers.pop_front();
+    if (answer.isEmpty()) return std::nullopt;
+    return std::optional<T>(std::move(answer));
+}
+}  // namespace
+
+std::optional<QString> ScriptedUser::saveFileName(QWidget*, const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    return Next(saveAnswers);
+}
+
+std::optional<QString> ScriptedUser::openFileName(QWidget*, const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    return Next(openAnswers);
+}
+
+std::optional<QStringList> ScriptedUser::openFileNames(QWidget*, const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    return Next(openManyAnswers);
+}
+
+void ScriptedUser::message(QWidget*, const QString& caption, const QString& text) {
+    messages.push_back({caption, text});
+}
+
+bool ScriptedUser::confirm(QWidget*, const QString& text) {
+    confirmations.push_back(text);
+    if (confirmAnswers.empty()) return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedUser::reportError(QWidget*, const std::exception& error) {
+    errors.push_back(QString::fromStdString(error.what()));
+}
+
+daq::ScriptedBoard& Harness::scripted() { return *dynamic_cast<daq::ScriptedBoard*>(board); }
+
+void Harness::writeSettings(const QByteArray& text) const {
+    QFile file(path("CorvaneLogger.INI"));
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+}
+
+QByteArray Harness::readSettings() const {
+    QFile file(path("CorvaneLogger.INI"));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void Harness::create(std::unique_ptr<daq::Board> newBoard, bool armTimers) {
+    if (!newBoard) newBoard = std::make_unique<daq::ScriptedBoard>();
+    board = newBoard.get();
+    TForm1::Options options;
+    options.board = std::move(newBoard);
+    options.settingsFolder = folder.path();
+    options.prompts = user;
+    options.showHelp = [this](int context) { helpContexts.push_back(context); };
+    options.armTimers = armTimers;
+    form = std::make_unique<TForm1>(std::move(options));
+}
+
+void Harness::start(std::unique_ptr<daq::Board> newBoard, bool armTimers) {
+    create(std::move(newBoard), armTimers);
+    form->show();
+}
+
+std::unique_ptr<daq::Board> InstantSimulatedBoard(double rpm, bool tooHot) {
+    daq::EngineParameters parameters;
+    parameters.rpm = rpm;
+    parameters.instantScans = true;
+    parameters.faults.tooHot = tooHot;
+    return std::make_unique<daq::SimulatedBoard>(parameters);
+}
+
+namespace {
+std::vector<std::uint16_t> Capture(int low, int high, long count, double rpm) {
+    auto board = InstantSimulatedBoard(rpm);
+    const daq::BufferHandle buffer = board->cbWinBufAlloc(count);
+    long rate = 1000;
+    board->cbAInScan(0, low, high, count, &rate, daq::kBip10Volts, buffer, 0);
+    std::vector<std::uint16_t> samples(static_cast<std::size_t>(count));
+    board->cbWinBufToArray(buffer, samples.data(), 0, count);
+    board->cbWinBufFree(buffer);
+    return samples;
+}
+}  // namespace
+
+std::vector<std::uint16_t> SimulatedGrab(double rpm) { return Capture(0, 1, 2000, rpm); }
+std::vector<std::uint16_t> SimulatedDyna() { return Capture(1, 1, 4000, 500.0); }
+
+}  // namespace corvane::ui::test

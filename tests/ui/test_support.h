@@ -1,0 +1,73 @@
+#pragma once
+// What the window tests share: a user who answers the dialogs from a script,
+// a window on a test board with its settings in a temporary folder, and
+// captures made by the simulated engine.
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "daq/board.h"
+#include "ui/main_window.h"
+#include "ui/user_prompts.h"
+
+namespace corvane::daq {
+class ScriptedBoard;
+}
+
+namespace corvane::ui::test {
+
+class ScriptedUser : public UserPrompts {
+public:
+    struct Box {
+        QString caption;
+        QString text;
+    };
+    // An empty answer (or none left) cancels the dialog.
+    std::deque<QString> saveAnswers;
+    std::deque<QString> openAnswers;
+    std::deque<QStringList> openManyAnswers;
+    std::deque<bool> confirmAnswers;
+
+    std::vector<FileDialogSpec> dialogs;
+    std::vector<Box> messages;
+    std::vector<QString> confirmations;
+    std::vector<QString> errors;
+    int beeps = 0;
+
+    std::optional<QString> saveFileName(QWidget*, const FileDialogSpec& spec) override;
+    std::optional<QString> openFileName(QWidget*, const FileDialogSpec& spec) override;
+    std::optional<QStringList> openFileNames(QWidget*, const FileDialogSpec& spec) override;
+    void message(QWidget*, const QString& caption, const QString& text) override;
+    bool confirm(QWidget*, const QString& text) override;
+    void reportError(QWidget*, const std::exception& error) override;
+    void beep() override { ++beeps; }
+};
+
+struct Harness {
+    QTemporaryDir folder;
+    std::shared_ptr<ScriptedUser> user = std::make_shared<ScriptedUser>();
+    daq::Board* board = nullptr;  // owned by the window
+    std::vector<int> helpContexts;
+    std::unique_ptr<TForm1> form;
+
+    daq::ScriptedBoard& scripted();
+    QString path(const QString& name) const { return folder.filePath(name); }
+    void writeSettings(const QByteArray& text) const;
+    QByteArray readSettings() const;
+    // Creates the window (not shown).
+    void create(std::unique_ptr<daq::Board> board = {}, bool armTimers = false);
+    // Creates and shows it: FormShow loads the settings.
+    void start(std::unique_ptr<daq::Board> board = {}, bool armTimers = false);
+};
+
+// Raw samples of one live capture of the simulated engine at its defaults.
+std::vector<std::uint16_t> SimulatedGrab(double rpm = 500.0);
+std::vector<std::uint16_t> SimulatedDyna();
+// The simulated engine with scans that return at once.
+std::unique_ptr<daq::Board> InstantSimulatedBoard(double rpm = 500.0, bool tooHot = false);
+
+}  // namespace corvane::ui::test
