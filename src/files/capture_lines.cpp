@@ -37,14 +37,16 @@ bool LineReader::Next(std::string_view& line) {
 }
 
 std::string_view ExtractField(std::string_view line, int n) {
-    std::size_t p = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
     std::string_view field;
     for (int pass = 0; pass < n; ++pass) {
-        while (p < line.size() && line[p] == ',') ++p;
-        const std::size_t start = p;
-        while (p < line.size() && line[p] != ',') ++p;
-        field = line.substr(start, p - start);
-        if (p < line.size()) ++p;
+        while (p < end && *p == ',') ++p;
+        const char* start = p;
+        const void* comma = std::memchr(p, ',', static_cast<std::size_t>(end - p));
+        p = comma ? static_cast<const char*>(comma) : end;
+        field = std::string_view(start, static_cast<std::size_t>(p - start));
+        if (p < end) ++p;
     }
     return field;
 }

@@ -1,6 +1,9 @@
 #include "files/capture_reader.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 #include "files/capture_lines.h"
 #include "files/file_error.h"
@@ -33,6 +36,62 @@ double PeriodFromTimeField(std::string_view line, double fallback) {
     return fallback;
 }
 
+// TextToCount is a pure function and a capture holds few distinct field texts
+// (the tachometer sits on two levels, the pressure on a few hundred counts), so
+// the reader remembers recent conversions: same results, a fraction of the work.
+class CountCache {
+public:
+    std::uint16_t Convert(std::string_view field) {
+        if (field.size() > kMaxText) return Fresh(field);
+        Entry& entry = entries_[Hash(field) % kEntries];
+        if (entry.length == field.size() && entry.length > 0 &&
+            std::memcmp(entry.text, field.data(), field.size()) == 0) {
+            return entry.count;
+        }
+        const std::uint16_t count = Fresh(field);  // throws before anything is remembered
+        entry.length = static_cast<std::uint8_t>(field.size());
+        std::memcpy(entry.text, field.data(), field.size());
+        entry.count = count;
+        return count;
+    }
+
+private:
+    static constexpr std::size_t kMaxText = 31;
+    static constexpr std::size_t kEntries = 1024;
+    struct Entry {
+        char text[kMaxText];
+        std::uint8_t length = 0;
+        std::uint16_t count = 0;
+    };
+    static std::uint64_t Hash(std::string_view field) {
+        std::uint64_t hash = field.size();
+        std::size_t i = 0;
+        for (; i + 8 <= field.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, field.data() + i, 8);
+            hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+        }
+        for (; i < field.size(); ++i) {
+            hash = (hash ^ static_cast<unsigned char>(field[i])) * 0x100000001B3ull;
+        }
+        return hash ^ (hash >> 29);
+    }
+    static std::uint16_t Fresh(std::string_view field) {
+        return text::TextToCount(field, FileNumbers());
+    }
+    std::array<Entry, kEntries> entries_{};
+};
+
+void StoreSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n,
+                 CountCache* cache) {
+    const std::string_view text = ExtractField(line, field);
+    const std::uint16_t count =
+        cache ? cache->Convert(text) : text::TextToCount(text, FileNumbers());
+    if (n < 0 || n >= analysis::kRawCapacity) throw RangeError();
+    record.RawSamples[static_cast<std::size_t>(n)] = count;
+    ++n;
+}
+
 void PutDiskRow(std::string_view line, analysis::DiskTable& disks, int row) {
     if (row < 0 || row >= static_cast<int>(disks.size())) return;
     disks[static_cast<std::size_t>(row)][0] = std::string(ExtractField(line, 6));
@@ -62,10 +121,7 @@ OpenedCapture OpenCaptureFile(const std::string& path) {
 }
 
 void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n) {
-    const std::uint16_t count = text::TextToCount(ExtractField(line, field), FileNumbers());
-    if (n < 0 || n >= analysis::kRawCapacity) throw RangeError();
-    record.RawSamples[static_cast<std::size_t>(n)] = count;
-    ++n;
+    StoreSample(line, field, record, n, nullptr);
 }
 
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
@@ -79,10 +135,11 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
     lines.Next(line);  // the kind, checked when the file was opened
     lines.Next(line);  // the caption line, whatever it holds
     int n = 0;
+    auto cache = std::make_unique<CountCache>();
     while (lines.Next(line)) {
         if (!dyna) {
-            ReadSample(line, 2, record, n);
-            ReadSample(line, 3, record, n);
+            StoreSample(line, 2, record, n, cache.get());
+            StoreSample(line, 3, record, n, cache.get());
             if (n == 2) {
                 record.LoTemp = ReadNumber(line, 4);
                 record.HiTemp = ReadNumber(line, 5);
@@ -90,7 +147,7 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
                 period = PeriodFromTimeField(line, period);
             }
         } else {
-            ReadSample(line, 2, record, n);
+            StoreSample(line, 2, record, n, cache.get());
             if (n == 1) {
                 record.LoTemp = ReadNumber(line, 3);
                 record.HiTemp = ReadNumber(line, 4);

@@ -16,12 +16,13 @@ constexpr std::size_t kLineEstimate = 80;
 
 void AppendTime(std::string& out, const analysis::CaptureRecord& record, int line) {
     // k x SamplePeriod at full precision, rounded only by the written form.
-    AppendScientific(out, static_cast<long double>(line) *
-                              static_cast<long double>(record.SamplePeriod));
+    AppendScientific(
+        out, static_cast<long double>(line) * static_cast<long double>(record.SamplePeriod));
 }
 
 void AppendVolts(std::string& out, const analysis::CaptureRecord& record, int index) {
-    AppendScientific(out, analysis::CountToVolts(record.RawSamples[static_cast<std::size_t>(index)]));
+    AppendScientific(out,
+                     analysis::CountToVolts(record.RawSamples[static_cast<std::size_t>(index)]));
 }
 
 void AppendMonitorValues(std::string& out, const analysis::CaptureRecord& record) {

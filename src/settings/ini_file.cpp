@@ -43,14 +43,16 @@ bool ParseInteger(const std::string& text, int& result) {
     if (p < text.size() && text[p] == '$') {
         hex = true;
         p += 1;
-    } else if (p + 1 < text.size() && text[p] == '0' && (text[p + 1] == 'x' || text[p + 1] == 'X')) {
+    } else if (p + 1 < text.size() && text[p] == '0' &&
+               (text[p + 1] == 'x' || text[p + 1] == 'X')) {
         hex = true;
         p += 2;
     }
     if (p >= text.size()) return false;
     std::uint64_t value = 0;
     for (; p < text.size(); ++p) {
-        int digit = hex ? HexDigit(text[p]) : (text[p] >= '0' && text[p] <= '9' ? text[p] - '0' : -1);
+        int digit =
+            hex ? HexDigit(text[p]) : (text[p] >= '0' && text[p] <= '9' ? text[p] - '0' : -1);
         if (digit < 0) return false;
         value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
         if (value > 0xFFFFFFFFull) return false;

@@ -14,9 +14,15 @@ namespace {
 
 TEST(KeepDigits, KeepsDigitsAndPointsOnly) {
     const std::pair<const char*, const char*> cases[] = {
-        {"295.3 K", "295.3"},       {"1,234.5", "1234.5"}, {"-1.20 mNm", "1.20"},
-        {"0 mw", "0"},              {"", ""},              {"12.3 mW", "12.3"},
-        {"1.235E-006", "1.235006"}, {"1 234,5", "12345"},  {"\t7\r\n", "7"},
+        {"295.3 K", "295.3"},
+        {"1,234.5", "1234.5"},
+        {"-1.20 mNm", "1.20"},
+        {"0 mw", "0"},
+        {"", ""},
+        {"12.3 mW", "12.3"},
+        {"1.235E-006", "1.235006"},
+        {"1 234,5", "12345"},
+        {"\t7\r\n", "7"},
     };
     for (const auto& [text, kept] : cases) EXPECT_EQ(KeepDigits(text), kept) << text;
 }

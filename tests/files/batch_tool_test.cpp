@@ -68,17 +68,21 @@ protected:
     }
     testing::TempDir dir;
     std::unique_ptr<CaptureRecord> grab300, grab400, dyna;
-    const DiskTable fileDisks = {{"250", "100", ""}, {"120", "50", ""}, {"", "", ""},
-                                 {"", "", ""}, {"", "", ""}};
+    const DiskTable fileDisks = {
+        {"250", "100", ""}, {"120", "50", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}};
 };
 
 TEST_F(BatchTool, ResultsFileByteForByte) {
-    const ToolRun run = RunTool(dir, "-o results.CSV --settings settings.INI grab300.CSV accel.CSV grab400.CSV");
+    const ToolRun run =
+        RunTool(dir, "-o results.CSV --settings settings.INI grab300.CSV accel.CSV grab400.CSV");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     // The disk table after the dyna import: its rows from the file, column 2 as loaded.
-    const DiskTable afterDyna = {{"250", " 100", "0.25"}, {" 120", " 50", ""}, {" ", " ", ""},
-                                 {" ", " ", ""}, {" ", " ", ""}};
+    const DiskTable afterDyna = {{"250", " 100", "0.25"},
+                                 {" 120", " 50", ""},
+                                 {" ", " ", ""},
+                                 {" ", " ", ""},
+                                 {" ", " ", ""}};
     const std::string expected = std::string(kBatchHeader) + "\r\n" +
                                  ExpectedLine("grab300.CSV", *grab300, DiskTable(5)) +
                                  ExpectedLine("accel.CSV", *dyna, afterDyna) +
@@ -102,8 +106,9 @@ TEST_F(BatchTool, FailedImportStopsWithExitOne) {
     const ToolRun run = RunTool(dir, "-o r.CSV grab300.CSV bad.CSV grab400.CSV");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n");
-    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")),
-              std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
+    EXPECT_EQ(
+        testing::ReadText(dir.File("r.CSV")),
+        std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
 
     const ToolRun missing = RunTool(dir, "-o r.CSV nothere.CSV");
     EXPECT_EQ(missing.status, 1);
@@ -115,8 +120,9 @@ TEST_F(BatchTool, DynamometerAdviceGoesToStandardError) {
     const ToolRun run = RunTool(dir, "-o r.CSV nodisks.CSV grab300.CSV");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "nodisks.CSV: Please consult Help for proper Dynamometer methodology\n");
-    EXPECT_NE(testing::ReadText(dir.File("r.CSV")).find("nodisks.CSV, 295.3, 352.8, , , 0, 0.00\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        testing::ReadText(dir.File("r.CSV")).find("nodisks.CSV, 295.3, 352.8, , , 0, 0.00\r\n"),
+        std::string::npos);
 }
 
 TEST_F(BatchTool, UsageErrorsExitTwo) {

@@ -33,9 +33,15 @@ TEST(LineReader, LineEnds) {
         {"lone CR dropped", "a\rb\r\nc", {"ab", "c"}},
         {"CR CR LF", "a\r\r\nb", {"a", "b"}},
         {"lone CR at the end", "a\r", {"a"}},
-        {"Ctrl+Z ends the file", "a\r\nb\x1A" "c\r\nd\r\n", {"a", "b"}},
+        {"Ctrl+Z ends the file",
+         "a\r\nb\x1A"
+         "c\r\nd\r\n",
+         {"a", "b"}},
         {"Ctrl+Z after a line end", "a\r\n\x1A", {"a"}},
-        {"Ctrl+Z first", "\x1A" "grab\r\n", {}},
+        {"Ctrl+Z first",
+         "\x1A"
+         "grab\r\n",
+         {}},
         {"empty", "", {}},
         {"just a line end", "\r\n", {""}},
     };

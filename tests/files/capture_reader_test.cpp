@@ -25,8 +25,10 @@ const std::string kDynaHead =
     "Flywheel Diameter\r\n";
 const std::string kGrabLine1 =
     " 1.00000000000000E-0003, 1.23046875000000E+0000, 4.49707031250000E+0000,295.3,352.8,3.6";
-const std::string kGrabLine2 = " 2.00000000000000E-0003, 1.25976562500000E+0000, 4.49218750000000E+0000";
-const std::string kGrabLine3 = " 3.00000000000000E-0003,-4.88281250000000E-0003, 4.49218750000000E+0000";
+const std::string kGrabLine2 =
+    " 2.00000000000000E-0003, 1.25976562500000E+0000, 4.49218750000000E+0000";
+const std::string kGrabLine3 =
+    " 3.00000000000000E-0003,-4.88281250000000E-0003, 4.49218750000000E+0000";
 
 // A record as the preparation leaves it, with recognisable earlier contents.
 std::unique_ptr<CaptureRecord> PreparedRecord() {
@@ -63,7 +65,8 @@ std::string MessageOf(const std::string& text) {
 }
 
 TEST(CaptureReader, GrabExampleLines) {
-    const auto got = ReadCapture(kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2 + "\r\n" + kGrabLine3 + "\r\n");
+    const auto got =
+        ReadCapture(kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2 + "\r\n" + kGrabLine3 + "\r\n");
     const CaptureRecord& r = *got.record;
     EXPECT_FALSE(r.IsDyna);
     EXPECT_EQ(r.SampleCount, 6);
@@ -81,9 +84,11 @@ TEST(CaptureReader, LineEndVariantsReadTheSame) {
     const std::string crlf = kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2 + "\r\n";
     const auto reference = ReadCapture(crlf);
     const std::string variants[] = {
-        "grab\nPressure\n" + kGrabLine1 + "\n" + kGrabLine2 + "\n",    // LF only
-        kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2,                  // no final line end
-        kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2 + "\r\n\x1A" "junk\r\n",  // Ctrl+Z
+        "grab\nPressure\n" + kGrabLine1 + "\n" + kGrabLine2 + "\n",  // LF only
+        kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2,                // no final line end
+        kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2 +
+            "\r\n\x1A"
+            "junk\r\n",                                                                 // Ctrl+Z
         kGrabHead + kGrabLine1 + "\r\n 2.0E-0003, 1.2597\r65625E+0000, 4.4921875\r\n",  // lone CRs
     };
     for (const auto& text : variants) {
@@ -102,7 +107,8 @@ TEST(CaptureReader, FieldsMayCarryLeadingCommasAndBlanks) {
 }
 
 TEST(CaptureReader, HeaderOnlyFilesKeepThePreparedMonitorValues) {
-    for (const std::string& text : {std::string("grab"), std::string("grab\r\n"), kGrabHead, kDynaHead}) {
+    for (const std::string& text :
+         {std::string("grab"), std::string("grab\r\n"), kGrabHead, kDynaHead}) {
         const auto got = ReadCapture(text);
         EXPECT_EQ(got.record->SampleCount, 0) << text;
         EXPECT_EQ(got.record->LoTemp, 1.0);
@@ -113,8 +119,11 @@ TEST(CaptureReader, HeaderOnlyFilesKeepThePreparedMonitorValues) {
 }
 
 TEST(CaptureReader, KindLineMustBeExact) {
-    for (const std::string text : {"Grab\r\n", "grab \r\n", " grab\r\n", "GRAB\r\n", "dynamo\r\n",
-                                   "", "\r\n", "\x1A" "grab\r\n", "grab,\r\n"}) {
+    for (const std::string text :
+         {"Grab\r\n", "grab \r\n", " grab\r\n", "GRAB\r\n", "dynamo\r\n", "", "\r\n",
+          "\x1A"
+          "grab\r\n",
+          "grab,\r\n"}) {
         EXPECT_EQ(MessageOf(text), "Input file is neither \"grab\" nor \"dyna\"!") << text;
     }
     EXPECT_EQ(CheckCaptureKind("grab\r\n").kind, CaptureKind::Grab);
@@ -129,8 +138,10 @@ TEST(CaptureReader, BadFieldsNameTheirText) {
         const char* message;
     };
     const Case cases[] = {
-        {"letters", kGrabHead + " 1E-3,abc, 1.0,1,2,3\r\n", "'abc' is not a valid floating point value"},
-        {"missing tachometer", kGrabHead + " 1E-3, 1.0\r\n", "'' is not a valid floating point value"},
+        {"letters", kGrabHead + " 1E-3,abc, 1.0,1,2,3\r\n",
+         "'abc' is not a valid floating point value"},
+        {"missing tachometer", kGrabHead + " 1E-3, 1.0\r\n",
+         "'' is not a valid floating point value"},
         {"missing monitor value", kGrabHead + " 1E-3, 1.0, 2.0,295.3,352.8\r\n",
          "'' is not a valid floating point value"},
         {"grouped temperature", kGrabHead + " 1E-3, 1.0, 2.0,1 234.5,352.8,3.6\r\n",
@@ -141,7 +152,8 @@ TEST(CaptureReader, BadFieldsNameTheirText) {
          "'' is not a valid floating point value"},
         {"trailing empty line", kGrabHead + kGrabLine1 + "\r\n\r\n",
          "'' is not a valid floating point value"},
-        {"dyna monitor", kDynaHead + " 1E-3, 1.0,x,2,3\r\n", "'x' is not a valid floating point value"},
+        {"dyna monitor", kDynaHead + " 1E-3, 1.0,x,2,3\r\n",
+         "'x' is not a valid floating point value"},
         {"count above 65535", kGrabHead + " 1E-3, 310.0, 1.0,1,2,3\r\n", "Range check error"},
         {"count below 0", kGrabHead + " 1E-3,-10.01, 1.0,1,2,3\r\n", "Range check error"},
     };
@@ -194,7 +206,7 @@ TEST(CaptureReader, DynaRestoresDiskRowsFromTheFirstFiveLines) {
 TEST(CaptureReader, DynaShorterThanTheTableLeavesLaterRows) {
     const auto got = ReadCapture(kDynaHead + " 1E-3, 4.5,1,2,3,5, 6\r\n 2E-3, 4.5\r\n");
     const DiskTable expected = {
-        {"5", " 6", "old"}, {"", "", "old"}, {"old", "old", "old"},
+        {"5", " 6", "old"},    {"", "", "old"},       {"old", "old", "old"},
         {"old", "old", "old"}, {"old", "old", "old"},
     };
     EXPECT_EQ(got.disks, expected);

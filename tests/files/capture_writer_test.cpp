@@ -37,7 +37,8 @@ TEST(CaptureWriter, GrabExampleByteForByte) {
     EXPECT_EQ(CaptureFileText(*record, DiskTable(5)),
               "grab\r\n"
               "Pressure, Tachometer, Low Temp, High Temp, Resistor Power\r\n"
-              " 1.00000000000000E-0003, 1.23046875000000E+0000, 4.49707031250000E+0000,295.3,352.8,3.6\r\n"
+              " 1.00000000000000E-0003, 1.23046875000000E+0000, "
+              "4.49707031250000E+0000,295.3,352.8,3.6\r\n"
               " 2.00000000000000E-0003, 1.25976562500000E+0000, 4.49218750000000E+0000\r\n"
               " 3.00000000000000E-0003,-4.88281250000000E-0003, 4.49218750000000E+0000\r\n");
 }
@@ -47,11 +48,15 @@ TEST(CaptureWriter, DynaExampleByteForByte) {
     record->LoTemp = 296.1;
     record->HiTemp = 360.4;
     record->ResistorPower = 3.6;
-    const DiskTable disks = {{"250", "100", "0.3125"}, {"120", "50", "0.0375"}, {"", "", ""},
-                             {"", "", ""}, {"", "", ""}};
+    const DiskTable disks = {{"250", "100", "0.3125"},
+                             {"120", "50", "0.0375"},
+                             {"", "", ""},
+                             {"", "", ""},
+                             {"", "", ""}};
     EXPECT_EQ(CaptureFileText(*record, disks),
               "dyna\r\n"
-              "Pressure, Tachometer, Low Temp, High Temp, Resistor Power, Flywheel Mass, Flywheel Diameter\r\n"
+              "Pressure, Tachometer, Low Temp, High Temp, Resistor Power, Flywheel Mass, Flywheel "
+              "Diameter\r\n"
               " 1.00000000000000E-0003, 4.49707031250000E+0000,296.1,360.4,3.6,250, 100\r\n"
               " 2.00000000000000E-0003, 4.49218750000000E+0000, , , , 120, 50\r\n"
               " 3.00000000000000E-0003, 4.49218750000000E+0000, , , , , \r\n"
@@ -90,7 +95,8 @@ TEST(CaptureWriter, DiskRowsOnlyAsFarAsTheDataLines) {
 }
 
 TEST(CaptureWriter, EmptyCaptureWritesTheHeaderLines) {
-    EXPECT_EQ(CaptureFileText(*Record(false, {}), {}), std::string("grab\r\n") + kGrabCaption + "\r\n");
+    EXPECT_EQ(CaptureFileText(*Record(false, {}), {}),
+              std::string("grab\r\n") + kGrabCaption + "\r\n");
     EXPECT_EQ(CaptureFileText(*Record(true, {}), DiskTable(5)),
               std::string("dyna\r\n") + kDynaCaption + "\r\n");
 }

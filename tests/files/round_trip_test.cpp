@@ -61,8 +61,11 @@ TEST(RoundTrip, GrabComesBackWithTheSameResults) {
 TEST(RoundTrip, LiveDynaGivesTheSamePowerAndTorque) {
     testing::TempDir dir;
     auto live = testing::MakeDyna({.startRpm = 200, .endRpm = 400}, 4000);
-    const DiskTable disks = {{"250", "100", "0.3125"}, {"120", "50", "0.0375"}, {"", "", ""},
-                             {"", "", ""}, {"", "", ""}};
+    const DiskTable disks = {{"250", "100", "0.3125"},
+                             {"120", "50", "0.0375"},
+                             {"", "", ""},
+                             {"", "", ""},
+                             {"", "", ""}};
     const auto liveResult = Analyse(*live, disks);
     ASSERT_EQ(liveResult.status, "");
     ASSERT_NE(liveResult.table[6][1], "0 mw");
@@ -76,8 +79,8 @@ TEST(RoundTrip, LiveDynaGivesTheSamePowerAndTorque) {
     EXPECT_EQ(imported->SamplePeriod, 0.001) << "taken from the time column";
     EXPECT_TRUE(std::equal(live->RawSamples.begin(), live->RawSamples.begin() + 4000,
                            imported->RawSamples.begin()));
-    const DiskTable expectedDisks = {{"250", " 100", ""}, {" 120", " 50", ""}, {" ", " ", ""},
-                                     {" ", " ", ""}, {" ", " ", ""}};
+    const DiskTable expectedDisks = {
+        {"250", " 100", ""}, {" 120", " 50", ""}, {" ", " ", ""}, {" ", " ", ""}, {" ", " ", ""}};
     EXPECT_EQ(importedDisks, expectedDisks);
 
     const auto importedResult = Analyse(*imported, importedDisks);
@@ -89,8 +92,8 @@ TEST(RoundTrip, ReexportOfAnImportIsIdentical) {
     testing::TempDir dir;
     auto live = testing::MakeDyna({.startRpm = 250, .endRpm = 300}, 300);
     live->SamplePeriod = 0.00125;
-    const DiskTable disks = {{"250", "100", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""},
-                             {"", "", ""}};
+    const DiskTable disks = {
+        {"250", "100", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}};
     WriteCaptureFile(dir.File("a.CSV"), *live, disks);
     auto imported = std::make_unique<CaptureRecord>();
     DiskTable importedDisks(5);

@@ -1,14 +1,13 @@
 #pragma once
 // A fresh directory per test, removed afterwards, and small file helpers.
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace corvane::testing {
 

@@ -1,12 +1,11 @@
 #include "settings/disk_table_settings.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "text/number_format.h"
 
@@ -45,15 +44,19 @@ TEST_F(DiskTableSettings, StoredRowsFillFromTheTop) {
     };
     const Case cases[] = {
         {"nothing stored", "", DiskTable(5)},
-        {"Flywheel2 moves up", "[Flywheel2]\nMass=200\nDiam=100\nMI=99\n",
+        {"Flywheel2 moves up",
+         "[Flywheel2]\nMass=200\nDiam=100\nMI=99\n",
          {{"200", "100", "0.25"}, kBlank, kBlank, kBlank, kBlank}},
-        {"MI-only row", "[Flywheel1]\nMass=200\nDiam=\nMI=1.5\n",
+        {"MI-only row",
+         "[Flywheel1]\nMass=200\nDiam=\nMI=1.5\n",
          {{"", "", "1.5"}, kBlank, kBlank, kBlank, kBlank}},
         {"nothing usable", "[Flywheel1]\nMass=200\nDiam=\nMI=\n", DiskTable(5)},
         {"spaces are blank", "[Flywheel1]\nMass=   \nDiam=100\nMI=\n", DiskTable(5)},
-        {"a tab is not blank", "[Flywheel1]\nMass=\"\t\"\nDiam=100\nMI=\n",
+        {"a tab is not blank",
+         "[Flywheel1]\nMass=\"\t\"\nDiam=100\nMI=\n",
          {{"\t", "100", "0"}, kBlank, kBlank, kBlank, kBlank}},
-        {"large moment grouped", "[Flywheel3]\nMass=100000\nDiam=1000\n",
+        {"large moment grouped",
+         "[Flywheel3]\nMass=100000\nDiam=1000\n",
          {{"100000", "1000", "12,500"}, kBlank, kBlank, kBlank, kBlank}},
     };
     for (const auto& c : cases) EXPECT_EQ(Load(c.ini), c.table) << c.name;
@@ -62,8 +65,8 @@ TEST_F(DiskTableSettings, StoredRowsFillFromTheTop) {
 TEST_F(DiskTableSettings, OnlyFiveRowsAreKept) {
     std::string ini;
     for (int i = 1; i <= 10; ++i) {
-        ini += "[Flywheel" + std::to_string(i) + "]\nMass=" + std::to_string(i) + "\nDiam=" +
-               (i % 2 ? "1000\n" : "\nMI=" + std::to_string(i) + "\n");
+        ini += "[Flywheel" + std::to_string(i) + "]\nMass=" + std::to_string(i) +
+               "\nDiam=" + (i % 2 ? "1000\n" : "\nMI=" + std::to_string(i) + "\n");
     }
     const DiskTable table = Load(ini);
     ASSERT_EQ(table.size(), 5u);
@@ -76,7 +79,8 @@ TEST_F(DiskTableSettings, SaveCompactsNothingAndBlanksTheRest) {
     std::ofstream(path_, std::ios::binary) << "[Flywheel7]\nMass=1\nDiam=2\nMI=3\n";
     {
         IniFile ini(path_);
-        const DiskTable table = {{"200", "100", "0.25"}, kBlank, {"", "", "1.5"}, {" ", "", ""}, kBlank};
+        const DiskTable table = {
+            {"200", "100", "0.25"}, kBlank, {"", "", "1.5"}, {" ", "", ""}, kBlank};
         SaveDiskTable(ini, table);
         ini.Save();
     }

@@ -1,13 +1,12 @@
 #include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <unistd.h>
 
 namespace corvane::settings {
 namespace {
@@ -44,10 +43,24 @@ TEST_F(IniFileTest, MissingFileReadsAsEmpty) {
 
 TEST_F(IniFileTest, IntegersDecimalOrHex) {
     const std::pair<const char*, int> cases[] = {
-        {"360", 360},   {"-12", -12},       {"$1F", 31},  {"0x1f", 31},          {"0X1F", 31},
-        {"$FFFFFFFF", -1}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
-        {"abc", 7},     {"", 7},            {"12abc", 7}, {"0x", 7},             {"$", 7},
-        {"1.5", 7},     {"2147483648", 7},  {"$100000000", 7}, {"0x1G", 7},      {"+", 7},
+        {"360", 360},
+        {"-12", -12},
+        {"$1F", 31},
+        {"0x1f", 31},
+        {"0X1F", 31},
+        {"$FFFFFFFF", -1},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"abc", 7},
+        {"", 7},
+        {"12abc", 7},
+        {"0x", 7},
+        {"$", 7},
+        {"1.5", 7},
+        {"2147483648", 7},
+        {"$100000000", 7},
+        {"0x1G", 7},
+        {"+", 7},
     };
     std::string text = "[Form]\n";
     int i = 0;

@@ -1,13 +1,12 @@
 // corvane-batch: evaluates capture files into one results file, as the
 // window's Multiple button does, for scripts and CI.
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "files/batch.h"
 #include "files/file_error.h"
@@ -29,7 +28,8 @@ int UsageError(const std::string& message) {
 
 // Writes to standard output, reporting a failed write like a file's.
 void WriteStandardOutput(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
         throw corvane::files::FileError("Disk write error");
     }
 }
