@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <qcustomplot.h>
 
@@ -50,6 +51,8 @@ struct ChartStack::Impl {
     std::array<int, kChartCount> heights = kDesignHeights;
     std::array<bool, kChartCount> visible = kDesignVisible;
     std::array<bool, kChartCount> stale{};  // data changed while hidden
+    std::array<bool, kChartCount> dirty{};  // to be drawn at the next turn of the event loop
+    bool replotPending = false;
     QLabel* hotEngine = nullptr;
     bool simulated = false;
     bool linking = false;
@@ -89,7 +92,7 @@ void ChartStack::setChartVisible(int index, bool visible) {
     relayout();
     if (visible && d_->stale[index]) {
         d_->stale[index] = false;
-        plot->replot(QCustomPlot::rpQueuedReplot);
+        requestReplot(index);
     }
 }
 
@@ -132,8 +135,8 @@ void ChartStack::undoZoom() {
         plot->setHorizontalAutomatic(true);
         // Every capture is first shown whole, vertically too.
         plot->setVerticalAutomatic(true);
-        plot->replot(QCustomPlot::rpQueuedReplot);
     }
+    for (int i = 0; i < kChartCount; ++i) requestReplot(i);
 }
 
 bool ChartStack::horizontalAutomatic(int index) const {
@@ -171,7 +174,7 @@ void ChartStack::linkHorizontalRange(int sender) {
             plot->setHorizontalMin(min);
             plot->setHorizontalMax(max);
         }
-        plot->replot(QCustomPlot::rpQueuedReplot);
+        requestReplot(i);
     }
     d_->linking = false;
 }
@@ -182,7 +185,7 @@ void ChartStack::clearTraces() {
     d_->graph(kChart3, kSeries3)->data()->clear();
     d_->graph(kChart2, kSeries4)->data()->clear();
     d_->graph(kChart2, kSeries5)->data()->clear();
-    for (int i : {kChart1, kChart2, kChart3}) d_->plots[i]->replot(QCustomPlot::rpQueuedReplot);
+    for (int i : {kChart1, kChart2, kChart3}) requestReplot(i);
 }
 
 void ChartStack::clearAllSeries() {
@@ -190,7 +193,7 @@ void ChartStack::clearAllSeries() {
     d_->graph(kChart4, kRpmDataSeries)->data()->clear();
     for (int s : {kPowerSeries, kTorqueSeries, kSmoothedPowerSeries, kSmoothedTorqueSeries})
         d_->graph(kChart5, s)->data()->clear();
-    for (int i : {kChart4, kChart5}) d_->plots[i]->replot(QCustomPlot::rpQueuedReplot);
+    for (int i : {kChart4, kChart5}) requestReplot(i);
 }
 
 void ChartStack::showResult(const analysis::AnalysisResult& result) {
@@ -235,22 +238,41 @@ void ChartStack::setSimulated(bool simulated) {
     d_->simulated = simulated;
     for (int i = 0; i < kChartCount; ++i) {
         d_->marks[i]->setVisible(simulated);
-        d_->plots[i]->replot(QCustomPlot::rpQueuedReplot);
+        requestReplot(i);
     }
 }
 
 bool ChartStack::simulated() const { return d_->simulated; }
 
 void ChartStack::replotAll() {
-    // One drawing per graph; hidden graphs are drawn when they are shown again.
-    for (int i = 0; i < kChartCount; ++i) {
-        if (d_->visible[i] && !d_->plots[i]->size().isEmpty()) {
-            d_->plots[i]->replot();
-        } else {
-            d_->plots[i]->applyAutomaticScaling();
-            d_->stale[i] = true;
-        }
+    for (int i = 0; i < kChartCount; ++i) replotNow(i);
+}
+
+void ChartStack::replotNow(int index) {
+    d_->dirty[index] = false;
+    GraphPlot* plot = d_->plots[index];
+    // Hidden graphs are drawn when they are shown again; their automatic axes
+    // follow the data at once all the same.
+    if (d_->visible[index] && !plot->size().isEmpty()) {
+        plot->replot();
+    } else {
+        plot->applyAutomaticScaling();
+        d_->stale[index] = true;
     }
+}
+
+void ChartStack::requestReplot(int index) {
+    // Several changes within one handler (undo-zoom, clearing, new data) give
+    // one drawing per graph.
+    d_->dirty[index] = true;
+    if (d_->replotPending) return;
+    d_->replotPending = true;
+    QTimer::singleShot(0, this, [this] {
+        d_->replotPending = false;
+        for (int i = 0; i < kChartCount; ++i) {
+            if (d_->dirty[i]) replotNow(i);
+        }
+    });
 }
 
 void ChartStack::paintEvent(QPaintEvent*) {

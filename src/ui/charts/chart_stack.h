@@ -76,6 +76,8 @@ public:
     void setSimulated(bool simulated);
     bool simulated() const;
 
+    // Draws every visible graph now (showResult does); other changes are drawn
+    // once at the next turn of the event loop.
     void replotAll();
 
 signals:
@@ -90,6 +92,8 @@ protected:
 
 private:
     void relayout();
+    void replotNow(int index);
+    void requestReplot(int index);
 
     struct Impl;
     Impl* d_;

@@ -6,6 +6,10 @@ namespace corvane::ui {
 
 GraphPlot::GraphPlot(QWidget* parent) : QCustomPlot(parent) {
     setSelectionRectMode(QCP::srmZoom);
+    // The keyboard stays with the window's controls (F1, "?"), and the right
+    // button scrolls instead of asking for a menu.
+    setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);
     // Automatic axes follow the data whenever the graph is drawn, whatever caused it.
     connect(this, &QCustomPlot::beforeReplot, this, &GraphPlot::applyAutomaticScaling);
     // The axis's own range follows every change the plot makes itself.
@@ -132,6 +136,10 @@ void GraphPlot::mouseReleaseEvent(QMouseEvent* event) {
     }
     scrolling_ = false;
     setSelectionRectMode(QCP::srmZoom);
+    // The keyboard stays with the window's controls (F1, "?"), and the right
+    // button scrolls instead of asking for a menu.
+    setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);
     event->accept();
 }
 

@@ -27,6 +27,7 @@ private slots:
     void grabLeavesPowerCurvesStanding();
     void automaticAxisSpansData();
     void clearingSeries();
+    void oneDrawingPerChange();
     void groupedLabels_data();
     void groupedLabels();
     void simulatedMarkOnEveryGraph();

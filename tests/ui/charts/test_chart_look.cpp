@@ -99,6 +99,32 @@ void ChartLookTest::clearingSeries() {
     QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 0);
 }
 
+void ChartLookTest::oneDrawingPerChange() {
+    auto stack = ShownStack();
+    QCoreApplication::processEvents();
+    std::array<int, kChartCount> drawn{};
+    for (int i = 0; i < kChartCount; ++i)
+        QObject::connect(stack->chart(i), &QCustomPlot::afterReplot, [&drawn, i] { ++drawn[i]; });
+    // What a Grab's preparation and analysis do within one handler.
+    stack->undoZoom();
+    stack->clearTraces();
+    stack->showResult(GrabLikeResult());
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(drawn, (std::array<int, kChartCount>{1, 1, 1, 0, 0}));
+    // Changes without new data are drawn once, later.
+    stack->undoZoom();
+    stack->clearTraces();
+    QCOMPARE(drawn[kChart1], 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(drawn, (std::array<int, kChartCount>{2, 2, 2, 0, 0}));
+    // A hidden graph is drawn when it is shown again.
+    stack->setChartVisible(kChart4, true);
+    stack->FormResize(890);
+    QCoreApplication::processEvents();
+    QVERIFY(drawn[kChart4] >= 1);
+}
+
 void ChartLookTest::groupedLabels_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("english");
