@@ -141,9 +141,14 @@ void ChartStackTest::upperLeftDragUndoesZoomOnAll() {
     QVERIFY(!stack->horizontalAutomatic(kChart4));
     QSignalSpy undo(stack.get(), &ChartStack::undoZoomRequested);
     QSignalSpy zoom(stack.get(), &ChartStack::scrolled);
-    // Towards the upper left on another graph: the undo gesture, not a zoom.
     QCustomPlot* pv = stack->chart(kChart3);
     const QRect area = pv->axisRect()->rect();
+    // A click that slips a few pixels is neither zoom nor undo.
+    Drag(pv, area.center(), area.center() - QPoint(3, 3), Qt::LeftButton);
+    QCOMPARE(undo.count(), 0);
+    QCOMPARE(zoom.count(), 0);
+    QVERIFY(!stack->horizontalAutomatic(kChart4));
+    // Towards the upper left on another graph: the undo gesture, not a zoom.
     Drag(pv, area.center() + QPoint(60, 40), area.center() - QPoint(60, 40), Qt::LeftButton);
     QCOMPARE(undo.count(), 1);
     QCOMPARE(undo.at(0).at(0).toInt(), int(kChart3));

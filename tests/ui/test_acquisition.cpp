@@ -1,0 +1,339 @@
+// Grab, continuous mode, Dyna and the engine monitor on a scripted board.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+#include "daq/board_errors.h"
+#include "daq/scripted_board.h"
+#include "test_support.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/control_panel.h"
+#include "ui/main_window_texts.h"
+#include "ui/results_table.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::ui::test;
+
+namespace {
+
+const QString kMissingBoard =
+    "DAQ hardware not found: plug your USB cable in and re-start this program.\r\n"
+    "You may have to run the InstaCal program again.";
+
+// Holds the next scans open until the test, running on the window's thread
+// while the window waits for the scan, lets them go.
+class HeldScan {
+public:
+    explicit HeldScan(daq::ScriptedBoard& board) {
+        board.SetScanHook([this] {
+            while (!released_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    }
+    // Runs `check` on the window's thread while the scan is held, then releases it.
+    void duringScan(std::function<void()> check) {
+        QTimer::singleShot(30, [this, check] {
+            check();
+            released_ = true;
+        });
+    }
+
+private:
+    std::atomic<bool> released_{false};
+};
+
+daq::ScriptedBoard::Scan Samples(std::vector<std::uint16_t> samples) {
+    return daq::ScriptedBoard::Scan{daq::kNoErrors, std::move(samples)};
+}
+
+int Scans(Harness& h) { return h.scripted().CallCount("cbAInScan"); }
+
+}  // namespace
+
+class AcquisitionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void missingBoardAtStartUpIsReportedOnce();
+    void grabScansTwoChannelsAndSetsTheTimeBase();
+    void continuousModeKeepsTheTracesDuringTheScan();
+    void uncheckingContinuousWhileArmedGivesOneMoreGrab();
+    void speedPointsAccumulateUntilADyna();
+    void dynaScansTheTachometerAndSetsTheGraphs();
+    void temperaturesShownAreThoseReadBeforeTheScan();
+    void monitorTickShowsTemperaturesPressureAndHeat();
+    void monitorSkipsItsTickDuringAScan();
+    void secondOperationDuringAScanIsRefused();
+};
+
+void AcquisitionTest::missingBoardAtStartUpIsReportedOnce() {
+    Harness h;
+    auto board = std::make_unique<daq::ScriptedBoard>();
+    board->SetPlugged(false);
+    h.start(std::move(board), true);
+    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(h.user->messages.size()), 1, 3000);
+    QCOMPARE(h.user->messages[0].text, kMissingBoard);
+    QCOMPARE(h.user->messages[0].caption, ApplicationTitle());
+    ControlPanel* p = h.form->panel1();
+    QVERIFY(!p->boardValid());
+    QVERIFY(!p->ContinuousCB->isChecked());
+    QVERIFY(p->ExportButton->isEnabled());  // prepared before the scan failed
+    QCOMPARE(h.form->record().SampleCount, 2000);
+    QCOMPARE(h.form->record().SamplePeriod, 0.001);
+    QCOMPARE(h.scripted().LiveBuffers(), std::size_t{0});
+    // The monitor keeps the indicator red, and says nothing, until the board answers.
+    QTest::qWait(1200);
+    QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
+    QVERIFY(!p->boardValid());
+    QVERIFY(h.scripted().CallCount("cbAIn") >= 2);
+    h.scripted().SetPlugged(true);
+    QTRY_VERIFY_WITH_TIMEOUT(p->boardValid(), 1500);
+    QCOMPARE(Scans(h), 1);  // the timer was not armed again
+}
+
+void AcquisitionTest::grabScansTwoChannelsAndSetsTheTimeBase() {
+    Harness h;
+    h.start();
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.scripted().ClearCalls();
+    h.form->GrabButtonClick();
+    const auto scans = h.scripted().CallsNamed("cbAInScan");
+    QCOMPARE(static_cast<int>(scans.size()), 1);
+    // board, low, high, count, rate, range, buffer, options
+    QCOMPARE(scans[0].args[0], 0.0);
+    QCOMPARE(scans[0].args[1], 0.0);
+    QCOMPARE(scans[0].args[2], 1.0);
+    QCOMPARE(scans[0].args[3], 2000.0);
+    QCOMPARE(scans[0].args[4], 1000.0);
+    QCOMPARE(scans[0].args[5], 1.0);
+    QCOMPARE(scans[0].args[7], 0.0);
+    QCOMPARE(h.scripted().LiveBuffers(), std::size_t{0});
+    QCOMPARE(h.form->record().SampleCount, 2000);
+    QCOMPARE(h.form->record().SamplePeriod, 0.001);
+    QVERIFY(!h.form->record().IsDyna);
+    QVERIFY(h.form->panel1()->boardValid());
+    QVERIFY(!h.form->acquiring());
+    QVERIFY(!h.form->continuousTimer()->isActive());
+    QVERIFY(h.form->panel1()->SG->cellText(1, 5).endsWith(" mW"));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+    // A failed scan keeps the new counts, says so once and turns the indicator red.
+    h.scripted().QueueScan({daq::kScriptedFailure, {}});
+    h.form->GrabButtonClick();
+    QCOMPARE(h.user->messages.back().text, kMissingBoard);
+    QVERIFY(!h.form->panel1()->boardValid());
+    QCOMPARE(h.form->record().SampleCount, 2000);
+    QCOMPARE(h.form->record().SamplePeriod, 0.001);
+    QCOMPARE(h.form->panel2()->seriesPointCount(kChart1, 0), 0);  // cleared before the scan
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(h.scripted().LiveBuffers(), std::size_t{0});
+}
+
+void AcquisitionTest::continuousModeKeepsTheTracesDuringTheScan() {
+    Harness h;
+    h.start();
+    h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    ChartStack* charts = h.form->panel2();
+    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
+
+    int during = -1;
+    {
+        HeldScan held(h.scripted());
+        held.duringScan([&] { during = charts->seriesPointCount(kChart1, 0); });
+        h.form->panel1()->ContinuousCB->setChecked(true);  // grabs at once
+    }
+    QCOMPARE(during, 1000);
+    QVERIFY(h.form->continuousTimer()->isActive());  // waiting for the next Grab
+    {
+        QSignalBlocker quiet(h.form->panel1()->ContinuousCB);
+        h.form->panel1()->ContinuousCB->setChecked(false);
+    }
+    h.form->continuousTimer()->stop();
+    {
+        HeldScan held(h.scripted());
+        held.duringScan([&] { during = charts->seriesPointCount(kChart1, 0); });
+        h.form->GrabButtonClick();
+    }
+    QCOMPARE(during, 0);  // outside continuous mode the traces go first
+    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
+}
+
+void AcquisitionTest::uncheckingContinuousWhileArmedGivesOneMoreGrab() {
+    Harness h;
+    h.start();
+    h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
+    h.form->panel1()->ContinuousCB->setChecked(true);
+    QCOMPARE(Scans(h), 1);
+    QVERIFY(h.form->continuousTimer()->isActive());
+    h.form->panel1()->ContinuousCB->setChecked(false);  // its handler does nothing
+    QCOMPARE(Scans(h), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(Scans(h), 2, 2000);
+    QTest::qWait(400);
+    QCOMPARE(Scans(h), 2);
+    QVERIFY(!h.form->continuousTimer()->isActive());
+}
+
+void AcquisitionTest::speedPointsAccumulateUntilADyna() {
+    Harness h;
+    h.start();
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    const int afterOne = h.form->panel2()->seriesPointCount(kChart4, 0);
+    QVERIFY(afterOne >= 1);
+    h.form->GrabButtonClick();
+    QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), 2 * afterOne);
+
+    h.scripted().SetDefaultScan(Samples(SimulatedDyna()));
+    h.form->DynaButtonClick();
+    const int dyna = h.form->panel2()->seriesPointCount(kChart4, 0);
+    h.form->DynaButtonClick();
+    QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), dyna);
+}
+
+void AcquisitionTest::dynaScansTheTachometerAndSetsTheGraphs() {
+    Harness h;
+    h.start();
+    h.scripted().SetDefaultScan(Samples(SimulatedDyna()));
+    {
+        QSignalBlocker quiet(h.form->panel1()->ContinuousCB);
+        h.form->panel1()->ContinuousCB->setChecked(true);
+    }
+    h.scripted().ClearCalls();
+    h.form->DynaButtonClick();
+    const auto scans = h.scripted().CallsNamed("cbAInScan");
+    QCOMPARE(static_cast<int>(scans.size()), 1);
+    QCOMPARE(scans[0].args[1], 1.0);
+    QCOMPARE(scans[0].args[2], 1.0);
+    QCOMPARE(scans[0].args[3], 4000.0);
+    QCOMPARE(h.form->record().SampleCount, 4000);
+    QCOMPARE(h.form->record().SamplePeriod, 0.001);
+    QVERIFY(h.form->record().IsDyna);
+    ControlPanel* p = h.form->panel1();
+    QVERIFY(!p->PressureCB->isChecked() && p->TachCB->isChecked() && !p->PVCB->isChecked());
+    QVERIFY(p->RPMCB->isChecked() && p->PowerCB->isChecked());
+    QVERIFY(!h.form->continuousTimer()->isActive());  // a Dyna never re-arms it
+    // An empty disk table gives no power: the advice to read the help.
+    QCOMPARE(h.user->messages.back().text,
+             QString("Please consult Help for proper Dynamometer methodology"));
+
+    h.scripted().QueueScan({daq::kScriptedFailure, {}});
+    h.form->DynaButtonClick();
+    QCOMPARE(h.user->messages.back().text, kMissingBoard);
+    QVERIFY(p->ContinuousCB->isChecked());  // a failed Dyna leaves Continuous alone
+    QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), 0);
+}
+
+void AcquisitionTest::temperaturesShownAreThoseReadBeforeTheScan() {
+    Harness h;
+    h.start();
+    daq::ScriptedBoard& board = h.scripted();
+    board.SetChannelCount(2, 2652);  // 294.9 K
+    board.SetChannelCount(4, 2770);  // 352.5 K
+    board.SetChannelCount(3, 2437);  // 1.9 V: 14.4 W
+    board.QueueScan(Samples(SimulatedGrab()));
+    board.SetScanHook([&board] {
+        board.SetChannelCount(2, 3000);
+        board.SetChannelCount(4, 3100);
+    });
+    h.form->GrabButtonClick();
+    QCOMPARE(h.form->panel1()->SG->cellText(0, 0), QString("Lo Tmp"));
+    QCOMPARE(h.form->panel1()->SG->cellText(1, 0), QString("294.9 K"));
+    QCOMPARE(h.form->panel1()->SG->cellText(1, 1), QString("352.5 K"));
+    QCOMPARE(h.form->panel1()->SG->cellText(1, 2), QString("14.4 W"));
+}
+
+void AcquisitionTest::monitorTickShowsTemperaturesPressureAndHeat() {
+    Harness h;
+    h.start();
+    daq::ScriptedBoard& board = h.scripted();
+    ControlPanel* p = h.form->panel1();
+    board.SetChannelCount(0, 1946);  // -0.498 V
+    board.SetChannelCount(2, 2652);
+    board.SetChannelCount(4, 2805);  // 369.63 K: not yet too hot
+    p->TachCB->setChecked(false);
+    board.ClearCalls();
+    h.form->TempMonitorTimerTimer();
+    std::vector<double> channels;
+    for (const auto& call : board.CallsNamed("cbAIn")) channels.push_back(call.args[1]);
+    QCOMPARE(channels, (std::vector<double>{2, 4, 0}));
+    QCOMPARE(p->lPress->text(), QString("-\r\n0\r\n.\r\n5\r\n0\r\n"));
+    QCOMPARE(p->lTemps->text(), QString("294.9 K - 369.6 K"));
+    QCOMPARE(h.user->beeps, 0);
+    QVERIFY(!h.form->panel2()->hotEngineVisible());
+    QVERIFY(!p->TachCB->isChecked());
+
+    board.SetChannelCount(4, 2806);  // 370.12 K
+    h.form->TempMonitorTimerTimer();
+    QCOMPARE(h.user->beeps, 1);
+    QVERIFY(p->TachCB->isChecked());
+    QVERIFY(h.form->panel2()->hotEngineVisible());
+    QVERIFY(h.form->panel2()->chartVisible(kChart2));
+
+    board.SetChannelCount(4, 2805);
+    h.form->TempMonitorTimerTimer();
+    QVERIFY(!h.form->panel2()->hotEngineVisible());
+
+    // A board that stops answering turns the indicator red and freezes the labels.
+    board.SetChannelResult(4, daq::kScriptedFailure);
+    h.form->TempMonitorTimerTimer();
+    QVERIFY(!p->boardValid());
+    QCOMPARE(p->lTemps->text(), QString("294.9 K - 369.6 K"));
+}
+
+void AcquisitionTest::monitorSkipsItsTickDuringAScan() {
+    Harness h;
+    h.start();
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    int readsDuring = -1;
+    bool acquiringDuring = false;
+    {
+        HeldScan held(h.scripted());
+        held.duringScan([&] {
+            acquiringDuring = h.form->acquiring();
+            const int before = h.scripted().CallCount("cbAIn");
+            h.form->TempMonitorTimerTimer();
+            readsDuring = h.scripted().CallCount("cbAIn") - before;
+        });
+        h.form->GrabButtonClick();
+    }
+    QVERIFY(acquiringDuring);
+    QCOMPARE(readsDuring, 0);
+    QVERIFY(!h.form->acquiring());
+}
+
+void AcquisitionTest::secondOperationDuringAScanIsRefused() {
+    Harness h;
+    h.start();
+    h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
+    bool busyDuring = false;
+    {
+        HeldScan held(h.scripted());
+        held.duringScan([&] {
+            busyDuring = h.form->busy();
+            h.form->GrabButtonClick();
+            h.form->DynaButtonClick();
+            h.form->ImportButtonClick();
+            h.form->MultipleButtonClick();
+            h.form->ContinuousTimerTimer();
+        });
+        h.form->GrabButtonClick();
+    }
+    QVERIFY(busyDuring);
+    QCOMPARE(Scans(h), 1);
+    QVERIFY(h.user->dialogs.empty());
+    QVERIFY(h.user->messages.empty());
+    QVERIFY(!h.form->busy());
+    QVERIFY(!h.form->record().IsDyna);
+    // Once it is over the next one runs.
+    h.form->GrabButtonClick();
+    QCOMPARE(Scans(h), 2);
+}
+
+QTEST_MAIN(AcquisitionTest)
+#include "test_acquisition.moc"

@@ -1,0 +1,238 @@
+// Export, Import and Multiple on the main window, with a scripted user.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "daq/scripted_board.h"
+#include "files/capture_writer.h"
+#include "test_support.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/control_panel.h"
+#include "ui/disk_table.h"
+#include "ui/main_window_texts.h"
+#include "ui/results_table.h"
+#include "ui/windows/memo_form.h"
+#include "ui/windows/pv_image_form.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::ui::test;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+}
+
+// A capture file of the simulated engine as Export writes it.
+QString WriteCapture(const Harness& h, const QString& name, bool dyna) {
+    analysis::CaptureRecord record;
+    const auto samples = dyna ? SimulatedDyna() : SimulatedGrab();
+    std::copy(samples.begin(), samples.end(), record.RawSamples.begin());
+    record.SampleCount = static_cast<int>(samples.size());
+    record.SamplePeriod = 0.001;
+    record.IsDyna = dyna;
+    record.LoTemp = 295.3;
+    record.HiTemp = 352.8;
+    record.ResistorPower = 3.6;
+    analysis::DiskTable disks(5, analysis::DiskRow{});
+    disks[0] = {"100", "100", ""};  // the simulated flywheel
+    const QString path = h.path(name);
+    files::WriteCaptureFile(path.toStdString(), record, disks);
+    return path;
+}
+
+}  // namespace
+
+class CaptureFilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void importOfAGrabFillsGraphsTableLogAndPicture();
+    void importOfADynaFillsPowerAndDiskTable();
+    void refusedImportsSayWhy_data();
+    void refusedImportsSayWhy();
+    void exportGivesBackTheImportedFile();
+    void multipleWritesOneLinePerFile();
+    void multipleLeavesAnExistingFileUnlessAllowed();
+};
+
+void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
+    Harness h;
+    h.start();
+    const QString path = WriteCapture(h, "run1.CSV", false);
+    h.user->openAnswers = {path};
+    h.form->ImportButtonClick();
+    QVERIFY(h.user->errors.empty());
+    QVERIFY(h.user->messages.empty());
+    const FileDialogSpec& dialog = h.user->dialogs.at(0);
+    QCOMPARE(dialog.title, QString("Select file to be Imported"));
+    QCOMPARE(dialog.filter, QString("CSV Files|*.CSV"));
+    QCOMPARE(dialog.defaultSuffix, QString("CSV"));
+    QCOMPARE(dialog.folder, h.form->appDir());
+
+    QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (run1.CSV)"));
+    ControlPanel* p = h.form->panel1();
+    QVERIFY(p->ExportButton->isEnabled());
+    QCOMPARE(p->lError->text(), QString());
+    QCOMPARE(p->SG->cellText(1, 0), QString("295.3 K"));
+    QCOMPARE(p->SG->cellText(0, 3), QString("Press"));
+    QVERIFY(p->SG->cellText(1, 4).toDouble() > 400);  // the engine runs at about 500 rpm
+    QVERIFY(p->SG->cellText(1, 5).endsWith(" mW"));
+    QCOMPARE(p->SG->cellText(1, 6), QString());
+    ChartStack* charts = h.form->panel2();
+    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
+    QCOMPARE(charts->seriesPointCount(kChart2, 0), 1000);
+    QVERIFY(charts->seriesPointCount(kChart2, 1) > 100);  // hole marks
+    QVERIFY(charts->seriesPointCount(kChart3, 0) > 50);   // PV points of one cycle
+    QVERIFY(charts->seriesPointCount(kChart4, 0) >= 1);
+    QVERIFY(h.form->form2()->memo1()->toPlainText().startsWith(
+        "FlyHoles: num, down, up, mid, width"));
+    QVERIFY(!h.form->pvImageForm()->picture().isNull());
+}
+
+void CaptureFilesTest::importOfADynaFillsPowerAndDiskTable() {
+    Harness h;
+    h.start();
+    const QString path = WriteCapture(h, "accel.CSV", true);
+    h.user->openAnswers = {path};
+    h.form->ImportButtonClick();
+    QVERIFY2(h.user->errors.empty(), h.user->errors.empty() ? "" : qPrintable(h.user->errors[0]));
+    ControlPanel* p = h.form->panel1();
+    QCOMPARE(p->MOISG->cellText(0, 0), QString("100"));
+    QCOMPARE(p->MOISG->cellText(1, 0), QString(" 100"));  // the blank after ", " stays
+    QVERIFY(!p->PressureCB->isChecked() && !p->PVCB->isChecked());
+    QVERIFY(p->TachCB->isChecked() && p->RPMCB->isChecked() && p->PowerCB->isChecked());
+    QVERIFY(p->SG->cellText(1, 6).endsWith(" mw"));
+    QVERIFY(p->SG->cellText(1, 7).endsWith(" mNm"));
+    QCOMPARE(p->SG->cellText(1, 4), QString());
+    QVERIFY(h.form->panel2()->seriesPointCount(kChart5, 0) > 10);
+}
+
+void CaptureFilesTest::refusedImportsSayWhy_data() {
+    QTest::addColumn<QByteArray>("text");  // empty: no file at all
+    QTest::addColumn<QString>("message");  // the wrong-kind box
+    QTest::addColumn<QString>("error");    // the error report
+    QTest::newRow("letter case") << QByteArray("Grab\r\nx\r\n")
+                                 << "Input file is neither \"grab\" nor \"dyna\"!" << QString();
+    QTest::newRow("trailing blank") << QByteArray("dyna \r\n")
+                                    << "Input file is neither \"grab\" nor \"dyna\"!" << QString();
+    QTest::newRow("missing file") << QByteArray() << QString() << "File not found";
+    QTest::newRow("not a number")
+        << QByteArray("grab\r\ncaption\r\n 1.0E-0003, 1.0E+0000,abc,295.3,352.8,3.6\r\n")
+        << QString() << "'abc' is not a valid floating point value";
+}
+
+void CaptureFilesTest::refusedImportsSayWhy() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, message);
+    QFETCH(QString, error);
+    Harness h;
+    h.start();
+    const QString path = h.path("bad.CSV");
+    if (!text.isEmpty()) WriteText(path, text);
+    h.form->record().SampleCount = 1234;
+    h.user->openAnswers = {path};
+    h.form->ImportButtonClick();
+    if (message.isEmpty()) {
+        QVERIFY(h.user->messages.empty());
+    } else {
+        QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
+        QCOMPARE(h.user->messages[0].text, message);
+        QCOMPARE(h.user->messages[0].caption, ApplicationTitle());
+        QVERIFY(!h.form->panel1()->ExportButton->isEnabled());  // nothing was prepared
+    }
+    if (error.isEmpty())
+        QVERIFY(h.user->errors.empty());
+    else
+        QCOMPARE(h.user->errors, std::vector<QString>{error});
+    QCOMPARE(h.form->record().SampleCount, 1234);
+    QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (bad.CSV)"));
+}
+
+void CaptureFilesTest::exportGivesBackTheImportedFile() {
+    Harness h;
+    h.start();
+    for (bool dyna : {false, true}) {
+        const QString original = WriteCapture(h, dyna ? "in-dyna.CSV" : "in-grab.CSV", dyna);
+        const QString copy = h.path(dyna ? "out-dyna.CSV" : "out-grab.CSV");
+        h.user->openAnswers = {original};
+        h.form->ImportButtonClick();
+        h.user->saveAnswers = {copy};
+        h.form->ExportButtonClick();
+        QVERIFY(h.user->errors.empty());
+        if (!dyna) {
+            QCOMPARE(ReadAll(copy), ReadAll(original));
+            continue;
+        }
+        // A dyna file's disk texts come back with the blank after ", " (and so
+        // gain one per round); every sample comes back unchanged.
+        const QList<QByteArray> in = ReadAll(original).split('\n');
+        const QList<QByteArray> out = ReadAll(copy).split('\n');
+        QCOMPARE(out.size(), in.size());
+        for (int i = 0; i < in.size(); ++i)
+            QCOMPARE(out[i].left(48), in[i].left(48));
+        QVERIFY(out[2].endsWith(",100,  100\r"));
+    }
+    const FileDialogSpec& save = h.user->dialogs.at(1);
+    QCOMPARE(save.title, QString("Specify Export file name"));
+    QCOMPARE(save.filter, QString("CSV File|*.CSV"));
+    QVERIFY(save.confirmOverwrite);  // an export never silently replaces a capture
+}
+
+void CaptureFilesTest::multipleWritesOneLinePerFile() {
+    Harness h;
+    h.start();
+    const QString grab = WriteCapture(h, "run1.CSV", false);
+    const QString dyna = WriteCapture(h, "accel.CSV", true);
+    const QString results = h.path("results.CSV");
+    h.user->saveAnswers = {results};
+    h.user->openManyAnswers = {QStringList{grab, dyna}};
+    h.form->MultipleButtonClick();
+    QVERIFY(h.user->errors.empty());
+    QCOMPARE(h.user->dialogs.at(0).title,
+             QString("In what file do you wish to save the multiple results?"));
+    QVERIFY(!h.user->dialogs.at(0).confirmOverwrite);
+    QCOMPARE(h.user->dialogs.at(1).title, QString("Select multiple files to be evaluated"));
+    const QList<QByteArray> lines = ReadAll(results).split('\n');
+    QCOMPARE(lines.size(), 4);  // three lines and the end after the last
+    QCOMPARE(lines[0], QByteArray("File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r"));
+    QVERIFY(lines[1].startsWith("run1.CSV, 295.3, 352.8, "));
+    QVERIFY(lines[1].endsWith(", , \r"));
+    QVERIFY(lines[2].startsWith("accel.CSV, 295.3, 352.8, , , "));
+    QCOMPARE(h.user->messages.back().text, "Your results are in " + results);
+    QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (accel.CSV)"));
+}
+
+void CaptureFilesTest::multipleLeavesAnExistingFileUnlessAllowed() {
+    Harness h;
+    h.start();
+    const QString results = h.path("results.CSV");
+    WriteText(results, "old");
+    h.user->saveAnswers = {results};
+    h.user->confirmAnswers = {false};
+    h.form->MultipleButtonClick();
+    QCOMPARE(h.user->confirmations, std::vector<QString>{"Is it OK to write over \"results.CSV\"?"});
+    QCOMPARE(static_cast<int>(h.user->dialogs.size()), 1);  // no file selection followed
+    QCOMPARE(ReadAll(results), QByteArray("old"));
+
+    // Agreeing, then cancelling the selection, still writes nothing.
+    h.user->saveAnswers = {results};
+    h.user->confirmAnswers = {true};
+    h.form->MultipleButtonClick();
+    QCOMPARE(ReadAll(results), QByteArray("old"));
+    QVERIFY(h.user->messages.empty());
+}
+
+QTEST_MAIN(CaptureFilesTest)
+#include "test_capture_files.moc"
