@@ -17,13 +17,13 @@ struct FlywheelDisk {
     double MomentOfInertiaGm2() const;  // half the mass times the radius squared
 };
 
-// How fast the crank turns during a dyna run: from rest at a low speed the
+// How fast the crank turns during a dyna run: starting at a low speed, the
 // flywheel is driven by the engine's mean torque against friction
 // (constant plus speed-proportional), approaching the free-running speed.
 struct DynaMotion {
     double startOmega = 0.0;    // rad/s at t = 0
     double freeOmega = 0.0;     // rad/s approached as t grows
-    double timeConstant = 1.0;  // s
+    double timeConstant = 1.0;  // s; 0 when nothing drives it: the speed stays
     double Omega(double t) const;
     double Acceleration(double t) const;  // rad/s^2
     double Turned(double t) const;        // radians turned since t = 0
