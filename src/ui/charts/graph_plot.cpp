@@ -68,11 +68,12 @@ void GraphPlot::processRectZoom(QRect rect, QMouseEvent* event) {
     // The rectangle runs from the press to the release point.
     const int dx = rect.right() - rect.left();
     const int dy = rect.bottom() - rect.top();
+    // A click or a shaky hand is no gesture.
+    if (std::abs(dx) < kMinimumZoomPixels || std::abs(dy) < kMinimumZoomPixels) return;
     if (dx < 0 && dy < 0) {
         undoZoomGestureNow();
         return;
     }
-    if (std::abs(dx) < kMinimumZoomPixels || std::abs(dy) < kMinimumZoomPixels) return;
     horizontalAutomatic_ = false;
     verticalAutomatic_ = false;
     QCustomPlot::processRectZoom(rect.normalized(), event);

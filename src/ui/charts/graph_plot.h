@@ -33,7 +33,7 @@ public:
     // Applies the automatic axes to the present data (also done before every replot).
     void applyAutomaticScaling();
 
-    // The smallest drag, in pixels both ways, that counts as a zoom rectangle.
+    // The smallest drag, in pixels both ways, that zooms or undoes the zoom.
     static constexpr int kMinimumZoomPixels = 8;
 
 signals:
