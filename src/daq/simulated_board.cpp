@@ -45,6 +45,13 @@ SimulatedBoard::SimulatedBoard(const EngineParameters& parameters)
     readings_.seed(sequence);
 }
 
+SimulatedBoard::~SimulatedBoard() {
+    std::unique_lock lock(mutex_);
+    closing_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return activeScans_ == 0; });
+}
+
 EngineParameters SimulatedBoard::Parameters() const {
     std::lock_guard lock(mutex_);
     return parameters_;
@@ -92,7 +99,17 @@ int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long c
         if (buffers_.Find(buffer).size() < static_cast<std::size_t>(count)) return kBadBuffer;
         model = model_;
         scanNumber = scansTaken_++;
+        ++activeScans_;
     }
+    // Declared before the lock below, so it runs after that lock is released.
+    struct LeaveScan {
+        SimulatedBoard& board;
+        ~LeaveScan() {
+            std::lock_guard lock(board.mutex_);
+            --board.activeScans_;
+            board.changed_.notify_all();
+        }
+    } leave{*this};
 
     const EngineParameters& parameters = model->Parameters();
     const auto samples = SimulateScan(*model, request, parameters.seed, scanNumber);
@@ -100,9 +117,9 @@ int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long c
     std::unique_lock lock(mutex_);
     if (!parameters.instantScans) {
         const auto duration = std::chrono::duration<double>(request.Seconds());
-        changed_.wait_for(lock, duration, [&] { return parameters_.faults.unplugged; });
+        changed_.wait_for(lock, duration, [&] { return parameters_.faults.unplugged || closing_; });
     }
-    if (parameters_.faults.unplugged) return kBoardNotFound;
+    if (parameters_.faults.unplugged || closing_) return kBoardNotFound;
     // The buffer may have been freed by another thread while the scan ran.
     const auto target = buffers_.Find(buffer);
     if (target.size() < samples.size()) return kBadBuffer;

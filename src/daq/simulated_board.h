@@ -20,6 +20,11 @@ namespace corvane::daq {
 class SimulatedBoard : public Board {
 public:
     explicit SimulatedBoard(const EngineParameters& parameters = {});
+    // Ends a scan still waiting on another thread (it fails) and waits until it
+    // has left the board, so closing the program mid-scan is safe.
+    ~SimulatedBoard() override;
+    SimulatedBoard(const SimulatedBoard&) = delete;
+    SimulatedBoard& operator=(const SimulatedBoard&) = delete;
 
     EngineParameters Parameters() const;
     // Values out of their range fall back to the defaults (see CheckedParameters).
@@ -37,11 +42,13 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::condition_variable changed_;  // wakes a waiting scan when the cable is pulled
+    std::condition_variable changed_;  // a pulled cable, closing, a scan leaving
     EngineParameters parameters_;
     EngineModel model_;  // of parameters_, kept so that single reads stay cheap
     BufferPool buffers_;
     std::uint64_t scansTaken_ = 0;
+    int activeScans_ = 0;
+    bool closing_ = false;
     std::mt19937_64 readings_;
 };
 

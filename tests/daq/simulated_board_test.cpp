@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <thread>
 
 #include "analysis/capture_record.h"
@@ -158,6 +159,23 @@ TEST(SimulatedBoard, ScanBlocksForTheAcquisitionTimeAndUnpluggingEndsIt) {
     EngineParameters parameters = board.Parameters();
     parameters.faults.unplugged = true;
     board.SetParameters(parameters);
+    scan.join();
+    EXPECT_EQ(result, kBoardNotFound);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST(SimulatedBoard, ClosingTheBoardEndsAScanStillRunning) {
+    auto board = std::make_unique<SimulatedBoard>();
+    const BufferHandle buffer = board->cbWinBufAlloc(4000);
+    SimulatedBoard* scanning = board.get();
+    int result = -1;
+    const auto start = Clock::now();
+    std::thread scan([&] {
+        long rate = 1000;
+        result = scanning->cbAInScan(0, 1, 1, 4000, &rate, kBip10Volts, buffer, 0);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    board.reset();  // waits until the scan has left the board
     scan.join();
     EXPECT_EQ(result, kBoardNotFound);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
