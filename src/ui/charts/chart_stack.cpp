@@ -77,6 +77,8 @@ ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
     d_->hotEngine->setObjectName(QStringLiteral("HotEngine"));
     d_->hotEngine->setPixmap(DrawHotEnginePicture());
     d_->hotEngine->setGeometry(120, 16, kHotEngineWidth, kHotEngineHeight);
+    // The warning never blocks the gestures on the graph below it.
+    d_->hotEngine->setAttribute(Qt::WA_TransparentForMouseEvents);
     d_->hotEngine->hide();
     relayout();
 }
