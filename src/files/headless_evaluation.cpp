@@ -24,7 +24,7 @@ ResultsColumn HeadlessEvaluation::Evaluate(const std::string& path) {
     return Analyse(path);
 }
 
-ResultsColumn HeadlessEvaluation::Analyse(const std::string& name) {
+ResultsColumn HeadlessEvaluation::Analyse(const std::string& path) {
     analysis::AnalysisInputs inputs;
     inputs.disks = disks_;
     inputs.format = numbers_;
@@ -32,7 +32,7 @@ ResultsColumn HeadlessEvaluation::Analyse(const std::string& name) {
     analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
     rpmPoints_ = std::move(result.rpmPoints);
     if (result.error) throw std::runtime_error(*result.error);
-    if (result.dynaAdvice && onDynaAdvice) onDynaAdvice(name, kDynaAdvice);
+    if (result.dynaAdvice && onDynaAdvice) onDynaAdvice(path, kDynaAdvice);
     ResultsColumn column;
     for (std::size_t row = 0; row < column.size(); ++row) column[row] = result.table[row][1];
     return column;

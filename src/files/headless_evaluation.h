@@ -37,14 +37,13 @@ public:
     // the analysis' range error after the capture was taken in.
     ResultsColumn Evaluate(const std::string& path);
 
-    // Analyses the record as it stands (used after reading from memory).
-    ResultsColumn Analyse(const std::string& name);
-
     analysis::CaptureRecord& record() { return *record_; }
     const analysis::DiskTable& disks() const { return disks_; }
     analysis::DiskTable& disks() { return disks_; }
 
 private:
+    ResultsColumn Analyse(const std::string& path);
+
     std::unique_ptr<analysis::CaptureRecord> record_;  // large: keep it off the stack
     analysis::DiskTable disks_;
     text::NumberFormat numbers_;

@@ -70,6 +70,24 @@ bool ParseInteger(const std::string& text, int& result) {
     return true;
 }
 
+// The file's text, or false when it is missing, unreadable or not a plain file.
+bool ReadRegularFile(const std::string& path, std::string& text) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    char buffer[16384];
+    while (ok) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return ok;
+}
+
 // Temporary file beside the target, renamed over it when complete.
 void ReplaceFile(const std::string& path, const std::string& text) {
     const std::runtime_error failure("Unable to write to " + path);
@@ -116,7 +134,8 @@ IniFile::IniFile(std::string path) : path_(std::move(path)), impl_(std::make_uni
     // value can keep outer blanks or be a single tab.
     impl_->ini.SetQuotes(true);
     // A missing or unreadable file reads as empty: every key takes its default.
-    if (impl_->ini.LoadFile(path_.c_str()) < 0) impl_->ini.Reset();
+    std::string text;
+    if (ReadRegularFile(path_, text) && impl_->ini.LoadData(text) < 0) impl_->ini.Reset();
 }
 
 IniFile::~IniFile() = default;

@@ -116,6 +116,17 @@ TEST_F(BatchTool, FailedImportStopsWithExitOne) {
     EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), std::string(kBatchHeader) + "\r\n");
 }
 
+TEST_F(BatchTool, AnalysisRangeErrorStopsTheBatch) {
+    // 4001 dyna samples read in full, but the tachometer trace holds 4000.
+    WriteCaptureFile(dir.File("long.CSV"), *testing::MakeDyna({}, 4001), DiskTable(5));
+    const ToolRun run = RunTool(dir, "-o r.CSV grab300.CSV long.CSV grab400.CSV");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "long.CSV: Range check error\n");
+    EXPECT_EQ(
+        testing::ReadText(dir.File("r.CSV")),
+        std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
+}
+
 TEST_F(BatchTool, DynamometerAdviceGoesToStandardError) {
     const ToolRun run = RunTool(dir, "-o r.CSV nodisks.CSV grab300.CSV");
     EXPECT_EQ(run.status, 0);
