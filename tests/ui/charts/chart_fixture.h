@@ -2,12 +2,13 @@
 // A graph stack laid out like the main window's Panel2 and filled with a
 // grab-like capture, plus mouse helpers that drive the gestures.
 
+#include <qcustomplot.h>
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
 #include <cmath>
 #include <memory>
-#include <qcustomplot.h>
 
 #include "ui/charts/chart_stack.h"
 

@@ -12,7 +12,9 @@ using namespace corvane::ui;
 using namespace fixture;
 
 namespace {
-QCPGraph* Graph(ChartStack& stack, int chart, int series) { return stack.chart(chart)->graph(series); }
+QCPGraph* Graph(ChartStack& stack, int chart, int series) {
+    return stack.chart(chart)->graph(series);
+}
 }  // namespace
 
 void ChartLookTest::resultFillsSeriesInAscendingX() {
@@ -44,7 +46,8 @@ void ChartLookTest::grabLeavesPowerCurvesStanding() {
     stack->showResult(dyna);
     QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
     QCOMPARE(stack->seriesPointCount(kChart5, kTorqueSeries), 1);
-    QCOMPARE(stack->chart(kChart5)->graph(kTorqueSeries)->valueAxis(), stack->chart(kChart5)->yAxis2);
+    QCOMPARE(stack->chart(kChart5)->graph(kTorqueSeries)->valueAxis(),
+             stack->chart(kChart5)->yAxis2);
 
     stack->showResult(GrabLikeResult());  // a grab computes no power
     QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
@@ -89,8 +92,11 @@ void ChartLookTest::clearingSeries() {
     result.powerTorqueComputed = true;
     stack->showResult(result);
     stack->clearTraces();
-    for (auto [chart, series] : {std::pair{kChart1, kSeries1}, {kChart2, kSeries2},
-                                 {kChart2, kSeries4}, {kChart2, kSeries5}, {kChart3, kSeries3}})
+    for (auto [chart, series] : {std::pair{kChart1, kSeries1},
+                                 {kChart2, kSeries2},
+                                 {kChart2, kSeries4},
+                                 {kChart2, kSeries5},
+                                 {kChart3, kSeries3}})
         QCOMPARE(stack->seriesPointCount(chart, series), 0);
     QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);  // left standing
     QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
@@ -129,15 +135,22 @@ void ChartLookTest::groupedLabels_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("english");
     QTest::addColumn<QString>("german");
-    QTest::newRow("zero") << 0.0 << "0" << "0";
-    QTest::newRow("integer") << 25.0 << "25" << "25";
-    QTest::newRow("grouped") << 1234.5 << "1,234.5" << "1.234,5";
-    QTest::newRow("three decimals") << 15.708 << "15.708" << "15,708";
+    QTest::newRow("zero") << 0.0 << "0"
+                          << "0";
+    QTest::newRow("integer") << 25.0 << "25"
+                             << "25";
+    QTest::newRow("grouped") << 1234.5 << "1,234.5"
+                             << "1.234,5";
+    QTest::newRow("three decimals") << 15.708 << "15.708"
+                                    << "15,708";
     QTest::newRow("six decimals at most") << 1234567.1234567 << "1,234,567.123457"
                                           << "1.234.567,123457";
-    QTest::newRow("tick noise") << 0.30000000000000004 << "0.3" << "0,3";
-    QTest::newRow("negative") << -2500.25 << "-2,500.25" << "-2.500,25";
-    QTest::newRow("negative nearly zero") << -0.0000001 << "0" << "0";
+    QTest::newRow("tick noise") << 0.30000000000000004 << "0.3"
+                                << "0,3";
+    QTest::newRow("negative") << -2500.25 << "-2,500.25"
+                              << "-2.500,25";
+    QTest::newRow("negative nearly zero") << -0.0000001 << "0"
+                                          << "0";
 }
 
 void ChartLookTest::groupedLabels() {
@@ -178,7 +191,8 @@ void ChartLookTest::hotEnginePicture() {
             const QRgb pixel = image.pixel(x, y);
             if (pixel == qRgb(255, 0, 0)) {
                 red |= QRect(x, y, 1, 1);
-            } else if (pixel != qRgb(255, 255, 255) && (qGreen(pixel) != qBlue(pixel) || qRed(pixel) != 255)) {
+            } else if (pixel != qRgb(255, 255, 255) &&
+                       (qGreen(pixel) != qBlue(pixel) || qRed(pixel) != 255)) {
                 ++others;  // anything but white, red and their blends
             }
         }
@@ -187,6 +201,7 @@ void ChartLookTest::hotEnginePicture() {
     // The words fill roughly x 22..364 and y 33..66.
     QVERIFY2(red.left() >= 15 && red.left() <= 40, qPrintable(QString::number(red.left())));
     QVERIFY2(red.right() >= 330 && red.right() <= 372, qPrintable(QString::number(red.right())));
-    QVERIFY2(red.top() >= 25 && red.bottom() <= 78, qPrintable(QString("%1 %2").arg(red.top()).arg(red.bottom())));
+    QVERIFY2(red.top() >= 25 && red.bottom() <= 78,
+             qPrintable(QString("%1 %2").arg(red.top()).arg(red.bottom())));
     QVERIFY(red.height() >= 25);
 }

@@ -21,8 +21,9 @@ void WritePage(const QString& folder, const QString& title) {
     QVERIFY(QDir().mkpath(folder));
     QFile page(QDir(folder).filePath("index.html"));
     QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write(("<html><head><title>" + title + "</title></head><body><p>" + title +
-                "</p></body></html>").toUtf8());
+    page.write(
+        ("<html><head><title>" + title + "</title></head><body><p>" + title + "</p></body></html>")
+            .toUtf8());
 }
 
 // An object whose event handler fails like an operation with a bad index.

@@ -1,0 +1,108 @@
+// The window on the simulated engine: start-up, Dyna and a continuous run.
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+
+#include "daq/simulated_board.h"
+#include "test_support.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/control_panel.h"
+#include "ui/disk_table.h"
+#include "ui/results_table.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::ui::test;
+
+namespace {
+
+// The simulated engine, counting its finished scans.
+class CountingBoard : public daq::SimulatedBoard {
+public:
+    using SimulatedBoard::SimulatedBoard;
+    int cbAInScan(int board, int low, int high, long count, long* rate, int range,
+                  daq::BufferHandle buffer, int options) override {
+        const int result =
+            SimulatedBoard::cbAInScan(board, low, high, count, rate, range, buffer, options);
+        ++scans;
+        return result;
+    }
+    std::atomic<int> scans{0};
+};
+
+}  // namespace
+
+class LiveEngineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpShowsAFullGrab();
+    void dynaWithTheFlywheelInTheTableGivesPowerAndTorque();
+    void continuousRunKeepsTheWindowResponsive();
+};
+
+void LiveEngineTest::startUpShowsAFullGrab() {
+    Harness h;
+    h.start(InstantSimulatedBoard(), true);
+    ControlPanel* p = h.form->panel1();
+    QTRY_VERIFY_WITH_TIMEOUT(p->SG->cellText(1, 5).endsWith(" mW"), 3000);
+    QVERIFY(h.user->messages.empty());
+    QVERIFY(h.user->errors.empty());
+    QVERIFY(p->boardValid());
+    QCOMPARE(p->lError->text(), QString());
+    const double rpm = p->SG->cellText(1, 4).remove(',').toDouble();
+    QVERIFY2(rpm > 450 && rpm < 550, qPrintable(p->SG->cellText(1, 4)));
+    for (int row = 0; row < 4; ++row) QVERIFY(!p->SG->cellText(1, row).isEmpty());
+    ChartStack* charts = h.form->panel2();
+    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
+    QVERIFY(charts->seriesPointCount(kChart3, 0) > 50);
+    QVERIFY(charts->seriesPointCount(kChart4, 0) >= 1);
+}
+
+void LiveEngineTest::dynaWithTheFlywheelInTheTableGivesPowerAndTorque() {
+    Harness h;
+    h.start(InstantSimulatedBoard());
+    DiskTable* disks = h.form->panel1()->MOISG;
+    disks->setCellText(0, 0, "100");  // the simulated flywheel: 100 g, 100 mm
+    disks->setCellText(1, 0, "100");
+    h.form->DynaButtonClick();
+    QVERIFY(h.user->messages.empty());  // no advice: the run gave power
+    ControlPanel* p = h.form->panel1();
+    QVERIFY(p->SG->cellText(1, 6).endsWith(" mw"));
+    QVERIFY(p->SG->cellText(1, 6) != "0 mw");
+    QVERIFY(p->SG->cellText(1, 7).endsWith(" mNm"));
+    QVERIFY(h.form->panel2()->seriesPointCount(kChart5, 2) >= 1);  // smoothed power
+}
+
+void LiveEngineTest::continuousRunKeepsTheWindowResponsive() {
+    Harness h;
+    auto board = std::make_unique<CountingBoard>();  // real one-second scans
+    CountingBoard* counting = board.get();
+    h.start(std::move(board));
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longestGap = 0;
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - last);
+        last = clock.elapsed();
+        ++ticks;
+    });
+    heartbeat.start(50);
+    h.form->panel1()->ContinuousCB->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(counting->scans >= 5, 10000);
+    h.form->panel1()->ContinuousCB->setChecked(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!h.form->busy() && !h.form->continuousTimer()->isActive(), 3000);
+    heartbeat.stop();
+    QVERIFY(h.user->messages.empty());
+    // The window handled its events all along: no pause longer than a repaint.
+    QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
+    QVERIFY(ticks >= 60);
+}
+
+QTEST_MAIN(LiveEngineTest)
+#include "test_live_engine.moc"
