@@ -127,6 +127,15 @@ TEST_F(BatchTool, AnalysisRangeErrorStopsTheBatch) {
         std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
 }
 
+TEST_F(BatchTool, MonitorValuesCarryOverWithoutABoard) {
+    testing::WriteText(dir.File("empty.CSV"), "grab\r\nPressure\r\n");
+    const ToolRun run = RunTool(dir, "empty.CSV grab400.CSV empty.CSV");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string(kBatchHeader) + "\r\nempty.CSV, 0.0, 0.0, , , , \r\n" +
+                           ExpectedLine("grab400.CSV", *grab400, DiskTable(5)) +
+                           "empty.CSV, 295.3, 1234.5, , , , \r\n");
+}
+
 TEST_F(BatchTool, DynamometerAdviceGoesToStandardError) {
     const ToolRun run = RunTool(dir, "-o r.CSV nodisks.CSV grab300.CSV");
     EXPECT_EQ(run.status, 0);

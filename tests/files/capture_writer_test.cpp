@@ -101,13 +101,6 @@ TEST(CaptureWriter, EmptyCaptureWritesTheHeaderLines) {
               std::string("dyna\r\n") + kDynaCaption + "\r\n");
 }
 
-TEST(CaptureWriter, TimeColumnFollowsThePeriod) {
-    auto record = Record(true, {2048, 2048, 2048});
-    record->SamplePeriod = 0.00125;
-    const std::string text = CaptureFileText(*record, DiskTable(5));
-    EXPECT_NE(text.find("\r\n 3.75000000000000E-0003, "), std::string::npos);
-}
-
 TEST(CaptureWriter, SampleCountBeyondTheTableIsARangeError) {
     auto record = Record(false, {});
     record->SampleCount = analysis::kRawCapacity + 1;
