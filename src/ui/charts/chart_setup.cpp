@@ -79,9 +79,9 @@ QCPItemText* SetUpChart(GraphPlot& plot, int index) {
             AddLine(plot, kRed);  // Series1
             break;
         case 1:
-            AddLine(plot, kBlack);         // Series2
-            AddSquares(plot, kGreen, 5);   // Series4
-            AddLine(plot, kRed);           // Series5
+            AddLine(plot, kBlack);        // Series2
+            AddSquares(plot, kGreen, 5);  // Series4
+            AddLine(plot, kRed);          // Series5
             break;
         case 2:
             AddSquares(plot, kRed, 4);  // Series3

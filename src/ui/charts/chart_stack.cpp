@@ -1,10 +1,11 @@
 #include "ui/charts/chart_stack.h"
 
+#include <qcustomplot.h>
+
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
-#include <qcustomplot.h>
 
 #include "ui/charts/chart_setup.h"
 #include "ui/charts/graph_plot.h"
@@ -123,7 +124,8 @@ void ChartStack::relayout() {
         d_->plots[i]->setGeometry(0, top, width, h);
         if (d_->visible[i]) top += h;
     }
-    const int fill = d_->visible[kChart5] ? std::max(0, inner - top) : std::max(0, d_->heights[kChart5]);
+    const int fill =
+        d_->visible[kChart5] ? std::max(0, inner - top) : std::max(0, d_->heights[kChart5]);
     d_->plots[kChart5]->setGeometry(0, top, width, fill);
 }
 
@@ -206,8 +208,8 @@ void ChartStack::showResult(const analysis::AnalysisResult& result) {
     SetPoints(d_->graph(kChart2, kSeries5), result.series5);
     SetPoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
     // A grab leaves the power and torque curves of the last dyna standing.
-    const bool powerRan = result.powerTorqueComputed || !result.powerSeries.empty() ||
-                          !result.torqueSeries.empty();
+    const bool powerRan =
+        result.powerTorqueComputed || !result.powerSeries.empty() || !result.torqueSeries.empty();
     if (powerRan) {
         SetPoints(d_->graph(kChart5, kPowerSeries), result.powerSeries);
         SetPoints(d_->graph(kChart5, kTorqueSeries), result.torqueSeries);
@@ -221,7 +223,8 @@ std::vector<analysis::Point> ChartStack::rpmPoints() const {
     std::vector<analysis::Point> points;
     const auto data = d_->graph(kChart4, kRpmDataSeries)->data();
     points.reserve(static_cast<std::size_t>(data->size()));
-    for (auto it = data->constBegin(); it != data->constEnd(); ++it) points.push_back({it->key, it->value});
+    for (auto it = data->constBegin(); it != data->constEnd(); ++it)
+        points.push_back({it->key, it->value});
     return points;
 }
 

@@ -20,16 +20,16 @@ enum ChartIndex { kChart1 = 0, kChart2, kChart3, kChart4, kChart5, kChartCount }
 
 // Series of each graph, by their index on it (seriesPointCount's graphIndex).
 enum SeriesIndex {
-    kSeries1 = 0,                 // Chart1: pressure
-    kSeries2 = 0,                 // Chart2: tachometer
-    kSeries4 = 1,                 //         flywheel-hole marks
-    kSeries5 = 2,                 //         wide-hole spikes
-    kSeries3 = 0,                 // Chart3: PV points
-    kRpmDataSeries = 0,           // Chart4: speed points
-    kPowerSeries = 0,             // Chart5: raw power (left axis)
-    kTorqueSeries = 1,            //         raw torque (right axis)
-    kSmoothedPowerSeries = 2,     //         smoothed power (left axis)
-    kSmoothedTorqueSeries = 3,    //         smoothed torque (right axis)
+    kSeries1 = 0,               // Chart1: pressure
+    kSeries2 = 0,               // Chart2: tachometer
+    kSeries4 = 1,               //         flywheel-hole marks
+    kSeries5 = 2,               //         wide-hole spikes
+    kSeries3 = 0,               // Chart3: PV points
+    kRpmDataSeries = 0,         // Chart4: speed points
+    kPowerSeries = 0,           // Chart5: raw power (left axis)
+    kTorqueSeries = 1,          //         raw torque (right axis)
+    kSmoothedPowerSeries = 2,   //         smoothed power (left axis)
+    kSmoothedTorqueSeries = 3,  //         smoothed torque (right axis)
 };
 
 class ChartStack : public QWidget {

@@ -27,7 +27,8 @@ QPixmap DrawHotEnginePicture() {
     for (int size = 8; size <= 60; ++size) {
         font.setPixelSize(size);
         const QFontMetrics metrics(font);
-        if (metrics.horizontalAdvance(words) > kTextWidth || metrics.capHeight() > kTextHeight) break;
+        if (metrics.horizontalAdvance(words) > kTextWidth || metrics.capHeight() > kTextHeight)
+            break;
         pixelSize = size;
     }
     font.setPixelSize(pixelSize);
