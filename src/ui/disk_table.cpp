@@ -5,21 +5,22 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
-#include <QStyledItemDelegate>
 
 #include "text/format.h"
+#include "ui/compact_cell_delegate.h"
 
 namespace corvane::ui {
 
 // Cell editor that writes every change straight into the cell, so the table
 // always holds what the user sees, and that lets the table see each key first.
-class DiskCellDelegate : public QStyledItemDelegate {
+class DiskCellDelegate : public CompactCellDelegate {
 public:
-    explicit DiskCellDelegate(DiskTable* table) : QStyledItemDelegate(table), table_(table) {}
+    explicit DiskCellDelegate(DiskTable* table) : CompactCellDelegate(table), table_(table) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
-        auto* editor = static_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
+        auto* editor =
+            static_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
         auto* self = const_cast<DiskCellDelegate*>(this);
         connect(editor, &QLineEdit::textEdited, self, [self, editor] { emit self->commitData(editor); });
         editor->installEventFilter(self);

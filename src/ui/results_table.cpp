@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 
+#include "ui/compact_cell_delegate.h"
+
 namespace corvane::ui {
 
 ResultsTable::ResultsTable(QWidget* parent) : QTableWidget(kRows, 2, parent) {
@@ -12,6 +14,7 @@ ResultsTable::ResultsTable(QWidget* parent) : QTableWidget(kRows, 2, parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new CompactCellDelegate(this));
     horizontalHeader()->setDefaultSectionSize(40);
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(20);

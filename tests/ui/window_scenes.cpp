@@ -1,0 +1,196 @@
+// corvane-window-scenes: drives the real main window on the simulated engine,
+// for pictures and figures that no test asserts.
+//   corvane-window-scenes shots <folder>   import.png, grab.png, dyna.png
+//   corvane-window-scenes figures          start-up, repaint and memory figures
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <atomic>
+#include <qcustomplot.h>
+#include <chrono>
+#include <cstdio>
+
+#include "daq/simulated_board.h"
+#include "files/capture_writer.h"
+#include "test_support.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/control_panel.h"
+#include "ui/disk_table.h"
+#include "ui/help/error_reporter.h"
+#include "ui/windows/pv_image_form.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::ui::test;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+long ResidentKb() {
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toLong();
+    return -1;
+}
+
+// Notes the time of the next paint of a widget.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget) { widget->installEventFilter(this); }
+    void arm() { painted_ = false; }
+    bool painted() const { return painted_; }
+    Clock::time_point when() const { return when_; }
+    // Handles events until the paint has happened.
+    void wait() {
+        while (!painted_) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            when_ = Clock::now();
+        }
+        return false;
+    }
+
+private:
+    bool painted_ = false;
+    Clock::time_point when_;
+};
+
+// The simulated engine, noting when each scan ends.
+class TimedBoard : public daq::SimulatedBoard {
+public:
+    using SimulatedBoard::SimulatedBoard;
+    int cbAInScan(int board, int low, int high, long count, long* rate, int range,
+                  daq::BufferHandle buffer, int options) override {
+        const int result =
+            SimulatedBoard::cbAInScan(board, low, high, count, rate, range, buffer, options);
+        scanEnd = Clock::now().time_since_epoch().count();
+        ++scans;
+        return result;
+    }
+    std::atomic<Clock::rep> scanEnd{0};
+    std::atomic<int> scans{0};
+};
+
+QString GrabFile(const Harness& h) {
+    analysis::CaptureRecord record;
+    const auto samples = SimulatedGrab();
+    std::copy(samples.begin(), samples.end(), record.RawSamples.begin());
+    record.SampleCount = 2000;
+    record.SamplePeriod = 0.001;
+    record.LoTemp = 295.3;
+    record.HiTemp = 352.8;
+    record.ResistorPower = 3.6;
+    const QString path = h.path("run1.CSV");
+    files::WriteCaptureFile(path.toStdString(), record, analysis::DiskTable(5, analysis::DiskRow{}));
+    return path;
+}
+
+void Settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+int Shots(const QString& folder) {
+    QDir().mkpath(folder);
+    Harness h;
+    daq::EngineParameters engine;  // real-time scans, as in the lab
+    h.start(std::make_unique<daq::SimulatedBoard>(engine));
+    h.form->panel2()->setSimulated(true);
+    Settle(300);
+    h.user->openAnswers = {GrabFile(h)};
+    h.form->ImportButtonClick();
+    Settle(300);
+    h.form->grab().save(folder + "/import.png");
+
+    h.form->GrabButtonClick();
+    h.form->TempMonitorTimerTimer();
+    h.form->FormKeyPress();  // "?": the pressure voltage and the PV picture
+    Settle(300);
+    h.form->grab().save(folder + "/grab.png");
+    h.form->pvImageForm()->grab().save(folder + "/pv.png");
+    h.form->FormKeyPress();
+
+    h.form->panel1()->MOISG->setCellText(0, 0, "100");
+    h.form->panel1()->MOISG->setCellText(1, 0, "100");
+    h.form->DynaButtonClick();
+    Settle(300);
+    h.form->grab().save(folder + "/dyna.png");
+    for (const auto& m : h.user->messages) std::printf("message: %s\n", qPrintable(m.text));
+    for (const auto& e : h.user->errors) std::printf("error: %s\n", qPrintable(e));
+    std::printf("pictures in %s\n", qPrintable(folder));
+    return 0;
+}
+
+int Figures(Clock::time_point start) {
+    Harness h;
+    daq::EngineParameters engine;
+    engine.instantScans = true;
+    auto board = std::make_unique<TimedBoard>(engine);
+    TimedBoard* timed = board.get();
+    h.create(std::move(board));
+    PaintWatch windowPaint(h.form.get());
+    h.form->show();
+    windowPaint.wait();
+    std::printf("start to first painted window: %.1f ms\n", Ms(start, windowPaint.when()));
+    Settle(200);
+    std::printf("resident memory after start: %.1f MB\n", ResidentKb() / 1024.0);
+
+    PaintWatch chartPaint(h.form->panel2()->chart(kChart1));
+    const QString file = GrabFile(h);
+    double worstImport = 0, worstGrab = 0;
+    for (int run = 0; run < 10; ++run) {
+        h.user->openAnswers = {file};
+        const auto click = Clock::now();
+        chartPaint.arm();
+        h.form->ImportButtonClick();
+        chartPaint.arm();  // the paint that shows this capture's graphs comes after
+        chartPaint.wait();
+        worstImport = std::max(worstImport, Ms(click, chartPaint.when()));
+
+        chartPaint.arm();
+        h.form->GrabButtonClick();
+        chartPaint.arm();
+        chartPaint.wait();
+        const Clock::time_point scanEnd{Clock::duration(timed->scanEnd.load())};
+        worstGrab = std::max(worstGrab, Ms(scanEnd, chartPaint.when()));
+    }
+    std::printf("Import click to painted graphs (worst of 10): %.1f ms\n", worstImport);
+    std::printf("end of a Grab's scan to painted graphs (worst of 10): %.1f ms\n", worstGrab);
+
+    const int before = timed->scans;
+    h.form->panel1()->ContinuousCB->setChecked(true);
+    for (int mark : {10, 50, 100}) {
+        while (timed->scans - before < mark) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::printf("resident memory after %d continuous Grabs: %.1f MB\n", mark,
+                    ResidentKb() / 1024.0);
+    }
+    h.form->panel1()->ContinuousCB->setChecked(false);
+    Settle(300);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto start = Clock::now();
+    CorvaneApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3 && args[1] == "shots") return Shots(args[2]);
+    if (args.size() >= 2 && args[1] == "figures") return Figures(start);
+    std::fprintf(stderr, "usage: corvane-window-scenes shots <folder> | figures\n");
+    return 2;
+}
