@@ -56,8 +56,8 @@ void CaptureFileFlow::MultipleButtonClick() {
                                host_.startFolder(), false));
     if (!results) return;
     if (QFileInfo::exists(*results) &&
-        !host_.prompts->confirm(host_.window, "Is it OK to write over \"" +
-                                                  QFileInfo(*results).fileName() + "\"?"))
+        !host_.prompts->confirm(
+            host_.window, "Is it OK to write over \"" + QFileInfo(*results).fileName() + "\"?"))
         return;
     const auto captures = host_.prompts->openFileNames(
         host_.window, OpenSpec("Select multiple files to be evaluated", host_.startFolder()));

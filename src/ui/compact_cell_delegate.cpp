@@ -17,9 +17,8 @@ void CompactCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->save();
     painter->setClipRect(cell.rect);
     painter->setFont(cell.font);
-    painter->setPen(cell.palette.color(cell.state & QStyle::State_Selected
-                                           ? QPalette::HighlightedText
-                                           : QPalette::Text));
+    painter->setPen(cell.palette.color(
+        cell.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(cell.rect.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
     painter->restore();
 }

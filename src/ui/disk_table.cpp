@@ -22,7 +22,8 @@ public:
         auto* editor =
             static_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
         auto* self = const_cast<DiskCellDelegate*>(this);
-        connect(editor, &QLineEdit::textEdited, self, [self, editor] { emit self->commitData(editor); });
+        connect(editor, &QLineEdit::textEdited, self,
+                [self, editor] { emit self->commitData(editor); });
         editor->installEventFilter(self);
         self->editor_ = editor;
         self->editorIndex_ = index;

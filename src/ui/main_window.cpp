@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include "analysis/analyse_capture.h"
@@ -19,6 +20,7 @@
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/engine_monitor.h"
+#include "ui/engine_simulator_window.h"
 #include "ui/help/help_viewer.h"
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
@@ -33,7 +35,7 @@ namespace corvane::ui {
 
 namespace {
 
-constexpr long kRate = 1000;            // samples per second per channel
+constexpr long kRate = 1000;             // samples per second per channel
 constexpr long kDynaSampleCount = 4000;  // four seconds of the tachometer
 constexpr int kHelpContext = kHelpContextStart;
 constexpr const char* kMissingBoard =
@@ -120,6 +122,11 @@ TForm1::TForm1(Options options, QWidget* parent)
     if (options_.simulated)
         Panel1->boardIsValid->setToolTip(Panel1->boardIsValid->toolTip() +
                                          "\nSIMULATED engine: no real measurement");
+    if (options_.simulator) {
+        Panel1->boardIsValid->installEventFilter(this);
+        auto* shortcut = new QShortcut(QKeySequence("Ctrl+Shift+E"), this);
+        connect(shortcut, &QShortcut::activated, this, &TForm1::ShowEngineSimulator);
+    }
     if (options_.armTimers) {
         ContinuousTimer->start();
         TempMonitorTimer->start();
@@ -178,13 +185,12 @@ void TForm1::attachKeys() {
     keys_ = new KeyCommands([this] { showHelpTopic(); }, [this] { FormKeyPress(); }, this);
     ControlPanel* p = Panel1;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             p->GrabButton, p->QuitButton, p->ExportButton, p->ImportButton, p->SG,
-             p->DynaButton, p->HelpButton, p->PressureCB, p->TachCB, p->PVCB, p->RPMCB,
-             p->PowerCB, p->MOISG})
+             p->GrabButton, p->QuitButton, p->ExportButton, p->ImportButton, p->SG, p->DynaButton,
+             p->HelpButton, p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB, p->MOISG})
         keys_->attachHelpKey(w);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             p->GrabButton, p->QuitButton, p->ContinuousCB, p->ExportButton, p->ImportButton,
-             p->SG, p->DynaButton, p->HelpButton, p->MultipleButton})
+             p->GrabButton, p->QuitButton, p->ContinuousCB, p->ExportButton, p->ImportButton, p->SG,
+             p->DynaButton, p->HelpButton, p->MultipleButton})
         keys_->attachQuestionKey(w);
 }
 
@@ -215,8 +221,9 @@ void TForm1::FormShow() {
 }
 
 void TForm1::loadSettings() {
-    settingsFolder_ = options_.settingsFolder.isEmpty() ? SettingsFolder(AppDir)
-                                                        : QDir(options_.settingsFolder).absolutePath() + "/";
+    settingsFolder_ = options_.settingsFolder.isEmpty()
+                          ? SettingsFolder(AppDir)
+                          : QDir(options_.settingsFolder).absolutePath() + "/";
     const settings::IniFile ini(settingsPath().toStdString());
     FormSettings current;
     current.left = geometry().x();
@@ -284,10 +291,24 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 void TForm1::closeEvent(QCloseEvent* event) {
     // No help or other window of the program outlives it.
     if (helpViewer_) helpViewer_->close();
+    if (simulatorWindow_) simulatorWindow_->close();
     pvImageForm_->close();
     Form2_->close();
     event->accept();
     emit closed();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1->boardIsValid && event->type() == QEvent::MouseButtonDblClick)
+        ShowEngineSimulator();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::ShowEngineSimulator() {
+    if (!options_.simulator) return;
+    if (!simulatorWindow_) simulatorWindow_ = new EngineSimulatorWindow(*options_.simulator, this);
+    simulatorWindow_->show();
+    simulatorWindow_->raise();
 }
 
 void TForm1::QuitButtonClick() { close(); }
@@ -479,9 +500,10 @@ int TForm1::Scan(int lowChannel, int highChannel, long count, daq::BufferHandle 
         },
         [bar, seconds](double elapsed) {
             bar->setValue(static_cast<int>(std::min(elapsed, seconds) * 10));
-            bar->setFormat(QString("Scan: %1 of %2 s")
-                               .arg(std::min(static_cast<int>(elapsed) + 1, static_cast<int>(seconds)))
-                               .arg(seconds, 0, 'f', 0));
+            bar->setFormat(
+                QString("Scan: %1 of %2 s")
+                    .arg(std::min(static_cast<int>(elapsed) + 1, static_cast<int>(seconds)))
+                    .arg(seconds, 0, 'f', 0));
         });
 }
 

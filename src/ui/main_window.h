@@ -23,6 +23,7 @@ class SimulatedBoard;
 namespace corvane::ui {
 
 class CaptureFileFlow;
+class EngineSimulatorWindow;
 class HelpViewer;
 class ChartStack;
 class ControlPanel;
@@ -35,10 +36,10 @@ class TForm1 : public QWidget {
     Q_OBJECT
 public:
     struct Options {
-        std::unique_ptr<daq::Board> board;  // required
-        bool simulated = false;             // the board is the simulated engine
+        std::unique_ptr<daq::Board> board;         // required
+        bool simulated = false;                    // the board is the simulated engine
         daq::SimulatedBoard* simulator = nullptr;  // the same, for the simulator window
-        QString settingsFolder;             // empty: the program's folder or ~/.config/corvane
+        QString settingsFolder;                // empty: the program's folder or ~/.config/corvane
         std::shared_ptr<UserPrompts> prompts;  // empty: the real dialogs and boxes
         std::function<void(int context)> showHelp;  // empty: the help window
         bool armTimers = true;  // tests that drive every tick themselves say false
@@ -60,6 +61,7 @@ public:
     QString appDir() const { return AppDir; }
     QString settingsPath() const;
     daq::Board& board() { return *board_; }
+    EngineSimulatorWindow* engineSimulator() const { return simulatorWindow_; }
 
 public slots:
     void FormShow();
@@ -79,6 +81,8 @@ public slots:
     void ExportButtonClick();
     void ImportButtonClick();
     void MultipleButtonClick();
+    // The simulated engine's window (double-click on the board indicator, or Ctrl+Shift+E).
+    void ShowEngineSimulator();
 
 public:
     void ImportCaptureFile(const QString& path);
@@ -97,6 +101,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -108,8 +113,7 @@ private:
     // Runs one handler; an error ends it there and is shown to the user.
     void Run(const std::function<void()>& handler);
     // Scan of channels low..high; shows the progress; returns the board's result.
-    int Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer,
-             double seconds);
+    int Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer, double seconds);
     void ShowMissingBoard();
     void showHelpTopic();
     void ShowManual(int context);
@@ -130,6 +134,7 @@ private:
     QString AppDir;
     QString ManualFolder;  // the help: the HTML manual beside the program
     HelpViewer* helpViewer_ = nullptr;
+    EngineSimulatorWindow* simulatorWindow_ = nullptr;
     QString settingsFolder_;
     bool Acquiring = false;
     bool busy_ = false;  // a Grab, Dyna, Import or Multiple runs

@@ -41,7 +41,8 @@ int RunScanInBackground(const std::function<int()>& scan,
             error = std::current_exception();
         }
         done = true;
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
 
     QTimer ticker;

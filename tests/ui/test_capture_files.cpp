@@ -96,8 +96,8 @@ void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
     QVERIFY(charts->seriesPointCount(kChart2, 1) > 100);  // hole marks
     QVERIFY(charts->seriesPointCount(kChart3, 0) > 50);   // PV points of one cycle
     QVERIFY(charts->seriesPointCount(kChart4, 0) >= 1);
-    QVERIFY(h.form->form2()->memo1()->toPlainText().startsWith(
-        "FlyHoles: num, down, up, mid, width"));
+    QVERIFY(
+        h.form->form2()->memo1()->toPlainText().startsWith("FlyHoles: num, down, up, mid, width"));
     QVERIFY(!h.form->pvImageForm()->picture().isNull());
 }
 
@@ -125,8 +125,8 @@ void CaptureFilesTest::refusedImportsSayWhy_data() {
     QTest::addColumn<QString>("error");    // the error report
     QTest::newRow("letter case") << QByteArray("Grab\r\nx\r\n")
                                  << "Input file is neither \"grab\" nor \"dyna\"!" << QString();
-    QTest::newRow("trailing blank") << QByteArray("dyna \r\n")
-                                    << "Input file is neither \"grab\" nor \"dyna\"!" << QString();
+    QTest::newRow("trailing blank")
+        << QByteArray("dyna \r\n") << "Input file is neither \"grab\" nor \"dyna\"!" << QString();
     QTest::newRow("missing file") << QByteArray() << QString() << "File not found";
     QTest::newRow("not a number")
         << QByteArray("grab\r\ncaption\r\n 1.0E-0003, 1.0E+0000,abc,295.3,352.8,3.6\r\n")
@@ -180,8 +180,7 @@ void CaptureFilesTest::exportGivesBackTheImportedFile() {
         const QList<QByteArray> in = ReadAll(original).split('\n');
         const QList<QByteArray> out = ReadAll(copy).split('\n');
         QCOMPARE(out.size(), in.size());
-        for (int i = 0; i < in.size(); ++i)
-            QCOMPARE(out[i].left(48), in[i].left(48));
+        for (int i = 0; i < in.size(); ++i) QCOMPARE(out[i].left(48), in[i].left(48));
         QVERIFY(out[2].endsWith(",100,  100\r"));
     }
     const FileDialogSpec& save = h.user->dialogs.at(1);
@@ -222,7 +221,8 @@ void CaptureFilesTest::multipleLeavesAnExistingFileUnlessAllowed() {
     h.user->saveAnswers = {results};
     h.user->confirmAnswers = {false};
     h.form->MultipleButtonClick();
-    QCOMPARE(h.user->confirmations, std::vector<QString>{"Is it OK to write over \"results.CSV\"?"});
+    QCOMPARE(h.user->confirmations,
+             std::vector<QString>{"Is it OK to write over \"results.CSV\"?"});
     QCOMPARE(static_cast<int>(h.user->dialogs.size()), 1);  // no file selection followed
     QCOMPARE(ReadAll(results), QByteArray("old"));
 

@@ -12,6 +12,7 @@
 #include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
+#include "ui/engine_simulator_window.h"
 #include "ui/results_table.h"
 
 using namespace corvane;
@@ -42,6 +43,7 @@ private slots:
     void startUpShowsAFullGrab();
     void dynaWithTheFlywheelInTheTableGivesPowerAndTorque();
     void continuousRunKeepsTheWindowResponsive();
+    void engineSimulatorWindowShowsTheFaults();
 };
 
 void LiveEngineTest::startUpShowsAFullGrab() {
@@ -102,6 +104,35 @@ void LiveEngineTest::continuousRunKeepsTheWindowResponsive() {
     // The window handled its events all along: no pause longer than a repaint.
     QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
     QVERIFY(ticks >= 60);
+}
+
+void LiveEngineTest::engineSimulatorWindowShowsTheFaults() {
+    Harness h;
+    h.start(InstantSimulatedBoard());
+    h.form->ShowEngineSimulator();
+    EngineSimulatorWindow* simulator = h.form->engineSimulator();
+    QVERIFY(simulator && simulator->isVisible());
+    ControlPanel* p = h.form->panel1();
+
+    simulator->unplugged()->setChecked(true);
+    h.form->TempMonitorTimerTimer();
+    QVERIFY(!p->boardValid());
+    h.form->GrabButtonClick();
+    QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
+    QVERIFY(h.user->messages[0].text.startsWith("DAQ hardware not found"));
+    simulator->unplugged()->setChecked(false);
+
+    simulator->tooHot()->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (h.form->TempMonitorTimerTimer(), h.form->panel2()->hotEngineVisible()), 5000);
+    QVERIFY(h.user->beeps >= 1);
+    QVERIFY(p->boardValid());
+
+    simulator->missedHole()->setChecked(true);
+    h.form->GrabButtonClick();
+    QCOMPARE(p->lError->text(), QString("Bad red spikes"));
+    h.form->close();
+    QVERIFY(!simulator->isVisible());
 }
 
 QTEST_MAIN(LiveEngineTest)

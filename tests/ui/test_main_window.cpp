@@ -1,12 +1,13 @@
 // The main window's start-up, settings file, keys and graph panels.
 
+#include <qcustomplot.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-#include <qcustomplot.h>
-#include <unistd.h>
 
 #include "daq/scripted_board.h"
 #include "test_support.h"
@@ -85,8 +86,7 @@ void MainWindowTest::settingsAreReadAsStored_data() {
                                   << QStringList{"", "", ""} << QStringList{"", "", ""};
     QTest::newRow("hex and bad integers")
         << QByteArray("[Form]\r\nLeft=$10\r\nTop=0x20\r\nHeight=abc\r\nWidth=0X300\r\n")
-        << QRect(16, 32, 768, 924) << "11100" << QStringList{"", "", ""}
-        << QStringList{"", "", ""};
+        << QRect(16, 32, 768, 924) << "11100" << QStringList{"", "", ""} << QStringList{"", "", ""};
     QTest::newRow("only exactly Yes is true; empty is false, missing keeps the default")
         << QByteArray("[Graphs]\r\nPressure=YES\r\nTach=yes\r\nPV=\r\nRPM=Yes\r\n")
         << QRect(360, 245, 825, 924) << "00010" << QStringList{"", "", ""}
@@ -96,9 +96,10 @@ void MainWindowTest::settingsAreReadAsStored_data() {
         << QRect(360, 245, 825, 924) << "11100" << QStringList{"200", "100", "0.25"}
         << QStringList{"", "", ""};
     QTest::newRow("MI-only rows keep their text; blank rows give none")
-        << QByteArray("[Flywheel1]\r\nMass=200\r\nDiam=  \r\nMI=1.5\r\n"
-                      "[Flywheel2]\r\nMass=200\r\nDiam=\r\nMI=\r\n"
-                      "[Flywheel3]\r\nMass=50\r\nDiam=20\r\n")
+        << QByteArray(
+               "[Flywheel1]\r\nMass=200\r\nDiam=  \r\nMI=1.5\r\n"
+               "[Flywheel2]\r\nMass=200\r\nDiam=\r\nMI=\r\n"
+               "[Flywheel3]\r\nMass=50\r\nDiam=20\r\n")
         << QRect(360, 245, 825, 924) << "11100" << QStringList{"", "", "1.5"}
         << QStringList{"50", "20", "0.0025"};
 }
@@ -116,8 +117,7 @@ void MainWindowTest::settingsAreReadAsStored() {
     QCOMPARE(h.form->geometry(), bounds);
     const QCheckBox* boxes[] = {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB};
     for (int i = 0; i < 5; ++i) QCOMPARE(boxes[i]->isChecked(), graphs[i] == '1');
-    for (int i = 0; i < 5; ++i)
-        QCOMPARE(h.form->panel2()->chartVisible(i), graphs[i] == '1');
+    for (int i = 0; i < 5; ++i) QCOMPARE(h.form->panel2()->chartVisible(i), graphs[i] == '1');
     QCOMPARE(p->MOISG->rowCount(), 5);
     for (int col = 0; col < 3; ++col) {
         QCOMPARE(p->MOISG->cellText(col, 0), row0[col]);
@@ -127,8 +127,7 @@ void MainWindowTest::settingsAreReadAsStored() {
 
 void MainWindowTest::savingRenumbersDiskRowsAndKeepsOtherSections() {
     Harness h;
-    h.writeSettings(
-        "[DAQ]\r\nBoard=simulated\r\n[Flywheel2]\r\nMass=200\r\nDiam=100\r\nMI=99\r\n");
+    h.writeSettings("[DAQ]\r\nBoard=simulated\r\n[Flywheel2]\r\nMass=200\r\nDiam=100\r\nMI=99\r\n");
     h.start();
     h.form->setGeometry(100, 120, 800, 700);
     h.form->panel1()->RPMCB->setChecked(true);
@@ -136,8 +135,8 @@ void MainWindowTest::savingRenumbersDiskRowsAndKeepsOtherSections() {
     const QByteArray text = h.readSettings();
     QVERIFY2(text.contains("Board=simulated"), text.constData());
     QVERIFY(text.contains("[Form]\r\nLeft=100\r\nTop=120\r\nHeight=700\r\nWidth=800\r\n"));
-    QVERIFY(text.contains(
-        "[Graphs]\r\nPressure=Yes\r\nTach=Yes\r\nPV=Yes\r\nRPM=Yes\r\nPower=No\r\n"));
+    QVERIFY(
+        text.contains("[Graphs]\r\nPressure=Yes\r\nTach=Yes\r\nPV=Yes\r\nRPM=Yes\r\nPower=No\r\n"));
     QVERIFY(text.contains("[Flywheel1]\r\nMass=200\r\nDiam=100\r\nMI=0.25\r\n"));
     QVERIFY(text.contains("[Flywheel2]\r\nMass=\r\nDiam=\r\nMI=\r\n"));
     QVERIFY(text.contains("[Flywheel10]\r\nMass=\r\nDiam=\r\nMI=\r\n"));
@@ -171,8 +170,7 @@ void MainWindowTest::settingsFolderFallsBackToTheUserConfig() {
     QTemporaryDir dir;
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    QCOMPARE(SettingsFolder(dir.filePath("no-such-program-folder")),
-             dir.path() + "/corvane/");
+    QCOMPARE(SettingsFolder(dir.filePath("no-such-program-folder")), dir.path() + "/corvane/");
     QCOMPARE(SettingsFolder(dir.path()), dir.path() + "/");
     QDir(dir.path()).mkdir("readonly");
     QFile::setPermissions(dir.filePath("readonly"), QFile::ReadOwner | QFile::ExeOwner);
@@ -254,10 +252,9 @@ void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
     ControlPanel* p = h.form->panel1();
-    const QList<QWidget*> answering{p->GrabButton, p->DynaButton, p->ExportButton,
-                                    p->ImportButton, p->HelpButton, p->QuitButton,
-                                    p->SG,         p->MOISG,      p->PressureCB,
-                                    p->TachCB,     p->PVCB,       p->RPMCB,
+    const QList<QWidget*> answering{p->GrabButton, p->DynaButton, p->ExportButton, p->ImportButton,
+                                    p->HelpButton, p->QuitButton, p->SG,           p->MOISG,
+                                    p->PressureCB, p->TachCB,     p->PVCB,         p->RPMCB,
                                     p->PowerCB};
     p->ExportButton->setEnabled(true);  // a disabled button cannot hold the focus
     for (QWidget* control : answering) {
@@ -267,8 +264,8 @@ void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
         QTest::keyClick(control, Qt::Key_F1);
         QCOMPARE(h.helpContexts, std::vector<int>{100});
     }
-    for (QWidget* control : {static_cast<QWidget*>(p->ContinuousCB),
-                             static_cast<QWidget*>(p->MultipleButton)}) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(p->ContinuousCB), static_cast<QWidget*>(p->MultipleButton)}) {
         h.helpContexts.clear();
         control->setFocus();
         QTest::keyClick(control, Qt::Key_F1);

@@ -67,6 +67,10 @@ void Harness::create(std::unique_ptr<daq::Board> newBoard, bool armTimers) {
     if (!newBoard) newBoard = std::make_unique<daq::ScriptedBoard>();
     board = newBoard.get();
     TForm1::Options options;
+    if (auto* simulated = dynamic_cast<daq::SimulatedBoard*>(newBoard.get())) {
+        options.simulated = true;
+        options.simulator = simulated;
+    }
     options.board = std::move(newBoard);
     options.settingsFolder = folder.path();
     options.prompts = user;

@@ -3,6 +3,8 @@
 //   corvane-window-scenes shots <folder>   import.png, grab.png, dyna.png
 //   corvane-window-scenes figures          start-up, repaint and memory figures
 
+#include <qcustomplot.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -10,7 +12,6 @@
 #include <QFile>
 #include <QTimer>
 #include <atomic>
-#include <qcustomplot.h>
 #include <chrono>
 #include <cstdio>
 
@@ -93,7 +94,8 @@ QString GrabFile(const Harness& h) {
     record.HiTemp = 352.8;
     record.ResistorPower = 3.6;
     const QString path = h.path("run1.CSV");
-    files::WriteCaptureFile(path.toStdString(), record, analysis::DiskTable(5, analysis::DiskRow{}));
+    files::WriteCaptureFile(path.toStdString(), record,
+                            analysis::DiskTable(5, analysis::DiskRow{}));
     return path;
 }
 
@@ -174,7 +176,8 @@ int Figures(Clock::time_point start) {
     const int before = timed->scans;
     h.form->panel1()->ContinuousCB->setChecked(true);
     for (int mark : {10, 50, 100}) {
-        while (timed->scans - before < mark) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        while (timed->scans - before < mark)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         std::printf("resident memory after %d continuous Grabs: %.1f MB\n", mark,
                     ResidentKb() / 1024.0);
     }
