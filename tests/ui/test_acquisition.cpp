@@ -30,11 +30,15 @@ const QString kMissingBoard =
 // while the window waits for the scan, lets them go.
 class HeldScan {
 public:
-    explicit HeldScan(daq::ScriptedBoard& board) {
-        board.SetScanHook([this] {
+    explicit HeldScan(daq::ScriptedBoard& board) : board_(board) {
+        board_.SetScanHook([this] {
             while (!released_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
     }
+    ~HeldScan() { board_.SetScanHook({}); }
+    HeldScan(const HeldScan&) = delete;
+    HeldScan& operator=(const HeldScan&) = delete;
+
     // Runs `check` on the window's thread while the scan is held, then releases it.
     void duringScan(std::function<void()> check) {
         QTimer::singleShot(30, [this, check] {
@@ -44,6 +48,7 @@ public:
     }
 
 private:
+    daq::ScriptedBoard& board_;
     std::atomic<bool> released_{false};
 };
 
