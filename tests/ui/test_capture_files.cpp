@@ -1,5 +1,7 @@
 // Export, Import and Multiple on the main window, with a scripted user.
 
+#include <qcustomplot.h>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>

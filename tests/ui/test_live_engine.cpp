@@ -112,6 +112,9 @@ void LiveEngineTest::engineSimulatorWindowShowsTheFaults() {
     h.form->ShowEngineSimulator();
     EngineSimulatorWindow* simulator = h.form->engineSimulator();
     QVERIFY(simulator && simulator->isVisible());
+    // Nobody mistakes a simulated capture for a measurement.
+    QVERIFY(h.form->panel2()->simulated());
+    QVERIFY(h.form->panel1()->boardIsValid->toolTip().contains("SIMULATED"));
     ControlPanel* p = h.form->panel1();
 
     simulator->unplugged()->setChecked(true);

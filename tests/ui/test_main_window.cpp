@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -16,6 +17,7 @@
 #include "ui/disk_table.h"
 #include "ui/results_table.h"
 #include "ui/window_settings.h"
+#include "ui/windows/memo_form.h"
 #include "ui/windows/pv_image_form.h"
 
 using namespace corvane;
@@ -36,6 +38,7 @@ private slots:
     void questionMarkTogglesPressureLabelAndPvWindow();
     void helpKeyWorksOnTheListedControlsOnly();
     void diskTableLagsOneKeyBehind();
+    void altQClosesAndEscapeClosesTheLog();
 };
 
 void MainWindowTest::startUpDefaults() {
@@ -299,6 +302,28 @@ void MainWindowTest::diskTableLagsOneKeyBehind() {
     QCOMPARE(grid->cellText(2, 0), QString("0.0025"));
     QTest::keyClick(editor, Qt::Key_Return);  // brings it up to date
     QCOMPARE(grid->cellText(2, 0), QString("0.25"));
+}
+
+void MainWindowTest::altQClosesAndEscapeClosesTheLog() {
+    Harness h;
+    h.start();
+    TForm2* log = h.form->form2();
+    log->show();
+    QApplication::setActiveWindow(log);
+    QVERIFY(QTest::qWaitForWindowActive(log));
+    log->memo1()->setPlainText("Memo1");
+    log->memo1()->setFocus();
+    QTest::keyClick(log->memo1(), Qt::Key_Escape);
+    QVERIFY(!log->isVisible());
+    QCOMPARE(log->memo1()->toPlainText(), QString("Memo1"));
+
+    QSignalSpy closed(h.form.get(), &TForm1::closed);
+    QApplication::setActiveWindow(h.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    h.form->panel1()->GrabButton->setFocus();
+    QTest::keyClick(h.form->panel1()->GrabButton, Qt::Key_Q, Qt::AltModifier);
+    QTRY_COMPARE(closed.count(), 1);  // the access key clicks the button, animated
+    QVERIFY(!h.form->isVisible());
 }
 
 QTEST_MAIN(MainWindowTest)
