@@ -64,6 +64,7 @@ private slots:
     void importOfADynaFillsPowerAndDiskTable();
     void refusedImportsSayWhy_data();
     void refusedImportsSayWhy();
+    void analysisRangeErrorIsReportedAfterTheDisplay();
     void exportGivesBackTheImportedFile();
     void multipleWritesOneLinePerFile();
     void multipleLeavesAnExistingFileUnlessAllowed();
@@ -160,6 +161,29 @@ void CaptureFilesTest::refusedImportsSayWhy() {
         QCOMPARE(h.user->errors, std::vector<QString>{error});
     QCOMPARE(h.form->record().SampleCount, 1234);
     QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (bad.CSV)"));
+}
+
+void CaptureFilesTest::analysisRangeErrorIsReportedAfterTheDisplay() {
+    Harness h;
+    h.start();
+    // 4001 tachometer samples: read in full, but beyond the analysis' 4000.
+    QByteArray text = "dyna\r\ncaption\r\n 1.0E-0003, 4.5,295.3,352.8,3.6,,\r\n";
+    for (int i = 1; i < 4001; ++i) text += " 1.0E-0003, 4.5\r\n";
+    WriteText(h.path("long.CSV"), text);
+    h.user->openAnswers = {h.path("long.CSV")};
+    h.form->ImportButtonClick();
+    QCOMPARE(h.user->errors, std::vector<QString>{"Range check error"});
+    QCOMPARE(h.form->record().SampleCount, 4001);
+    QCOMPARE(h.form->panel1()->SG->cellText(1, 0), QString("295.3 K"));  // shown before it
+    QVERIFY(!h.form->busy());
+
+    // A file of the two header lines alone: an empty capture, said so.
+    WriteText(h.path("empty.CSV"), "grab\r\ncaption\r\n");
+    h.user->openAnswers = {h.path("empty.CSV")};
+    h.form->ImportButtonClick();
+    QCOMPARE(h.form->record().SampleCount, 0);
+    QVERIFY(!h.form->panel1()->lError->text().isEmpty());
+    QCOMPARE(static_cast<int>(h.user->errors.size()), 1);
 }
 
 void CaptureFilesTest::exportGivesBackTheImportedFile() {
