@@ -119,7 +119,11 @@ void AppendSpeedPoints(CaptureRecord& record, const AnalysisRun& run, double sam
             const double speed = rate * 60 / 360;
             // True milliseconds: exactly the sample position at the 1 ms period.
             const double x = ((a + b) / 2) * (samplePeriod * 1000);
-            points.push_back({x, speed});
+            // The speed graph keeps its points in time order: points of earlier
+            // grabs interleave, and a rerun puts each point beside its twin.
+            const auto at = std::upper_bound(points.begin(), points.end(), x,
+                                             [](double t, const Point& p) { return t < p.x; });
+            points.insert(at, {x, speed});
         }
     }
 }

@@ -167,6 +167,35 @@ TEST(AnalyseCapture, SpeedPointsAccumulateAcrossRuns) {
     EXPECT_EQ(r.rpmPoints[1], (Point{-4, 2}));
 }
 
+TEST(AnalyseCapture, SpeedPointsStayInTimeOrder) {
+    // A second grab's points interleave with the first's.
+    auto first = SteadyGrab(500);
+    const AnalysisResult a = AnalyseCapture(*first, Inputs());
+    auto second = SteadyGrab(450);
+    AnalysisInputs inputs = Inputs();
+    inputs.rpmPoints = a.rpmPoints;
+    const AnalysisResult b = AnalyseCapture(*second, inputs);
+    ASSERT_GT(b.rpmPoints.size(), a.rpmPoints.size());
+    EXPECT_TRUE(std::is_sorted(b.rpmPoints.begin(), b.rpmPoints.end(),
+                               [](const Point& p, const Point& q) { return p.x < q.x; }));
+
+    // Rerunning a dyna on its own speed points pairs every point with its twin,
+    // so every other interval has no duration and gives zero power and torque.
+    auto dyna = AcceleratingDyna(200, 500);
+    const AnalysisResult once = AnalyseCapture(*dyna, Inputs());
+    inputs = Inputs();
+    inputs.rpmPoints = once.rpmPoints;
+    const AnalysisResult twice = AnalyseCapture(*dyna, inputs);
+    ASSERT_EQ(twice.rpmPoints.size(), 2 * once.rpmPoints.size());
+    for (std::size_t i = 0; i < once.rpmPoints.size(); ++i) {
+        EXPECT_EQ(twice.rpmPoints[2 * i], once.rpmPoints[i]);
+        EXPECT_EQ(twice.rpmPoints[2 * i + 1], once.rpmPoints[i]);
+    }
+    ASSERT_FALSE(twice.powerSeries.empty());
+    EXPECT_EQ(twice.powerSeries[0].y, 0.0);
+    EXPECT_EQ(twice.torqueSeries[0].y, 0.0);
+}
+
 TEST(AnalyseCapture, StopsEarlyWithAStatus) {
     // A missed hole: one narrow hole of the second revolution filled in.
     auto missed = SteadyGrab(500);
