@@ -11,12 +11,12 @@ namespace corvane::ui {
 
 namespace {
 
-FileDialogSpec SaveSpec(const QString& title, const QString& folder, bool confirmOverwrite) {
-    return FileDialogSpec{title, "CSV File|*.CSV", "CSV", folder, confirmOverwrite};
+FileDialogSetup SaveDialogSetup(const QString& title, const QString& folder, bool confirmOverwrite) {
+    return FileDialogSetup{title, "CSV File|*.CSV", "CSV", folder, confirmOverwrite};
 }
 
-FileDialogSpec OpenSpec(const QString& title, const QString& folder) {
-    return FileDialogSpec{title, "CSV Files|*.CSV", "CSV", folder, false};
+FileDialogSetup OpenDialogSetup(const QString& title, const QString& folder) {
+    return FileDialogSetup{title, "CSV Files|*.CSV", "CSV", folder, false};
 }
 
 }  // namespace
@@ -25,14 +25,14 @@ void CaptureFileFlow::ExportButtonClick() {
     // The dialog asks before replacing a file: a capture overwritten by
     // mistake is a measurement lost.
     const auto path = host_.prompts->saveFileName(
-        host_.window, SaveSpec("Specify Export file name", host_.startFolder(), true));
+        host_.window, SaveDialogSetup("Specify Export file name", host_.startFolder(), true));
     if (!path) return;
     files::WriteCaptureFile(path->toStdString(), *host_.record, host_.disks());
 }
 
 void CaptureFileFlow::ImportButtonClick() {
     const auto path = host_.prompts->openFileName(
-        host_.window, OpenSpec("Select file to be Imported", host_.startFolder()));
+        host_.window, OpenDialogSetup("Select file to be Imported", host_.startFolder()));
     if (!path) return;
     ImportCaptureFile(*path);
 }
@@ -52,7 +52,7 @@ void CaptureFileFlow::ImportCaptureFile(const QString& path) {
 
 void CaptureFileFlow::MultipleButtonClick() {
     const auto results = host_.prompts->saveFileName(
-        host_.window, SaveSpec("In what file do you wish to save the multiple results?",
+        host_.window, SaveDialogSetup("In what file do you wish to save the multiple results?",
                                host_.startFolder(), false));
     if (!results) return;
     if (QFileInfo::exists(*results) &&
@@ -60,7 +60,7 @@ void CaptureFileFlow::MultipleButtonClick() {
             host_.window, "Is it OK to write over \"" + QFileInfo(*results).fileName() + "\"?"))
         return;
     const auto captures = host_.prompts->openFileNames(
-        host_.window, OpenSpec("Select multiple files to be evaluated", host_.startFolder()));
+        host_.window, OpenDialogSetup("Select multiple files to be evaluated", host_.startFolder()));
     if (!captures) return;
 
     std::vector<std::string> paths;

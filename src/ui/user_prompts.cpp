@@ -21,27 +21,27 @@ QString QtFilter(const QString& filter) {
 
 namespace {
 
-QFileDialog* MakeDialog(QWidget* parent, const FileDialogSpec& spec) {
-    auto* dialog = new QFileDialog(parent, spec.title, spec.folder, QtFilter(spec.filter));
-    dialog->setDefaultSuffix(spec.defaultSuffix);
+QFileDialog* MakeDialog(QWidget* parent, const FileDialogSetup& setup) {
+    auto* dialog = new QFileDialog(parent, setup.title, setup.folder, QtFilter(setup.filter));
+    dialog->setDefaultSuffix(setup.defaultSuffix);
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     return dialog;
 }
 
 }  // namespace
 
-std::optional<QString> QtUserPrompts::saveFileName(QWidget* parent, const FileDialogSpec& spec) {
-    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, spec));
+std::optional<QString> QtUserPrompts::saveFileName(QWidget* parent, const FileDialogSetup& setup) {
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, setup));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !setup.confirmOverwrite);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
     return dialog->selectedFiles().first();
 }
 
-std::optional<QString> QtUserPrompts::openFileName(QWidget* parent, const FileDialogSpec& spec) {
-    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, spec));
+std::optional<QString> QtUserPrompts::openFileName(QWidget* parent, const FileDialogSetup& setup) {
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, setup));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     // The typed name need not exist: the import reports a missing file itself.
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -51,8 +51,8 @@ std::optional<QString> QtUserPrompts::openFileName(QWidget* parent, const FileDi
 }
 
 std::optional<QStringList> QtUserPrompts::openFileNames(QWidget* parent,
-                                                        const FileDialogSpec& spec) {
-    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, spec));
+                                                        const FileDialogSetup& setup) {
+    std::unique_ptr<QFileDialog> dialog(MakeDialog(parent, setup));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace corvane::ui {
 
-struct FileDialogSpec {
+struct FileDialogSetup {
     QString title;
     QString filter;         // e.g. "CSV File|*.CSV"
     QString defaultSuffix;  // without the point, e.g. "CSV"
@@ -24,10 +24,10 @@ class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
     // Cancel gives nothing.
-    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
-    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSetup& setup) = 0;
+    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSetup& setup) = 0;
     virtual std::optional<QStringList> openFileNames(QWidget* parent,
-                                                     const FileDialogSpec& spec) = 0;
+                                                     const FileDialogSetup& setup) = 0;
     // A modal box with an OK button.
     virtual void message(QWidget* parent, const QString& caption, const QString& text) = 0;
     // A modal box with Yes and No; true only for Yes.
@@ -40,9 +40,9 @@ public:
 // The real dialogs and boxes.
 class QtUserPrompts : public UserPrompts {
 public:
-    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QStringList> openFileNames(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSetup& setup) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSetup& setup) override;
+    std::optional<QStringList> openFileNames(QWidget* parent, const FileDialogSetup& setup) override;
     void message(QWidget* parent, const QString& caption, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text) override;
     void reportError(QWidget* parent, const std::exception& error) override;

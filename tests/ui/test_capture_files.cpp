@@ -78,7 +78,7 @@ void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
     h.form->ImportButtonClick();
     QVERIFY(h.user->errors.empty());
     QVERIFY(h.user->messages.empty());
-    const FileDialogSpec& dialog = h.user->dialogs.at(0);
+    const FileDialogSetup& dialog = h.user->dialogs.at(0);
     QCOMPARE(dialog.title, QString("Select file to be Imported"));
     QCOMPARE(dialog.filter, QString("CSV Files|*.CSV"));
     QCOMPARE(dialog.defaultSuffix, QString("CSV"));
@@ -209,7 +209,7 @@ void CaptureFilesTest::exportGivesBackTheImportedFile() {
         for (int i = 0; i < in.size(); ++i) QCOMPARE(out[i].left(48), in[i].left(48));
         QVERIFY(out[2].endsWith(",100,  100\r"));
     }
-    const FileDialogSpec& save = h.user->dialogs.at(1);
+    const FileDialogSetup& save = h.user->dialogs.at(1);
     QCOMPARE(save.title, QString("Specify Export file name"));
     QCOMPARE(save.filter, QString("CSV File|*.CSV"));
     QVERIFY(save.confirmOverwrite);  // an export never silently replaces a capture

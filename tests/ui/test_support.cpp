@@ -18,18 +18,18 @@ std::optional<T> Next(std::deque<T>& answers) {
 }
 }  // namespace
 
-std::optional<QString> ScriptedUser::saveFileName(QWidget*, const FileDialogSpec& spec) {
-    dialogs.push_back(spec);
+std::optional<QString> ScriptedUser::saveFileName(QWidget*, const FileDialogSetup& setup) {
+    dialogs.push_back(setup);
     return Next(saveAnswers);
 }
 
-std::optional<QString> ScriptedUser::openFileName(QWidget*, const FileDialogSpec& spec) {
-    dialogs.push_back(spec);
+std::optional<QString> ScriptedUser::openFileName(QWidget*, const FileDialogSetup& setup) {
+    dialogs.push_back(setup);
     return Next(openAnswers);
 }
 
-std::optional<QStringList> ScriptedUser::openFileNames(QWidget*, const FileDialogSpec& spec) {
-    dialogs.push_back(spec);
+std::optional<QStringList> ScriptedUser::openFileNames(QWidget*, const FileDialogSetup& setup) {
+    dialogs.push_back(setup);
     return Next(openManyAnswers);
 }
 

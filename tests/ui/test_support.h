@@ -32,15 +32,15 @@ public:
     std::deque<QStringList> openManyAnswers;
     std::deque<bool> confirmAnswers;
 
-    std::vector<FileDialogSpec> dialogs;
+    std::vector<FileDialogSetup> dialogs;
     std::vector<Box> messages;
     std::vector<QString> confirmations;
     std::vector<QString> errors;
     int beeps = 0;
 
-    std::optional<QString> saveFileName(QWidget*, const FileDialogSpec& spec) override;
-    std::optional<QString> openFileName(QWidget*, const FileDialogSpec& spec) override;
-    std::optional<QStringList> openFileNames(QWidget*, const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(QWidget*, const FileDialogSetup& setup) override;
+    std::optional<QString> openFileName(QWidget*, const FileDialogSetup& setup) override;
+    std::optional<QStringList> openFileNames(QWidget*, const FileDialogSetup& setup) override;
     void message(QWidget*, const QString& caption, const QString& text) override;
     bool confirm(QWidget*, const QString& text) override;
     void reportError(QWidget*, const std::exception& error) override;
