@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #ifndef SI_CONVERT_ICU
@@ -171,12 +172,22 @@ void IniFile::WriteYesNo(const std::string& section, const std::string& key, boo
 void IniFile::Save() {
     std::string text;
     if (impl_->ini.Save(text) < 0) throw std::runtime_error("Unable to write to " + path_);
-    // Text files carry CR LF line ends.
+    // Text files carry CR LF line ends. The library separates sections with
+    // empty lines, which the profile functions never write: a file begun from
+    // nothing holds its sections one after the other.
     std::string crlf;
     crlf.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) crlf += '\r';
-        crlf += c;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) {
+            crlf += line;
+            crlf += "\r\n";
+        }
+        start = end + 1;
     }
     ReplaceFile(path_, crlf);
 }

@@ -119,6 +119,28 @@ TEST_F(IniFileTest, SaveWritesKeysInOrderWithCrLf) {
     EXPECT_EQ(again.ReadString("Flywheel1", "Mass", "missing"), "");
 }
 
+// The profile functions write each key as it comes: a file begun from nothing
+// lists the sections in the order written, one after the other, without blank
+// lines between them.
+TEST_F(IniFileTest, FileBegunFromNothingByteForByte) {
+    {
+        IniFile ini(path_);
+        ini.WriteInteger("Form", "Left", 360);
+        ini.WriteInteger("Form", "Top", 245);
+        ini.WriteYesNo("Graphs", "Pressure", true);
+        ini.WriteYesNo("Graphs", "RPM", false);
+        ini.WriteString("Flywheel1", "Mass", "250");
+        ini.WriteString("Flywheel1", "Diam", "");
+        ini.WriteString("Flywheel2", "MI", "");
+        ini.Save();
+    }
+    EXPECT_EQ(Read(),
+              "[Form]\r\nLeft=360\r\nTop=245\r\n"
+              "[Graphs]\r\nPressure=Yes\r\nRPM=No\r\n"
+              "[Flywheel1]\r\nMass=250\r\nDiam=\r\n"
+              "[Flywheel2]\r\nMI=\r\n");
+}
+
 TEST_F(IniFileTest, FailedSaveNamesTheFileAndKeepsTheOldOne) {
     const std::string nowhere = (dir_ / "no" / "such" / "CorvaneLogger.INI").string();
     IniFile lost(nowhere);
