@@ -71,10 +71,6 @@ std::string FormatVolts(std::uint16_t count, const NumberFormat& fmt) {
     return text;
 }
 
-std::uint16_t TextToCount(std::string_view text, const NumberFormat& fmt) {
-    return VoltsToCount(TextToFloat(text, fmt));
-}
-
 bool IsBlank(std::string_view text) {
     for (const char c : text) {
         if (c != ' ' && c != '\r' && c != '\n') return false;

@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <system_error>
 
+#include "text/converter_counts.h"
 #include "text/errors.h"
 #include "text/format.h"
 
@@ -28,9 +30,10 @@ long Magnitude(std::string_view integer, std::string_view fraction, long exponen
     return -static_cast<long>(first) - 1 + exponent;
 }
 
-}  // namespace
-
-double TextToFloat(std::string_view text, const NumberFormat& fmt) {
+// The number in the text; a well-formed number beyond the double range gives
+// an infinity of its sign and sets `overflow`.
+double ParseNumber(std::string_view text, const NumberFormat& fmt, bool& overflow) {
+    overflow = false;
     const auto fail = [&] { return ConvertError(std::string(text)); };
     std::size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') ++pos;
@@ -86,8 +89,27 @@ double TextToFloat(std::string_view text, const NumberFormat& fmt) {
         exponent = std::min(exponent * 10 + (c - '0'), 1'000'000L);
     }
     if (negativeExponent) exponent = -exponent;
-    if (Magnitude(integer, fraction, exponent) > 0) throw fail();  // beyond the double range
-    return negative ? -0.0 : 0.0;                                  // too small: underflows to zero
+    if (Magnitude(integer, fraction, exponent) > 0) {  // beyond the double range
+        overflow = true;
+        return negative ? -HUGE_VAL : HUGE_VAL;
+    }
+    return negative ? -0.0 : 0.0;  // too small: underflows to zero
+}
+
+}  // namespace
+
+double TextToFloat(std::string_view text, const NumberFormat& fmt) {
+    bool overflow = false;
+    const double value = ParseNumber(text, fmt, overflow);
+    if (overflow) throw ConvertError(std::string(text));
+    return value;
+}
+
+// A well-formed number too large for a double is still a number: its count
+// lies outside 0..65535, which is a range error, not a conversion error.
+std::uint16_t TextToCount(std::string_view text, const NumberFormat& fmt) {
+    bool overflow = false;
+    return VoltsToCount(ParseNumber(text, fmt, overflow));
 }
 
 }  // namespace corvane::text

@@ -44,6 +44,12 @@ TEST(TextToCount, ConvertsVoltsToTheCount) {
     EXPECT_THROW(TextToCount("", PointComma()), ConvertError);
     EXPECT_THROW(TextToCount("-10.01", PointComma()), RangeError);
     EXPECT_THROW(TextToCount("400", PointComma()), RangeError);
+    // A well-formed number beyond the double range is a count out of range,
+    // while a cell or monitor value of that size does not convert.
+    EXPECT_THROW(TextToCount("1e400", PointComma()), RangeError);
+    EXPECT_THROW(TextToCount(" -1E+999 ", PointComma()), RangeError);
+    EXPECT_EQ(TextToCount("1e-400", PointComma()), 2048);
+    EXPECT_THROW(TextToCount("1e400x", PointComma()), ConvertError);
 }
 
 TEST(IsBlank, OnlySpacesAndLineEnds) {
