@@ -85,6 +85,11 @@ std::string ReadWholeFile(const std::string& path) {
 
 void ReplaceFileContents(const std::string& path, const std::string& text) {
     if (path.empty()) throw FileError(FileErrorText(ENOENT, FileAccess::Write));
+    // A file we may not write stays as it is, even though the folder would let
+    // the complete text be renamed over it.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        throw FileError(FileErrorText(errno, FileAccess::Write));
+    }
     std::vector<char> temp(path.begin(), path.end());
     static const char kSuffix[] = ".tmp-XXXXXX";
     temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminating zero

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -152,6 +155,41 @@ TEST(WriteCaptureFile, UnwritablePlacesGivePlainTexts) {
     std::filesystem::create_directory(dir.File("folder"));
     EXPECT_EQ(messageFor(dir.File("folder")), "File access denied");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
+}
+
+// A read-only capture file is refused as the platform refuses to open it for
+// writing, although the temporary file beside it could replace it.
+TEST(WriteCaptureFile, ReadOnlyTargetIsAccessDenied) {
+    testing::TempDir dir;
+    const std::string target = dir.File("kept.CSV");
+    testing::WriteText(target, "precious");
+    ::chmod(target.c_str(), 0444);
+    ::chmod(dir.path().c_str(), 0777);
+    auto record = Record(false, {2048, 2048});
+    // Root may write anything: check as an ordinary user in a child process.
+    const bool root = ::geteuid() == 0;
+    const pid_t child = root ? ::fork() : 0;
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int outcome = 1;  // 1: written, 2: another error
+        if (!root || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
+            try {
+                WriteCaptureFile(target, *record, {});
+            } catch (const FileError& error) {
+                outcome = std::string(error.what()) == "File access denied" ? 0 : 2;
+            }
+        } else {
+            outcome = 3;
+        }
+        if (root) ::_exit(outcome);
+        EXPECT_EQ(outcome, 0);
+    } else {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 2: another error, 3: no user switch";
+    }
+    EXPECT_EQ(testing::ReadText(target), "precious");
 }
 
 }  // namespace
