@@ -15,7 +15,10 @@ namespace corvane::analysis {
 
 namespace {
 
-constexpr double kVoltsPerKpa = 0.4;
+// Held in extended precision like the converter's divisor: the difference to
+// the mean is then exact and each kPa value is rounded once, so a swing of
+// whole counts keeps its exact value (256 counts are 3.125 kPa, a true tie).
+constexpr long double kVoltsPerKpa = 0.4L;
 
 void StartResultsTable(const CaptureRecord& record, const AnalysisInputs& inputs,
                        AnalysisResult& result) {
@@ -51,8 +54,9 @@ void SplitChannels(CaptureRecord& record, AnalysisRun& run, AnalysisResult& resu
     result.series2.reserve(static_cast<std::size_t>(record.SampleCount / 2));
     for (long i = 0; i < record.SampleCount; ++i) {
         if (i % 2 == 0) {
-            const double p =
-                (CountToVolts(RawAt(record, i)) - run.MeanPressureVolts) / kVoltsPerKpa;
+            const double p = static_cast<double>(
+                (static_cast<long double>(CountToVolts(RawAt(record, i))) - run.MeanPressureVolts) /
+                kVoltsPerKpa);
             result.series1.push_back(p);
             TraceAt(record.Pressure, i / 2 + 1) = p;
         } else {

@@ -116,6 +116,17 @@ TEST(AnalyseCapture, ConstantPressureGivesNoIndicatedPower) {
     EXPECT_EQ(std::count(r.pvPicture->white.begin(), r.pvPicture->white.end(), 1), 500 * 500);
 }
 
+TEST(AnalyseCapture, PressureSwingOfWholeCountsKeepsItsExactTie) {
+    // 256 counts are 1.25 V, exactly 3.125 kPa: the swing is a true tie and
+    // shows 3.13 whatever the mean of the capture is.
+    auto record = SteadyGrab(500);
+    for (int i = 0; i < record->SampleCount; i += 2) record->RawSamples[i] = 1800;
+    record->RawSamples[0] = 1800 + 256;
+    const AnalysisResult r = AnalyseCapture(*record, Inputs());
+    EXPECT_EQ(r.table[3][1], "3.13 kPa");
+    EXPECT_EQ(r.series1[0] - r.series1[1], 3.125);
+}
+
 TEST(AnalyseCapture, AcceleratingDynaGivesTorqueOfTheFlywheel) {
     auto record = AcceleratingDyna(200, 500);
     int events = 0;
