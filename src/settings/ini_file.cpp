@@ -92,6 +92,9 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
 // Temporary file beside the target, renamed over it when complete.
 void ReplaceFile(const std::string& path, const std::string& text) {
     const std::runtime_error failure("Unable to write to " + path);
+    // A settings file we may not write stays as it is, even though the folder
+    // would let a complete new one be renamed over it.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) throw failure;
     std::vector<char> temp(path.begin(), path.end());
     static const char kSuffix[] = ".tmp-XXXXXX";
     temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);
