@@ -174,7 +174,11 @@ void IniFile::WriteYesNo(const std::string& section, const std::string& key, boo
 
 void IniFile::Save() {
     std::string text;
-    if (impl_->ini.Save(text) < 0) throw std::runtime_error("Unable to write to " + path_);
+    // Values are written as plain text: quotes are only taken off when reading.
+    impl_->ini.SetQuotes(false);
+    const bool saved = impl_->ini.Save(text) >= 0;
+    impl_->ini.SetQuotes(true);
+    if (!saved) throw std::runtime_error("Unable to write to " + path_);
     // Text files carry CR LF line ends. The library separates sections with
     // empty lines, which the profile functions never write: a file begun from
     // nothing holds its sections one after the other.

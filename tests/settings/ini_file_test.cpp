@@ -143,6 +143,20 @@ TEST_F(IniFileTest, FileBegunFromNothingByteForByte) {
               "[Flywheel2]\r\nMI=\r\n");
 }
 
+// Values are plain text without quotes: a disk cell that came back from a dyna
+// file with a leading blank is written as it is.
+TEST_F(IniFileTest, ValuesAreWrittenWithoutQuotes) {
+    {
+        IniFile ini(path_);
+        ini.WriteString("Flywheel2", "Mass", " 120");
+        ini.WriteString("Flywheel2", "Diam", " 50 ");
+        ini.Save();
+    }
+    EXPECT_EQ(Read(), "[Flywheel2]\r\nMass= 120\r\nDiam= 50 \r\n");
+    IniFile again(path_);
+    EXPECT_EQ(again.ReadString("Flywheel2", "Mass", "?"), "120") << "outer blanks are not kept";
+}
+
 TEST_F(IniFileTest, FailedSaveNamesTheFileAndKeepsTheOldOne) {
     const std::string nowhere = (dir_ / "no" / "such" / "CorvaneLogger.INI").string();
     IniFile lost(nowhere);
