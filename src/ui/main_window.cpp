@@ -362,6 +362,9 @@ void TForm1::Chart1UndoZoom() { Panel2->undoZoom(); }
 // ---- capture files ----------------------------------------------------------
 
 void TForm1::ExportButtonClick() {
+    // While a capture runs the record holds the new kind and length but still
+    // the previous samples: an export then would write a file that never was.
+    if (busy_) return;
     Run([this] { files_->ExportButtonClick(); });
 }
 

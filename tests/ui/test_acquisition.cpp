@@ -316,6 +316,9 @@ void AcquisitionTest::secondOperationDuringAScanIsRefused() {
     Harness h;
     h.start();
     h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
+    // An export while the scan runs would pair the new capture's kind and
+    // length with the previous capture's samples.
+    h.user->saveAnswers.push_back(h.path("during.csv"));
     bool busyDuring = false;
     {
         HeldScan held(h.scripted());
@@ -325,6 +328,7 @@ void AcquisitionTest::secondOperationDuringAScanIsRefused() {
             h.form->DynaButtonClick();
             h.form->ImportButtonClick();
             h.form->MultipleButtonClick();
+            h.form->ExportButtonClick();
             h.form->ContinuousTimerTimer();
         });
         h.form->GrabButtonClick();
@@ -332,6 +336,7 @@ void AcquisitionTest::secondOperationDuringAScanIsRefused() {
     QVERIFY(busyDuring);
     QCOMPARE(Scans(h), 1);
     QVERIFY(h.user->dialogs.empty());
+    QVERIFY(!QFile::exists(h.path("during.csv")));
     QVERIFY(h.user->messages.empty());
     QVERIFY(!h.form->busy());
     QVERIFY(!h.form->record().IsDyna);
