@@ -37,10 +37,10 @@ long long MinorOffset(long long t, long long minor, long long major) {
 }
 
 // A pixel position from a bound-relative value; far-off values stay far off.
-long long PixelOf(double v) {
-    const double r = std::nearbyint(v);  // halves to even
-    if (!(r > -1e9)) return -1'000'000'000;
-    if (!(r < 1e9)) return 1'000'000'000;
+long long PixelOf(long double v) {
+    const long double r = std::nearbyintl(v);  // halves to even
+    if (!(r > -1e9L)) return -1'000'000'000;
+    if (!(r < 1e9L)) return 1'000'000'000;
     return static_cast<long long>(r);
 }
 
@@ -149,9 +149,13 @@ LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
     yMax = yMax + (yMax - yMin) / 10;
     if (xMax == xMin || yMax == yMin) return {};
 
+    // In extended precision, so that only the quotient is rounded: a point whose
+    // exact position lies a hair off half a pixel is not pushed onto the half.
     const auto toPixel = [&](const Point& p) {
-        return std::pair{PixelOf((p.x - xMin) * kSize / (xMax - xMin)),
-                         PixelOf(kSize - (p.y - yMin) * kSize / (yMax - yMin))};
+        const long double x = static_cast<long double>(p.x) - xMin;
+        const long double y = static_cast<long double>(p.y) - yMin;
+        return std::pair{PixelOf(x * kSize / (static_cast<long double>(xMax) - xMin)),
+                         PixelOf(kSize - y * kSize / (static_cast<long double>(yMax) - yMin))};
     };
     const auto clampInt = [](long long v) {
         return static_cast<int>(std::clamp<long long>(v, -1'000'000'000, 1'000'000'000));

@@ -102,6 +102,24 @@ TEST(MeasureLoop, FigureOfEightCountsBothLobesInEitherDirection) {
     }
 }
 
+TEST(MeasureLoop, PixelPositionsRoundTheExactValue) {
+    // Pressures of counts 1739, 2251 and 2075 around a capture's mean: the
+    // vertex lies 0.65625 of the way up, at row 187.49999999999999, a hair short
+    // of the half. It belongs to row 187 like a vertex at 187.3; plain double
+    // arithmetic lands on 187.5 and rounds to row 188.
+    const double lo = -0x1.f29d6e9b9cb1bp+1, hi = 0x1.2d629164634e5p+1;
+    const double vertex = 0x1.a629164634e5p-3;
+    const double wMin = lo - (hi - lo) / 10;
+    const double wMax = hi + (hi - wMin) / 10;
+    const auto atRow = [&](double row) { return wMin + (500 - row) * (wMax - wMin) / 500; };
+    const auto count = [&](double y) {
+        PvPicture picture;
+        return MeasureLoop(Loop({{0, lo}, {1, lo}, {1, hi}, {0, y}}), picture).whiteCount;
+    };
+    EXPECT_EQ(count(vertex), count(atRow(187.3)));
+    EXPECT_NE(count(atRow(187.3)), count(atRow(187.7)));
+}
+
 TEST(LoopWork, WorkedFigure) {
     // Widened ranges of 4000 mm^3 and 20 kPa with 25000 white pixels: 8000 uJ,
     // which at 300 rpm is 40000 uW.
