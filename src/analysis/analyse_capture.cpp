@@ -16,7 +16,7 @@ namespace corvane::analysis {
 namespace {
 
 // Held in extended precision like the converter's divisor: the difference to
-// the mean is then exact and each kPa value is rounded once, so a swing of
+// the mean is then exact and only the quotient is rounded, so a swing of
 // whole counts keeps its exact value (256 counts are 3.125 kPa, a true tie).
 constexpr long double kVoltsPerKpa = 0.4L;
 
