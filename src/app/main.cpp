@@ -7,12 +7,12 @@
 #include "settings/ini_file.h"
 #include "ui/help/error_reporter.h"
 #include "ui/main_window.h"
-#include "ui/main_window_texts.h"
 #include "ui/window_settings.h"
 
 int main(int argc, char** argv) {
     corvane::ui::CorvaneApplication app(argc, argv);
-    app.setApplicationDisplayName(corvane::ui::ApplicationTitle());
+    // No display name: the desktop would append it to every window's caption.
+    // Message boxes take the program's title themselves.
 
     // The board is chosen by the settings file ([DAQ] Board); the window itself
     // reads the rest of the file when it is first shown.
