@@ -76,10 +76,11 @@ void CaptureFileFlow::MultipleButtonClick() {
             }
             return host_.resultsColumn();
         });
-    } catch (const files::BatchFileError&) {
+    } catch (const files::BatchFileError& e) {
         // The batch stops at the refused file; its message has been shown.
         if (refusedWithMessage) return;
-        throw;
+        // The caption names the failed file; the user reads the import's own error.
+        throw std::runtime_error(e.message());
     }
     host_.prompts->message(host_.window, ApplicationTitle(), "Your results are in " + *results);
 }

@@ -68,6 +68,7 @@ private slots:
     void exportGivesBackTheImportedFile();
     void multipleWritesOneLinePerFile();
     void multipleLeavesAnExistingFileUnlessAllowed();
+    void multipleStopsAtAFileThatFails();
 };
 
 void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
@@ -258,6 +259,39 @@ void CaptureFilesTest::multipleLeavesAnExistingFileUnlessAllowed() {
     h.form->MultipleButtonClick();
     QCOMPARE(ReadAll(results), QByteArray("old"));
     QVERIFY(h.user->messages.empty());
+}
+
+void CaptureFilesTest::multipleStopsAtAFileThatFails() {
+    Harness h;
+    h.start();
+    const QString first = WriteCapture(h, "run1.CSV", false);
+    const QString bad = h.path("bad.CSV");
+    WriteText(bad, "grab\r\ncaption\r\n 1.0E-0003, 1.0E+0000,abc,295.3,352.8,3.6\r\n");
+    const QString never = WriteCapture(h, "run2.CSV", false);
+    const QString results = h.path("results.CSV");
+    h.user->saveAnswers = {results};
+    h.user->openManyAnswers = {QStringList{first, bad, never}};
+    h.form->MultipleButtonClick();
+    // The user reads the import's own error text, as after a single import; the
+    // caption names the file, and the closing message is not shown.
+    QCOMPARE(h.user->errors, std::vector<QString>{"'abc' is not a valid floating point value"});
+    QVERIFY(h.user->messages.empty());
+    QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (bad.CSV)"));
+    const QList<QByteArray> lines = ReadAll(results).split('\n');
+    QCOMPARE(lines.size(), 3);  // header, run1 and the end after it
+    QVERIFY(lines[1].startsWith("run1.CSV, 295.3, 352.8, "));
+
+    // A file of the wrong kind: its own box alone, and the batch ends there.
+    WriteText(bad, "Grab\r\n");
+    h.user->saveAnswers = {results};
+    h.user->confirmAnswers = {true};
+    h.user->openManyAnswers = {QStringList{bad, never}};
+    h.user->errors.clear();
+    h.form->MultipleButtonClick();
+    QVERIFY(h.user->errors.empty());
+    QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
+    QCOMPARE(h.user->messages[0].text, QString("Input file is neither \"grab\" nor \"dyna\"!"));
+    QCOMPARE(ReadAll(results), QByteArray("File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r\n"));
 }
 
 QTEST_MAIN(CaptureFilesTest)
