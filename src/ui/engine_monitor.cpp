@@ -24,9 +24,11 @@ double Kelvin(std::uint16_t count) { return analysis::CountToVolts(count) * 100.
 
 }  // namespace
 
-std::optional<EngineReading> ReadEngineChannels(daq::Board& board, const EngineReading& previous) {
+std::optional<EngineReading> ReadEngineChannels(daq::Board& board, const EngineReading& previous,
+                                                const std::function<void()>& answered) {
     const auto low = Sample(board, kLowTempChannel);
     if (!low) return std::nullopt;
+    if (answered) answered();
     const auto resistor = Sample(board, kResistorChannel);
     const auto high = Sample(board, kHighTempChannel);
     EngineReading reading = previous;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "daq/board.h"
@@ -26,7 +27,9 @@ struct EngineReading {
 
 // ReadEngineMonitor's readings: nothing when channel 2 fails (nonzero result or an
 // exception). A later channel that fails keeps the value given in `previous`.
-std::optional<EngineReading> ReadEngineChannels(daq::Board& board, const EngineReading& previous);
+// `answered` runs as soon as channel 2 has answered, before channels 3 and 4.
+std::optional<EngineReading> ReadEngineChannels(daq::Board& board, const EngineReading& previous,
+                                                const std::function<void()>& answered = {});
 
 struct MonitorTick {
     double lowK = 0;

@@ -420,9 +420,10 @@ void TForm1::AnalyseCapture() {
 void TForm1::ReadEngineMonitor(analysis::CaptureRecord& target) {
     Panel1->setBoardValid(false);
     const EngineReading previous{target.LoTemp, target.ResistorPower, target.HiTemp};
-    const auto reading = ReadEngineChannels(*board_, previous);
+    // The board has answered once channel 2 has: green before channels 3 and 4.
+    const auto reading =
+        ReadEngineChannels(*board_, previous, [this] { Panel1->setBoardValid(true); });
     if (!reading) return;
-    Panel1->setBoardValid(true);
     target.LoTemp = reading->loTemp;
     target.ResistorPower = reading->resistorPower;
     target.HiTemp = reading->hiTemp;

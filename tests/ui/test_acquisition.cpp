@@ -58,6 +58,17 @@ daq::ScriptedBoard::Scan Samples(std::vector<std::uint16_t> samples) {
 
 int Scans(Harness& h) { return h.scripted().CallCount("cbAInScan"); }
 
+// Notes the board indicator as each single reading starts.
+class IndicatorWatchingBoard : public daq::ScriptedBoard {
+public:
+    int cbAIn(int board, int channel, int range, std::uint16_t* value) override {
+        if (indicator) seen.emplace_back(channel, indicator());
+        return ScriptedBoard::cbAIn(board, channel, range, value);
+    }
+    std::function<bool()> indicator;
+    std::vector<std::pair<int, bool>> seen;  // channel, green
+};
+
 }  // namespace
 
 class AcquisitionTest : public QObject {
@@ -72,6 +83,7 @@ private slots:
     void temperaturesShownAreThoseReadBeforeTheScan();
     void monitorTickShowsTemperaturesPressureAndHeat();
     void monitorSkipsItsTickDuringAScan();
+    void monitorReadingTurnsTheIndicatorGreenOnceChannel2Answers();
     void secondOperationDuringAScanIsRefused();
 };
 
@@ -310,6 +322,22 @@ void AcquisitionTest::monitorSkipsItsTickDuringAScan() {
     QVERIFY(acquiringDuring);
     QCOMPARE(readsDuring, 0);
     QVERIFY(!h.form->acquiring());
+}
+
+void AcquisitionTest::monitorReadingTurnsTheIndicatorGreenOnceChannel2Answers() {
+    Harness h;
+    auto owned = std::make_unique<IndicatorWatchingBoard>();
+    IndicatorWatchingBoard* board = owned.get();
+    h.start(std::move(owned));
+    board->indicator = [&h] { return h.form->panel1()->boardValid(); };
+    h.form->ReadEngineMonitor(h.form->record());
+    using Seen = std::vector<std::pair<int, bool>>;
+    QCOMPARE(board->seen, (Seen{{2, false}, {3, true}, {4, true}}));
+    // The timer turns it green only once all three have answered.
+    board->seen.clear();
+    h.form->TempMonitorTimerTimer();
+    QCOMPARE(board->seen, (Seen{{2, false}, {4, false}, {0, false}}));
+    QVERIFY(h.form->panel1()->boardValid());
 }
 
 void AcquisitionTest::secondOperationDuringAScanIsRefused() {
