@@ -44,7 +44,11 @@ void SplitChannels(CaptureRecord& record, AnalysisRun& run, AnalysisResult& resu
         result.series2.reserve(static_cast<std::size_t>(record.SampleCount));
         for (long i = 0; i < record.SampleCount; ++i) {
             const double v = CountToVolts(RawAt(record, i));
-            result.series2.push_back({(i + 1) * record.SamplePeriod * 1000, v});
+            // In extended precision, rounded once: sample k lies on k ms at the
+            // 1 ms period (in double, 9 x 0.001 x 1000 is 9.000000000000002).
+            const double ms =
+                static_cast<double>(static_cast<long double>(i + 1) * record.SamplePeriod * 1000);
+            result.series2.push_back({ms, v});
             TraceAt(record.Tach, i + 1) = v;
         }
         return;

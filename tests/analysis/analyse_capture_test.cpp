@@ -169,6 +169,20 @@ TEST(AnalyseCapture, DynaAtAnotherRateKeepsTrueMilliseconds) {
     EXPECT_NEAR(b.averageTorque, a.averageTorque * 0.64, a.averageTorque * 0.01);
 }
 
+TEST(AnalyseCapture, DynaTraceLiesOnWholeMilliseconds) {
+    // Sample k at k x period x 1000 ms: 9 x 0.001 x 1000 is 9, not 9.000000000000002.
+    for (const double period : {0.001, 0.00125}) {
+        auto record = AcceleratingDyna(200, 500);
+        record->SamplePeriod = period;
+        const AnalysisResult r = AnalyseCapture(*record, Inputs());
+        ASSERT_EQ(r.series2.size(), 4000u);
+        for (std::size_t i = 0; i < r.series2.size(); ++i) {
+            ASSERT_EQ(r.series2[i].x, static_cast<double>(i + 1) * (period == 0.001 ? 1 : 1.25))
+                << period << " " << i;
+        }
+    }
+}
+
 TEST(AnalyseCapture, SpeedPointsAccumulateAcrossRuns) {
     auto record = SteadyGrab(500);
     AnalysisInputs inputs = Inputs();
