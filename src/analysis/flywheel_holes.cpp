@@ -115,8 +115,10 @@ void AppendSpeedPoints(CaptureRecord& record, const AnalysisRun& run, double sam
         const std::int32_t b = HoleAt(record, run.WideHoles[i]).Mid;
         const double p = (b - a) * samplePeriod;
         if (p > 0) {
-            const double rate = 360 / p;  // degrees per second
-            const double speed = rate * 60 / 360;
+            // Degrees per second, then revolutions per minute, rounded once:
+            // the same 60 / p as the cycle's RPM.
+            const long double rate = 360 / static_cast<long double>(p);
+            const auto speed = static_cast<double>(rate * 60 / 360);
             // True milliseconds: exactly the sample position at the 1 ms period.
             const double x = ((a + b) / 2) * (samplePeriod * 1000);
             // The speed graph keeps its points in time order: points of earlier

@@ -183,6 +183,18 @@ TEST(AnalyseCapture, DynaTraceLiesOnWholeMilliseconds) {
     }
 }
 
+TEST(AnalyseCapture, SpeedOfTheFirstRevolutionIsTheCycleRpm) {
+    // 360 / p degrees per second times 60 / 360 is 60 / p: the first speed
+    // point and the RPM of the analysed cycle are the same revolution.
+    for (const double rpm : {430.0, 470.0, 500.0, 530.0, 560.0, 610.0}) {
+        auto record = SteadyGrab(rpm);
+        const AnalysisResult r = AnalyseCapture(*record, Inputs());
+        ASSERT_EQ(r.status, "") << rpm;
+        ASSERT_FALSE(r.rpmPoints.empty()) << rpm;
+        EXPECT_EQ(r.rpmPoints.front().y, r.rpm) << rpm;
+    }
+}
+
 TEST(AnalyseCapture, SpeedPointsAccumulateAcrossRuns) {
     auto record = SteadyGrab(500);
     AnalysisInputs inputs = Inputs();
