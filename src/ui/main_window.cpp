@@ -325,7 +325,7 @@ void TForm1::showHelpTopic() {
 }
 
 void TForm1::FormKeyPress() {
-    Panel1->lPress->setVisible(!Panel1->lPress->isVisible());
+    Panel1->lPress->setVisible(Panel1->lPress->isHidden());
     pvImageForm_->toggle();
 }
 

@@ -247,6 +247,14 @@ void MainWindowTest::questionMarkTogglesPressureLabelAndPvWindow() {
     p->TachCB->setFocus();
     QTest::keyClick(p->TachCB, '?');
     QVERIFY(!p->lPress->isVisible());
+
+    // The label's own state toggles, whether or not the window is on screen.
+    h.form->hide();
+    h.form->FormKeyPress();
+    QVERIFY(!p->lPress->isHidden());
+    h.form->FormKeyPress();
+    QVERIFY(p->lPress->isHidden());
+    h.form->pvImageForm()->hide();
 }
 
 void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
