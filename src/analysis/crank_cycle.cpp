@@ -50,9 +50,11 @@ void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std:
             // Checks passed: a later hole of this cycle always exists.
             const FlyHole& after = HoleAt(record, next);
             const FlyHole& before = HoleAt(record, next - 1);
-            angle =
-                static_cast<double>(i - before.Mid) * kDegreesPerHole / (after.Mid - before.Mid) +
-                before.HoleAngle;
+            // The sample's distance past the hole as a number, times 22.5, over
+            // the whole-sample spacing, plus the hole's angle, in extended precision.
+            angle = static_cast<double>(static_cast<long double>(i - before.Mid) * kDegreesPerHole /
+                                            (after.Mid - before.Mid) +
+                                        before.HoleAngle);
         }
         log.push_back(std::to_string(static_cast<long long>(std::nearbyint(angle))));
     }

@@ -45,6 +45,32 @@ TEST(CylinderVolume, WorkedFigures) {
     EXPECT_EQ(CylinderVolumeAt(360), CylinderVolumeAt(0));
 }
 
+TEST(CrankAngles, InterpolatedBetweenHoleCentresToTheNearestDouble) {
+    // Hole centres 7 samples apart: sample 109 lies 2 samples past the hole at
+    // 22.5 degrees, 22.5 + 45 / 7 = 28.92857142857142857..., whose nearest
+    // double is 28.928571428571427 (dividing and adding in doubles gives ...431).
+    auto record = std::make_unique<CaptureRecord>();
+    record->FlyHoles.assign(18, FlyHole{});
+    for (int h = 1; h <= 17; ++h) record->FlyHoles[static_cast<std::size_t>(h)].Mid = 93 + 7 * h;
+    record->FlyHoleCount = 17;
+    AnalysisRun run;
+    run.FirstWide = 1;
+    run.SecondWide = 17;
+    run.CycleStart = 100;
+    run.CycleEnd = 212;
+    run.CyclePeriod = 0.112;
+    std::vector<std::string> log;
+    AssignCrankAngles(*record, run, log);
+    EXPECT_EQ(record->Angle[107], 22.5);
+    EXPECT_EQ(record->Angle[109], 28.928571428571427);
+    EXPECT_EQ(record->Angle[212], 360);
+    EXPECT_EQ(record->FlyHoles[17].HoleAngle, 360);
+    ASSERT_EQ(log.size(), 114u);
+    EXPECT_EQ(log[0], "Angles: ");
+    EXPECT_EQ(log[1 + 9], "29");
+    EXPECT_EQ(run.Rpm, 60 / 0.112);
+}
+
 TEST(AnalyseCapture, SteadyGrabGivesSpeedAnglesAndIndicatedPower) {
     auto record = SteadyGrab(500);
     record->LoTemp = 295.25;
