@@ -310,6 +310,27 @@ void MainWindowTest::diskTableLagsOneKeyBehind() {
     QCOMPARE(grid->cellText(2, 0), QString("0.0025"));
     QTest::keyClick(editor, Qt::Key_Return);  // brings it up to date
     QCOMPARE(grid->cellText(2, 0), QString("0.25"));
+
+    // Without an open editor: the typed key opens one and replaces the mass;
+    // the moment still comes from the row before the key.
+    grid->setCurrentCell(0, 0);
+    QTest::keyClick(grid, '4');
+    QCOMPARE(grid->cellText(0, 0), QString("4"));
+    QCOMPARE(grid->cellText(2, 0), QString("0.25"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);  // a character: recomputes
+    QCOMPARE(grid->cellText(0, 0), QString());
+    QCOMPARE(grid->cellText(2, 0), QString("0.005"));
+    // With the mass blank the third cell is the moment: it stands as it is.
+    QTest::keyClick(QApplication::focusWidget(), '8');
+    QCOMPARE(grid->cellText(2, 0), QString("0.005"));
+    grid->setCellText(2, 0, "x");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);  // types nothing
+    QCOMPARE(grid->cellText(2, 0), QString("x"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(grid->cellText(2, 0), QString("0.01"));
+    QTest::keyClick(grid, Qt::Key_Down);  // an arrow moves on and recomputes nothing
+    QCOMPARE(grid->currentRow(), 1);
+    QCOMPARE(grid->cellText(2, 1), QString());
 }
 
 void MainWindowTest::altQClosesAndEscapeClosesTheLog() {
