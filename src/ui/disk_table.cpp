@@ -39,8 +39,20 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress && watched == editor_)
-            table_->MOISGKeyPress(static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::KeyPress && watched == editor_) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+                // Tab keeps the typed text and leaves the table, as it does
+                // from a cell without an editor.
+                QLineEdit* editor = editor_;
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                table_->focusNextPrevChild(key->key() == Qt::Key_Tab &&
+                                           !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+            table_->MOISGKeyPress(key);
+        }
         return QStyledItemDelegate::eventFilter(watched, event);
     }
 
@@ -59,6 +71,8 @@ DiskTable::DiskTable(QWidget* parent) : QTableWidget(1, 3, parent) {
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                     QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
+    // Tab moves on to the next control; the arrows move between the cells.
+    setTabKeyNavigation(false);
     delegate_ = new DiskCellDelegate(this);
     setItemDelegate(delegate_);
 }

@@ -14,6 +14,8 @@ ResultsTable::ResultsTable(QWidget* parent) : QTableWidget(kRows, 2, parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab moves on to the next control, as from every other control of the panel.
+    setTabKeyNavigation(false);
     setItemDelegate(new CompactCellDelegate(this));
     horizontalHeader()->setDefaultSectionSize(40);
     verticalHeader()->setMinimumSectionSize(1);

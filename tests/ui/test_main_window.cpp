@@ -37,6 +37,7 @@ private slots:
     void zoomOnOneGraphReachesTheOthers();
     void questionMarkTogglesPressureLabelAndPvWindow();
     void helpKeyWorksOnTheListedControlsOnly();
+    void tabOrderFollowsTheControlPanel();
     void diskTableLagsOneKeyBehind();
     void altQClosesAndEscapeClosesTheLog();
 };
@@ -287,6 +288,36 @@ void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
     QApplication::focusWidget()->clearFocus();
     QTest::keyClick(h.form.get(), Qt::Key_F1);
     QCOMPARE(h.helpContexts, std::vector<int>{100});
+}
+
+void MainWindowTest::tabOrderFollowsTheControlPanel() {
+    Harness h;
+    h.start();
+    QApplication::setActiveWindow(h.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    ControlPanel* p = h.form->panel1();
+    p->ExportButton->setEnabled(true);
+    const QList<QWidget*> order{p->GrabButton, p->ContinuousCB,   p->DynaButton, p->ExportButton,
+                                p->ImportButton, p->QuitButton,   p->SG,         p->PressureCB,
+                                p->TachCB,       p->PVCB,         p->RPMCB,      p->PowerCB,
+                                p->MOISG,        p->HelpButton,   p->MultipleButton};
+    p->GrabButton->setFocus();
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), order[i]->objectName());
+    }
+    // Tab also leaves a cell being edited, keeping what was typed.
+    p->MOISG->setFocus();
+    p->MOISG->setCurrentCell(1, 0);
+    QTest::keyClick(p->MOISG, '7');
+    QVERIFY(QApplication::focusWidget() != p->MOISG);  // the cell's editor
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), p->HelpButton);
+    QCOMPARE(p->MOISG->cellText(0, 1), QString("7"));
+    p->MultipleButton->setFocus();
+    // Round again to the first control: the graphs never take the focus.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), p->GrabButton);
 }
 
 void MainWindowTest::diskTableLagsOneKeyBehind() {
