@@ -11,7 +11,8 @@ namespace corvane::ui {
 
 namespace {
 
-FileDialogSetup SaveDialogSetup(const QString& title, const QString& folder, bool confirmOverwrite) {
+FileDialogSetup SaveDialogSetup(const QString& title, const QString& folder,
+                                bool confirmOverwrite) {
     return FileDialogSetup{title, "CSV File|*.CSV", "CSV", folder, confirmOverwrite};
 }
 
@@ -53,14 +54,15 @@ void CaptureFileFlow::ImportCaptureFile(const QString& path) {
 void CaptureFileFlow::MultipleButtonClick() {
     const auto results = host_.prompts->saveFileName(
         host_.window, SaveDialogSetup("In what file do you wish to save the multiple results?",
-                               host_.startFolder(), false));
+                                      host_.startFolder(), false));
     if (!results) return;
     if (QFileInfo::exists(*results) &&
         !host_.prompts->confirm(
             host_.window, "Is it OK to write over \"" + QFileInfo(*results).fileName() + "\"?"))
         return;
     const auto captures = host_.prompts->openFileNames(
-        host_.window, OpenDialogSetup("Select multiple files to be evaluated", host_.startFolder()));
+        host_.window,
+        OpenDialogSetup("Select multiple files to be evaluated", host_.startFolder()));
     if (!captures) return;
 
     std::vector<std::string> paths;

@@ -291,7 +291,8 @@ void CaptureFilesTest::multipleStopsAtAFileThatFails() {
     QVERIFY(h.user->errors.empty());
     QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
     QCOMPARE(h.user->messages[0].text, QString("Input file is neither \"grab\" nor \"dyna\"!"));
-    QCOMPARE(ReadAll(results), QByteArray("File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r\n"));
+    QCOMPARE(ReadAll(results),
+             QByteArray("File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r\n"));
 }
 
 QTEST_MAIN(CaptureFilesTest)

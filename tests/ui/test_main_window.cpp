@@ -297,10 +297,10 @@ void MainWindowTest::tabOrderFollowsTheControlPanel() {
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
     ControlPanel* p = h.form->panel1();
     p->ExportButton->setEnabled(true);
-    const QList<QWidget*> order{p->GrabButton, p->ContinuousCB,   p->DynaButton, p->ExportButton,
-                                p->ImportButton, p->QuitButton,   p->SG,         p->PressureCB,
-                                p->TachCB,       p->PVCB,         p->RPMCB,      p->PowerCB,
-                                p->MOISG,        p->HelpButton,   p->MultipleButton};
+    const QList<QWidget*> order{
+        p->GrabButton, p->ContinuousCB, p->DynaButton, p->ExportButton, p->ImportButton,
+        p->QuitButton, p->SG,           p->PressureCB, p->TachCB,       p->PVCB,
+        p->RPMCB,      p->PowerCB,      p->MOISG,      p->HelpButton,   p->MultipleButton};
     p->GrabButton->setFocus();
     for (int i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
