@@ -283,6 +283,14 @@ void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
         QTest::keyClick(control, Qt::Key_F1);
         QVERIFY2(h.helpContexts.empty(), qPrintable(control->objectName()));
     }
+    // The disk table also while one of its cells is being edited.
+    p->MOISG->setFocus();
+    p->MOISG->setCurrentCell(0, 0);
+    p->MOISG->editItem(p->MOISG->item(0, 0));
+    QVERIFY(QApplication::focusWidget() != p->MOISG);
+    h.helpContexts.clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    QCOMPARE(h.helpContexts, std::vector<int>{100});
     // The window itself, with no control focused.
     h.helpContexts.clear();
     QApplication::focusWidget()->clearFocus();
