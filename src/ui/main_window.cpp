@@ -225,15 +225,9 @@ void TForm1::loadSettings() {
                           ? SettingsFolder(AppDir)
                           : QDir(options_.settingsFolder).absolutePath() + "/";
     const settings::IniFile ini(settingsPath().toStdString());
-    FormSettings current;
-    current.left = geometry().x();
-    current.top = geometry().y();
-    current.width = width();
-    current.height = height();
+    // A missing key keeps what the window has now: its designed values.
+    const FormSettings state = LoadFormSettings(ini, currentFormState(), format_);
     const ControlPanel* p = Panel1;
-    current.graphs = {p->PressureCB->isChecked(), p->TachCB->isChecked(), p->PVCB->isChecked(),
-                      p->RPMCB->isChecked(), p->PowerCB->isChecked()};
-    const FormSettings state = LoadFormSettings(ini, current, format_);
     setGeometry(state.left, state.top, state.width, state.height);
     QCheckBox* boxes[] = {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB};
     for (int i = 0; i < 5; ++i) boxes[i]->setChecked(state.graphs[i]);
@@ -243,6 +237,12 @@ void TForm1::loadSettings() {
 
 void TForm1::saveSettings() {
     settings::IniFile ini(settingsPath().toStdString());
+    FormSettings state = currentFormState();
+    state.disks = Panel1->MOISG->table();
+    SaveFormSettings(ini, state);
+}
+
+FormSettings TForm1::currentFormState() const {
     FormSettings state;
     state.left = geometry().x();
     state.top = geometry().y();
@@ -251,8 +251,7 @@ void TForm1::saveSettings() {
     const ControlPanel* p = Panel1;
     state.graphs = {p->PressureCB->isChecked(), p->TachCB->isChecked(), p->PVCB->isChecked(),
                     p->RPMCB->isChecked(), p->PowerCB->isChecked()};
-    state.disks = p->MOISG->table();
-    SaveFormSettings(ini, state);
+    return state;
 }
 
 void TForm1::Run(const std::function<void()>& handler) {

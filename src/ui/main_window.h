@@ -26,6 +26,7 @@ class CaptureFileFlow;
 class EngineSimulatorWindow;
 class HelpViewer;
 class ChartStack;
+struct FormSettings;
 class ControlPanel;
 class KeyCommands;
 class TForm2;
@@ -110,6 +111,7 @@ private:
     void attachKeys();
     void loadSettings();
     void saveSettings();
+    FormSettings currentFormState() const;
     // Runs one handler; an error ends it there and is shown to the user.
     void Run(const std::function<void()>& handler);
     // Scan of channels low..high; shows the progress; returns the board's result.
