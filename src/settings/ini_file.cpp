@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string_view>
-#include <vector>
 
 #ifndef SI_CONVERT_ICU
 #define SI_CONVERT_ICU  // the plain include wants a missing ConvertUTF.h
 #endif
 #include <SimpleIni.h>
+
+#include "files/file_error.h"
 
 namespace corvane::settings {
 
@@ -89,38 +90,13 @@ bool ReadRegularFile(const std::string& path, std::string& text) {
     return ok;
 }
 
-// Temporary file beside the target, renamed over it when complete.
+// Temporary file beside the target, renamed over it when complete; a file we
+// may not write stays as it is.
 void ReplaceFile(const std::string& path, const std::string& text) {
-    const std::runtime_error failure("Unable to write to " + path);
-    // A settings file we may not write stays as it is, even though the folder
-    // would let a complete new one be renamed over it.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) throw failure;
-    std::vector<char> temp(path.begin(), path.end());
-    static const char kSuffix[] = ".tmp-XXXXXX";
-    temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw failure;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    bool ok = true;
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (ok && left > 0) {
-        ssize_t put = ::write(fd, data, left);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            ok = false;
-            break;
-        }
-        data += put;
-        left -= static_cast<std::size_t>(put);
-    }
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temp.data(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.data());
-        throw failure;
+    try {
+        files::ReplaceFileContents(path, text);
+    } catch (const files::FileError&) {
+        throw std::runtime_error("Unable to write to " + path);
     }
 }
 
