@@ -59,9 +59,4 @@ QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt) {
     return caption;
 }
 
-QString TemperaturesCaption(double lowK, double highK, const text::NumberFormat& fmt) {
-    return QString::fromStdString(text::FormatOneDecimal(lowK, fmt)) + " K - " +
-           QString::fromStdString(text::FormatOneDecimal(highK, fmt)) + " K";
-}
-
 }  // namespace corvane::ui

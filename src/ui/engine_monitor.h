@@ -42,8 +42,6 @@ std::optional<MonitorTick> ReadMonitorTick(daq::Board& board);
 
 // The pressure voltage with every character followed by CR LF, to read downwards.
 QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt);
-// "low K - high K".
-QString TemperaturesCaption(double lowK, double highK, const text::NumberFormat& fmt);
 // Strictly above 370 K.
 inline bool IsTooHot(double highK) { return highK > kHotEngineKelvin; }
 
