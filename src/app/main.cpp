@@ -1,7 +1,6 @@
 // corvane-logger: the data logger's desktop program.
 
 #include <QDir>
-#include <QElapsedTimer>
 
 #include "daq/board_factory.h"
 #include "settings/ini_file.h"
