@@ -137,10 +137,6 @@ void GraphPlot::mouseReleaseEvent(QMouseEvent* event) {
     }
     scrolling_ = false;
     setSelectionRectMode(QCP::srmZoom);
-    // The keyboard stays with the window's controls (F1, "?"), and the right
-    // button scrolls instead of asking for a menu.
-    setFocusPolicy(Qt::NoFocus);
-    setContextMenuPolicy(Qt::PreventContextMenu);
     event->accept();
 }
 
