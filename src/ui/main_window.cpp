@@ -61,6 +61,15 @@ text::NumberFormat UserNumberFormat() {
                               locale.groupSeparator().toStdString()};
 }
 
+// The engine monitor's three rows at the top of the results table.
+void SetMonitorRows(ResultsTable& table, const analysis::CaptureRecord& record,
+                    const text::NumberFormat& fmt) {
+    const auto rows = analysis::EngineMonitorRows(record, fmt);
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 2; ++col)
+            table.setCellText(col, row, QString::fromStdString(rows[row][col]));
+}
+
 }  // namespace
 
 TForm1::TForm1(Options options, QWidget* parent)
@@ -398,10 +407,7 @@ void TForm1::AnalyseCapture() {
         Panel1->SG->setCellText(0, row, QString::fromStdString(labels[row]));
         Panel1->SG->setCellText(1, row, "");
     }
-    const auto monitorRows = analysis::EngineMonitorRows(*record_, format_);
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 2; ++col)
-            Panel1->SG->setCellText(col, row, QString::fromStdString(monitorRows[row][col]));
+    SetMonitorRows(*Panel1->SG, *record_, format_);
 
     const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
 
@@ -430,10 +436,7 @@ void TForm1::ReadEngineMonitor(analysis::CaptureRecord& target) {
 }
 
 void TForm1::ShowEngineMonitor(const analysis::CaptureRecord& source) {
-    const auto rows = analysis::EngineMonitorRows(source, format_);
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 2; ++col)
-            Panel1->SG->setCellText(col, row, QString::fromStdString(rows[row][col]));
+    SetMonitorRows(*Panel1->SG, source, format_);
     QCoreApplication::processEvents();
 }
 
