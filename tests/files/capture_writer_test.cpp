@@ -4,13 +4,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "as_ordinary_user.h"
 #include "files/file_error.h"
 #include "synthetic_capture.h"
 #include "temp_dir.h"
@@ -166,29 +165,15 @@ TEST(WriteCaptureFile, ReadOnlyTargetIsAccessDenied) {
     ::chmod(target.c_str(), 0444);
     ::chmod(dir.path().c_str(), 0777);
     auto record = Record(false, {2048, 2048});
-    // Root may write anything: check as an ordinary user in a child process.
-    const bool root = ::geteuid() == 0;
-    const pid_t child = root ? ::fork() : 0;
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        int outcome = 1;  // 1: written, 2: another error
-        if (!root || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
-            try {
-                WriteCaptureFile(target, *record, {});
-            } catch (const FileError& error) {
-                outcome = std::string(error.what()) == "File access denied" ? 0 : 2;
-            }
-        } else {
-            outcome = 3;
+    const int outcome = testing::OutcomeAsOrdinaryUser([&] {
+        try {
+            WriteCaptureFile(target, *record, {});
+        } catch (const FileError& error) {
+            return std::string(error.what()) == "File access denied" ? 0 : 2;
         }
-        if (root) ::_exit(outcome);
-        EXPECT_EQ(outcome, 0);
-    } else {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 2: another error, 3: no user switch";
-    }
+        return 1;
+    });
+    EXPECT_EQ(outcome, 0) << "1: written, 2: another error, 3: no user switch";
     EXPECT_EQ(testing::ReadText(target), "precious");
 }
 

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "as_ordinary_user.h"
 
 namespace corvane::settings {
 namespace {
@@ -183,31 +183,17 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotWritten) {
     Write("[Form]\r\nLeft=1\r\n");
     ::chmod(path_.c_str(), 0444);
     ::chmod(dir_.c_str(), 0777);
-    // Root may write anything: check as an ordinary user in a child process.
-    const bool root = ::geteuid() == 0;
-    const pid_t child = root ? ::fork() : 0;
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        int outcome = 1;  // 1: written, 2: another error
-        if (!root || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
-            IniFile ini(path_);
-            ini.WriteInteger("Form", "Left", 2);
-            try {
-                ini.Save();
-            } catch (const std::runtime_error& error) {
-                outcome = std::string(error.what()) == "Unable to write to " + path_ ? 0 : 2;
-            }
-        } else {
-            outcome = 3;
+    const int outcome = testing::OutcomeAsOrdinaryUser([&] {
+        IniFile ini(path_);
+        ini.WriteInteger("Form", "Left", 2);
+        try {
+            ini.Save();
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what()) == "Unable to write to " + path_ ? 0 : 2;
         }
-        if (root) ::_exit(outcome);
-        EXPECT_EQ(outcome, 0);
-    } else {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 2: another error, 3: no user switch";
-    }
+        return 1;
+    });
+    EXPECT_EQ(outcome, 0) << "1: written, 2: another error, 3: no user switch";
     EXPECT_EQ(Read(), "[Form]\r\nLeft=1\r\n");
 }
 
