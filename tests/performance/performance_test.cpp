@@ -102,10 +102,10 @@ TEST(GrabPerformance, OnlyWholeRevolutionsBetweenWideHolesAreCycles) {
         int cycles;
         double firstStartMs;  // the first wide hole after the capture began
     } cases[] = {
-        {0.3, 500, 7, 84},   // cut revolutions at both ends
-        {0.95, 500, 8, 6},   // the first wide hole just after the start
-        {0.5, 300, 4, 100},  // slower: fewer revolutions
-        {0.01, 400, 5, 148.5},
+        {0.3, 500, 7, 84},                          // cut revolutions at both ends
+        {0.95, 500, 8, 6},                          // the first wide hole just after the start
+        {0.5, 300, 4, 100},                         // slower: fewer revolutions
+        {0.01, 400, 5, 148.5}, {0.5, 100, 1, 300},  // one cycle: no spread
     };
     for (const auto& c : cases) {
         SteadyEngine engine;
@@ -115,6 +115,8 @@ TEST(GrabPerformance, OnlyWholeRevolutionsBetweenWideHolesAreCycles) {
         ASSERT_EQ(r.status, Status::Evaluated) << c.startRevs;
         ASSERT_EQ(r.summary->cycles, c.cycles) << c.startRevs;
         EXPECT_NEAR(r.cycles.front().startMs, c.firstStartMs, 1e-6) << c.startRevs;
+        EXPECT_EQ(r.summary->indicatedPowerSdMilliW.has_value(), c.cycles > 1) << c.startRevs;
+        EXPECT_EQ(r.summary->covPercent.has_value(), c.cycles > 1) << c.startRevs;
         for (std::size_t i = 1; i < r.cycles.size(); ++i) {
             EXPECT_NEAR(r.cycles[i].startMs - r.cycles[i - 1].startMs, 60000 / c.rpm, 1e-6);
         }

@@ -114,6 +114,8 @@ TEST(PerformanceAccuracy, DynaTorqueWithinThreePercentOverTheMiddleOfTheRun) {
                 const double t = runSeconds(p);
                 truthMaxPower =
                     std::max(truthMaxPower, inertia * motion.Acceleration(t) * motion.Omega(t));
+                EXPECT_LE(std::abs(Percent(p.angularSpeed, motion.Omega(t))), 1.0)
+                    << rpm << " rpm, seed " << seed << " at " << p.timeMs << " ms";
                 if (t < 0.4 || t > 3.6) continue;
                 const double truth = inertia * motion.Acceleration(t);
                 const double error = Percent(p.torqueMilliNm, truth);
