@@ -92,12 +92,13 @@ std::optional<Motion> Fit(const HoleTrack& track, const Track& prepared, std::si
     const double t0 = track.seconds[i];
     const double angle0 = track.angle[i];
     const double scale = (track.seconds[last] - track.seconds[first]) / 2;
+    const double perScale = 1 / scale;
 
     // Sums over the window of the terms that involve time.
     double v1 = 0, v2 = 0, v3 = 0, v4 = 0, y1 = 0, y2 = 0;
     Harmonic vh{}, v2h{};
     for (std::size_t j = first; j <= last; ++j) {
-        const double v = (track.seconds[j] - t0) / scale;
+        const double v = (track.seconds[j] - t0) * perScale;
         const double vv = v * v;
         const double y = track.angle[j] - angle0;
         v1 += v;
