@@ -1,5 +1,5 @@
 // The engine-performance evaluation measured against the simulated engine's
-// truth over its speed range, beside the specified figures of the same captures.
+// truth over its speed range, beside the results table's figures of the same captures.
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ analysis::DiskTable DisksOf(const daq::EngineModel& model) {
 }
 
 struct Evaluated {
-    analysis::AnalysisResult specified;
+    analysis::AnalysisResult table;
     PerformanceResult performance;
     double samplePeriod = 0.0;
 };
@@ -52,7 +52,7 @@ Evaluated CaptureAndEvaluate(int rpm, std::uint64_t seed, daq::CaptureKind kind)
     inputs.format = text::PointComma();
     Evaluated out;
     out.performance = AnalysePerformance(*record, inputs.disks, inputs.format);
-    out.specified = analysis::AnalyseCapture(*record, inputs);
+    out.table = analysis::AnalyseCapture(*record, inputs);
     out.samplePeriod = record->SamplePeriod;
     return out;
 }
@@ -71,36 +71,36 @@ void KeepWorst(double& worst, double error) {
 }
 
 TEST(PerformanceAccuracy, GrabMeanIndicatedPowerWithinOnePercentAt250To900Rpm) {
-    std::printf("indicated power error, worst of seeds 1..3\n   rpm  specified  cycle mean\n");
+    std::printf("indicated power error, worst of seeds 1..3\n   rpm   table    cycle mean\n");
     for (int rpm = 250; rpm <= 900; rpm += 50) {
         const double truth = ModelAt(rpm).IndicatedPowerMilliW();  // loop work x speed
-        double specified = 0, measured = 0;
+        double table = 0, measured = 0;
         for (std::uint64_t seed = 1; seed <= 3; ++seed) {
             const Evaluated e = CaptureAndEvaluate(rpm, seed, daq::CaptureKind::Grab);
             ASSERT_EQ(e.performance.status, Status::Evaluated) << rpm << " rpm, seed " << seed;
             const double error = Percent(e.performance.summary->meanIndicatedPowerMilliW, truth);
             EXPECT_LE(std::abs(error), 1.0) << rpm << " rpm, seed " << seed;
             KeepWorst(measured, error);
-            KeepWorst(specified, Percent(e.specified.indicatedPowerMicroW / 1000, truth));
+            KeepWorst(table, Percent(e.table.indicatedPowerMicroW / 1000, truth));
         }
-        std::printf("  %4d  %+7.2f %%  %+7.2f %%\n", rpm, specified, measured);
+        std::printf("  %4d  %+7.2f %%  %+7.2f %%\n", rpm, table, measured);
     }
 }
 
 // Torque against the model's I dw/dt over the middle 80 % of the 4 s run
-// (0.4 .. 3.6 s): the mean, as the specified figure is an average, and each
+// (0.4 .. 3.6 s): the mean, as the results table's figure is an average, and each
 // point, whose scatter comes from timing the holes' edges to the nearest
 // millisecond once they pass in less than one.
 TEST(PerformanceAccuracy, DynaTorqueWithinThreePercentOverTheMiddleOfTheRun) {
     std::printf(
         "dyna torque error, worst of seeds 1..3\n"
-        "   rpm  specified  mean     points rms  worst point  max power\n");
+        "   rpm     table  mean     points rms  worst point  max power\n");
     for (int rpm = 250; rpm <= 900; rpm += 50) {
         const daq::EngineModel model = ModelAt(rpm);
         const double inertia = model.MomentOfInertiaGm2();
         const auto& motion = model.Dyna();
-        double specified = 0, mean = 0, rms = 0, worstPoint = 0, maxPower = 0;
-        bool specifiedGiven = true;
+        double table = 0, mean = 0, rms = 0, worstPoint = 0, maxPower = 0;
+        bool tableGiven = true;
         for (std::uint64_t seed = 1; seed <= 3; ++seed) {
             const Evaluated e = CaptureAndEvaluate(rpm, seed, daq::CaptureKind::Dyna);
             ASSERT_EQ(e.performance.status, Status::Evaluated) << rpm << " rpm, seed " << seed;
@@ -136,20 +136,19 @@ TEST(PerformanceAccuracy, DynaTorqueWithinThreePercentOverTheMiddleOfTheRun) {
             rms = std::max(rms, rmsError);
             KeepWorst(maxPower, maxPowerError);
 
-            // The specified figure: mean smoothed torque against I dw/dt over its span.
-            const auto& smoothed = e.specified.smoothedTorqueSeries;
+            // The results table's figure: mean smoothed torque against I dw/dt over its span.
+            const auto& smoothed = e.table.smoothedTorqueSeries;
             if (smoothed.empty()) {
-                specifiedGiven = false;  // fewer than 13 speed intervals
+                tableGiven = false;  // fewer than 13 speed intervals
                 continue;
             }
             const double t1 = smoothed.front().x / 1000, t2 = smoothed.back().x / 1000;
             const double truth = inertia * (motion.Omega(t2) - motion.Omega(t1)) / (t2 - t1);
-            KeepWorst(specified, Percent(e.specified.averageTorque, truth));
+            KeepWorst(table, Percent(e.table.averageTorque, truth));
         }
-        char specifiedText[16] = "none";
-        if (specifiedGiven)
-            std::snprintf(specifiedText, sizeof specifiedText, "%+.2f %%", specified);
-        std::printf("  %4d  %9s  %+6.2f %%  %6.2f %%   %+7.2f %%   %+6.2f %%\n", rpm, specifiedText,
+        char tableText[16] = "none";
+        if (tableGiven) std::snprintf(tableText, sizeof tableText, "%+.2f %%", table);
+        std::printf("  %4d  %9s  %+6.2f %%  %6.2f %%   %+7.2f %%   %+6.2f %%\n", rpm, tableText,
                     mean, rms, worstPoint, maxPower);
     }
 }
