@@ -83,7 +83,7 @@ int SimulatedBoard::ScanChannels(const ScanRequest& request, std::span<std::uint
     {
         std::lock_guard lock(mutex_);
         if (parameters_.faults.unplugged) return Unplugged();
-        if (closing_) return kBoardNotFound;
+        if (closing_) return Fail(kBoardNotFound, "simulated engine: closed");
         model = model_;
         scanNumber = scansTaken_++;
     }
