@@ -2,9 +2,11 @@
 // The DAQ board as the program sees it: the seven operations of the board
 // maker's library, with its argument conventions (board number, range code,
 // rate by pointer, buffer handle; integer result, 0 = success).
-// The simulated engine and every hardware backend implement this.
+// The simulated engine and every hardware backend implement this, most of them
+// through BoardBackend (board_backend.h).
 
 #include <cstdint>
+#include <string>
 
 namespace corvane::daq {
 
@@ -28,6 +30,10 @@ public:
     virtual int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
                                 long count) = 0;
     virtual int cbWinBufFree(BufferHandle buffer) = 0;
+
+    // Why the last failed board access failed, in the backend's words (for the
+    // board indicator's hint and the log); empty when it has not said.
+    virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace corvane::daq

@@ -47,14 +47,27 @@ public:
     QProgressBar* scanProgress;
 
     // Board indicator colours: green RGB 0,128,0 for a board that answered, red 255,0,0.
+    // Green also drops the problem from the hint.
     void setBoardValid(bool valid);
     bool boardValid() const { return boardValid_; }
+    // Lines under the indicator's designed hint: a standing note (the simulated
+    // engine), then why the board failed, in its own words.
+    void setBoardNote(const QString& note);
+    void setBoardProblem(const QString& why);
+    QString boardProblem() const { return boardProblem_; }
     // Labels that size themselves to their text, keeping their left and top.
     static void SetAutoSizedText(QLabel* label, const QString& text);
 
+signals:
+    // The indicator turned green or red.
+    void boardValidChanged(bool valid);
+
 private:
     void setTabOrders();
+    void showBoardHint();
     bool boardValid_ = true;
+    QString boardNote_;
+    QString boardProblem_;
 };
 
 }  // namespace corvane::ui

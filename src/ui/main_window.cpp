@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -128,9 +129,11 @@ TForm1::TForm1(Options options, QWidget* parent)
     Form2_ = new TForm2();
 
     Panel2->setSimulated(options_.simulated);
-    if (options_.simulated)
-        Panel1->boardIsValid->setToolTip(Panel1->boardIsValid->toolTip() +
-                                         "\nSIMULATED engine: no real measurement");
+    if (options_.simulated) Panel1->setBoardNote("SIMULATED engine: no real measurement");
+    // Queued: the board is asked for its words once the access that turned the
+    // indicator red has ended.
+    connect(Panel1, &ControlPanel::boardValidChanged, this, &TForm1::ShowBoardProblem,
+            Qt::QueuedConnection);
     if (options_.simulator) {
         Panel1->boardIsValid->installEventFilter(this);
         auto* shortcut = new QShortcut(QKeySequence("Ctrl+Shift+E"), this);
@@ -514,6 +517,17 @@ int TForm1::Scan(int lowChannel, int highChannel, long count, daq::BufferHandle 
 }
 
 void TForm1::ShowMissingBoard() { prompts_->message(this, ApplicationTitle(), kMissingBoard); }
+
+void TForm1::ShowBoardProblem() {
+    if (Panel1->boardValid()) return;
+    const QString why = QString::fromStdString(board_->LastError());
+    // Once per failure: the monitor keeps failing each second while the board is away.
+    if (why.isEmpty() || why == Panel1->boardProblem()) return;
+    Panel1->setBoardProblem(why);
+    const QString line = "DAQ board: " + why;
+    Form2_->appendLine(line);
+    qWarning().noquote() << line;
+}
 
 void TForm1::GrabButtonClick() {
     if (busy_) return;  // another capture, import or batch is running

@@ -117,6 +117,8 @@ private:
     // Scan of channels low..high; shows the progress; returns the board's result.
     int Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer, double seconds);
     void ShowMissingBoard();
+    // The board's words for its failure, in the indicator's hint and the log.
+    void ShowBoardProblem();
     void showHelpTopic();
     void ShowManual(int context);
 
