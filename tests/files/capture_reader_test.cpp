@@ -154,6 +154,13 @@ TEST(CaptureReader, BadFieldsNameTheirText) {
          "'' is not a valid floating point value"},
         {"dyna monitor", kDynaHead + " 1E-3, 1.0,x,2,3\r\n",
          "'x' is not a valid floating point value"},
+        {"NUL inside",
+         kGrabHead + std::string(" 1E-3, 4.5\0"
+                                 "06, 1.0,1,2,3\r\n",
+                                 26),
+         "' 4.5\\006' is not a valid floating point value"},
+        {"tab and escape", kGrabHead + " 1E-3,\t4.5\x1B, 1.0,1,2,3\r\n",
+         "'\\t4.5\\x1B' is not a valid floating point value"},
         {"count above 65535", kGrabHead + " 1E-3, 310.0, 1.0,1,2,3\r\n", "Range check error"},
         {"count below 0", kGrabHead + " 1E-3,-10.01, 1.0,1,2,3\r\n", "Range check error"},
     };
