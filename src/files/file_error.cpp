@@ -5,9 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <vector>
 
 namespace corvane::files {
 
@@ -81,42 +78,6 @@ std::string ReadWholeFile(const std::string& path) {
         text.append(buffer, static_cast<std::size_t>(got));
     }
     return text;
-}
-
-void ReplaceFileContents(const std::string& path, const std::string& text) {
-    if (path.empty()) throw FileError(FileErrorText(ENOENT, FileAccess::Write));
-    // A file we may not write stays as it is, even though the folder would let
-    // the complete text be renamed over it.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
-        throw FileError(FileErrorText(errno, FileAccess::Write));
-    }
-    std::vector<char> temp(path.begin(), path.end());
-    static const char kSuffix[] = ".tmp-XXXXXX";
-    temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminating zero
-    Descriptor fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) throw FileError(FileErrorText(errno, FileAccess::Write));
-    const std::string tempPath(temp.data());
-    auto fail = [&](int errorNumber) {
-        ::unlink(tempPath.c_str());
-        throw FileError(FileErrorText(errorNumber, FileAccess::Write));
-    };
-    // mkstemp creates 0600; give the file the usual permissions under the umask.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd.get(), 0666 & ~mask);
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t put = ::write(fd.get(), data, left);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        data += put;
-        left -= static_cast<std::size_t>(put);
-    }
-    if (fd.release_and_close() != 0) fail(errno);
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) fail(errno);
 }
 
 }  // namespace corvane::files

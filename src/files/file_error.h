@@ -20,9 +20,4 @@ std::string FileErrorText(int errorNumber, FileAccess access);
 // Whole content of a file as 8-bit text; throws FileError.
 std::string ReadWholeFile(const std::string& path);
 
-// Writes the text to a temporary file beside the target and renames it over
-// the target only when everything was written, so a failure never truncates
-// an existing file. Throws FileError; the temporary file is removed.
-void ReplaceFileContents(const std::string& path, const std::string& text);
-
 }  // namespace corvane::files

@@ -14,6 +14,7 @@
 #endif
 #include <SimpleIni.h>
 
+#include "files/atomic_file.h"
 #include "files/file_error.h"
 
 namespace corvane::settings {

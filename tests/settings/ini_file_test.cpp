@@ -197,5 +197,25 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotWritten) {
     EXPECT_EQ(Read(), "[Form]\r\nLeft=1\r\n");
 }
 
+// A settings file kept private stays private, and one that is a link to a
+// shared file stays a link: the save writes through it.
+TEST_F(IniFileTest, SaveKeepsPermissionsAndLinks) {
+    Write("[Form]\r\nLeft=1\r\n");
+    ::chmod(path_.c_str(), 0600);
+    IniFile ini(path_);
+    ini.WriteInteger("Form", "Left", 2);
+    ini.Save();
+    struct stat info {};
+    ::stat(path_.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    const std::string link = (dir_ / "link.INI").string();
+    std::filesystem::create_symlink("CorvaneLogger.INI", link);
+    IniFile linked(link);
+    linked.WriteInteger("Form", "Left", 3);
+    linked.Save();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(IniFile(path_).ReadInteger("Form", "Left", 0), 3);
+}
+
 }  // namespace
 }  // namespace corvane::settings
