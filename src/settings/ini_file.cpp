@@ -22,6 +22,8 @@ namespace corvane::settings {
 
 namespace {
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // The profile functions hand back at most this many characters of a value.
 constexpr std::size_t kMaxValueLength = 2047;
 
@@ -119,7 +121,7 @@ bool IsEntry(std::string_view trimmed) {
 template <typename Visit>
 void ForEachLine(std::string_view text, Visit visit) {
     text = text.substr(0, text.find('\0'));
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a UTF-8 mark
+    if (text.substr(0, 3) == kUtf8Mark) text.remove_prefix(3);
     int number = 1;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
@@ -132,10 +134,11 @@ void ForEachLine(std::string_view text, Visit visit) {
 }
 
 std::string FindDamage(std::string_view text) {
-    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
-        return "it is UTF-16 text, not 8-bit text";
-    }
     const auto nul = text.find('\0');
+    // UTF-16 starts with its byte order mark and, for the ASCII of an INI
+    // file, has a NUL in every other byte.
+    const bool utf16 = text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF";
+    if (utf16 && nul != std::string_view::npos) return "it is UTF-16 text, not 8-bit text";
     if (nul != std::string_view::npos) {
         const auto lines = std::count(text.begin(), text.begin() + static_cast<long>(nul), '\n');
         return "line " + std::to_string(lines + 1) + " holds a NUL byte";
@@ -147,6 +150,20 @@ std::string FindDamage(std::string_view text) {
         damage = "line " + std::to_string(number) + " is neither a section, a key nor a comment";
     });
     return damage;
+}
+
+// The text with every line the parser cannot take in made empty. The parser
+// would drop such lines anyway, but a section line without its "]" before a
+// key makes it invent a section whose name runs over the line end.
+std::string WithoutDamagedLines(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    ForEachLine(text, [&kept](std::string_view line, int) {
+        const std::string_view trimmed = Trimmed(line);
+        if (trimmed.empty() || IsComment(trimmed) || IsEntry(trimmed)) kept += line;
+        kept += '\n';
+    });
+    return kept;
 }
 
 // The parser keeps the comment lines that open the file, and a comment above
@@ -214,7 +231,9 @@ void IniFile::Load(std::string text) {
     impl_->ini.SetQuotes(true);
     damage_ = FindDamage(text);
     trailingComments_ = TrailingComments(text);
-    if (impl_->ini.LoadData(text) < 0) impl_->ini.Reset();
+    const SI_Error loaded =
+        damage_.empty() ? impl_->ini.LoadData(text) : impl_->ini.LoadData(WithoutDamagedLines(text));
+    if (loaded < 0) impl_->ini.Reset();
     original_ = std::move(text);
 }
 
@@ -292,6 +311,9 @@ std::string IniFile::Text() const {
         start = end + 1;
     }
     crlf += trailingComments_;
+    // Reading takes a UTF-8 mark off the start of a file: a first key whose
+    // name begins with those bytes keeps them behind a mark of its own.
+    if (crlf.rfind(kUtf8Mark, 0) == 0) crlf.insert(0, kUtf8Mark);
     return crlf;
 }
 

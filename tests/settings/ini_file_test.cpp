@@ -251,6 +251,35 @@ TEST_F(IniFileTest, DamageIsFoundWhereASaveWouldLoseText) {
               "der\r\n[Flywheel1]\r\nMass=2\xB5\r\n");
 }
 
+// Found by fuzzing: the parser made "[DAQ" and the next key line one section
+// whose name ran over the line end, and the saved file then read otherwise.
+// A first key whose name starts with the bytes of a UTF-8 mark lost them.
+TEST_F(IniFileTest, WhatASaveWritesReadsBackAsItWasRead) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<IniEntry> entries;
+    };
+    const Case cases[] = {
+        {"a section line without its bracket",
+         "[Flywheel1]\r\nMass=200\r\n[DAQ\r\nBoard=uldaq\r\n",
+         {{"Flywheel1", "Mass", "200"}, {"Flywheel1", "Board", "uldaq"}}},
+        {"a key behind a UTF-8 mark's bytes",
+         "x\r\n\xEF\xBB\xBFkey=1\r\n",
+         {{"", "\xEF\xBB\xBFkey", "1"}}},
+        {"8-bit text that starts like a UTF-16 mark",
+         "\xFE\xFFkey=1\r\n",
+         {{"", "\xFE\xFFkey", "1"}}},
+    };
+    for (const Case& c : cases) {
+        Write(c.text);
+        IniFile(path_).Save();
+        const IniFile again(path_);
+        EXPECT_EQ(again.Entries(), c.entries) << c.name;
+        EXPECT_EQ(again.Damage(), "") << c.name;
+    }
+}
+
 TEST_F(IniFileTest, CommentsAfterTheLastKeySurviveASave) {
     Write("[Form]\r\nLeft=1\r\n; last words\r\n\r\n# and more\r\n");
     {
