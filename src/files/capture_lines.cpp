@@ -67,7 +67,8 @@ bool LineReader::Next(std::string_view& line) {
     for (;;) {
         const char* begin = buffer_.data() + begin_;
         const std::size_t unread = end_ - begin_;
-        const void* lf = std::memchr(begin + searched, '\n', unread - searched);
+        const void* lf =
+            unread > searched ? std::memchr(begin + searched, '\n', unread - searched) : nullptr;
         if (lf) {
             length = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
             break;
