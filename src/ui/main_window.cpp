@@ -165,7 +165,7 @@ void TForm1::FormCreate() {
 void TForm1::FormDestroy() {
     record_.reset();
     // The settings are known only once the window has been shown.
-    if (!shown_) return;
+    if (!shown_ || !settings_) return;
     try {
         saveSettings();
     } catch (const std::exception& e) {
@@ -206,7 +206,9 @@ void TForm1::attachKeys() {
         keys_->attachQuestionKey(w);
 }
 
-QString TForm1::settingsPath() const { return settingsFolder_ + kSettingsFileName; }
+QString TForm1::settingsPath() const {
+    return settings_ ? settings_->location().savePath : QString();
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -233,25 +235,25 @@ void TForm1::FormShow() {
 }
 
 void TForm1::loadSettings() {
-    settingsFolder_ = options_.settingsFolder.isEmpty()
-                          ? SettingsFolder(AppDir)
-                          : QDir(options_.settingsFolder).absolutePath() + "/";
-    const settings::IniFile ini(settingsPath().toStdString());
+    settings_ = std::make_unique<SettingsStore>(options_.settingsFolder.isEmpty()
+                                                    ? LocateSettings(AppDir)
+                                                    : SettingsIn(options_.settingsFolder));
     // A missing key keeps what the window has now: its designed values.
-    const FormSettings state = LoadFormSettings(ini, currentFormState(), format_);
+    const FormSettings state = settings_->Load(currentFormState(), format_);
     const ControlPanel* p = Panel1;
     setGeometry(state.left, state.top, state.width, state.height);
     QCheckBox* boxes[] = {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB};
     for (int i = 0; i < 5; ++i) boxes[i]->setChecked(state.graphs[i]);
     p->MOISG->setTable(state.disks);
     p->MOISG->setCurrentCell(0, 0);
+    if (!settings_->notice().isEmpty())
+        prompts_->message(this, ApplicationTitle(), settings_->notice());
 }
 
 void TForm1::saveSettings() {
-    settings::IniFile ini(settingsPath().toStdString());
     FormSettings state = currentFormState();
     state.disks = Panel1->MOISG->table();
-    SaveFormSettings(ini, state);
+    settings_->Save(state);
 }
 
 FormSettings TForm1::currentFormState() const {
