@@ -81,7 +81,8 @@ void AnalyseGrabCycle(CaptureRecord& record, AnalysisRun& run, const AnalysisInp
     result.rpm = run.Rpm;
     result.series3 = PvPoints(record, run);
 
-    result.pvPicture.emplace();
+    // Made empty: MeasureLoop paints it white itself, once.
+    result.pvPicture.emplace(PvPicture{std::vector<std::uint8_t>()});
     const LoopArea area = MeasureLoop(result.series3, *result.pvPicture);
     result.whiteCount = area.whiteCount;
     result.indicatedPowerMicroW = area.workMicroJ * run.Rpm / 60;

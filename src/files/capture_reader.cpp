@@ -8,6 +8,7 @@
 #include "files/capture_lines.h"
 #include "files/file_error.h"
 #include "text/errors.h"
+#include "text/fixed_form_number.h"
 #include "text/format.h"
 #include "text/number_format.h"
 
@@ -26,9 +27,9 @@ double ReadNumber(std::string_view line, int field) {
 }
 
 // The period the time column gives: data line 1 holds 1 x SamplePeriod.
-double PeriodFromTimeField(std::string_view line, double fallback) {
+double PeriodFromTimeField(std::string_view time, double fallback) {
     try {
-        double period = ReadNumber(line, 1);
+        double period = text::TextToFloat(time, FileNumbers());
         if (std::isfinite(period) && period > 0) return period;
     } catch (const std::exception&) {
         // Not a number: the kind's default stands.
@@ -36,60 +37,21 @@ double PeriodFromTimeField(std::string_view line, double fallback) {
     return fallback;
 }
 
-// TextToCount is a pure function and a capture holds few distinct field texts
-// (the tachometer sits on two levels, the pressure on a few hundred counts), so
-// the reader remembers recent conversions: same results, a fraction of the work.
-class CountCache {
-public:
-    std::uint16_t Convert(std::string_view field) {
-        if (field.size() > kMaxText) return Fresh(field);
-        Entry& entry = entries_[Hash(field) % kEntries];
-        if (entry.length == field.size() && entry.length > 0 &&
-            std::memcmp(entry.text, field.data(), field.size()) == 0) {
-            return entry.count;
-        }
-        const std::uint16_t count = Fresh(field);  // throws before anything is remembered
-        entry.length = static_cast<std::uint8_t>(field.size());
-        std::memcpy(entry.text, field.data(), field.size());
-        entry.count = count;
-        return count;
-    }
+// A sample field as a count: our own 23-character form straight away, any
+// other text by TextToCount, which gives the same count for ours.
+std::uint16_t SampleCount(std::string_view field) {
+    if (const auto volts = text::ReadFixedFormNumber(field)) return text::VoltsToCount(*volts);
+    return text::TextToCount(field, FileNumbers());
+}
 
-private:
-    static constexpr std::size_t kMaxText = 31;
-    static constexpr std::size_t kEntries = 1024;
-    struct Entry {
-        char text[kMaxText];
-        std::uint8_t length = 0;
-        std::uint16_t count = 0;
-    };
-    static std::uint64_t Hash(std::string_view field) {
-        std::uint64_t hash = field.size();
-        std::size_t i = 0;
-        for (; i + 8 <= field.size(); i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, field.data() + i, 8);
-            hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-        }
-        for (; i < field.size(); ++i) {
-            hash = (hash ^ static_cast<unsigned char>(field[i])) * 0x100000001B3ull;
-        }
-        return hash ^ (hash >> 29);
-    }
-    static std::uint16_t Fresh(std::string_view field) {
-        return text::TextToCount(field, FileNumbers());
-    }
-    std::array<Entry, kEntries> entries_{};
-};
-
-void StoreSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n,
-                 CountCache* cache) {
-    const std::string_view text = ExtractField(line, field);
-    const std::uint16_t count =
-        cache ? cache->Convert(text) : text::TextToCount(text, FileNumbers());
+void StoreCount(std::uint16_t count, analysis::CaptureRecord& record, int& n) {
     if (n < 0 || n >= analysis::kRawCapacity) throw RangeError();
     record.RawSamples[static_cast<std::size_t>(n)] = count;
     ++n;
+}
+
+void StoreSample(std::string_view field, analysis::CaptureRecord& record, int& n) {
+    StoreCount(SampleCount(field), record, n);
 }
 
 void PutDiskRow(std::string_view line, analysis::DiskTable& disks, int row) {
@@ -132,7 +94,7 @@ OpenedCapture OpenCaptureFile(const std::string& path) {
 }
 
 void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n) {
-    StoreSample(line, field, record, n, nullptr);
+    StoreSample(ExtractField(line, field), record, n);
 }
 
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
@@ -145,24 +107,26 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
     std::string_view line;
     lines.Next(line);  // the caption line, whatever it holds
     int n = 0;
-    auto cache = std::make_unique<CountCache>();
     while (lines.Next(line)) {
+        // Field 1 is the time, read from data line 1 only.
+        FieldCursor fields(line);
+        const std::string_view time = fields.Next();
         if (!dyna) {
-            StoreSample(line, 2, record, n, cache.get());
-            StoreSample(line, 3, record, n, cache.get());
+            StoreSample(fields.Next(), record, n);
+            StoreSample(fields.Next(), record, n);
             if (n == 2) {
                 record.LoTemp = ReadNumber(line, 4);
                 record.HiTemp = ReadNumber(line, 5);
                 record.ResistorPower = ReadNumber(line, 6);
-                period = PeriodFromTimeField(line, period);
+                period = PeriodFromTimeField(time, period);
             }
         } else {
-            StoreSample(line, 2, record, n, cache.get());
+            StoreSample(fields.Next(), record, n);
             if (n == 1) {
                 record.LoTemp = ReadNumber(line, 3);
                 record.HiTemp = ReadNumber(line, 4);
                 record.ResistorPower = ReadNumber(line, 5);
-                period = PeriodFromTimeField(line, period);
+                period = PeriodFromTimeField(time, period);
             }
             PutDiskRow(line, disks, n - 1);  // rows 0..4 from data lines 1..5
         }
