@@ -87,6 +87,7 @@ int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long c
                               int range, BufferHandle buffer, int options) {
     std::optional<EngineModel> model;
     std::uint64_t scanNumber = 0;
+    std::uint64_t stopsBefore = 0;
     const ScanRequest request{lowChannel, highChannel, count, rate != nullptr ? *rate : 0};
     {
         std::lock_guard lock(mutex_);
@@ -99,6 +100,7 @@ int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long c
         if (buffers_.Find(buffer).size() < static_cast<std::size_t>(count)) return kBadBuffer;
         model = model_;
         scanNumber = scansTaken_++;
+        stopsBefore = stopRequests_;
         ++activeScans_;
     }
     // Declared before the lock below, so it runs after that lock is released.
@@ -117,13 +119,26 @@ int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long c
     std::unique_lock lock(mutex_);
     if (!parameters.instantScans) {
         const auto duration = std::chrono::duration<double>(request.Seconds());
-        changed_.wait_for(lock, duration, [&] { return parameters_.faults.unplugged || closing_; });
+        changed_.wait_for(lock, duration, [&] {
+            return parameters_.faults.unplugged || closing_ || stopRequests_ != stopsBefore;
+        });
     }
     if (parameters_.faults.unplugged || closing_) return kBoardNotFound;
+    if (stopRequests_ != stopsBefore) return kScanStopped;
     // The buffer may have been freed by another thread while the scan ran.
     const auto target = buffers_.Find(buffer);
     if (target.size() < samples.size()) return kBadBuffer;
     std::copy(samples.begin(), samples.end(), target.begin());
+    return kNoErrors;
+}
+
+int SimulatedBoard::cbStopBackground(int board, int) {
+    if (board != 0) return kBoardNotFound;
+    {
+        std::lock_guard lock(mutex_);
+        ++stopRequests_;
+    }
+    changed_.notify_all();
     return kNoErrors;
 }
 

@@ -39,6 +39,8 @@ public:
     int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
                         long count) override;
     int cbWinBufFree(BufferHandle buffer) override;
+    // Ends the scans running now (they fail with kScanStopped).
+    int cbStopBackground(int board, int functionType) override;
 
 private:
     mutable std::mutex mutex_;
@@ -47,6 +49,7 @@ private:
     EngineModel model_;  // of parameters_, kept so that single reads stay cheap
     BufferPool buffers_;
     std::uint64_t scansTaken_ = 0;
+    std::uint64_t stopRequests_ = 0;
     int activeScans_ = 0;
     bool closing_ = false;
     std::mt19937_64 readings_;

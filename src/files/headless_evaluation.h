@@ -50,6 +50,6 @@ private:
     std::vector<analysis::Point> rpmPoints_;
 };
 
-inline constexpr const char* kDynaAdvice = "Please consult Help for proper Dynamometer methodology";
+using analysis::kDynaAdvice;
 
 }  // namespace corvane::files
