@@ -2,18 +2,24 @@
 // Panel1: the narrow control panel on the left of the main window, with every
 // control at its designed place, text, hint and tab order.
 
+#include <QFont>
 #include <QFrame>
+#include <array>
+#include <map>
+#include <vector>
+
+#include "ui/charts/graph_table.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace corvane::ui {
 
 class DiskTable;
 class ResultsTable;
+class ScanProgress;
 
 class ControlPanel : public QFrame {
     Q_OBJECT
@@ -41,20 +47,38 @@ public:
     QCheckBox* PVCB;
     QCheckBox* RPMCB;
     QCheckBox* PowerCB;
+    // The five graph check boxes in the order of kGraphs.
+    std::array<QCheckBox*, kGraphs.size()> graphBoxes;
     QLabel* Label1;
     DiskTable* MOISG;
     // Shown only while a scan runs: the seconds of the scan elapsed.
-    QProgressBar* scanProgress;
+    ScanProgress* scanProgress;
 
     // Board indicator colours: green RGB 0,128,0 for a board that answered, red 255,0,0.
     void setBoardValid(bool valid);
+    // The indicator's hint: what its colour means, then `note` (what the
+    // program knows of the board) on lines of its own when not empty.
+    void setBoardNote(const QString& note);
     bool boardValid() const { return boardValid_; }
-    // Labels that size themselves to their text, keeping their left and top.
-    static void SetAutoSizedText(QLabel* label, const QString& text);
+    // lPress, lTemps and lError size themselves to their text, keeping their
+    // left and top. A line wider than the room left to the panel's edge is
+    // drawn in a smaller font than designed, so every figure stays whole.
+    void setLabelText(QLabel* label, const QString& text);
+    // The pixels from a label's left edge to the panel's inner right edge.
+    int roomRightOf(const QWidget* control) const;
+
+    // The controls that answer F1 with the help, and those that answer "?".
+    std::vector<QWidget*> helpKeyControls() const;
+    std::vector<QWidget*> questionKeyControls() const;
+
+    GraphChoice graphChoice() const;
+    // Sets the boxes in the order of the table; a box whose state changes runs its handler.
+    void setGraphChoice(const GraphChoice& choice);
 
 private:
     void setTabOrders();
     bool boardValid_ = true;
+    std::map<const QLabel*, QFont> designFonts_;
 };
 
 }  // namespace corvane::ui

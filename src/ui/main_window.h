@@ -1,8 +1,8 @@
 #pragma once
 // TForm1: the main window. The handlers keep the names the users' manual and
 // the lab's documents use; each delegates to a small class (control panel,
-// graph stack, results and disk tables, capture-file flow, engine monitor,
-// scan session).
+// graph stack, results and disk tables, acquisition flow, capture-file flow,
+// engine monitor), and every operation on the capture passes one busy gate.
 
 #include <QString>
 #include <QWidget>
@@ -11,8 +11,9 @@
 
 #include "analysis/capture_record.h"
 #include "daq/board.h"
-#include "files/capture_reader.h"
 #include "text/number_format.h"
+#include "ui/busy_gate.h"
+#include "ui/scan_session.h"
 
 class QTimer;
 
@@ -22,7 +23,9 @@ class SimulatedBoard;
 
 namespace corvane::ui {
 
+class AcquisitionFlow;
 class CaptureFileFlow;
+class EngineMonitor;
 class EngineSimulatorWindow;
 class HelpViewer;
 class ChartStack;
@@ -43,7 +46,8 @@ public:
         QString settingsFolder;                // empty: the program's folder or ~/.config/corvane
         std::shared_ptr<UserPrompts> prompts;  // empty: the real dialogs and boxes
         std::function<void(int context)> showHelp;  // empty: the help window
-        bool armTimers = true;  // tests that drive every tick themselves say false
+        bool armTimers = true;    // tests that drive every tick themselves say false
+        ClosingWait closingWait;  // how long closing waits for a running scan
     };
 
     explicit TForm1(Options options, QWidget* parent = nullptr);
@@ -58,7 +62,7 @@ public:
     QTimer* continuousTimer() const { return ContinuousTimer; }
     QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
     bool acquiring() const { return Acquiring; }
-    bool busy() const { return busy_; }
+    bool busy() const { return gate_.busy(); }
     QString appDir() const { return AppDir; }
     QString settingsPath() const;
     daq::Board& board() { return *board_; }
@@ -107,6 +111,7 @@ protected:
 private:
     void FormCreate();
     void FormDestroy();
+    void createFlows();
     void connectHandlers();
     void attachKeys();
     void loadSettings();
@@ -114,9 +119,12 @@ private:
     FormSettings currentFormState() const;
     // Runs one handler; an error ends it there and is shown to the user.
     void Run(const std::function<void()>& handler);
-    // Scan of channels low..high; shows the progress; returns the board's result.
-    int Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer, double seconds);
-    void ShowMissingBoard();
+    // Runs an operation on the capture through the busy gate (and Run);
+    // returns false when another one runs and this one is refused.
+    bool Perform(const std::function<void()>& operation);
+    // A Grab of continuous mode; one refused while another operation runs is
+    // taken at the next tick after that operation, while the box stays checked.
+    void ContinuousGrab();
     void showHelpTopic();
     void ShowManual(int context);
 
@@ -132,6 +140,9 @@ private:
     QTimer* ContinuousTimer = nullptr;
     QTimer* TempMonitorTimer = nullptr;
     std::unique_ptr<analysis::CaptureRecord> record_;  // holds RawSamples
+    BusyGate gate_;
+    std::unique_ptr<EngineMonitor> monitor_;
+    std::unique_ptr<AcquisitionFlow> acquisition_;
     std::unique_ptr<CaptureFileFlow> files_;
     QString AppDir;
     QString ManualFolder;  // the help: the HTML manual beside the program
@@ -139,7 +150,6 @@ private:
     EngineSimulatorWindow* simulatorWindow_ = nullptr;
     QString settingsFolder_;
     bool Acquiring = false;
-    bool busy_ = false;  // a Grab, Dyna, Import or Multiple runs
     bool shown_ = false;
 };
 
