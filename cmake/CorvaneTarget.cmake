@@ -13,11 +13,19 @@ function(corvane_setup target)
   endif()
 endfunction()
 
-# A GoogleTest executable registered with ctest.
+# A GoogleTest executable registered with ctest:
+#   corvane_gtest(name sources... [PREFIX prefix.] [ENVIRONMENT VAR=value...])
+# PREFIX starts every test's ctest name (so that ctest -R can pick a family);
+# ENVIRONMENT is set for every test.
 function(corvane_gtest name)
-  add_executable(${name} ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "ENVIRONMENT")
+  add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
   corvane_setup(${name})
   target_link_libraries(${name} PRIVATE GTest::gtest_main)
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  set(properties)
+  if(arg_ENVIRONMENT)
+    set(properties PROPERTIES ENVIRONMENT "${arg_ENVIRONMENT}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "${arg_PREFIX}" ${properties})
 endfunction()

@@ -6,6 +6,7 @@
 #include "analysis/crank_cycle.h"
 #include "analysis/dynamometer.h"
 #include "analysis/flywheel_holes.h"
+#include "analysis/pressure_channel.h"
 #include "analysis/pv_picture.h"
 #include "analysis/results_table.h"
 #include "text/errors.h"
@@ -14,11 +15,6 @@
 namespace corvane::analysis {
 
 namespace {
-
-// Held in extended precision like the converter's divisor: the difference to
-// the mean is then exact and only the quotient is rounded, so a swing of
-// whole counts keeps its exact value (256 counts are 3.125 kPa, a true tie).
-constexpr long double kVoltsPerKpa = 0.4L;
 
 void StartResultsTable(const CaptureRecord& record, const AnalysisInputs& inputs,
                        AnalysisResult& result) {
@@ -30,12 +26,6 @@ void StartResultsTable(const CaptureRecord& record, const AnalysisInputs& inputs
     const auto monitor = EngineMonitorRows(record, inputs.format);
     std::copy(monitor.begin(), monitor.end(), result.table.begin());
     if (inputs.processEvents) inputs.processEvents();
-}
-
-double MeanPressureVolts(const CaptureRecord& record) {
-    double sum = 0.0;
-    for (long i = 0; i < record.SampleCount; i += 2) sum += CountToVolts(RawAt(record, i));
-    return sum / (record.SampleCount / 2.0);
 }
 
 void SplitChannels(CaptureRecord& record, AnalysisRun& run, AnalysisResult& result) {
@@ -58,9 +48,7 @@ void SplitChannels(CaptureRecord& record, AnalysisRun& run, AnalysisResult& resu
     result.series2.reserve(static_cast<std::size_t>(record.SampleCount / 2));
     for (long i = 0; i < record.SampleCount; ++i) {
         if (i % 2 == 0) {
-            const double p = static_cast<double>(
-                (static_cast<long double>(CountToVolts(RawAt(record, i))) - run.MeanPressureVolts) /
-                kVoltsPerKpa);
+            const double p = PressureKpa(RawAt(record, i), run.MeanPressureVolts);
             result.series1.push_back(p);
             TraceAt(record.Pressure, i / 2 + 1) = p;
         } else {

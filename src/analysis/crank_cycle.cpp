@@ -23,6 +23,11 @@ double CylinderVolumeAt(double angleDegrees) {
     return static_cast<double>(std::sin(theta + kPi / 2) * kVolumeAmplitude + kMeanVolume);
 }
 
+double CylinderVolumeDouble(double angleDegrees) {
+    constexpr double kRadiansPerDegree = static_cast<double>(kPi / 180);
+    return kMeanVolume + kVolumeAmplitude * std::cos(angleDegrees * kRadiansPerDegree);
+}
+
 void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>& log) {
     double holeAngle = 0.0;
     for (std::int32_t h = run.FirstWide; h <= run.SecondWide; ++h) {

@@ -18,6 +18,9 @@ inline constexpr double kMeanVolume = 69591.53944470869;
 
 // Cylinder volume in mm^3 at a crank angle in degrees (largest at 0, the wide hole).
 double CylinderVolumeAt(double angleDegrees);
+// The same volume in double precision throughout (within 1e-10 mm^3 of it) and
+// many times faster, for figures that need it at every sample of a capture.
+double CylinderVolumeDouble(double angleDegrees);
 
 // Hole angles, Angle[CycleStart..CycleEnd] with one log line each, and Rpm.
 // Expects FirstWide/SecondWide and CycleStart/CycleEnd/CyclePeriod set.

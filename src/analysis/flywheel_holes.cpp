@@ -17,47 +17,57 @@ std::string JoinInts(std::initializer_list<long> values) {
 
 }  // namespace
 
-void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::string>& log,
-                 std::vector<Point>& marks) {
-    record.FlyHoleCount = 0;
-    for (long k = 2; k <= channelLength; ++k) {
-        const double before = TraceAt(record.Tach, k - 1);
-        const double now = TraceAt(record.Tach, k);
+std::vector<FlyHole> FindHoles(std::span<const double> trace, const HoleClosed& closed) {
+    std::vector<FlyHole> holes(1);
+    for (std::size_t k = 2; k < trace.size(); ++k) {
+        const double before = trace[k - 1];
+        const double now = trace[k];
         if (before > kTachThreshold && now < kTachThreshold) {
-            ++record.FlyHoleCount;
-            const auto index = static_cast<std::size_t>(record.FlyHoleCount);
-            if (record.FlyHoles.size() <= index) record.FlyHoles.resize(index + 1);
-            FlyHole& hole = record.FlyHoles[index];
-            hole = FlyHole{};
+            FlyHole& hole = holes.emplace_back();
             hole.Down = static_cast<std::int32_t>(k);
-        } else if (before < kTachThreshold && now > kTachThreshold && record.FlyHoleCount > 0) {
-            FlyHole& hole = HoleAt(record, record.FlyHoleCount);
+        } else if (before < kTachThreshold && now > kTachThreshold && holes.size() > 1) {
+            FlyHole& hole = holes.back();
             hole.Up = static_cast<std::int32_t>(k);
             hole.Mid = (hole.Down + hole.Up) / 2 - 1;
             hole.Width = hole.Up - hole.Down;
-            log.push_back(
-                JoinInts({record.FlyHoleCount, hole.Down, hole.Up, hole.Mid, hole.Width}));
-            marks.push_back({static_cast<double>(hole.Mid), kMarkHeight});
+            if (closed) closed(static_cast<std::int32_t>(holes.size() - 1), hole);
         }
     }
-    if (record.FlyHoleCount > 0 && HoleAt(record, record.FlyHoleCount).Mid == 0) {
-        --record.FlyHoleCount;
-    }
+    if (holes.size() > 1 && holes.back().Mid == 0) holes.pop_back();
+    return holes;
 }
 
-void FindWideHoles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>& log) {
-    run.WideCount = 0;
-    run.WideHoles.assign(1, 0);
+void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::string>& log,
+                 std::vector<Point>& marks) {
+    // Tach holds samples 1..4000: a longer trace is scanned as far as it goes,
+    // then ends the analysis with a range error.
+    const int inBounds = std::clamp(channelLength, 0, kChannelCapacity);
+    const std::vector<FlyHole> holes = FindHoles(
+        std::span<const double>(record.Tach.data(), static_cast<std::size_t>(inBounds) + 1),
+        [&](std::int32_t number, const FlyHole& hole) {
+            log.push_back(JoinInts({number, hole.Down, hole.Up, hole.Mid, hole.Width}));
+            marks.push_back({static_cast<double>(hole.Mid), kMarkHeight});
+        });
+    if (record.FlyHoles.size() < holes.size()) record.FlyHoles.resize(holes.size());
+    std::copy(holes.begin() + 1, holes.end(), record.FlyHoles.begin() + 1);
+    record.FlyHoleCount = static_cast<std::int32_t>(holes.size() - 1);
+    if (channelLength > kChannelCapacity) throw RangeError();
+}
+
+std::vector<std::int32_t> FindWideHoleIndices(std::span<const FlyHole> holes, std::int32_t count,
+                                              std::vector<std::string>* log) {
+    if (count > 0 && static_cast<std::size_t>(count) >= holes.size()) throw RangeError();
+    std::vector<std::int32_t> wide;
     std::int32_t start = 1;
-    while (record.FlyHoleCount >= start) {
-        const std::int32_t stop = std::min(start + kHolesPerRevolution, record.FlyHoleCount);
+    while (count >= start) {
+        const std::int32_t stop = std::min(start + kHolesPerRevolution, count);
         if (stop - start < kHolesPerRevolution) break;
-        log.push_back("FOR: " + std::to_string(start) + " TO " + std::to_string(stop));
+        if (log) log->push_back("FOR: " + std::to_string(start) + " TO " + std::to_string(stop));
 
         std::int32_t widest = 0;
         std::int32_t widestWidth = 0;
         for (std::int32_t i = start; i <= stop; ++i) {
-            const std::int32_t width = HoleAt(record, i).Width;
+            const std::int32_t width = holes[static_cast<std::size_t>(i)].Width;
             if (width > widestWidth) {  // the first of equal widths wins
                 widest = i;
                 widestWidth = width;
@@ -65,18 +75,29 @@ void FindWideHoles(CaptureRecord& record, AnalysisRun& run, std::vector<std::str
         }
         if (widestWidth == 0) break;
 
-        ++run.WideCount;
-        run.WideHoles.push_back(widest);
-        const std::int32_t mid = HoleAt(record, widest).Mid;
-        log.push_back("Wide at: " + std::to_string(widest) + " (" + std::to_string(mid) + ")");
-        if (run.WideCount == 1) {
-            run.FirstWide = widest;
-            run.CycleStart = mid;
-        } else if (run.WideCount == 2) {
-            run.SecondWide = widest;
-            run.CycleEnd = mid;
+        wide.push_back(widest);
+        if (log) {
+            log->push_back("Wide at: " + std::to_string(widest) + " (" +
+                           std::to_string(holes[static_cast<std::size_t>(widest)].Mid) + ")");
         }
         start = widest + 1;
+    }
+    return wide;
+}
+
+void FindWideHoles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>& log) {
+    const std::vector<std::int32_t> wide =
+        FindWideHoleIndices(record.FlyHoles, record.FlyHoleCount, &log);
+    run.WideCount = static_cast<std::int32_t>(wide.size());
+    run.WideHoles.assign(1, 0);
+    run.WideHoles.insert(run.WideHoles.end(), wide.begin(), wide.end());
+    if (run.WideCount >= 1) {
+        run.FirstWide = wide[0];
+        run.CycleStart = HoleAt(record, wide[0]).Mid;
+    }
+    if (run.WideCount >= 2) {
+        run.SecondWide = wide[1];
+        run.CycleEnd = HoleAt(record, wide[1]).Mid;
     }
 }
 

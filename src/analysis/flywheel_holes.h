@@ -2,6 +2,9 @@
 // Flywheel holes in the tachometer trace, the wide hole that marks each
 // revolution, and the instantaneous engine speed.
 
+#include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,10 +17,24 @@ inline constexpr double kTachThreshold = 2.0;  // volts; below = inside a hole
 inline constexpr int kHolesPerRevolution = 16;
 inline constexpr double kMarkHeight = 3.0;
 
+// The completed holes of trace[1..size - 1] (trace[0] unused), 1-based like
+// FlyHoles (element 0 unused): a falling edge through the threshold opens a
+// hole, the next rising edge closes it; a rising edge before the first falling
+// edge is ignored and a hole still open at the end is dropped. `closed` is
+// told of every rising edge that closes a hole, with the hole's number.
+using HoleClosed = std::function<void(std::int32_t number, const FlyHole& hole)>;
+std::vector<FlyHole> FindHoles(std::span<const double> trace, const HoleClosed& closed = nullptr);
+
 // Fills FlyHoles[1..FlyHoleCount] from Tach[1..ChannelLength]; one log line and
 // one mark per completed hole. A hole still open at the end is dropped.
 void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::string>& log,
                  std::vector<Point>& marks);
+
+// Indices of the wide holes among holes[1..count] (element 0 unused), in time
+// order: each window of 17 holes from the hole after the last wide one gives
+// its widest hole. Logs every window and wide hole when a log is given.
+std::vector<std::int32_t> FindWideHoleIndices(std::span<const FlyHole> holes, std::int32_t count,
+                                              std::vector<std::string>* log);
 
 // Searches windows of 17 holes for the widest one; fills WideHoles, WideCount,
 // FirstWide/SecondWide and CycleStart/CycleEnd.

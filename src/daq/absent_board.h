@@ -1,24 +1,30 @@
 #pragma once
-// A board that is not there: every operation fails, no buffer is handed out.
-// Stands in for a board name the program does not know, so the window behaves
-// exactly as without its board ("DAQ hardware not found", red indicator).
+// A board that is not there: every board access fails, and says why. Stands in
+// for a board name the program does not know, so the window behaves exactly as
+// without its board ("DAQ hardware not found", red indicator).
 
-#include "daq/board.h"
+#include <string>
+#include <utility>
+
+#include "daq/board_backend.h"
 #include "daq/board_errors.h"
 
 namespace corvane::daq {
 
-class AbsentBoard : public Board {
+class AbsentBoard : public BoardBackend {
 public:
-    int cbDeclareRevision(float*) override { return kBoardNotFound; }
+    explicit AbsentBoard(std::string why) : why_(std::move(why)) {}
+
+    int cbDeclareRevision(float*) override { return Fail(kBoardNotFound, why_); }
     int cbErrHandling(int, int) override { return kBoardNotFound; }
-    int cbAIn(int, int, int, std::uint16_t*) override { return kBoardNotFound; }
-    int cbAInScan(int, int, int, long, long*, int, BufferHandle, int) override {
-        return kBoardNotFound;
+
+private:
+    int ReadChannel(int, std::uint16_t&) override { return Fail(kBoardNotFound, why_); }
+    int ScanChannels(const ScanRequest&, std::span<std::uint16_t>, long&) override {
+        return Fail(kBoardNotFound, why_);
     }
-    BufferHandle cbWinBufAlloc(long) override { return 0; }
-    int cbWinBufToArray(BufferHandle, std::uint16_t*, long, long) override { return kBadBuffer; }
-    int cbWinBufFree(BufferHandle) override { return kBadBuffer; }
+
+    std::string why_;
 };
 
 }  // namespace corvane::daq

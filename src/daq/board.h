@@ -4,9 +4,10 @@
 // rate by pointer, buffer handle; integer result, 0 = success), and the
 // library's way to stop a running scan, which the program uses only when it
 // closes during a scan. The simulated engine and every hardware backend
-// implement this.
+// implement this, most of them through BoardBackend (board_backend.h).
 
 #include <cstdint>
+#include <string>
 
 namespace corvane::daq {
 
@@ -36,6 +37,10 @@ public:
     // with a nonzero result. A board whose scans cannot hang need not override
     // it; the caller waits a bounded time for the scan either way.
     virtual int cbStopBackground(int /*board*/, int /*functionType*/) { return kNoErrors; }
+
+    // Why the last failed board access failed, in the backend's words (for the
+    // board indicator's hint and the log); empty when it has not said.
+    virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace corvane::daq

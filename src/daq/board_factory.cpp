@@ -40,7 +40,8 @@ BoardChoice MakeBoard(const settings::IniFile& ini) {
         choice.board = MakeUldaqBoard(NormalisedName(ini.ReadString(kDaqSection, "Device", "")));
         return choice;
     }
-    choice.board = std::make_unique<AbsentBoard>();
+    choice.board = std::make_unique<AbsentBoard>("no board named \"" + choice.name +
+                                                 "\" ([DAQ] Board= takes simulated or uldaq)");
     return choice;
 }
 

@@ -16,12 +16,6 @@ double Noise(const EngineModel& model, std::mt19937_64& generator) {
 
 }  // namespace
 
-double ScanRequest::Seconds() const {
-    if (rate <= 0 || count <= 0) return 0.0;
-    const long scans = (count + Channels() - 1) / Channels();
-    return static_cast<double>(scans) / static_cast<double>(rate);
-}
-
 std::uint16_t BoardCount(double volts) {
     static const double lowest = analysis::CountToVolts(0);
     static const double highest = analysis::CountToVolts(4095);

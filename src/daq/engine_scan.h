@@ -7,22 +7,9 @@
 #include <vector>
 
 #include "daq/engine_model.h"
+#include "daq/scan_request.h"
 
 namespace corvane::daq {
-
-struct ScanRequest {
-    int lowChannel = 0;
-    int highChannel = 0;
-    long count = 0;  // samples over all channels
-    long rate = 0;   // scans per second (per channel)
-
-    int Channels() const { return highChannel - lowChannel + 1; }
-    // Time the board needs for the whole block.
-    double Seconds() const;
-    // A tachometer-only scan is the Dyna: the student lets the engine run up
-    // from a low speed while it records, so the model accelerates the flywheel.
-    bool IsDynaRun() const { return lowChannel == 1 && highChannel == 1; }
-};
 
 // A voltage as the converter codes it: clipped to 0..4095.
 std::uint16_t BoardCount(double volts);

@@ -13,9 +13,6 @@ namespace corvane::daq {
 
 namespace {
 
-constexpr int kHighestChannel = 7;
-constexpr long kHighestRate = 100000;
-
 double Within(double value, double lowest, double highest, double fallback) {
     return (std::isfinite(value) && value >= lowest && value <= highest) ? value : fallback;
 }
@@ -46,10 +43,12 @@ SimulatedBoard::SimulatedBoard(const EngineParameters& parameters)
 }
 
 SimulatedBoard::~SimulatedBoard() {
-    std::unique_lock lock(mutex_);
-    closing_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
     changed_.notify_all();
-    changed_.wait(lock, [&] { return activeScans_ == 0; });
+    CloseScans();
 }
 
 EngineParameters SimulatedBoard::Parameters() const {
@@ -66,74 +65,8 @@ void SimulatedBoard::SetParameters(const EngineParameters& parameters) {
     changed_.notify_all();
 }
 
-int SimulatedBoard::cbDeclareRevision(float* revision) {
-    return revision != nullptr ? kNoErrors : kBadArgument;
-}
-
-int SimulatedBoard::cbErrHandling(int, int) { return kNoErrors; }
-
-int SimulatedBoard::cbAIn(int board, int channel, int range, std::uint16_t* value) {
-    std::lock_guard lock(mutex_);
-    if (parameters_.faults.unplugged) return kBoardNotFound;
-    if (board != 0) return kBoardNotFound;
-    if (range != kBip10Volts || channel < 0 || channel > kHighestChannel || value == nullptr) {
-        return kBadArgument;
-    }
-    *value = SimulateReading(model_, channel, readings_);
-    return kNoErrors;
-}
-
-int SimulatedBoard::cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate,
-                              int range, BufferHandle buffer, int options) {
-    std::optional<EngineModel> model;
-    std::uint64_t scanNumber = 0;
-    std::uint64_t stopsBefore = 0;
-    const ScanRequest request{lowChannel, highChannel, count, rate != nullptr ? *rate : 0};
-    {
-        std::lock_guard lock(mutex_);
-        if (parameters_.faults.unplugged || board != 0) return kBoardNotFound;
-        if (range != kBip10Volts || options != 0 || lowChannel < 0 || highChannel < lowChannel ||
-            highChannel > kHighestChannel || count <= 0 || request.rate <= 0 ||
-            request.rate > kHighestRate) {
-            return kBadArgument;
-        }
-        if (buffers_.Find(buffer).size() < static_cast<std::size_t>(count)) return kBadBuffer;
-        model = model_;
-        scanNumber = scansTaken_++;
-        stopsBefore = stopRequests_;
-        ++activeScans_;
-    }
-    // Declared before the lock below, so it runs after that lock is released.
-    struct LeaveScan {
-        SimulatedBoard& board;
-        ~LeaveScan() {
-            std::lock_guard lock(board.mutex_);
-            --board.activeScans_;
-            board.changed_.notify_all();
-        }
-    } leave{*this};
-
-    const EngineParameters& parameters = model->Parameters();
-    const auto samples = SimulateScan(*model, request, parameters.seed, scanNumber);
-
-    std::unique_lock lock(mutex_);
-    if (!parameters.instantScans) {
-        const auto duration = std::chrono::duration<double>(request.Seconds());
-        changed_.wait_for(lock, duration, [&] {
-            return parameters_.faults.unplugged || closing_ || stopRequests_ != stopsBefore;
-        });
-    }
-    if (parameters_.faults.unplugged || closing_) return kBoardNotFound;
-    if (stopRequests_ != stopsBefore) return kScanStopped;
-    // The buffer may have been freed by another thread while the scan ran.
-    const auto target = buffers_.Find(buffer);
-    if (target.size() < samples.size()) return kBadBuffer;
-    std::copy(samples.begin(), samples.end(), target.begin());
-    return kNoErrors;
-}
-
 int SimulatedBoard::cbStopBackground(int board, int) {
-    if (board != 0) return kBoardNotFound;
+    if (board != 0) return kBadArgument;
     {
         std::lock_guard lock(mutex_);
         ++stopRequests_;
@@ -142,20 +75,46 @@ int SimulatedBoard::cbStopBackground(int board, int) {
     return kNoErrors;
 }
 
-BufferHandle SimulatedBoard::cbWinBufAlloc(long count) {
-    std::lock_guard lock(mutex_);
-    return buffers_.Allocate(count);
+int SimulatedBoard::Unplugged() {
+    return Fail(kBoardNotFound, "simulated engine: the USB cable is pulled out");
 }
 
-int SimulatedBoard::cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
-                                    long count) {
+int SimulatedBoard::ReadChannel(int channel, std::uint16_t& count) {
     std::lock_guard lock(mutex_);
-    return buffers_.CopyOut(buffer, array, firstPoint, count);
+    if (parameters_.faults.unplugged) return Unplugged();
+    count = SimulateReading(model_, channel, readings_);
+    return kNoErrors;
 }
 
-int SimulatedBoard::cbWinBufFree(BufferHandle buffer) {
-    std::lock_guard lock(mutex_);
-    return buffers_.Free(buffer);
+int SimulatedBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
+                                 long&) {
+    std::optional<EngineModel> model;
+    std::uint64_t scanNumber = 0;
+    std::uint64_t stopsBefore = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (parameters_.faults.unplugged) return Unplugged();
+        if (closing_) return Fail(kBoardNotFound, "simulated engine: closed");
+        model = model_;
+        scanNumber = scansTaken_++;
+        stopsBefore = stopRequests_;
+    }
+    const EngineParameters& parameters = model->Parameters();
+    const auto simulated = SimulateScan(*model, request, parameters.seed, scanNumber);
+
+    std::unique_lock lock(mutex_);
+    if (!parameters.instantScans) {
+        const auto duration = std::chrono::duration<double>(request.Seconds());
+        changed_.wait_for(lock, duration, [&] {
+            return parameters_.faults.unplugged || closing_ || stopRequests_ != stopsBefore;
+        });
+    }
+    if (parameters_.faults.unplugged) return Unplugged();
+    if (closing_) return Fail(kBoardNotFound, "simulated engine: closed during the scan");
+    if (stopRequests_ != stopsBefore) return Fail(kScanStopped, "simulated engine: scan stopped");
+    if (simulated.size() != samples.size()) return Fail(kBadArgument, "scan: not whole scans");
+    std::copy(simulated.begin(), simulated.end(), samples.begin());
+    return kNoErrors;
 }
 
 }  // namespace corvane::daq

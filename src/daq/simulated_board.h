@@ -10,14 +10,13 @@
 #include <mutex>
 #include <random>
 
-#include "daq/board.h"
-#include "daq/buffer_pool.h"
+#include "daq/board_backend.h"
 #include "daq/engine_model.h"
 #include "daq/engine_parameters.h"
 
 namespace corvane::daq {
 
-class SimulatedBoard : public Board {
+class SimulatedBoard : public BoardBackend {
 public:
     explicit SimulatedBoard(const EngineParameters& parameters = {});
     // Ends a scan still waiting on another thread (it fails) and waits until it
@@ -30,27 +29,21 @@ public:
     // Values out of their range fall back to the defaults (see CheckedParameters).
     void SetParameters(const EngineParameters& parameters);
 
-    int cbDeclareRevision(float* revision) override;
-    int cbErrHandling(int reporting, int handling) override;
-    int cbAIn(int board, int channel, int range, std::uint16_t* value) override;
-    int cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate, int range,
-                  BufferHandle buffer, int options) override;
-    BufferHandle cbWinBufAlloc(long count) override;
-    int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
-                        long count) override;
-    int cbWinBufFree(BufferHandle buffer) override;
     // Ends the scans running now (they fail with kScanStopped).
     int cbStopBackground(int board, int functionType) override;
 
 private:
+    int ReadChannel(int channel, std::uint16_t& count) override;
+    int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
+                     long& rate) override;
+    int Unplugged();
+
     mutable std::mutex mutex_;
-    std::condition_variable changed_;  // a pulled cable, closing, a scan leaving
+    std::condition_variable changed_;  // a pulled cable, closing, a stop
     EngineParameters parameters_;
     EngineModel model_;  // of parameters_, kept so that single reads stay cheap
-    BufferPool buffers_;
     std::uint64_t scansTaken_ = 0;
     std::uint64_t stopRequests_ = 0;
-    int activeScans_ = 0;
     bool closing_ = false;
     std::mt19937_64 readings_;
 };

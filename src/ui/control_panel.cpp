@@ -120,6 +120,7 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     boardIsValid->setObjectName("boardIsValid");
     boardIsValid->setFrameStyle(QFrame::Panel | QFrame::Raised);
     boardIsValid->setAutoFillBackground(true);
+    showBoardHint();
     boardIsValid->setGeometry(85, 10, 17, 17);
 
     ContinuousCB = Check(this, "ContinuousCB", "&Continuous", false);
@@ -213,21 +214,34 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     setLabelText(lPress, lPress->text());
 
     setBoardValid(true);
-    setBoardNote("");
     setTabOrders();
 }
 
-void ControlPanel::setBoardNote(const QString& note) {
-    QString hint = "Red means USB connection to DAQ has failed";
-    if (!note.isEmpty()) hint += "\n" + note;
-    boardIsValid->setToolTip(hint);
-}
-
 void ControlPanel::setBoardValid(bool valid) {
+    const bool changed = valid != boardValid_;
     boardValid_ = valid;
     QPalette palette = boardIsValid->palette();
     palette.setColor(QPalette::Window, valid ? QColor(0, 128, 0) : QColor(255, 0, 0));
     boardIsValid->setPalette(palette);
+    if (valid) setBoardProblem({});
+    if (changed) emit boardValidChanged(valid);
+}
+
+void ControlPanel::setBoardNote(const QString& note) {
+    boardNote_ = note;
+    showBoardHint();
+}
+
+void ControlPanel::setBoardProblem(const QString& why) {
+    boardProblem_ = why;
+    showBoardHint();
+}
+
+void ControlPanel::showBoardHint() {
+    QString hint = "Red means USB connection to DAQ has failed";
+    for (const QString& line : {boardNote_, boardProblem_})
+        if (!line.isEmpty()) hint += "\n" + line;
+    boardIsValid->setToolTip(hint);
 }
 
 void ControlPanel::setTabOrders() {

@@ -55,11 +55,14 @@ public:
     ScanProgress* scanProgress;
 
     // Board indicator colours: green RGB 0,128,0 for a board that answered, red 255,0,0.
+    // Green also drops the problem from the hint.
     void setBoardValid(bool valid);
-    // The indicator's hint: what its colour means, then `note` (what the
-    // program knows of the board) on lines of its own when not empty.
-    void setBoardNote(const QString& note);
     bool boardValid() const { return boardValid_; }
+    // Lines under the indicator's designed hint: a standing note (the simulated
+    // engine), then why the board failed, in its own words.
+    void setBoardNote(const QString& note);
+    void setBoardProblem(const QString& why);
+    QString boardProblem() const { return boardProblem_; }
     // lPress, lTemps and lError size themselves to their text, keeping their
     // left and top. A line wider than the room left to the panel's edge is
     // drawn in a smaller font than designed, so every figure stays whole.
@@ -75,10 +78,17 @@ public:
     // Sets the boxes in the order of the table; a box whose state changes runs its handler.
     void setGraphChoice(const GraphChoice& choice);
 
+signals:
+    // The indicator turned green or red.
+    void boardValidChanged(bool valid);
+
 private:
     void setTabOrders();
+    void showBoardHint();
     bool boardValid_ = true;
     std::map<const QLabel*, QFont> designFonts_;
+    QString boardNote_;
+    QString boardProblem_;
 };
 
 }  // namespace corvane::ui

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -76,7 +77,11 @@ TForm1::TForm1(Options options, QWidget* parent)
     Form2_ = new TForm2();
 
     Panel2->setSimulated(options_.simulated);
-    Panel1->setBoardNote(options_.simulated ? "SIMULATED engine: no real measurement" : "");
+    if (options_.simulated) Panel1->setBoardNote("SIMULATED engine: no real measurement");
+    // Queued: the board is asked for its words once the access that turned the
+    // indicator red has ended.
+    connect(Panel1, &ControlPanel::boardValidChanged, this, &TForm1::ShowBoardProblem,
+            Qt::QueuedConnection);
     if (options_.simulator) {
         Panel1->boardIsValid->installEventFilter(this);
         auto* shortcut = new QShortcut(QKeySequence("Ctrl+Shift+E"), this);
@@ -390,6 +395,17 @@ void TForm1::ShowEngineMonitor(const analysis::CaptureRecord& source) { monitor_
 void TForm1::TempMonitorTimerTimer() {
     if (Acquiring) return;
     monitor_->tick();
+}
+
+void TForm1::ShowBoardProblem() {
+    if (Panel1->boardValid()) return;
+    const QString why = QString::fromStdString(board_->LastError());
+    // Once per failure: the monitor keeps failing each second while the board is away.
+    if (why.isEmpty() || why == Panel1->boardProblem()) return;
+    Panel1->setBoardProblem(why);
+    const QString line = "DAQ board: " + why;
+    Form2_->appendLine(line);
+    qWarning().noquote() << line;
 }
 
 // ---- captures -----------------------------------------------------------------

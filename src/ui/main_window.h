@@ -125,6 +125,8 @@ private:
     // A Grab of continuous mode; one refused while another operation runs is
     // taken at the next tick after that operation, while the box stays checked.
     void ContinuousGrab();
+    // The board's words for its failure, in the indicator's hint and the log.
+    void ShowBoardProblem();
     void showHelpTopic();
     void ShowManual(int context);
 

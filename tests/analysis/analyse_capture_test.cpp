@@ -43,6 +43,9 @@ TEST(CylinderVolume, WorkedFigures) {
     EXPECT_NEAR(CylinderVolumeAt(90), 69591.53944, 5e-6);
     EXPECT_NEAR(CylinderVolumeAt(180), 67754.89173, 5e-6);
     EXPECT_EQ(CylinderVolumeAt(360), CylinderVolumeAt(0));
+    for (double angle = -720; angle <= 720; angle += 0.37) {
+        EXPECT_NEAR(CylinderVolumeDouble(angle), CylinderVolumeAt(angle), 1e-10) << angle;
+    }
 }
 
 TEST(CrankAngles, InterpolatedBetweenHoleCentresToTheNearestDouble) {

@@ -2,6 +2,7 @@
 // Synthetic captures of a flywheel with 16 holes, one of them wide, for the
 // analysis tests and benchmarks.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,27 @@ inline std::vector<double> TachFromPhase(int samples, const std::function<double
         const bool isWide = static_cast<long>(whole) % 16 == 0;
         const bool low = holes - whole < (isWide ? wide : narrow);
         volts.push_back(low ? kLowVolts : kHighVolts);
+    }
+    return volts;
+}
+
+// Tachometer volts per sample k = 1..n with sloping edges, as a light spot of
+// finite size sees them: hole n is centred on n/16 revolution (hole 0, the
+// wide one, on the whole revolution, crank angle 0), `narrow` or `wide` of
+// the hole spacing across at mid-edge, each edge a straight ramp `ramp` of the
+// hole spacing long. Both samples around a threshold crossing lie on the ramp
+// when it spans two samples or more, so a linear reading of the crossing is exact.
+inline std::vector<double> RampedTach(int samples, const std::function<double(int)>& revs,
+                                      double narrow = 0.45, double wide = 0.7, double ramp = 0.3) {
+    std::vector<double> volts;
+    for (int k = 1; k <= samples; ++k) {
+        const double holes = revs(k) * 16;
+        const double nearest = std::round(holes);
+        const double off = std::abs(holes - nearest);  // 0 .. 0.5 of the hole spacing
+        const bool isWide = static_cast<long>(nearest) % 16 == 0;
+        const double edge = (isWide ? wide : narrow) / 2;
+        const double open = std::clamp((edge + ramp / 2 - off) / ramp, 0.0, 1.0);
+        volts.push_back(kHighVolts - (kHighVolts - kLowVolts) * open);
     }
     return volts;
 }

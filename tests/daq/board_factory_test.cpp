@@ -55,11 +55,11 @@ TEST(BoardFactory, UnknownBoardFailsEveryCallLikeAMissingBoard) {
     EXPECT_NE(board.cbDeclareRevision(&revision), kNoErrors);
     EXPECT_NE(board.cbErrHandling(0, 0), kNoErrors);
     EXPECT_NE(board.cbAIn(0, 2, kBip10Volts, &value), kNoErrors);
+    // Its buffers are host memory, as a real board's are; the scan fails.
     const BufferHandle buffer = board.cbWinBufAlloc(2000);
-    EXPECT_EQ(buffer, 0);
     EXPECT_NE(board.cbAInScan(0, 0, 1, 2000, &rate, kBip10Volts, buffer, 0), kNoErrors);
-    EXPECT_NE(board.cbWinBufToArray(buffer, &value, 0, 1), kNoErrors);
-    EXPECT_NE(board.cbWinBufFree(buffer), kNoErrors);
+    EXPECT_EQ(board.cbWinBufFree(buffer), kNoErrors);
+    EXPECT_NE(board.LastError().find("nothing"), std::string::npos) << "the hint names it";
 }
 
 TEST(EngineSettings, ReadsItsSectionAndFallsBackOnBadValues) {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "daq/board_errors.h"
-#include "daq/scripted_board.h"
+#include "scripted_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"

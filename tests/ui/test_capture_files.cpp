@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "daq/scripted_board.h"
 #include "files/capture_writer.h"
+#include "scripted_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "daq/scripted_board.h"
+#include "scripted_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"

@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include "daq/scripted_board.h"
 #include "daq/simulated_board.h"
+#include "scripted_board.h"
 
 namespace corvane::ui::test {
 

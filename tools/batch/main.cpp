@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "corvane/version.h"
 #include "files/batch.h"
 #include "files/file_error.h"
 #include "files/headless_evaluation.h"
@@ -17,6 +18,7 @@
 
 namespace {
 
+constexpr const char* kProgram = "corvane-batch";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr const char* kUsage = "Usage: corvane-batch [-o RESULTS] [--settings INI] CAPTURE...";
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
         "Evaluates capture files in the order given into one comma-separated results file:\n"
         "a header, then one line per file with its temperatures, speed, indicated power,\n"
         "shaft power and torque.",
-        "corvane-batch"};
+        kProgram};
+    app.set_version_flag("--version", corvane::VersionLine(kProgram));
     std::string resultsPath = "-";
     std::string settingsPath;
     std::vector<std::string> captures;
@@ -56,9 +59,8 @@ int main(int argc, char** argv) {
         ->required();
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
-        return 0;
+    } catch (const CLI::Success& answer) {  // --help or --version
+        return app.exit(answer);
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what());
     }

@@ -11,6 +11,7 @@
 
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
+#include "corvane/version.h"
 #include "daq/capture_plan.h"
 #include "daq/engine_model.h"
 #include "daq/engine_truth.h"
@@ -23,6 +24,7 @@ namespace {
 
 using namespace corvane;
 
+constexpr const char* kProgram = "corvane-simulate";
 constexpr int kDiskRows = 5;
 constexpr double kDynaMs = daq::kDynaPlan.Seconds() * 1000.0;
 constexpr double kTruthStepMs = 10.0;
@@ -56,7 +58,9 @@ void SetFault(daq::EngineFaults& faults, const std::string& name) {
 int main(int argc, char** argv) {
     CLI::App app{
         "Takes one capture from the simulated engine, writes it as a capture file and prints "
-        "the engine's truth as one JSON object."};
+        "the engine's truth as one JSON object.",
+        kProgram};
+    app.set_version_flag("--version", VersionLine(kProgram));
     std::string kind;
     std::string output;
     std::vector<std::string> faults;

@@ -42,21 +42,19 @@ bool SameId(const char (&uniqueId)[64], const std::string& wanted) {
 UldaqBoard::UldaqBoard(std::string deviceId, std::string libraryFile)
     : deviceId_(std::move(deviceId)), libraryFile_(std::move(libraryFile)) {}
 
-UldaqBoard::~UldaqBoard() { Release(); }
+UldaqBoard::~UldaqBoard() {
+    CloseScans();
+    std::lock_guard lock(boardMutex_);
+    Release();
+}
 
 int UldaqBoard::cbDeclareRevision(float* /*revision*/) {
     std::lock_guard lock(boardMutex_);
-    // The Linux library has no revisions to declare; opening it early lets a
-    // missing library show up at start-up.
+    // The Linux library has no revisions to declare.
     return LoadLibrary() ? kNoErrors : Fail(kBoardNotFound, libraryError_);
 }
 
-int UldaqBoard::cbErrHandling(int /*reporting*/, int /*handling*/) {
-    return kNoErrors;  // the Linux library never shows messages or stops the program
-}
-
-int UldaqBoard::cbAIn(int board, int channel, int range, std::uint16_t* value) {
-    if (board != 0 || range != kBip10Volts || channel < 0 || value == nullptr) return kBadArgument;
+int UldaqBoard::ReadChannel(int channel, std::uint16_t& count) {
     std::lock_guard lock(boardMutex_);
     if (int result = Connect(); result != kNoErrors) return result;
     double volts = 0.0;
@@ -64,32 +62,27 @@ int UldaqBoard::cbAIn(int board, int channel, int range, std::uint16_t* value) {
         library_->ulAIn(device_, channel, AI_SINGLE_ENDED, BIP10VOLTS, AIN_FF_DEFAULT, &volts);
     if (error != ERR_NO_ERROR) return DeviceFailure(error);
     if (std::isnan(volts)) return Fail(kUldaqBadReading, "single reading: not a number");
-    *value = ToCount(volts);
+    count = ToCount(volts);
     return kNoErrors;
 }
 
-int UldaqBoard::cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate,
-                          int range, BufferHandle buffer, int options) {
-    const long channels = static_cast<long>(highChannel) - lowChannel + 1;
-    if (board != 0 || range != kBip10Volts || options != 0 || lowChannel < 0 || channels < 1 ||
-        rate == nullptr || *rate <= 0 || count <= 0 || count % channels != 0)
-        return kBadArgument;
-    if (BufferRoom(buffer) < count) return kBadBuffer;
+int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
+                             long& rate) {
     std::lock_guard lock(boardMutex_);
     if (int result = Connect(); result != kNoErrors) return result;
 
-    const long samplesPerChannel = count / channels;
-    scanVolts_.assign(static_cast<std::size_t>(count), 0.0);
-    double actualRate = static_cast<double>(*rate);
+    const long samplesPerChannel = request.count / request.Channels();
+    scanVolts_.assign(static_cast<std::size_t>(request.count), 0.0);
+    double actualRate = static_cast<double>(request.rate);
     UlError error =
-        library_->ulAInScan(device_, lowChannel, highChannel, AI_SINGLE_ENDED, BIP10VOLTS,
-                            static_cast<int>(samplesPerChannel), &actualRate, SO_DEFAULTIO,
-                            AINSCAN_FF_DEFAULT, scanVolts_.data());
+        library_->ulAInScan(device_, request.lowChannel, request.highChannel, AI_SINGLE_ENDED,
+                            BIP10VOLTS, static_cast<int>(samplesPerChannel), &actualRate,
+                            SO_DEFAULTIO, AINSCAN_FF_DEFAULT, scanVolts_.data());
     if (error != ERR_NO_ERROR) return AbandonScan(error);
 
     try {
         const double slowest =
-            std::min(static_cast<double>(*rate), actualRate > 0 ? actualRate : *rate);
+            std::min(static_cast<double>(request.rate), actualRate > 0 ? actualRate : request.rate);
         const double timeout =
             static_cast<double>(samplesPerChannel) / slowest + kScanTimeoutMargin;
         error = library_->ulAInScanWait(device_, WAIT_UNTIL_DONE, 0, timeout);
@@ -110,40 +103,9 @@ int UldaqBoard::cbAInScan(int board, int lowChannel, int highChannel, long count
 
     if (std::any_of(scanVolts_.begin(), scanVolts_.end(), [](double v) { return std::isnan(v); }))
         return Fail(kUldaqBadReading, "scan: a sample is not a number");
-    {
-        std::lock_guard buffersLock(bufferMutex_);
-        const auto target = buffers_.Find(buffer);  // it may have been freed meanwhile
-        if (static_cast<long>(target.size()) < count) return kBadBuffer;
-        std::transform(scanVolts_.begin(), scanVolts_.end(), target.begin(), ToCount);
-    }
-    if (std::isfinite(actualRate) && actualRate > 0) *rate = std::lround(actualRate);
+    std::transform(scanVolts_.begin(), scanVolts_.end(), samples.begin(), ToCount);
+    if (std::isfinite(actualRate) && actualRate > 0) rate = std::lround(actualRate);
     return kNoErrors;
-}
-
-BufferHandle UldaqBoard::cbWinBufAlloc(long count) {
-    std::lock_guard lock(bufferMutex_);
-    return buffers_.Allocate(count);
-}
-
-int UldaqBoard::cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
-                                long count) {
-    std::lock_guard lock(bufferMutex_);
-    return buffers_.CopyOut(buffer, array, firstPoint, count);
-}
-
-int UldaqBoard::cbWinBufFree(BufferHandle buffer) {
-    std::lock_guard lock(bufferMutex_);
-    return buffers_.Free(buffer);
-}
-
-std::string UldaqBoard::LastError() {
-    std::lock_guard lock(boardMutex_);
-    return lastError_;
-}
-
-long UldaqBoard::BufferRoom(BufferHandle buffer) {
-    std::lock_guard lock(bufferMutex_);
-    return static_cast<long>(buffers_.Find(buffer).size());
 }
 
 bool UldaqBoard::LoadLibrary() {
@@ -199,16 +161,11 @@ void UldaqBoard::Release() {
     device_ = 0;
 }
 
-int UldaqBoard::Fail(int result, std::string why) {
-    lastError_ = std::move(why);
-    return result;
-}
-
 // A failed board access lets the board go, whatever the library's code says:
 // not every library code for a board that was pulled out says so, and the next
 // access then finds the board again on USB once it is back.
 int UldaqBoard::DeviceFailure(UlError error) {
-    lastError_ = library_->ErrorText(error);
+    Fail(error, library_->ErrorText(error));
     Release();
     return error;
 }

@@ -8,6 +8,7 @@
 // Readings are taken in calibrated volts and converted to the program's
 // 12-bit counts on +-10 V, so boards of any resolution fit its count model.
 // Thread-safe: a scan may run on a worker thread; buffers stay usable meanwhile.
+// LastError() gives the library's own words for the last failure.
 
 #include <cstdint>
 #include <memory>
@@ -15,9 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "daq/board.h"
+#include "daq/board_backend.h"
 #include "daq/board_errors.h"
-#include "daq/buffer_pool.h"
 #include "daq/uldaq/uldaq_api.h"
 
 namespace corvane::daq {
@@ -32,39 +32,28 @@ inline constexpr const char* kUldaqLibraryFile = "libuldaq.so.1";
 // is not a number, or a scan that does not end.
 inline constexpr int kUldaqBadReading = 4;
 
-class UldaqBoard : public Board {
+class UldaqBoard : public BoardBackend {
 public:
     // deviceId: the board's unique id (its serial number); empty takes the first
     // board found on USB. libraryFile: the name or path given to dlopen.
     explicit UldaqBoard(std::string deviceId = {}, std::string libraryFile = kUldaqLibraryFile);
+    // Waits for a scan still running on another thread, then lets the board go.
     ~UldaqBoard() override;
-    UldaqBoard(const UldaqBoard&) = delete;
-    UldaqBoard& operator=(const UldaqBoard&) = delete;
 
+    // Opens the library, so that a missing library shows up at start-up.
     int cbDeclareRevision(float* revision) override;
-    int cbErrHandling(int reporting, int handling) override;
-    int cbAIn(int board, int channel, int range, std::uint16_t* value) override;
-    int cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate, int range,
-                  BufferHandle buffer, int options) override;
-    BufferHandle cbWinBufAlloc(long count) override;
-    int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
-                        long count) override;
-    int cbWinBufFree(BufferHandle buffer) override;
-
-    // Why the last failing board access failed, in words, for the log.
-    std::string LastError();
 
 private:
+    int ReadChannel(int channel, std::uint16_t& count) override;
+    int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
+                     long& rate) override;
     bool LoadLibrary();
     int Connect();
     void Release();
-    int Fail(int result, std::string why);
     int DeviceFailure(uldaq::UlError error);
     int AbandonScan(uldaq::UlError error);
-    long BufferRoom(BufferHandle buffer);
 
     std::mutex boardMutex_;  // one board access at a time
-    std::mutex bufferMutex_;
     std::string deviceId_;
     std::string libraryFile_;
     std::unique_ptr<uldaq::UldaqLibrary> library_;
@@ -74,8 +63,6 @@ private:
     // The library fills this from its own thread while a scan runs, so it lives
     // as long as the board and is resized only when no scan can be running.
     std::vector<double> scanVolts_;
-    BufferPool buffers_;
-    std::string lastError_;
 };
 
 std::unique_ptr<Board> MakeUldaqBoard(const std::string& deviceId);

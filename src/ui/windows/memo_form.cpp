@@ -31,6 +31,8 @@ void TForm2::setLines(const std::vector<std::string>& lines) {
     Memo1->setPlainText(text.join(QLatin1Char('\n')));
 }
 
+void TForm2::appendLine(const QString& line) { Memo1->appendPlainText(line); }
+
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Memo1 && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

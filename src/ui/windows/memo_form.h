@@ -17,6 +17,8 @@ public:
 
     // Replaces the memo's text with these lines (each analysis clears it first).
     void setLines(const std::vector<std::string>& lines);
+    // Adds one line at the end (the board's failures between analyses).
+    void appendLine(const QString& line);
     QPlainTextEdit* memo1() const { return Memo1; }
 
 protected:

@@ -196,19 +196,34 @@ TEST_F(UldaqBoardTest, BuffersAreCheckedAndCopiedFromTheirFirstPoint) {
     EXPECT_NE(board().cbWinBufToArray(buffer, tail, 0, 2), 0);
 }
 
-TEST_F(UldaqBoardTest, WithoutTheLibraryEveryBoardAccessFails) {
-    for (const char* library : {"/nonexistent/libuldaq.so.1", "libc.so.6"}) {
-        Use("", library);
+// A library that is absent, not a library, or lacks a function: every board
+// access fails as without a board, and the reason names the cause.
+TEST_F(UldaqBoardTest, WithoutAUsableLibraryEveryBoardAccessFailsSayingWhy) {
+    const auto folder = std::filesystem::path(testing::TempDir()) / "uldaq_not_a_library";
+    std::filesystem::create_directories(folder);
+    const std::string notALibrary = (folder / kUldaqLibraryFile).string();
+    std::ofstream(notALibrary) << std::string(200, 'x') << "\n";
+    const struct {
+        std::string library;
+        std::string cause;
+    } cases[] = {
+        {"/nonexistent/libuldaq.so.1", "/nonexistent/libuldaq.so.1: cannot open shared object"},
+        {notALibrary, notALibrary + ": invalid ELF header"},
+        {"libc.so.6", "libc.so.6 lacks ulGetDaqDeviceInventory, ulCreateDaqDevice"},
+        {CORVANE_FAKE_ULDAQ_WITHOUT_STOP,
+         std::string(CORVANE_FAKE_ULDAQ_WITHOUT_STOP) + " lacks ulAInScanStop"},
+    };
+    for (const auto& c : cases) {
+        Use("", c.library);
         float revision = 5.72f;
-        EXPECT_NE(board().cbDeclareRevision(&revision), 0) << library;
+        EXPECT_EQ(board().cbDeclareRevision(&revision), kBoardNotFound) << c.library;
         std::uint16_t count = 0;
-        EXPECT_NE(Read(2, &count), 0) << library;
-        EXPECT_NE(Read(2, &count), 0) << library;
-        EXPECT_NE(Grab(), 0) << library;
-        EXPECT_FALSE(board().LastError().empty());
+        EXPECT_EQ(Read(2, &count), kBoardNotFound) << c.library;
+        EXPECT_EQ(Read(2, &count), kBoardNotFound) << c.library;
+        EXPECT_EQ(Grab(), kBoardNotFound) << c.library;
+        EXPECT_EQ(board().LastError().rfind(c.cause, 0), 0u) << board().LastError();
     }
-    EXPECT_NE(board().LastError().find("ulGetDaqDeviceInventory"), std::string::npos)
-        << "a library without the functions names them";
+    EXPECT_EQ(log().inventories, 0);
 }
 
 // Each way the board can be missing fails every access, and the first access

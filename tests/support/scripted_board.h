@@ -13,13 +13,14 @@
 #include <string_view>
 #include <vector>
 
-#include "daq/board.h"
+#include "daq/board_backend.h"
 #include "daq/board_errors.h"
-#include "daq/buffer_pool.h"
 
 namespace corvane::daq {
 
-class ScriptedBoard : public Board {
+inline constexpr int kScriptedFailure = 99;  // what the board answers while unplugged
+
+class ScriptedBoard : public BoardBackend {
 public:
     // One recorded call: the operation's name and its arguments in order. A pointer
     // argument is recorded by the value it points to (revision, rate); a result
@@ -38,6 +39,7 @@ public:
     };
 
     ScriptedBoard();
+    ~ScriptedBoard() override;
 
     // Single reads.
     void SetChannelCount(int channel, std::uint16_t count);
@@ -59,8 +61,8 @@ public:
     std::vector<Call> CallsNamed(std::string_view name) const;
     int CallCount(std::string_view name) const;
     void ClearCalls();
-    std::size_t LiveBuffers() const;
 
+    // Each call is recorded, then answered as every backend answers it.
     int cbDeclareRevision(float* revision) override;
     int cbErrHandling(int reporting, int handling) override;
     int cbAIn(int board, int channel, int range, std::uint16_t* value) override;
@@ -72,6 +74,9 @@ public:
     int cbWinBufFree(BufferHandle buffer) override;
 
 private:
+    int ReadChannel(int channel, std::uint16_t& count) override;
+    int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
+                     long& rate) override;
     void Record(std::string name, std::vector<double> args);
 
     mutable std::mutex mutex_;
@@ -83,7 +88,6 @@ private:
     Scan defaultScan_;
     bool allocFails_ = false;
     std::function<void()> scanHook_;
-    BufferPool buffers_;
 };
 
 }  // namespace corvane::daq

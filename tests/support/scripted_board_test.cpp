@@ -1,4 +1,4 @@
-#include "daq/scripted_board.h"
+#include "scripted_board.h"
 
 #include <gtest/gtest.h>
 

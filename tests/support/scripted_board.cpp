@@ -1,4 +1,4 @@
-#include "daq/scripted_board.h"
+#include "scripted_board.h"
 
 #include <algorithm>
 #include <utility>
@@ -7,10 +7,11 @@ namespace corvane::daq {
 
 namespace {
 constexpr std::uint16_t kZeroVoltCount = 2048;
-constexpr int kHighestChannel = 7;
 }  // namespace
 
 ScriptedBoard::ScriptedBoard() = default;
+
+ScriptedBoard::~ScriptedBoard() { CloseScans(); }
 
 void ScriptedBoard::SetChannelCount(int channel, std::uint16_t count) {
     std::lock_guard lock(mutex_);
@@ -71,52 +72,72 @@ void ScriptedBoard::ClearCalls() {
     calls_.clear();
 }
 
-std::size_t ScriptedBoard::LiveBuffers() const {
-    std::lock_guard lock(mutex_);
-    return buffers_.LiveBuffers();
-}
-
 void ScriptedBoard::Record(std::string name, std::vector<double> args) {
+    std::lock_guard lock(mutex_);
     calls_.push_back(Call{std::move(name), std::move(args)});
 }
 
 int ScriptedBoard::cbDeclareRevision(float* revision) {
-    std::lock_guard lock(mutex_);
     Record("cbDeclareRevision", {revision != nullptr ? *revision : 0.0});
-    return revision != nullptr ? kNoErrors : kBadArgument;
+    return BoardBackend::cbDeclareRevision(revision);
 }
 
 int ScriptedBoard::cbErrHandling(int reporting, int handling) {
-    std::lock_guard lock(mutex_);
     Record("cbErrHandling", {double(reporting), double(handling)});
-    return kNoErrors;
+    return BoardBackend::cbErrHandling(reporting, handling);
 }
 
 int ScriptedBoard::cbAIn(int board, int channel, int range, std::uint16_t* value) {
-    std::lock_guard lock(mutex_);
     Record("cbAIn", {double(board), double(channel), double(range)});
-    if (!plugged_) return kScriptedFailure;
-    if (board != 0 || range != kBip10Volts || channel < 0 || channel > kHighestChannel ||
-        value == nullptr) {
-        return kBadArgument;
-    }
-    if (const auto failed = channelResults_.find(channel);
-        failed != channelResults_.end() && failed->second != kNoErrors) {
-        return failed->second;
-    }
-    const auto count = channelCounts_.find(channel);
-    *value = count != channelCounts_.end() ? count->second : kZeroVoltCount;
-    return kNoErrors;
+    return BoardBackend::cbAIn(board, channel, range, value);
 }
 
 int ScriptedBoard::cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate,
                              int range, BufferHandle buffer, int options) {
+    Record("cbAInScan",
+           {double(board), double(lowChannel), double(highChannel), double(count),
+            rate != nullptr ? double(*rate) : 0.0, double(range), double(buffer), double(options)});
+    return BoardBackend::cbAInScan(board, lowChannel, highChannel, count, rate, range, buffer,
+                                   options);
+}
+
+BufferHandle ScriptedBoard::cbWinBufAlloc(long count) {
+    Record("cbWinBufAlloc", {double(count)});
+    {
+        std::lock_guard lock(mutex_);
+        if (allocFails_) return 0;
+    }
+    return BoardBackend::cbWinBufAlloc(count);
+}
+
+int ScriptedBoard::cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
+                                   long count) {
+    Record("cbWinBufToArray", {double(buffer), double(firstPoint), double(count)});
+    return BoardBackend::cbWinBufToArray(buffer, array, firstPoint, count);
+}
+
+int ScriptedBoard::cbWinBufFree(BufferHandle buffer) {
+    Record("cbWinBufFree", {double(buffer)});
+    return BoardBackend::cbWinBufFree(buffer);
+}
+
+int ScriptedBoard::ReadChannel(int channel, std::uint16_t& count) {
+    std::lock_guard lock(mutex_);
+    if (!plugged_) return Fail(kScriptedFailure, "scripted board: unplugged");
+    if (const auto failed = channelResults_.find(channel);
+        failed != channelResults_.end() && failed->second != kNoErrors) {
+        return Fail(failed->second,
+                    "scripted board: channel " + std::to_string(channel) + " fails as scripted");
+    }
+    const auto scripted = channelCounts_.find(channel);
+    count = scripted != channelCounts_.end() ? scripted->second : kZeroVoltCount;
+    return kNoErrors;
+}
+
+int ScriptedBoard::ScanChannels(const ScanRequest&, std::span<std::uint16_t> samples, long&) {
     std::function<void()> hook;
     {
         std::lock_guard lock(mutex_);
-        Record("cbAInScan", {double(board), double(lowChannel), double(highChannel), double(count),
-                             rate != nullptr ? double(*rate) : 0.0, double(range), double(buffer),
-                             double(options)});
         hook = scanHook_;
     }
     if (hook) hook();
@@ -127,37 +148,13 @@ int ScriptedBoard::cbAInScan(int board, int lowChannel, int highChannel, long co
         scan = std::move(queuedScans_.front());
         queuedScans_.pop_front();
     }
-    if (!plugged_) return kScriptedFailure;
-    if (board != 0 || range != kBip10Volts || lowChannel < 0 || highChannel < lowChannel ||
-        highChannel > kHighestChannel || count <= 0 || rate == nullptr || *rate <= 0) {
-        return kBadArgument;
-    }
-    const auto samples = buffers_.Find(buffer);
-    if (samples.size() < static_cast<std::size_t>(count)) return kBadBuffer;
-    if (scan.result != kNoErrors) return scan.result;
-    const auto given = std::min(scan.samples.size(), static_cast<std::size_t>(count));
+    if (!plugged_) return Fail(kScriptedFailure, "scripted board: unplugged");
+    if (scan.result != kNoErrors)
+        return Fail(scan.result, "scripted board: scan fails as scripted");
+    const auto given = std::min(scan.samples.size(), samples.size());
     std::copy_n(scan.samples.begin(), given, samples.begin());
-    std::fill(samples.begin() + static_cast<long>(given), samples.begin() + count, kZeroVoltCount);
+    std::fill(samples.begin() + static_cast<long>(given), samples.end(), kZeroVoltCount);
     return kNoErrors;
-}
-
-BufferHandle ScriptedBoard::cbWinBufAlloc(long count) {
-    std::lock_guard lock(mutex_);
-    Record("cbWinBufAlloc", {double(count)});
-    return allocFails_ ? 0 : buffers_.Allocate(count);
-}
-
-int ScriptedBoard::cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
-                                   long count) {
-    std::lock_guard lock(mutex_);
-    Record("cbWinBufToArray", {double(buffer), double(firstPoint), double(count)});
-    return buffers_.CopyOut(buffer, array, firstPoint, count);
-}
-
-int ScriptedBoard::cbWinBufFree(BufferHandle buffer) {
-    std::lock_guard lock(mutex_);
-    Record("cbWinBufFree", {double(buffer)});
-    return buffers_.Free(buffer);
 }
 
 }  // namespace corvane::daq

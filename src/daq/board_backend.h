@@ -1,0 +1,82 @@
+#pragma once
+// What every board backend shares: scan buffers in host memory, the checks of
+// the arguments the program passes, the copy of a finished scan into its
+// buffer, the words of the last failure, and a safe end while a scan runs on
+// another thread. A backend implements only its single reading and its scan.
+//
+// Buffers may be allocated, read and freed from any thread while a scan runs;
+// a backend locks its own state in ReadChannel and ScanChannels.
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string>
+
+#include "daq/board.h"
+#include "daq/buffer_pool.h"
+#include "daq/scan_request.h"
+
+namespace corvane::daq {
+
+class BoardBackend : public Board {
+public:
+    // The inputs every supported board has (single-ended) and the fastest scan
+    // the program may ask for, in scans per second.
+    static constexpr int kHighestChannel = 7;
+    static constexpr long kHighestRate = 100000;
+
+    BoardBackend() = default;
+    ~BoardBackend() override;
+    BoardBackend(const BoardBackend&) = delete;
+    BoardBackend& operator=(const BoardBackend&) = delete;
+
+    // kBadArgument without a revision, otherwise kNoErrors.
+    int cbDeclareRevision(float* revision) override;
+    int cbErrHandling(int reporting, int handling) override;  // kNoErrors
+    // Board 0, a channel 0..kHighestChannel, +-10 V and a result to fill, or
+    // kBadArgument; *value is written only on success.
+    int cbAIn(int board, int channel, int range, std::uint16_t* value) override;
+    // Board 0, +-10 V, options 0, channels low..high within 0..kHighestChannel,
+    // whole scans, a rate 1..kHighestRate, or kBadArgument; a buffer of at least
+    // count samples, or kBadBuffer. The samples reach the buffer only when the
+    // whole scan succeeded (and the buffer still exists); *rate then holds the
+    // rate the board used.
+    int cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate, int range,
+                  BufferHandle buffer, int options) override;
+    BufferHandle cbWinBufAlloc(long count) override;
+    int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
+                        long count) override;
+    int cbWinBufFree(BufferHandle buffer) override;
+    std::string LastError() const override;
+
+    std::size_t LiveBuffers() const;
+
+protected:
+    // One reading of a checked channel, in 12-bit counts.
+    virtual int ReadChannel(int channel, std::uint16_t& count) = 0;
+    // Fills samples (request.count of them, channels interleaved lowest first)
+    // for a checked request; may set rate to the rate the board actually used.
+    // Runs without any lock of this class, usually on a worker thread.
+    virtual int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
+                             long& rate) = 0;
+
+    // Notes why an access failed (for LastError) and returns result.
+    int Fail(int result, std::string why);
+
+    // For a backend's destructor, once it has made a running scan end: refuses
+    // new scans and waits until every scan has left the board, so that closing
+    // the program during a scan is safe.
+    void CloseScans();
+
+private:
+    mutable std::mutex mutex_;  // buffers, scan count, closing
+    std::condition_variable scanLeft_;
+    BufferPool buffers_;
+    int scansRunning_ = 0;
+    bool closing_ = false;
+    mutable std::mutex errorMutex_;  // never held during a board access
+    std::string lastError_;
+};
+
+}  // namespace corvane::daq

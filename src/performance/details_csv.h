@@ -1,0 +1,29 @@
+#pragma once
+// The batch's details file: one comma-separated line of engine-performance
+// figures per capture, beside the results file. Point decimal, no grouping,
+// every line ended by CR LF. Digits: rpm to 0.1; work, power, torque, heater
+// power and percentages to 0.01. A field with no figure is empty. A file name
+// holding a comma, a double quote or a line break is written in double quotes
+// with each double quote doubled (RFC 4180).
+
+#include <string>
+#include <string_view>
+
+#include "performance/performance.h"
+
+namespace corvane::performance {
+
+// The header line, CR LF included.
+std::string DetailsHeader();
+
+// The line of one capture, CR LF included. A grab fills the cycle, power and
+// efficiency fields, a dyna its mean speed as rpm, heater power, Carnot limit
+// and the maximum power with its rpm and torque. A capture the analysis could
+// not evaluate (no result, or a status other than Evaluated) gets its file
+// name and kind only.
+std::string DetailsLine(std::string_view fileName, bool isDyna, const PerformanceResult* result);
+
+// A text as one CSV field: unchanged, or quoted when it needs to be.
+std::string CsvField(std::string_view text);
+
+}  // namespace corvane::performance

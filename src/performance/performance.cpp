@@ -1,0 +1,286 @@
+#include "performance/performance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+
+#include "analysis/crank_cycle.h"
+#include "analysis/flywheel_holes.h"
+#include "analysis/pressure_channel.h"
+#include "performance/cycle_loop.h"
+#include "performance/dyna_curve.h"
+#include "performance/efficiency.h"
+#include "performance/hole_timing.h"
+#include "performance/monotone_cubic.h"
+
+namespace corvane::performance {
+
+namespace {
+
+using analysis::kDegreesPerHole;
+using analysis::kHolesPerRevolution;
+
+// The traces of one capture, 1-based like the record's (element 0 unused).
+struct Traces {
+    std::vector<double> tach;
+    std::vector<double> pressure;  // a grab's, kPa relative to its mean
+};
+
+Traces SplitChannels(const analysis::CaptureRecord& record, std::int32_t sampleCount) {
+    Traces traces;
+    if (record.IsDyna) {
+        traces.tach.resize(static_cast<std::size_t>(sampleCount) + 1);
+        for (std::int32_t k = 1; k <= sampleCount; ++k) {
+            traces.tach[static_cast<std::size_t>(k)] =
+                analysis::CountToVolts(record.RawSamples[static_cast<std::size_t>(k - 1)]);
+        }
+        return traces;
+    }
+    const std::int32_t length = sampleCount / 2;
+    const double mean = analysis::MeanPressureVolts(record);
+    traces.tach.resize(static_cast<std::size_t>(length) + 1);
+    traces.pressure.resize(static_cast<std::size_t>(length) + 1);
+    for (std::int32_t k = 1; k <= length; ++k) {
+        const auto i = static_cast<std::size_t>(2 * k - 2);
+        traces.pressure[static_cast<std::size_t>(k)] =
+            analysis::PressureKpa(record.RawSamples[i], mean);
+        traces.tach[static_cast<std::size_t>(k)] = analysis::CountToVolts(record.RawSamples[i + 1]);
+    }
+    return traces;
+}
+
+// The holes of one run and their crank angles in degrees, 0 at its first wide hole.
+struct RunKnots {
+    std::vector<double> centres;  // samples
+    std::vector<double> degrees;
+};
+
+RunKnots KnotsOf(const RevolutionRun& run, const std::vector<double>& centres) {
+    RunKnots knots;
+    const int holes = kHolesPerRevolution * run.revolutions;
+    for (int j = 0; j <= holes; ++j) {
+        knots.centres.push_back(centres[static_cast<std::size_t>(run.firstWide + j)]);
+        knots.degrees.push_back(j * kDegreesPerHole);
+    }
+    return knots;
+}
+
+double Mean(const std::vector<double>& values) {
+    return std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+}
+
+CycleSummary Summarise(const std::vector<CycleFigures>& cycles) {
+    std::vector<double> rpm, work, power;
+    for (const CycleFigures& c : cycles) {
+        rpm.push_back(c.rpm);
+        work.push_back(c.workMilliJ);
+        power.push_back(c.indicatedPowerMilliW);
+    }
+    CycleSummary summary;
+    summary.cycles = static_cast<int>(cycles.size());
+    summary.meanRpm = Mean(rpm);
+    summary.meanWorkMilliJ = Mean(work);
+    summary.meanIndicatedPowerMilliW = Mean(power);
+    if (power.size() >= 2) {
+        double squares = 0.0;
+        for (double p : power) {
+            squares +=
+                (p - summary.meanIndicatedPowerMilliW) * (p - summary.meanIndicatedPowerMilliW);
+        }
+        summary.indicatedPowerSdMilliW = std::sqrt(squares / static_cast<double>(power.size() - 1));
+        if (summary.meanIndicatedPowerMilliW > 0) {
+            summary.covPercent =
+                100 * *summary.indicatedPowerSdMilliW / summary.meanIndicatedPowerMilliW;
+        }
+    }
+    return summary;
+}
+
+void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
+                 const std::vector<double>& centres, double period, PerformanceResult& result) {
+    std::array<double, kDegreesPerCycle> pressureSum{};
+    std::vector<double> angle, volume, pressure;
+    for (const RevolutionRun& run : revolutions.runs) {
+        const RunKnots knots = KnotsOf(run, centres);
+        const MonotoneCubic crank(knots.centres, knots.degrees);
+        for (int m = 0; m < run.revolutions; ++m) {
+            const double start = knots.centres[static_cast<std::size_t>(kHolesPerRevolution * m)];
+            const double end =
+                knots.centres[static_cast<std::size_t>(kHolesPerRevolution * (m + 1))];
+            // The samples from the wide hole's centre up to, not including, the
+            // next one's: each sample belongs to one cycle.
+            angle.clear();
+            volume.clear();
+            pressure.clear();
+            for (auto k = static_cast<std::int32_t>(std::ceil(start)); k < end; ++k) {
+                const double degrees = crank(k) - 360.0 * m;
+                angle.push_back(degrees);
+                volume.push_back(analysis::CylinderVolumeDouble(degrees));
+                pressure.push_back(traces.pressure[static_cast<std::size_t>(k)]);
+            }
+            CycleFigures cycle;
+            cycle.number = static_cast<int>(result.cycles.size()) + 1;
+            cycle.startMs = start * period * 1000;
+            cycle.durationS = (end - start) * period;
+            cycle.rpm = 60 / cycle.durationS;
+            cycle.workMilliJ = LoopWorkMicroJ(volume, pressure) / 1000;
+            cycle.indicatedPowerMilliW = cycle.workMilliJ / cycle.durationS;
+            result.cycles.push_back(cycle);
+
+            const auto atDegrees = PressureAtWholeDegrees(angle, pressure);
+            for (std::size_t d = 0; d < atDegrees.size(); ++d) pressureSum[d] += atDegrees[d];
+        }
+    }
+    result.summary = Summarise(result.cycles);
+    for (int d = 0; d < kDegreesPerCycle; ++d) {
+        result.averagedLoop.push_back(
+            {d, analysis::CylinderVolumeDouble(d),
+             pressureSum[static_cast<std::size_t>(d)] / static_cast<double>(result.cycles.size())});
+    }
+}
+
+void AnalyseDyna(const Revolutions& revolutions, const std::vector<double>& centres,
+                 std::span<const std::int32_t> wide, double period, double inertia,
+                 PerformanceResult& result) {
+    std::vector<double> seconds, angle;
+    for (const RevolutionRun& run : revolutions.runs) {
+        const RunKnots knots = KnotsOf(run, centres);
+        seconds.clear();
+        angle.clear();
+        for (std::size_t j = 0; j < knots.centres.size(); ++j) {
+            seconds.push_back(knots.centres[j] * period);
+            angle.push_back(knots.degrees[j] * std::numbers::pi / 180);
+        }
+        const auto points = DynaPoints({seconds, angle}, inertia);
+        result.dynaPoints.insert(result.dynaPoints.end(), points.begin(), points.end());
+    }
+    DynaSummary summary;
+    summary.momentOfInertiaGm2 = inertia;
+    // Wide hole to wide hole is one revolution, whatever was seen between.
+    const double runSeconds = (centres[static_cast<std::size_t>(wide.back())] -
+                               centres[static_cast<std::size_t>(wide.front())]) *
+                              period;
+    summary.meanRpm = 60.0 * static_cast<double>(wide.size() - 1) / runSeconds;
+    if (!result.dynaPoints.empty()) {
+        // The highest point of the power curve.
+        const auto best = std::max_element(
+            result.dynaPoints.begin(), result.dynaPoints.end(),
+            [](const DynaPoint& a, const DynaPoint& b) { return a.powerMilliW < b.powerMilliW; });
+        summary.maxPowerMilliW = best->powerMilliW;
+        summary.rpmAtMaxPower = best->rpm;
+        summary.torqueAtMaxPowerMilliNm = best->torqueMilliNm;
+        summary.timeAtMaxPowerMs = best->timeMs;
+    }
+    result.dyna = summary;
+}
+
+// Extreme inputs (a sample period of 1e-300 s) can carry a figure beyond the
+// range of numbers; nothing then is shown rather than infinities.
+bool AllFinite(const PerformanceResult& r) {
+    bool finite = true;
+    const auto check = [&](double v) { finite = finite && std::isfinite(v); };
+    for (const CycleFigures& c : r.cycles) {
+        for (double v : {c.startMs, c.durationS, c.rpm, c.workMilliJ, c.indicatedPowerMilliW})
+            check(v);
+    }
+    if (r.summary) {
+        check(r.summary->meanRpm);
+        check(r.summary->meanWorkMilliJ);
+        check(r.summary->meanIndicatedPowerMilliW);
+        check(r.summary->indicatedPowerSdMilliW.value_or(0));
+        check(r.summary->covPercent.value_or(0));
+    }
+    for (const LoopPoint& p : r.averagedLoop) check(p.pressureKpa);
+    for (const DynaPoint& p : r.dynaPoints) {
+        for (double v : {p.timeMs, p.rpm, p.angularSpeed, p.angularAcceleration, p.torqueMilliNm,
+                         p.powerMilliW}) {
+            check(v);
+        }
+    }
+    if (r.dyna) check(r.dyna->meanRpm);
+    return finite;
+}
+
+// Fills the result's figures and says how far the evaluation got.
+Status Evaluate(const analysis::CaptureRecord& record, const analysis::DiskTable& disks,
+                const text::NumberFormat& format, PerformanceResult& result) {
+    const std::int32_t sampleCount = record.SampleCount;
+    if (sampleCount <= 0) return Status::NoSamples;
+    if (sampleCount > analysis::kRawCapacity) return Status::TooManySamples;
+    const double period = record.SamplePeriod;
+    if (!std::isfinite(period) || !(period > 0)) return Status::BadSamplePeriod;
+
+    const Traces traces = SplitChannels(record, sampleCount);
+    const std::vector<analysis::FlyHole> holes = analysis::FindHoles(traces.tach);
+    const auto holeCount = static_cast<std::int32_t>(holes.size() - 1);
+    if (holeCount == 0) return Status::NotTurning;
+    const std::vector<std::int32_t> wide = analysis::FindWideHoleIndices(holes, holeCount, nullptr);
+    if (wide.size() < 2) return Status::NoCompleteRevolution;
+    const Revolutions revolutions = CountedRevolutions(wide);
+    result.skippedRevolutions = revolutions.skipped;
+    if (revolutions.runs.empty()) return Status::HolesMissed;
+
+    const std::vector<double> centres = HoleCentres(traces.tach, holes);
+    if (!record.IsDyna) {
+        AnalyseGrab(traces, revolutions, centres, period, result);
+        result.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp,
+                                         result.summary->meanIndicatedPowerMilliW);
+        return Status::Evaluated;
+    }
+    const double inertia = analysis::TotalMomentOfInertia(disks, format);
+    if (!std::isfinite(inertia) || !(inertia > 0)) return Status::NoMomentOfInertia;
+    AnalyseDyna(revolutions, centres, wide, period, inertia, result);
+    if (result.dynaPoints.empty()) {
+        result.dyna.reset();
+        return Status::TooFewRevolutions;
+    }
+    return Status::Evaluated;
+}
+
+}  // namespace
+
+std::string_view StatusText(Status status) {
+    switch (status) {
+        case Status::Evaluated:
+            return "Evaluated";
+        case Status::NoSamples:
+            return "No samples";
+        case Status::TooManySamples:
+            return "More samples than a capture holds";
+        case Status::BadSamplePeriod:
+            return "No valid sample period";
+        case Status::NotTurning:
+            return "Engine not turning: no flywheel hole passed the tachometer";
+        case Status::NoCompleteRevolution:
+            return "Less than one complete revolution";
+        case Status::HolesMissed:
+            return "No revolution with all 16 flywheel holes";
+        case Status::NoMomentOfInertia:
+            return "No moment of inertia: enter the flywheel disks in the disk table";
+        case Status::TooFewRevolutions:
+            return "Too few whole revolutions for the power curve";
+        case Status::OutOfRange:
+            return "Figures out of range: check the sample period";
+    }
+    return "";
+}
+
+PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
+                                     const analysis::DiskTable& disks,
+                                     const text::NumberFormat& format) {
+    PerformanceResult result;
+    result.isDyna = record.IsDyna;
+    result.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
+    result.status = Evaluate(record, disks, format, result);
+    if (result.status == Status::Evaluated && !AllFinite(result)) {
+        PerformanceResult beyond;
+        beyond.isDyna = result.isDyna;
+        beyond.status = Status::OutOfRange;
+        beyond.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
+        return beyond;
+    }
+    return result;
+}
+
+}  // namespace corvane::performance

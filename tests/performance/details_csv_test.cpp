@@ -1,0 +1,74 @@
+#include "performance/details_csv.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::performance {
+namespace {
+
+PerformanceResult Grab() {
+    PerformanceResult r;
+    r.status = Status::Evaluated;
+    r.summary = CycleSummary{7, 500.04, 29.905, 249.196, 1.2345, 0.4954};
+    r.efficiency = {4.0, 6.229875, 15.954415954, 39.04};
+    return r;
+}
+
+PerformanceResult Dyna() {
+    PerformanceResult r;
+    r.isDyna = true;
+    r.status = Status::Evaluated;
+    r.dynaPoints.resize(3);
+    r.dyna = DynaSummary{0.135, 412.36, 49.5194, 250.55, 1.8875, 351.3};
+    r.efficiency.heaterPowerW = 3.6;
+    r.efficiency.carnotPercent = 18.0;
+    return r;
+}
+
+TEST(DetailsCsv, HeaderAndOneLinePerKindOfCapture) {
+    EXPECT_EQ(DetailsHeader(),
+              "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,cov_percent,"
+              "heater_power_w,indicated_efficiency_percent,carnot_percent,max_power_mw,"
+              "rpm_at_max_power,torque_at_max_power_mnm\r\n");
+
+    const PerformanceResult grab = Grab(), dyna = Dyna();
+    PerformanceResult oneCycle = Grab();
+    oneCycle.summary->cycles = 1;
+    oneCycle.summary->indicatedPowerSdMilliW.reset();
+    oneCycle.summary->covPercent.reset();
+    PerformanceResult coldHeater = Grab();
+    coldHeater.efficiency = {};
+    PerformanceResult failed = Grab();
+    failed.status = Status::NoCompleteRevolution;
+    PerformanceResult negative = Dyna();
+    negative.dyna->maxPowerMilliW = -0.004;  // a coasting run rounds to zero without a sign
+    negative.dyna->torqueAtMaxPowerMilliNm = -1.256;
+
+    const struct {
+        const char* name;
+        const char* file;
+        bool dyna;
+        const PerformanceResult* result;
+        const char* line;
+    } cases[] = {
+        {"grab", "run1.CSV", false, &grab,
+         "run1.CSV,grab,7,500.0,29.91,249.20,1.23,0.50,4.00,6.23,15.95,,,\r\n"},
+        {"dyna", "accel.CSV", true, &dyna,
+         "accel.CSV,dyna,,412.4,,,,,3.60,,18.00,49.52,250.6,1.89\r\n"},
+        {"one cycle has no spread", "one.csv", false, &oneCycle,
+         "one.csv,grab,1,500.0,29.91,249.20,,,4.00,6.23,15.95,,,\r\n"},
+        {"no monitor values", "cold.csv", false, &coldHeater,
+         "cold.csv,grab,7,500.0,29.91,249.20,1.23,0.50,,,,,,\r\n"},
+        {"not evaluated", "bad.csv", false, &failed, "bad.csv,grab,,,,,,,,,,,,\r\n"},
+        {"no result at all", "gone.csv", true, nullptr, "gone.csv,dyna,,,,,,,,,,,,\r\n"},
+        {"negative figures", "down.csv", true, &negative,
+         "down.csv,dyna,,412.4,,,,,3.60,,18.00,0.00,250.6,-1.26\r\n"},
+        {"a comma in the name", "run 1,2.csv", false, &failed,
+         "\"run 1,2.csv\",grab,,,,,,,,,,,,\r\n"},
+        {"quotes in the name", "the \"best\".csv", false, &failed,
+         "\"the \"\"best\"\".csv\",grab,,,,,,,,,,,,\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DetailsLine(c.file, c.dyna, c.result), c.line) << c.name;
+}
+
+}  // namespace
+}  // namespace corvane::performance
