@@ -74,8 +74,7 @@ std::string DynaTruthJson(const daq::DynaTruth& truth, const daq::EngineModel& m
     Object object;
     object.add("kind", "\"dyna\"")
         .add("moment_of_inertia_gm2", truth.momentOfInertiaGm2)
-        .add("free_running_rpm",
-             model.Parameters().faults.stopped ? 0.0 : model.Parameters().rpm);
+        .add("free_running_rpm", model.Parameters().faults.stopped ? 0.0 : model.Parameters().rpm);
     AddMonitor(object, model);
     object.add("truth", curves.text());
     return object.text();
