@@ -139,7 +139,10 @@ void TForm1::createFlows() {
     live.analyse = [this] { AnalyseCapture(); };
     live.closingWait = options_.closingWait;
     acquisition_ = std::make_unique<AcquisitionFlow>(std::move(live));
+    createFileFlow();
+}
 
+void TForm1::createFileFlow() {
     CaptureFileHost host;
     host.window = this;
     host.prompts = prompts_.get();

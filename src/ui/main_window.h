@@ -112,6 +112,7 @@ private:
     void FormCreate();
     void FormDestroy();
     void createFlows();
+    void createFileFlow();
     void connectHandlers();
     void attachKeys();
     void loadSettings();
