@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
     app.add_option("-o,--output", output, "capture file to write")->required();
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
+    } catch (const CLI::Success& answer) {  // --help or --version
+        return app.exit(answer);
     } catch (const CLI::ParseError& error) {
         app.exit(error);  // prints the message
         return kExitUsage;
