@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     // reads the rest of the file when it is first shown.
     const QString appDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + "/";
     const corvane::settings::IniFile ini(
-        (corvane::ui::SettingsFolder(appDir) + corvane::ui::kSettingsFileName).toStdString());
+        corvane::ui::LocateSettings(appDir).readPath.toStdString());
     corvane::daq::BoardChoice made = corvane::daq::MakeBoard(ini);
 
     corvane::ui::TForm1::Options options;

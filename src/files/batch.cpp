@@ -1,13 +1,10 @@
 #include "files/batch.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
-#include <system_error>
 
+#include "files/atomic_file.h"
 #include "files/file_error.h"
+#include "files/file_identity.h"
 
 namespace corvane::files {
 
@@ -15,47 +12,8 @@ namespace {
 
 constexpr int kReportedRows[] = {0, 1, 4, 5, 6, 7};
 
-// The results file, closed on every path out of the batch.
-class ResultsFile {
-public:
-    explicit ResultsFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
-        if (fd_ < 0) throw FileError(FileErrorText(errno, FileAccess::Write));
-    }
-    ~ResultsFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ResultsFile(const ResultsFile&) = delete;
-    ResultsFile& operator=(const ResultsFile&) = delete;
-
-    void Write(std::string_view text) {
-        while (!text.empty()) {
-            ssize_t put = ::write(fd_, text.data(), text.size());
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                throw FileError(FileErrorText(errno, FileAccess::Write));
-            }
-            text.remove_prefix(static_cast<std::size_t>(put));
-        }
-    }
-    void Close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        if (result != 0) throw FileError(FileErrorText(errno, FileAccess::Write));
-    }
-
-private:
-    int fd_;
-};
-
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error) && !error) return true;
-    std::error_code errorA, errorB;
-    const auto normalA = std::filesystem::weakly_canonical(a, errorA);
-    const auto normalB = std::filesystem::weakly_canonical(b, errorB);
-    if (errorA || errorB) return a.lexically_normal() == b.lexically_normal();
-    return normalA == normalB;
+std::string CaptureFiles(int count) {
+    return std::to_string(count) + (count == 1 ? " capture file" : " capture files");
 }
 
 }  // namespace
@@ -73,8 +31,17 @@ std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+std::string PrintableName(std::string_view name) {
+    std::string printable(name);
+    for (char& c : printable) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7F) c = '?';
+    }
+    return printable;
+}
+
 std::string BatchLine(std::string_view fileName, const ResultsColumn& column) {
-    std::string line(fileName);
+    std::string line = PrintableName(fileName);
     for (int row : kReportedRows) {
         line += ", ";
         line += KeepDigits(column[static_cast<std::size_t>(row)]);
@@ -82,42 +49,70 @@ std::string BatchLine(std::string_view fileName, const ResultsColumn& column) {
     return line;
 }
 
-BatchFileError::BatchFileError(std::string path, std::string message)
+BatchFileError::BatchFileError(std::string path, std::string message, int evaluated)
     : std::runtime_error(path + ": " + message),
       path_(std::move(path)),
-      message_(std::move(message)) {}
+      message_(std::move(message)),
+      evaluated_(evaluated) {}
 
-ResultsFileIsInputError::ResultsFileIsInputError(const std::string& resultsPath)
-    : std::runtime_error("The results file \"" + resultsPath +
-                         "\" is also one of the files to be evaluated") {}
+std::string StoppedBatchNote(const BatchFileError& error) {
+    if (error.resultsHold()) {
+        return "holds the results of " + CaptureFiles(*error.resultsHold()) +
+               "; the batch stopped at " + PrintableName(FileNameOf(error.path()));
+    }
+    if (!error.resultsWriteError().empty()) {
+        return "was left as it was: it could not be written (" + error.resultsWriteError() + ")";
+    }
+    return "was left as it was: no capture file was evaluated";
+}
+
+ResultsFileIsInputError::ResultsFileIsInputError(const std::string& resultsPath,
+                                                 const std::string& what)
+    : std::runtime_error("The results file \"" + PrintableName(resultsPath) + "\" is also " +
+                         what) {}
 
 void CheckResultsFileIsNotInput(const std::string& resultsPath,
                                 const std::vector<std::string>& capturePaths) {
-    for (const std::string& capture : capturePaths) {
-        if (SameFile(resultsPath, capture)) throw ResultsFileIsInputError(resultsPath);
-    }
+    if (FindSameFile(resultsPath, capturePaths)) throw ResultsFileIsInputError(resultsPath);
 }
 
 void RunBatch(const std::vector<std::string>& capturePaths, const EvaluateCaptureFile& evaluate,
               const WriteBatchText& write) {
     write(std::string(kBatchHeader) + "\r\n");
+    int evaluated = 0;
     for (const std::string& path : capturePaths) {
         ResultsColumn column;
         try {
             column = evaluate(path);
         } catch (const std::exception& error) {
-            throw BatchFileError(path, error.what());
+            throw BatchFileError(path, error.what(), evaluated);
         }
         write(BatchLine(FileNameOf(path), column) + "\r\n");
+        ++evaluated;
     }
 }
 
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
                     const EvaluateCaptureFile& evaluate) {
     CheckResultsFileIsNotInput(resultsPath, capturePaths);
-    ResultsFile results(resultsPath);
-    RunBatch(capturePaths, evaluate, [&results](std::string_view text) { results.Write(text); });
-    results.Close();
+    AtomicFile results(resultsPath);
+    try {
+        RunBatch(capturePaths, evaluate,
+                 [&results](std::string_view text) { results.Write(text); });
+    } catch (BatchFileError& stop) {
+        // The lines written so far are kept, as a batch that stops always kept
+        // them; but an existing file is not traded for a bare header.
+        if (stop.evaluated() > 0 || !results.TargetExisted()) {
+            try {
+                results.Commit();
+                stop.SetResultsHold(stop.evaluated());
+            } catch (const FileError& writeError) {
+                stop.SetResultsLeftAsTheyWere(writeError.what());
+            }
+        }
+        throw;
+    }
+    results.Commit();
 }
 
 }  // namespace corvane::files

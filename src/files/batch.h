@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,31 +31,58 @@ std::string KeepDigits(std::string_view text);
 // The file's name without its folder.
 std::string FileNameOf(const std::string& path);
 
-// One results line without its line end: the name, then ", " and KeepDigits of
-// rows 0, 1, 4, 5, 6 and 7.
+// The name with every control character replaced by '?': a CR or LF in a file
+// name must not start a line of its own in a results file or a message.
+std::string PrintableName(std::string_view name);
+
+// One results line without its line end: the name (PrintableName), then ", "
+// and KeepDigits of rows 0, 1, 4, 5, 6 and 7.
 std::string BatchLine(std::string_view fileName, const ResultsColumn& column);
 
 // A capture file whose evaluation failed; what() is "<path>: <message>".
 class BatchFileError : public std::runtime_error {
 public:
-    BatchFileError(std::string path, std::string message);
+    BatchFileError(std::string path, std::string message, int evaluated);
     const std::string& path() const { return path_; }
     const std::string& message() const { return message_; }
+    // The capture files evaluated before this one, whose lines were written.
+    int evaluated() const { return evaluated_; }
+
+    // What the batch left in its results file (RunBatchToFile says): the
+    // number of capture lines the file now holds, or nothing when the file
+    // was left as it was (then writeError says why, if writing failed).
+    const std::optional<int>& resultsHold() const { return resultsHold_; }
+    const std::string& resultsWriteError() const { return resultsWriteError_; }
+    void SetResultsHold(int captures) { resultsHold_ = captures; }
+    void SetResultsLeftAsTheyWere(std::string writeError) {
+        resultsHold_.reset();
+        resultsWriteError_ = std::move(writeError);
+    }
 
 private:
     std::string path_;
     std::string message_;
+    int evaluated_ = 0;
+    std::optional<int> resultsHold_;
+    std::string resultsWriteError_;
 };
 
-// The chosen results file is one of the capture files: writing it would destroy
-// that capture, so the batch is refused before anything is written.
+// What a stopped batch left in its results file, for the user: "holds the
+// results of 2 capture files; the batch stopped at bad.CSV", or "was left as
+// it was: no capture file was evaluated".
+std::string StoppedBatchNote(const BatchFileError& error);
+
+// The chosen results file is one of the batch's input files: writing it would
+// destroy that input, so the batch is refused before anything is written.
 class ResultsFileIsInputError : public std::runtime_error {
 public:
-    explicit ResultsFileIsInputError(const std::string& resultsPath);
+    // what: "one of the files to be evaluated", "the settings file", ...
+    explicit ResultsFileIsInputError(const std::string& resultsPath,
+                                     const std::string& what = "one of the files to be evaluated");
 };
 
-// Throws ResultsFileIsInputError when resultsPath names the same file as one of
-// capturePaths (same file on disk, or the same normalised path).
+// Throws ResultsFileIsInputError when resultsPath names the same file as one
+// of capturePaths (compared by identity, SameFile).
 void CheckResultsFileIsNotInput(const std::string& resultsPath,
                                 const std::vector<std::string>& capturePaths);
 
@@ -64,10 +92,13 @@ void CheckResultsFileIsNotInput(const std::string& resultsPath,
 void RunBatch(const std::vector<std::string>& capturePaths, const EvaluateCaptureFile& evaluate,
               const WriteBatchText& write);
 
-// RunBatch into a results file: refuses a results file that is one of the
-// capture files (nothing written), then creates or replaces it. The file is
-// closed on every path, keeping the lines written before a failure.
-// Throws FileError when the file cannot be created or written.
+// RunBatch into a results file, which is replaced only by complete text
+// (AtomicFile). Refuses a results file that is one of the capture files
+// before anything is evaluated. When a capture fails, the lines of the files
+// before it replace the results file; but a file that already exists is left
+// as it was when no capture was evaluated. The BatchFileError says which.
+// Throws FileError when the results file cannot be written: it is then left
+// exactly as it was.
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
                     const EvaluateCaptureFile& evaluate);
 

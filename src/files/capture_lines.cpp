@@ -1,27 +1,90 @@
 #include "files/capture_lines.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "text/errors.h"
 
 namespace corvane::files {
 
 namespace {
+
 constexpr char kEndOfFile = 26;  // Ctrl+Z
+constexpr std::size_t kFirstBuffer = kReadPiece;
+
+}  // namespace
+
+LineReader::LineReader(Source source, LineLimits limits)
+    : source_(std::move(source)), limits_(limits) {}
+
+LineReader::LineReader(std::string text, LineLimits limits, std::size_t piece) : limits_(limits) {
+    piece = std::max<std::size_t>(piece, 1);
+    auto owned = std::make_shared<const std::string>(std::move(text));
+    source_ = [owned, at = std::size_t{0}, piece](char* into, std::size_t room) mutable {
+        const std::size_t n = std::min({room, piece, owned->size() - at});
+        std::memcpy(into, owned->data() + at, n);
+        at += n;
+        return n;
+    };
 }
 
-LineReader::LineReader(std::string_view text) : text_(text) {
-    if (const void* stop = std::memchr(text_.data(), kEndOfFile, text_.size())) {
-        text_ = text_.substr(0, static_cast<const char*>(stop) - text_.data());
+void LineReader::TakeInMore() {
+    // The unread part of the line moves to the front; the buffer grows only
+    // for a line longer than it is.
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
     }
+    if (end_ == buffer_.size()) {
+        const std::size_t grown = std::max(kFirstBuffer, buffer_.size() * 2);
+        buffer_.resize(std::min(grown, limits_.maxLine + 2));
+    }
+    if (taken_ >= limits_.maxText) {
+        // A text exactly as long as the limit has ended; anything more is too long.
+        char next = 0;
+        if (source_(&next, 1) != 0 && next != kEndOfFile) throw RangeError();
+        atEnd_ = true;
+        return;
+    }
+    const std::size_t room = std::min(buffer_.size() - end_, limits_.maxText - taken_);
+    std::size_t got = source_(buffer_.data() + end_, room);
+    if (got == 0) {
+        atEnd_ = true;
+        return;
+    }
+    taken_ += got;
+    if (const void* stop = std::memchr(buffer_.data() + end_, kEndOfFile, got)) {
+        got = static_cast<std::size_t>(static_cast<const char*>(stop) - (buffer_.data() + end_));
+        atEnd_ = true;
+    }
+    end_ += got;
 }
 
 bool LineReader::Next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    const char* begin = text_.data() + pos_;
-    const std::size_t left = text_.size() - pos_;
-    const void* lf = std::memchr(begin, '\n', left);
-    std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : left;
-    pos_ += lf ? length + 1 : length;
-    std::string_view raw(begin, length);
+    std::size_t length = 0;
+    std::size_t searched = 0;  // characters of the line known to hold no LF
+    for (;;) {
+        const char* begin = buffer_.data() + begin_;
+        const std::size_t unread = end_ - begin_;
+        const void* lf =
+            unread > searched ? std::memchr(begin + searched, '\n', unread - searched) : nullptr;
+        if (lf) {
+            length = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
+            break;
+        }
+        searched = unread;
+        if (unread > limits_.maxLine) throw RangeError();
+        if (atEnd_) {
+            if (unread == 0) return false;
+            length = unread;
+            break;
+        }
+        TakeInMore();
+    }
+    if (length > limits_.maxLine) throw RangeError();
+    std::string_view raw(buffer_.data() + begin_, length);
+    begin_ = std::min(begin_ + length + 1, end_);
     // Every CR goes: the one before LF ends the line, a lone one is dropped.
     while (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     if (raw.find('\r') == std::string_view::npos) {

@@ -100,10 +100,15 @@ void PutDiskRow(std::string_view line, analysis::DiskTable& disks, int row) {
 
 }  // namespace
 
-OpenedCapture CheckCaptureKind(std::string text) {
-    LineReader lines(text);
+namespace {
+
+OpenedCapture CheckKind(std::unique_ptr<LineReader> lines) {
     std::string_view first;
-    lines.Next(first);  // an empty file gives an empty first line
+    try {
+        lines->Next(first);  // an empty file gives an empty first line
+    } catch (const RangeError&) {
+        throw WrongKindError();  // megabytes without a line end are no kind line
+    }
     OpenedCapture file;
     if (first == "grab") {
         file.kind = CaptureKind::Grab;
@@ -112,12 +117,18 @@ OpenedCapture CheckCaptureKind(std::string text) {
     } else {
         throw WrongKindError();
     }
-    file.text = std::move(text);
+    file.lines = std::move(lines);
     return file;
 }
 
+}  // namespace
+
+OpenedCapture CheckCaptureKind(std::string text, LineLimits limits, std::size_t piece) {
+    return CheckKind(std::make_unique<LineReader>(std::move(text), limits, piece));
+}
+
 OpenedCapture OpenCaptureFile(const std::string& path) {
-    return CheckCaptureKind(ReadWholeFile(path));
+    return CheckKind(std::make_unique<LineReader>(ReadInPieces(path)));
 }
 
 void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n) {
@@ -130,9 +141,8 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
     record.IsDyna = dyna;
     double period = dyna ? kDynaSamplePeriod : kGrabSamplePeriod;
 
-    LineReader lines(file.text);
+    LineReader& lines = *file.lines;
     std::string_view line;
-    lines.Next(line);  // the kind, checked when the file was opened
     lines.Next(line);  // the caption line, whatever it holds
     int n = 0;
     auto cache = std::make_unique<CountCache>();

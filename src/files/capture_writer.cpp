@@ -1,5 +1,6 @@
 #include "files/capture_writer.h"
 
+#include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "files/scientific_format.h"
 #include "text/errors.h"

@@ -5,9 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <vector>
+#include <memory>
 
 namespace corvane::files {
 
@@ -39,22 +37,14 @@ std::string FileErrorText(int errorNumber, FileAccess access) {
 
 namespace {
 
-// Closes a descriptor on every path out.
-class Descriptor {
+// Closes the descriptor when the last reader lets go.
+class OpenFile {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the error a delayed write may only show here.
-    int release_and_close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() { ::close(fd_); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
 
 private:
     int fd_;
@@ -62,61 +52,20 @@ private:
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw FileError(FileErrorText(errno, FileAccess::Read));
+std::function<std::size_t(char* into, std::size_t room)> ReadInPieces(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError(FileErrorText(errno, FileAccess::Read));
+    auto file = std::make_shared<OpenFile>(fd);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) throw FileError(FileErrorText(errno, FileAccess::Read));
+    if (::fstat(fd, &info) != 0) throw FileError(FileErrorText(errno, FileAccess::Read));
     if (S_ISDIR(info.st_mode)) throw FileError(FileErrorText(EACCES, FileAccess::Read));
-    std::string text;
-    if (info.st_size > 0) text.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(FileErrorText(errno, FileAccess::Read));
+    return [file](char* into, std::size_t room) -> std::size_t {
+        for (;;) {
+            const ssize_t got = ::read(file->fd(), into, room);
+            if (got >= 0) return static_cast<std::size_t>(got);
+            if (errno != EINTR) throw FileError(FileErrorText(errno, FileAccess::Read));
         }
-        if (got == 0) break;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return text;
-}
-
-void ReplaceFileContents(const std::string& path, const std::string& text) {
-    if (path.empty()) throw FileError(FileErrorText(ENOENT, FileAccess::Write));
-    // A file we may not write stays as it is, even though the folder would let
-    // the complete text be renamed over it.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
-        throw FileError(FileErrorText(errno, FileAccess::Write));
-    }
-    std::vector<char> temp(path.begin(), path.end());
-    static const char kSuffix[] = ".tmp-XXXXXX";
-    temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminating zero
-    Descriptor fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) throw FileError(FileErrorText(errno, FileAccess::Write));
-    const std::string tempPath(temp.data());
-    auto fail = [&](int errorNumber) {
-        ::unlink(tempPath.c_str());
-        throw FileError(FileErrorText(errorNumber, FileAccess::Write));
     };
-    // mkstemp creates 0600; give the file the usual permissions under the umask.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd.get(), 0666 & ~mask);
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t put = ::write(fd.get(), data, left);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        data += put;
-        left -= static_cast<std::size_t>(put);
-    }
-    if (fd.release_and_close() != 0) fail(errno);
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) fail(errno);
 }
 
 }  // namespace corvane::files

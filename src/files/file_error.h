@@ -2,6 +2,8 @@
 // File input/output errors with the plain texts the user sees
 // ("File not found", "File access denied", ...).
 
+#include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -17,12 +19,10 @@ enum class FileAccess { Read, Write };
 // The user-facing text for an errno value of a failed open, read or write.
 std::string FileErrorText(int errorNumber, FileAccess access);
 
-// Whole content of a file as 8-bit text; throws FileError.
-std::string ReadWholeFile(const std::string& path);
-
-// Writes the text to a temporary file beside the target and renames it over
-// the target only when everything was written, so a failure never truncates
-// an existing file. Throws FileError; the temporary file is removed.
-void ReplaceFileContents(const std::string& path, const std::string& text);
+// Opens a file for reading in pieces: the function puts up to `room` further
+// bytes into `into` and returns how many, 0 at the end; the file is closed when
+// the last copy of the function goes. Throws FileError ("File not found", and
+// "File access denied" for a folder), also from a failed read.
+std::function<std::size_t(char* into, std::size_t room)> ReadInPieces(const std::string& path);
 
 }  // namespace corvane::files

@@ -9,18 +9,18 @@ namespace corvane::files {
 
 HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers)
     : record_(std::make_unique<analysis::CaptureRecord>()),
-      disks_(std::move(disks)),
+      startDisks_(std::move(disks)),
       numbers_(std::move(numbers)) {}
 
 HeadlessEvaluation::~HeadlessEvaluation() = default;
 
 ResultsColumn HeadlessEvaluation::Evaluate(const std::string& path) {
-    const CaptureKind kind =
-        ImportCaptureFile(path, *record_, disks_, [](CaptureKind k, analysis::CaptureRecord& r) {
-            // No board: the monitor reading fails and leaves the values as they were.
-            r.SamplePeriod = k == CaptureKind::Dyna ? kDynaSamplePeriod : kGrabSamplePeriod;
-        });
-    if (kind == CaptureKind::Dyna) rpmPoints_.clear();
+    *record_ = analysis::CaptureRecord{};
+    disks_ = startDisks_;
+    ImportCaptureFile(path, *record_, disks_, [](CaptureKind k, analysis::CaptureRecord& r) {
+        // No board: the monitor reading fails and leaves the fresh record's zeros.
+        r.SamplePeriod = k == CaptureKind::Dyna ? kDynaSamplePeriod : kGrabSamplePeriod;
+    });
     return Analyse(path);
 }
 
@@ -28,9 +28,7 @@ ResultsColumn HeadlessEvaluation::Analyse(const std::string& path) {
     analysis::AnalysisInputs inputs;
     inputs.disks = disks_;
     inputs.format = numbers_;
-    inputs.rpmPoints = std::move(rpmPoints_);
-    analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
-    rpmPoints_ = std::move(result.rpmPoints);
+    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
     if (result.error) throw std::runtime_error(*result.error);
     if (result.dynaAdvice && onDynaAdvice) onDynaAdvice(path, kDynaAdvice);
     ResultsColumn column;

@@ -1,11 +1,12 @@
 #pragma once
 // Evaluating capture files without a window or a board, as the Multiple button
-// does: one capture record and disk table carried over from file to file.
+// does, except that nothing carries over from one file to the next: each file
+// is read into a fresh capture record and starts from the given disk table, so
+// that a results line describes its own capture only.
 
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "analysis/analyse_capture.h"
 #include "analysis/capture_record.h"
@@ -18,7 +19,7 @@ namespace corvane::files {
 
 class HeadlessEvaluation {
 public:
-    // disks: the disk table the first file starts with (five rows in the window).
+    // disks: the disk table each file starts with (five rows in the window).
     // numbers: the decimal mark and grouping of the table texts.
     explicit HeadlessEvaluation(analysis::DiskTable disks,
                                 text::NumberFormat numbers = text::PointComma());
@@ -30,24 +31,23 @@ public:
     // "Please consult Help for proper Dynamometer methodology" box).
     std::function<void(const std::string& path, const std::string& advice)> onDynaAdvice;
 
-    // Imports the file and analyses it; returns the results table's column 1.
-    // The preparation sets the kind's default period and, with no board, leaves
-    // the monitor values as they were; a grab keeps the speed points, a dyna
-    // clears them. Throws the import's errors (the capture stays as it was), or
-    // the analysis' range error after the capture was taken in.
+    // Imports the file into a fresh record and analyses it; returns the results
+    // table's column 1. With no board the monitor values are those of the
+    // file, or 0 for a file without data lines; no speed points are kept
+    // between files. Throws the import's errors, or the analysis' range error.
     ResultsColumn Evaluate(const std::string& path);
 
     analysis::CaptureRecord& record() { return *record_; }
+    // The disk table after the last file (a dyna file brings its own rows).
     const analysis::DiskTable& disks() const { return disks_; }
-    analysis::DiskTable& disks() { return disks_; }
 
 private:
     ResultsColumn Analyse(const std::string& path);
 
     std::unique_ptr<analysis::CaptureRecord> record_;  // large: keep it off the stack
+    const analysis::DiskTable startDisks_;
     analysis::DiskTable disks_;
     text::NumberFormat numbers_;
-    std::vector<analysis::Point> rpmPoints_;
 };
 
 using analysis::kDynaAdvice;

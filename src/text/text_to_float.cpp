@@ -34,7 +34,7 @@ long Magnitude(std::string_view integer, std::string_view fraction, long exponen
 // an infinity of its sign and sets `overflow`.
 double ParseNumber(std::string_view text, const NumberFormat& fmt, bool& overflow) {
     overflow = false;
-    const auto fail = [&] { return ConvertError(std::string(text)); };
+    const auto fail = [&] { return ConvertError(text); };
     std::size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') ++pos;
 
@@ -101,7 +101,7 @@ double ParseNumber(std::string_view text, const NumberFormat& fmt, bool& overflo
 double TextToFloat(std::string_view text, const NumberFormat& fmt) {
     bool overflow = false;
     const double value = ParseNumber(text, fmt, overflow);
-    if (overflow) throw ConvertError(std::string(text));
+    if (overflow) throw ConvertError(text);
     return value;
 }
 

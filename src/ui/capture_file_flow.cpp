@@ -79,10 +79,15 @@ void CaptureFileFlow::MultipleButtonClick() {
             return host_.resultsColumn();
         });
     } catch (const files::BatchFileError& e) {
-        // The batch stops at the refused file; its message has been shown.
-        if (refusedWithMessage) return;
-        // The caption names the failed file; the user reads the import's own error.
-        throw std::runtime_error(e.message());
+        // The batch stops at that file. The caption names it; the user reads the
+        // import's own error (a refused file has shown its box), then what the
+        // results file now holds.
+        if (!refusedWithMessage)
+            host_.prompts->reportError(host_.window, std::runtime_error(e.message()));
+        host_.prompts->message(host_.window, ApplicationTitle(),
+                               "The results file " + *results + " " +
+                                   QString::fromStdString(files::StoppedBatchNote(e)) + ".");
+        return;
     }
     host_.prompts->message(host_.window, ApplicationTitle(), "Your results are in " + *results);
 }

@@ -116,7 +116,7 @@ void TForm1::FormCreate() {
 void TForm1::FormDestroy() {
     record_.reset();
     // The settings are known only once the window has been shown.
-    if (!shown_) return;
+    if (!shown_ || !settings_) return;
     try {
         saveSettings();
     } catch (const std::exception& e) {
@@ -185,7 +185,9 @@ void TForm1::attachKeys() {
     for (QWidget* control : Panel1->questionKeyControls()) keys_->attachQuestionKey(control);
 }
 
-QString TForm1::settingsPath() const { return settingsFolder_ + kSettingsFileName; }
+QString TForm1::settingsPath() const {
+    return settings_ ? settings_->location().savePath : QString();
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -212,25 +214,25 @@ void TForm1::FormShow() {
 }
 
 void TForm1::loadSettings() {
-    settingsFolder_ = options_.settingsFolder.isEmpty()
-                          ? SettingsFolder(AppDir)
-                          : QDir(options_.settingsFolder).absolutePath() + "/";
-    const settings::IniFile ini(settingsPath().toStdString());
+    settings_ = std::make_unique<SettingsStore>(options_.settingsFolder.isEmpty()
+                                                    ? LocateSettings(AppDir)
+                                                    : SettingsIn(options_.settingsFolder));
     // A missing key keeps what the window has now: its designed values.
-    const FormSettings state = LoadFormSettings(ini, currentFormState(), format_);
+    const FormSettings state = settings_->Load(currentFormState(), format_);
     // Bounds that would leave no window to see fall back to the designed ones.
     setGeometry(UsableBounds(state.left, state.top, state.width, state.height, geometry(),
                              AvailableScreenAreas()));
     Panel1->setGraphChoice(state.graphs);
     Panel1->MOISG->setTable(state.disks);
     Panel1->MOISG->setCurrentCell(0, 0);
+    if (!settings_->notice().isEmpty())
+        prompts_->message(this, ApplicationTitle(), settings_->notice());
 }
 
 void TForm1::saveSettings() {
-    settings::IniFile ini(settingsPath().toStdString());
     FormSettings state = currentFormState();
     state.disks = Panel1->MOISG->table();
-    SaveFormSettings(ini, state);
+    settings_->Save(state);
 }
 
 FormSettings TForm1::currentFormState() const {

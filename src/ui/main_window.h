@@ -32,6 +32,7 @@ class ChartStack;
 struct FormSettings;
 class ControlPanel;
 class KeyCommands;
+class SettingsStore;
 class TForm2;
 class TpvImageForm;
 class UserPrompts;
@@ -43,8 +44,9 @@ public:
         std::unique_ptr<daq::Board> board;         // required
         bool simulated = false;                    // the board is the simulated engine
         daq::SimulatedBoard* simulator = nullptr;  // the same, for the simulator window
-        QString settingsFolder;                // empty: the program's folder or ~/.config/corvane
-        std::shared_ptr<UserPrompts> prompts;  // empty: the real dialogs and boxes
+        QString
+            settingsFolder;  // empty: the program's folder or ~/.config/corvane (LocateSettings)
+        std::shared_ptr<UserPrompts> prompts;       // empty: the real dialogs and boxes
         std::function<void(int context)> showHelp;  // empty: the help window
         bool armTimers = true;    // tests that drive every tick themselves say false
         ClosingWait closingWait;  // how long closing waits for a running scan
@@ -151,7 +153,7 @@ private:
     QString ManualFolder;  // the help: the HTML manual beside the program
     HelpViewer* helpViewer_ = nullptr;
     EngineSimulatorWindow* simulatorWindow_ = nullptr;
-    QString settingsFolder_;
+    std::unique_ptr<SettingsStore> settings_;
     bool Acquiring = false;
     bool shown_ = false;
 };

@@ -7,12 +7,31 @@
 
 namespace corvane::ui {
 
-QString SettingsFolder(const QString& appDir) {
-    const QFileInfo folder(appDir);
-    if (folder.isDir() && folder.isWritable()) return QDir(appDir).absolutePath() + "/";
+namespace {
+
+QString UserConfigFolder() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + "/.config";
     return config + "/corvane/";
+}
+
+}  // namespace
+
+SettingsLocation LocateSettings(const QString& appDir) {
+    const QFileInfo folder(appDir);
+    const QString programFile = QDir(appDir).absoluteFilePath(kSettingsFileName);
+    const QFileInfo file(programFile);
+    const bool writable = folder.isDir() && folder.isWritable() &&
+                          (!file.exists() || (file.isFile() && file.isWritable()));
+    if (writable) return {programFile, programFile};
+    const QString userFile = UserConfigFolder() + kSettingsFileName;
+    const bool saved = QFileInfo::exists(userFile);
+    return {saved || !file.exists() ? userFile : programFile, userFile};
+}
+
+SettingsLocation SettingsIn(const QString& folder) {
+    const QString path = QDir(folder).absoluteFilePath(kSettingsFileName);
+    return {path, path};
 }
 
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
@@ -36,9 +55,41 @@ void SaveFormSettings(settings::IniFile& ini, const FormSettings& state) {
     for (std::size_t i = 0; i < kGraphs.size(); ++i)
         ini.WriteYesNo("Graphs", kGraphs[i].settingsKey, state.graphs[i]);
     settings::SaveDiskTable(ini, state.disks);
+}
+
+SettingsStore::SettingsStore(SettingsLocation location) : location_(std::move(location)) {}
+
+SettingsStore::~SettingsStore() = default;
+
+FormSettings SettingsStore::Load(const FormSettings& current, const text::NumberFormat& fmt) {
+    auto ini = std::make_unique<settings::IniFile>(location_.readPath.toStdString());
+    const FormSettings state = LoadFormSettings(*ini, current, fmt);
+    if (ini->Damage().empty()) return state;
+    notice_ = "The settings file " + location_.readPath + " could not be read whole (" +
+              QString::fromStdString(ini->Damage()) + "). The program uses what it could read. ";
+    try {
+        QDir().mkpath(QFileInfo(backupPath()).absolutePath());
+        ini->SaveOriginalAs(backupPath().toStdString());
+        notice_ += "The file as it was is kept as " + backupPath() + ".";
+    } catch (const std::exception& e) {
+        notice_ += "It could not be kept as " + backupPath() + " (" +
+                   QString::fromStdString(e.what()) +
+                   "), so the settings will not be saved over it.";
+        unsaved_ = std::move(ini);
+    }
+    return state;
+}
+
+void SettingsStore::Save(const FormSettings& state) {
     // A settings folder under ~/.config may not exist yet.
-    QDir().mkpath(QFileInfo(QString::fromStdString(ini.path())).absolutePath());
-    ini.Save();
+    QDir().mkpath(QFileInfo(location_.savePath).absolutePath());
+    if (unsaved_) {
+        unsaved_->SaveOriginalAs(backupPath().toStdString());
+        unsaved_.reset();
+    }
+    settings::IniFile ini(location_.readPath.toStdString());
+    SaveFormSettings(ini, state);
+    ini.SaveAs(location_.savePath.toStdString());
 }
 
 }  // namespace corvane::ui

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <array>
+#include <memory>
 
 #include "analysis/moment_of_inertia.h"
 #include "settings/ini_file.h"
@@ -12,6 +13,7 @@
 namespace corvane::ui {
 
 inline constexpr const char* kSettingsFileName = "CorvaneLogger.INI";
+inline constexpr const char* kSettingsBackupSuffix = ".bak";
 
 struct FormSettings {
     int left = 360;
@@ -22,15 +24,54 @@ struct FormSettings {
     analysis::DiskTable disks;
 };
 
-// The program's folder when it is writable (a build tree or a portable
-// install), else $XDG_CONFIG_HOME/corvane/ (default ~/.config/corvane/);
-// always with a trailing separator.
-QString SettingsFolder(const QString& appDir);
+// Where the settings are read from when the window opens and saved to when it closes.
+struct SettingsLocation {
+    QString readPath;
+    QString savePath;
+};
+
+// The program folder's file when it can be written there (a build tree or a
+// portable install). Otherwise the settings are saved to
+// $XDG_CONFIG_HOME/corvane/ (default ~/.config/corvane/) and read from there
+// once saved; until then from the program folder's file when it exists, so a
+// disk table and board set up for the lab by whoever installed it still count.
+SettingsLocation LocateSettings(const QString& appDir);
+// Both in the given folder.
+SettingsLocation SettingsIn(const QString& folder);
 
 // Reads Form, Graphs and Flywheel1..10; `current` gives the defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
-// Writes them in the same order and saves the file (throws "Unable to write to ...").
+// Writes them in the same order (the caller saves the file).
 void SaveFormSettings(settings::IniFile& ini, const FormSettings& state);
+
+// The settings file over one run: read when the window is first shown, saved
+// when it closes.
+class SettingsStore {
+public:
+    explicit SettingsStore(SettingsLocation location);
+    ~SettingsStore();
+
+    // Reads the settings. A file that could not be read whole (a NUL byte,
+    // UTF-16 text, a line that is neither section, key nor comment) is first
+    // kept as CorvaneLogger.INI.bak beside the saved file, replacing an older
+    // backup, because the next save would lose what could not be read;
+    // notice() then says so.
+    FormSettings Load(const FormSettings& current, const text::NumberFormat& fmt);
+    // What the user should be told once about the load, or empty.
+    const QString& notice() const { return notice_; }
+    // Writes the settings, keeping every other key of the file read. A backup
+    // that could not be made at loading is made first; when it still fails,
+    // nothing is saved. Throws "Unable to write to <file>".
+    void Save(const FormSettings& state);
+
+    const SettingsLocation& location() const { return location_; }
+    QString backupPath() const { return location_.savePath + kSettingsBackupSuffix; }
+
+private:
+    SettingsLocation location_;
+    std::unique_ptr<settings::IniFile> unsaved_;  // a damaged file whose backup failed
+    QString notice_;
+};
 
 }  // namespace corvane::ui

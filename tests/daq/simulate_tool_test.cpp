@@ -145,4 +145,19 @@ TEST(SimulateTool, RefusesWhatItCannotDo) {
     EXPECT_NE(Simulate("grab -o /nonexistent-folder/x.csv").status, 0);
 }
 
+// NaN passes every range check, and "-1" would become seed 2^64 - 1: each is
+// a usage error, not a capture made quietly with other values.
+TEST(SimulateTool, RefusesNonFiniteNumbersAndNegativeSeeds) {
+    const std::string file = Path("refused.csv");
+    for (const std::string option : {"--rpm nan", "--rpm inf", "--noise nan", "--noise -nan",
+                                     "--heater NaN", "--load 1e999", "--seed -1"}) {
+        std::filesystem::remove(file);
+        const ToolRun run = Simulate("grab " + option + " -o " + file);
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_EQ(run.out, "") << option;
+        EXPECT_FALSE(std::filesystem::exists(file)) << option;
+    }
+    EXPECT_EQ(Simulate("grab --seed 18446744073709551615 -o " + file).status, 0);
+}
+
 }  // namespace

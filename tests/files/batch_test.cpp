@@ -1,8 +1,11 @@
 #include "files/batch.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,16 @@ TEST(BatchLine, TakesRows0145674) {
     EXPECT_EQ(BatchLine("run1.CSV", GrabColumn()), "run1.CSV, 295.3, 352.8, 1234.5, 12.3, , ");
     EXPECT_EQ(BatchLine("accel.CSV", DynaColumn()), "accel.CSV, 296.1, 360.4, , , 1.23, 4.56");
     EXPECT_EQ(BatchLine("a,b.CSV", ResultsColumn{}), "a,b.CSV, , , , , , ");
+}
+
+// A CR LF in a file's name would start a line of its own: a forged result.
+TEST(BatchLine, ControlCharactersInANameBecomeQuestionMarks) {
+    EXPECT_EQ(BatchLine("evil\r\nforged, 1, 2.CSV", ResultsColumn{}),
+              "evil??forged, 1, 2.CSV, , , , , , ");
+    EXPECT_EQ(BatchLine(std::string("a\0b\tc\x7F.CSV", 10), ResultsColumn{}),
+              "a?b?c?.CSV, , , , , , ");
+    EXPECT_EQ(PrintableName("Messung \xE4\xF6.CSV"), "Messung \xE4\xF6.CSV")
+        << "8-bit letters are no control characters";
 }
 
 TEST(FileNameOf, DropsTheFolder) {
@@ -79,21 +92,97 @@ TEST(RunBatch, AFailedFileEndsTheBatchAndIsNamed) {
         EXPECT_EQ(error.path(), "/in/bad.CSV");
         EXPECT_EQ(error.message(), "Range check error");
         EXPECT_STREQ(error.what(), "/in/bad.CSV: Range check error");
+        EXPECT_EQ(error.evaluated(), 1);
     }
     EXPECT_EQ(fake.seen, (std::vector<std::string>{"a.CSV", "/in/bad.CSV"}));
     EXPECT_EQ(text, std::string(kBatchHeader) + "\r\na.CSV, 295.3, 352.8, 1234.5, 12.3, , \r\n");
 }
 
-TEST(RunBatchToFile, KeepsTheLinesBeforeAFailure) {
+// A batch that stops keeps the lines written so far; but an existing results
+// file is never traded for a bare header, and the error says what is left.
+TEST(RunBatchToFile, AStoppedBatchKeepsWhatItEvaluatedAndNothingLess) {
+    const std::string header = std::string(kBatchHeader) + "\r\n";
+    const std::string line = "a.CSV, 295.3, 352.8, 1234.5, 12.3, , \r\n";
+    struct Case {
+        const char* name;
+        std::optional<std::string> before;  // the results file before the batch
+        std::vector<std::string> captures;
+        std::string after;
+        std::optional<int> hold;
+        std::string note;
+    };
+    const Case cases[] = {
+        {"existing file, nothing evaluated",
+         "old results",
+         {"bad.CSV", "a.CSV"},
+         "old results",
+         std::nullopt,
+         "was left as it was: no capture file was evaluated"},
+        {"new file, nothing evaluated",
+         std::nullopt,
+         {"bad.CSV"},
+         header,
+         0,
+         "holds the results of 0 capture files; the batch stopped at bad.CSV"},
+        {"existing file, one evaluated",
+         "old results",
+         {"a.CSV", "/in/bad.CSV"},
+         header + line,
+         1,
+         "holds the results of 1 capture file; the batch stopped at bad.CSV"},
+        {"new file, two evaluated",
+         std::nullopt,
+         {"a.CSV", "a.CSV", "bad.CSV", "d.CSV"},
+         header + line + line,
+         2,
+         "holds the results of 2 capture files; the batch stopped at bad.CSV"},
+    };
+    for (const Case& c : cases) {
+        testing::TempDir dir;
+        const std::string results = dir.File("results.CSV");
+        if (c.before) testing::WriteText(results, *c.before);
+        FakeEvaluation fake;
+        try {
+            RunBatchToFile(results, c.captures, std::ref(fake));
+            ADD_FAILURE() << c.name << ": the batch went on";
+        } catch (const BatchFileError& error) {
+            EXPECT_EQ(error.resultsHold(), c.hold) << c.name;
+            EXPECT_EQ(StoppedBatchNote(error), c.note) << c.name;
+        }
+        EXPECT_EQ(testing::ReadText(results), c.after) << c.name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << c.name << ": no temporary file is left behind";
+    }
+}
+
+// A results file that cannot be written whole (a full disk) stays as it was,
+// not cut off after the first few kilobytes.
+TEST(RunBatchToFile, AFailedWriteLeavesTheResultsFileAsItWas) {
     testing::TempDir dir;
     const std::string results = dir.File("results.CSV");
-    testing::WriteText(results, "old results that will be replaced");
-    FakeEvaluation fake;
-    EXPECT_THROW(RunBatchToFile(results, {"a.CSV", "b.CSV", "bad.CSV", "d.CSV"}, std::ref(fake)),
-                 BatchFileError);
-    EXPECT_EQ(testing::ReadText(results), std::string(kBatchHeader) +
-                                              "\r\na.CSV, 295.3, 352.8, 1234.5, 12.3, , "
-                                              "\r\nb.CSV, 295.3, 352.8, 1234.5, 12.3, , \r\n");
+    testing::WriteText(results, "precious");
+    const std::vector<std::string> captures(200, "a.CSV");  // about 8 KB of lines
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::string message;
+    try {
+        FakeEvaluation fake;
+        RunBatchToFile(results, captures, std::ref(fake));
+    } catch (const FileError& error) {
+        message = error.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(message, "Disk full");
+    EXPECT_EQ(testing::ReadText(results), "precious");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(RunBatchToFile, RefusesAResultsFileThatIsACaptureFile) {
@@ -103,7 +192,9 @@ TEST(RunBatchToFile, RefusesAResultsFileThatIsACaptureFile) {
     std::filesystem::create_directory(dir.File("sub"));
     const std::string sameFileSpelledOtherwise = dir.File("sub/../run1.CSV");
     std::filesystem::create_symlink(capture, dir.File("link.CSV"));
-    for (const std::string& results : {capture, sameFileSpelledOtherwise, dir.File("link.CSV")}) {
+    std::filesystem::create_hard_link(capture, dir.File("hard.CSV"));
+    for (const std::string& results :
+         {capture, sameFileSpelledOtherwise, dir.File("link.CSV"), dir.File("hard.CSV")}) {
         FakeEvaluation fake;
         EXPECT_THROW(RunBatchToFile(results, {dir.File("other.CSV"), capture}, std::ref(fake)),
                      ResultsFileIsInputError)

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -105,15 +107,34 @@ TEST_F(BatchTool, StandardOutputWithoutResultsOption) {
 TEST_F(BatchTool, FailedImportStopsWithExitOne) {
     const ToolRun run = RunTool(dir, "-o r.CSV grab300.CSV bad.CSV grab400.CSV");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n");
+    EXPECT_EQ(run.err,
+              "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n"
+              "r.CSV: holds the results of 1 capture file; the batch stopped at bad.CSV\n");
     EXPECT_EQ(
         testing::ReadText(dir.File("r.CSV")),
         std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
 
-    const ToolRun missing = RunTool(dir, "-o r.CSV nothere.CSV");
+    const ToolRun missing = RunTool(dir, "-o new.CSV nothere.CSV");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "nothere.CSV: File not found\n");
-    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), std::string(kBatchHeader) + "\r\n");
+    EXPECT_EQ(missing.err,
+              "nothere.CSV: File not found\n"
+              "new.CSV: holds the results of 0 capture files; the batch stopped at nothere.CSV\n");
+    EXPECT_EQ(testing::ReadText(dir.File("new.CSV")), std::string(kBatchHeader) + "\r\n");
+}
+
+// The results of an earlier run are not destroyed by a run that evaluated
+// nothing: a typing error in a capture's name costs nothing.
+TEST_F(BatchTool, AFailingBatchLeavesThePreviousResultsFile) {
+    ASSERT_EQ(RunTool(dir, "-o old.CSV grab300.CSV grab400.CSV").status, 0);
+    const std::string before = testing::ReadText(dir.File("old.CSV"));
+    for (const char* captures : {"missing.CSV", "bad.CSV grab300.CSV"}) {
+        const ToolRun run = RunTool(dir, std::string("-o old.CSV ") + captures);
+        EXPECT_EQ(run.status, 1) << captures;
+        EXPECT_NE(run.err.find("old.CSV: was left as it was: no capture file was evaluated\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(testing::ReadText(dir.File("old.CSV")), before) << captures;
+    }
 }
 
 TEST_F(BatchTool, AnalysisRangeErrorStopsTheBatch) {
@@ -121,19 +142,35 @@ TEST_F(BatchTool, AnalysisRangeErrorStopsTheBatch) {
     WriteCaptureFile(dir.File("long.CSV"), *testing::MakeDyna({}, 4001), DiskTable(5));
     const ToolRun run = RunTool(dir, "-o r.CSV grab300.CSV long.CSV grab400.CSV");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "long.CSV: Range check error\n");
+    EXPECT_EQ(run.err,
+              "long.CSV: Range check error\n"
+              "r.CSV: holds the results of 1 capture file; the batch stopped at long.CSV\n");
     EXPECT_EQ(
         testing::ReadText(dir.File("r.CSV")),
         std::string(kBatchHeader) + "\r\n" + ExpectedLine("grab300.CSV", *grab300, DiskTable(5)));
 }
 
-TEST_F(BatchTool, MonitorValuesCarryOverWithoutABoard) {
+// Every line describes its own capture: a file without data lines shows the
+// fresh record's 0.0, not the temperatures of the file before it.
+TEST_F(BatchTool, EachLineDescribesItsOwnCapture) {
     testing::WriteText(dir.File("empty.CSV"), "grab\r\nPressure\r\n");
     const ToolRun run = RunTool(dir, "empty.CSV grab400.CSV empty.CSV");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, std::string(kBatchHeader) + "\r\nempty.CSV, 0.0, 0.0, , , , \r\n" +
                            ExpectedLine("grab400.CSV", *grab400, DiskTable(5)) +
-                           "empty.CSV, 295.3, 1234.5, , , , \r\n");
+                           "empty.CSV, 0.0, 0.0, , , , \r\n");
+}
+
+// A CR LF in a capture's name would add a forged line to the results file.
+TEST_F(BatchTool, ControlCharactersInANameCannotForgeALine) {
+    const std::string evil = "evil\r\nforged, 1, 2, 3, 4, 5, 6\r\n.CSV";
+    WriteCaptureFile(dir.File(evil), *grab300, DiskTable(5));
+    const ToolRun run =
+        RunTool(dir, "-o r.CSV \"$(printf 'evil\\r\\nforged, 1, 2, 3, 4, 5, 6\\r\\n.CSV')\"");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string text = testing::ReadText(dir.File("r.CSV"));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_EQ(text.substr(text.find("\r\n") + 2, 33), "evil??forged, 1, 2, 3, 4, 5, 6??.");
 }
 
 TEST_F(BatchTool, DynamometerAdviceGoesToStandardError) {
@@ -149,7 +186,7 @@ TEST_F(BatchTool, UsageErrorsExitTwo) {
     const std::string before = testing::ReadText(dir.File("grab300.CSV"));
     for (const std::string arguments :
          {"", "-o r.CSV", "--frobnicate grab300.CSV", "-o grab300.CSV grab400.CSV grab300.CSV",
-          "-o ./sub/../grab300.CSV grab300.CSV", "--settings missing.INI grab300.CSV"}) {
+          "-o ./sub/../grab300.CSV grab300.CSV"}) {
         const ToolRun run = RunTool(dir, arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_NE(run.err.find("Usage: corvane-batch"), std::string::npos) << arguments;
@@ -159,6 +196,48 @@ TEST_F(BatchTool, UsageErrorsExitTwo) {
     const ToolRun help = RunTool(dir, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage:"), std::string::npos);
+}
+
+// The settings file is an input like the captures: results never overwrite it,
+// however it is named.
+TEST_F(BatchTool, TheSettingsFileIsNeverOverwrittenWithResults) {
+    const std::string before = testing::ReadText(dir.File("settings.INI"));
+    std::filesystem::create_symlink("settings.INI", dir.File("link.INI"));
+    for (const std::string arguments : {"--settings settings.INI -o settings.INI grab300.CSV",
+                                        "--settings settings.INI -o ./settings.INI grab300.CSV",
+                                        "--settings link.INI -o settings.INI grab300.CSV",
+                                        "-o link.INI --settings settings.INI grab300.CSV"}) {
+        const ToolRun run = RunTool(dir, arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("is also the settings file"), std::string::npos) << run.err;
+        EXPECT_EQ(testing::ReadText(dir.File("settings.INI")), before) << arguments;
+    }
+}
+
+// A settings file named on the command line that cannot be read would give
+// every dyna a table without disks: power and torque 0, exit 0.
+TEST_F(BatchTool, ASettingsFileThatCannotBeReadIsAnError) {
+    std::filesystem::create_directory(dir.File("folder.INI"));
+    testing::WriteText(dir.File("cut.INI"), std::string("[Flywheel1]\r\nMass=20\0\0\0", 23));
+    struct Case {
+        const char* settings;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing.INI", "missing.INI: File not found\n"},
+        {"folder.INI", "folder.INI: File access denied\n"},
+        {"cut.INI", "cut.INI: could not be read whole: line 2 holds a NUL byte\n"},
+    };
+    for (const Case& c : cases) {
+        for (const char* output : {"-o r.CSV ", ""}) {
+            const ToolRun run =
+                RunTool(dir, std::string(output) + "--settings " + c.settings + " accel.CSV");
+            EXPECT_EQ(run.status, 2) << c.settings;
+            EXPECT_EQ(run.err, c.message);
+            EXPECT_EQ(run.out, "") << "nothing evaluated";
+            EXPECT_FALSE(std::filesystem::exists(dir.File("r.CSV"))) << "nothing written";
+        }
+    }
 }
 
 }  // namespace

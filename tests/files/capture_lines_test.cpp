@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "text/errors.h"
+
 namespace corvane::files {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    LineReader reader(text);
+std::vector<std::string> Lines(const std::string& text, LineLimits limits = {},
+                               std::size_t piece = kReadPiece) {
+    LineReader reader(text, limits, piece);
     std::vector<std::string> lines;
     std::string_view line;
     while (reader.Next(line)) lines.emplace_back(line);
@@ -45,12 +48,67 @@ TEST(LineReader, LineEnds) {
         {"empty", "", {}},
         {"just a line end", "\r\n", {""}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Lines(c.text), c.lines) << c.name;
+    for (const auto& c : cases) {
+        // However the text arrives in pieces, the lines are the same.
+        for (const std::size_t piece : {kReadPiece, std::size_t{1}, std::size_t{2}, std::size_t{3}})
+            EXPECT_EQ(Lines(c.text, {}, piece), c.lines) << c.name << ", pieces of " << piece;
+    }
 }
 
 TEST(LineReader, LinesOfAnyLength) {
     const std::string longLine(1 << 20, 'x');
     EXPECT_EQ(Lines(longLine + "\r\nend"), (Strings{longLine, "end"}));
+    EXPECT_EQ(Lines(longLine + "\r\nend", {}, 1000), (Strings{longLine, "end"}));
+}
+
+// Reading stops with the range error of a file longer than any capture, at the
+// line that is too long or lies too far: what comes before it is read.
+TEST(LineReader, HoldsNoMoreThanItsLimits) {
+    const LineLimits small{.maxLine = 8, .maxText = 40};
+    struct Case {
+        const char* name;
+        std::string text;
+        Strings before;  // the lines read before the error
+        bool refused;
+    };
+    const Case cases[] = {
+        {"a line of the longest length", "12345678\nb", {"12345678", "b"}, false},
+        {"a line too long", "a\r\n123456789\r\nb", {"a"}, true},
+        {"a last line too long, without line end", "a\n123456789", {"a"}, true},
+        {"CRs count until they are dropped", "a\n1234\r\r\r\r\r\n", {"a"}, true},
+        {"text of the longest length, no final line end",
+         "1234567\n1234567\n1234567\n1234567\n12345678",
+         {"1234567", "1234567", "1234567", "1234567", "12345678"},
+         false},
+        {"text up to the limit",
+         "1234567\n1234567\n1234567\n1234567\n1234567\n",
+         {"1234567", "1234567", "1234567", "1234567", "1234567"},
+         false},
+        {"a line beyond the limit",
+         "1234567\n1234567\n1234567\n1234567\n1234567\nx",
+         {"1234567", "1234567", "1234567", "1234567", "1234567"},
+         true},
+        {"Ctrl+Z just after the limit",
+         "1234567\n1234567\n1234567\n1234567\n1234567\n\x1A"
+         "more",
+         {"1234567", "1234567", "1234567", "1234567", "1234567"},
+         false},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, kReadPiece}) {
+            LineReader reader(c.text, small, piece);
+            Strings lines;
+            bool refused = false;
+            try {
+                std::string_view line;
+                while (reader.Next(line)) lines.emplace_back(line);
+            } catch (const RangeError&) {
+                refused = true;
+            }
+            EXPECT_EQ(lines, c.before) << c.name << ", pieces of " << piece;
+            EXPECT_EQ(refused, c.refused) << c.name << ", pieces of " << piece;
+        }
+    }
 }
 
 TEST(ExtractField, CommaRunsAreOneSeparatorAndBlanksStay) {

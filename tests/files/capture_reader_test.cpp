@@ -1,10 +1,13 @@
 #include "files/capture_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "child_process.h"
 #include "files/capture_import.h"
 #include "files/file_error.h"
 #include "temp_dir.h"
@@ -154,6 +157,13 @@ TEST(CaptureReader, BadFieldsNameTheirText) {
          "'' is not a valid floating point value"},
         {"dyna monitor", kDynaHead + " 1E-3, 1.0,x,2,3\r\n",
          "'x' is not a valid floating point value"},
+        {"NUL inside",
+         kGrabHead + std::string(" 1E-3, 4.5\0"
+                                 "06, 1.0,1,2,3\r\n",
+                                 26),
+         "' 4.5\\006' is not a valid floating point value"},
+        {"tab and escape", kGrabHead + " 1E-3,\t4.5\x1B, 1.0,1,2,3\r\n",
+         "'\\t4.5\\x1B' is not a valid floating point value"},
         {"count above 65535", kGrabHead + " 1E-3, 310.0, 1.0,1,2,3\r\n", "Range check error"},
         {"count below 0", kGrabHead + " 1E-3,-10.01, 1.0,1,2,3\r\n", "Range check error"},
     };
@@ -231,6 +241,54 @@ TEST(CaptureReader, PeriodComesFromTheTimeColumn) {
         EXPECT_EQ(got.record->SamplePeriod, c.period) << c.time;
     }
     EXPECT_EQ(ReadCapture(kGrabHead + "x, 1.0, 2.0,1,2,3\r\n").record->SamplePeriod, 0.001);
+}
+
+// Whatever a file holds, reading it takes little memory: it is refused once it
+// is longer than any capture the record can hold. The files are sparse (no
+// disk space) and 512 MB long; a reader that read them whole would need that
+// much memory, and /dev/zero never ends.
+TEST(ImportCaptureFile, MemoryStaysBoundedWhateverTheFileHolds) {
+    TempDir dir;
+    constexpr off_t kHuge = off_t{512} << 20;
+    constexpr long kBoundKiB = 128 * 1024;
+    const std::string wrongKind = "Input file is neither \"grab\" nor \"dyna\"!";
+    struct Case {
+        const char* name;
+        std::string path;
+        std::string head;  // written before the NULs
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"nothing but NULs", dir.File("nuls.csv"), "", wrongKind},
+        {"a kind line without end", dir.File("kind.csv"), "dyna", wrongKind},
+        {"an endless caption line", dir.File("caption.csv"), "grab\r\n", "Range check error"},
+        {"an endless data line", dir.File("data.csv"), kGrabHead + kGrabLine1 + "\r\n",
+         "Range check error"},
+        {"/dev/zero", "/dev/zero", "", wrongKind},
+    };
+    for (const Case& c : cases) {
+        if (c.path != "/dev/zero") {
+            WriteText(c.path, c.head);
+            ASSERT_EQ(::truncate(c.path.c_str(), kHuge), 0);
+        }
+        // 0: refused with the message; 1: another outcome; 2: out of memory.
+        const testing::ChildRun run = testing::RunInChild(
+            [&] {
+                try {
+                    auto record = PreparedRecord();
+                    DiskTable disks = FiveRows();
+                    ImportCaptureFile(c.path, *record, disks, {});
+                } catch (const std::bad_alloc&) {
+                    return 2;
+                } catch (const std::exception& error) {
+                    return error.what() == c.message ? 0 : 1;
+                }
+                return 1;
+            },
+            std::size_t{1} << 30);
+        EXPECT_EQ(run.exitCode, 0) << c.name;
+        EXPECT_LT(run.peakKiB, kBoundKiB) << c.name;
+    }
 }
 
 TEST(ImportCaptureFile, FailuresLeaveTheCaptureAsItWas) {

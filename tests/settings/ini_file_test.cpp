@@ -7,8 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "as_ordinary_user.h"
+#include "files/file_error.h"
 
 namespace corvane::settings {
 namespace {
@@ -195,6 +197,146 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotWritten) {
     });
     EXPECT_EQ(outcome, 0) << "1: written, 2: another error, 3: no user switch";
     EXPECT_EQ(Read(), "[Form]\r\nLeft=1\r\n");
+}
+
+// What the parser cannot take in would be lost by the next save: such a file
+// says why, so that the program can keep it before saving. Text it reads whole
+// survives a save byte for byte, whatever its 8-bit characters.
+TEST_F(IniFileTest, DamageIsFoundWhereASaveWouldLoseText) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string damage;
+        std::string mass;  // Flywheel1 Mass as read
+    };
+    const std::string head = "[Flywheel1]\r\nMass=200\r\n";
+    const Case cases[] = {
+        {"NUL bytes of a power cut", head + std::string("Diam=1\0\0\0\0[Form]\r\nLeft=1\r\n", 25),
+         "line 3 holds a NUL byte", "200"},
+        {"UTF-16 with its byte order mark", std::string("\xFF\xFE[\0F\0]\0\r\0\n\0", 12),
+         "it is UTF-16 text, not 8-bit text", ""},
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0[\0F\0]", 8),
+         "it is UTF-16 text, not 8-bit text", ""},
+        {"a section line cut short", head + "[Flywh",
+         "line 3 is neither a section, a key nor a comment", "200"},
+        {"a key without a value", head + "Diam\r\nMI=\r\n",
+         "line 3 is neither a section, a key nor a comment", "200"},
+        {"a key without a name", head + "=100\r\n",
+         "line 3 is neither a section, a key nor a comment", "200"},
+        {"a key cut short after its =", "[Flywheel1]\r\nMass=20", "", "20"},
+        {"Latin-1 letters (not UTF-8)",
+         "; Schwungr\xE4"
+         "der\r\n[Flywheel1]\r\nMass=2\xB5\r\n",
+         "", "2\xB5"},
+        {"a UTF-8 byte order mark", "\xEF\xBB\xBF[Flywheel1]\r\nMass=200\r\n", "", "200"},
+        {"comments, blanks and lone CRs", "  ; c\r\n# c\r\n\r\n [Flywheel1] \rMass = 200 \r\n", "",
+         "200"},
+    };
+    for (const Case& c : cases) {
+        Write(c.text);
+        IniFile ini(path_);
+        EXPECT_EQ(ini.Damage(), c.damage) << c.name;
+        EXPECT_EQ(ini.ReadString("Flywheel1", "Mass", ""), c.mass) << c.name;
+        ini.SaveOriginalAs(path_ + ".bak");
+        std::ifstream in(path_ + ".bak", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.text) << c.name;
+    }
+    // Read whole, a file's 8-bit text survives a save as it was.
+    Write(
+        "; Schwungr\xE4"
+        "der\r\n[Flywheel1]\r\nMass=2\xB5\r\n");
+    IniFile(path_).Save();
+    EXPECT_EQ(Read(),
+              "; Schwungr\xE4"
+              "der\r\n[Flywheel1]\r\nMass=2\xB5\r\n");
+}
+
+// Found by fuzzing: the parser made "[DAQ" and the next key line one section
+// whose name ran over the line end, and the saved file then read otherwise.
+// A first key whose name starts with the bytes of a UTF-8 mark lost them.
+TEST_F(IniFileTest, WhatASaveWritesReadsBackAsItWasRead) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<IniEntry> entries;
+    };
+    const Case cases[] = {
+        {"a section line without its bracket",
+         "[Flywheel1]\r\nMass=200\r\n[DAQ\r\nBoard=uldaq\r\n",
+         {{"Flywheel1", "Mass", "200"}, {"Flywheel1", "Board", "uldaq"}}},
+        {"a key behind a UTF-8 mark's bytes",
+         "x\r\n\xEF\xBB\xBFkey=1\r\n",
+         {{"", "\xEF\xBB\xBFkey", "1"}}},
+        {"8-bit text that starts like a UTF-16 mark",
+         "\xFE\xFFkey=1\r\n",
+         {{"", "\xFE\xFFkey", "1"}}},
+    };
+    for (const Case& c : cases) {
+        Write(c.text);
+        IniFile(path_).Save();
+        const IniFile again(path_);
+        EXPECT_EQ(again.Entries(), c.entries) << c.name;
+        EXPECT_EQ(again.Damage(), "") << c.name;
+    }
+}
+
+TEST_F(IniFileTest, CommentsAfterTheLastKeySurviveASave) {
+    Write("[Form]\r\nLeft=1\r\n; last words\r\n\r\n# and more\r\n");
+    {
+        IniFile ini(path_);
+        ini.WriteInteger("Graphs", "RPM", 1);
+        ini.Save();
+    }
+    EXPECT_EQ(Read(), "[Form]\r\nLeft=1\r\n[Graphs]\r\nRPM=1\r\n; last words\r\n# and more\r\n");
+    IniFile(path_).Save();
+    EXPECT_EQ(Read(), "[Form]\r\nLeft=1\r\n[Graphs]\r\nRPM=1\r\n; last words\r\n# and more\r\n")
+        << "a second save adds nothing";
+    Write("; only a comment\r\n");
+    IniFile(path_).Save();
+    EXPECT_EQ(Read(), "; only a comment\r\n");
+}
+
+TEST_F(IniFileTest, AMissingFileIsAnErrorWhenAsked) {
+    try {
+        IniFile ini(path_, IniFile::Missing::IsAnError);
+        ADD_FAILURE() << "a missing file read";
+    } catch (const files::FileError& error) {
+        EXPECT_STREQ(error.what(), "File not found");
+    }
+    std::filesystem::create_directory(path_);
+    EXPECT_THROW(IniFile(path_, IniFile::Missing::IsAnError), files::FileError);
+    EXPECT_NO_THROW(IniFile(path_, IniFile::Missing::ReadsAsEmpty));
+}
+
+// A settings file kept private stays private, and one that is a link to a
+// shared file stays a link: the save writes through it.
+TEST_F(IniFileTest, SaveKeepsPermissionsAndLinks) {
+    Write("[Form]\r\nLeft=1\r\n");
+    ::chmod(path_.c_str(), 0600);
+    IniFile ini(path_);
+    ini.WriteInteger("Form", "Left", 2);
+    ini.Save();
+    struct stat info {};
+    ::stat(path_.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    const std::string link = (dir_ / "link.INI").string();
+    std::filesystem::create_symlink("CorvaneLogger.INI", link);
+    IniFile linked(link);
+    linked.WriteInteger("Form", "Left", 3);
+    linked.Save();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(IniFile(path_).ReadInteger("Form", "Left", 0), 3);
+}
+
+TEST_F(IniFileTest, SaveAsWritesAnotherFileAndLeavesThisOne) {
+    Write("[DAQ]\r\nBoard=simulated\r\n");
+    const std::string other = (dir_ / "other.INI").string();
+    IniFile ini(path_);
+    ini.WriteInteger("Form", "Left", 5);
+    ini.SaveAs(other);
+    EXPECT_EQ(Read(), "[DAQ]\r\nBoard=simulated\r\n");
+    EXPECT_EQ(IniFile(other).Entries(),
+              (std::vector<IniEntry>{{"DAQ", "Board", "simulated"}, {"Form", "Left", "5"}}));
 }
 
 }  // namespace

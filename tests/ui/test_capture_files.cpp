@@ -69,6 +69,7 @@ private slots:
     void multipleWritesOneLinePerFile();
     void multipleLeavesAnExistingFileUnlessAllowed();
     void multipleStopsAtAFileThatFails();
+    void multipleNeverTradesAnExistingFileForAHeader();
 };
 
 void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
@@ -272,27 +273,51 @@ void CaptureFilesTest::multipleStopsAtAFileThatFails() {
     h.user->saveAnswers = {results};
     h.user->openManyAnswers = {QStringList{first, bad, never}};
     h.form->MultipleButtonClick();
-    // The user reads the import's own error text, as after a single import; the
-    // caption names the file, and the closing message is not shown.
+    // The user reads the import's own error text, as after a single import, and
+    // what the results file holds; the caption names the file, and the closing
+    // message is not shown.
     QCOMPARE(h.user->errors, std::vector<QString>{"'abc' is not a valid floating point value"});
-    QVERIFY(h.user->messages.empty());
+    QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
+    QCOMPARE(h.user->messages[0].text,
+             "The results file " + results +
+                 " holds the results of 1 capture file; the batch stopped at bad.CSV.");
     QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (bad.CSV)"));
     const QList<QByteArray> lines = ReadAll(results).split('\n');
     QCOMPARE(lines.size(), 3);  // header, run1 and the end after it
     QVERIFY(lines[1].startsWith("run1.CSV, 295.3, 352.8, "));
 
-    // A file of the wrong kind: its own box alone, and the batch ends there.
+    // A file of the wrong kind: its own box, and the batch ends there.
+    WriteText(bad, "Grab\r\n");
+    QFile::remove(results);
+    h.user->saveAnswers = {results};
+    h.user->openManyAnswers = {QStringList{bad, never}};
+    h.user->errors.clear();
+    h.user->messages.clear();
+    h.form->MultipleButtonClick();
+    QVERIFY(h.user->errors.empty());
+    QCOMPARE(static_cast<int>(h.user->messages.size()), 2);
+    QCOMPARE(h.user->messages[0].text, QString("Input file is neither \"grab\" nor \"dyna\"!"));
+    QVERIFY(h.user->messages[1].text.contains("holds the results of 0 capture files"));
+    QCOMPARE(ReadAll(results),
+             QByteArray("File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r\n"));
+}
+
+// Agreeing to write over the old results does not lose them to a batch whose
+// first file fails: they are replaced only by what was evaluated.
+void CaptureFilesTest::multipleNeverTradesAnExistingFileForAHeader() {
+    Harness h;
+    h.start();
+    const QString results = h.path("results.CSV");
+    WriteText(results, "last week's results");
+    const QString bad = h.path("bad.CSV");
     WriteText(bad, "Grab\r\n");
     h.user->saveAnswers = {results};
     h.user->confirmAnswers = {true};
-    h.user->openManyAnswers = {QStringList{bad, never}};
-    h.user->errors.clear();
+    h.user->openManyAnswers = {QStringList{bad, WriteCapture(h, "run1.CSV", false)}};
     h.form->MultipleButtonClick();
-    QVERIFY(h.user->errors.empty());
-    QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
-    QCOMPARE(h.user->messages[0].text, QString("Input file is neither \"grab\" nor \"dyna\"!"));
-    QCOMPARE(ReadAll(results),
-             QByteArray("File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque\r\n"));
+    QCOMPARE(ReadAll(results), QByteArray("last week's results"));
+    QCOMPARE(h.user->messages.back().text,
+             "The results file " + results + " was left as it was: no capture file was evaluated.");
 }
 
 QTEST_MAIN(CaptureFilesTest)

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "as_ordinary_user.h"
 #include "scripted_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
@@ -34,7 +35,9 @@ private slots:
     void unusableStoredBoundsGiveTheDesignedWindow();
     void savingRenumbersDiskRowsAndKeepsOtherSections();
     void failedSaveIsReportedAndTheWindowStillCloses();
-    void settingsFolderFallsBackToTheUserConfig();
+    void damagedSettingsAreKeptBeforeTheFirstSave_data();
+    void damagedSettingsAreKeptBeforeTheFirstSave();
+    void aReadOnlyProgramFolderStillGivesItsSettings();
     void graphHeightsFollowTheClientHeight();
     void zoomOnOneGraphReachesTheOthers();
     void questionMarkTogglesPressureLabelAndPvWindow();
@@ -211,16 +214,108 @@ void MainWindowTest::failedSaveIsReportedAndTheWindowStillCloses() {
     QVERIFY(user->errors[0].endsWith("CorvaneLogger.INI"));
 }
 
-void MainWindowTest::settingsFolderFallsBackToTheUserConfig() {
+void MainWindowTest::damagedSettingsAreKeptBeforeTheFirstSave_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<QString>("mass");  // the first disk row's mass as loaded
+    const QByteArray head("[Flywheel1]\r\nMass=200\r\nDiam=100\r\n");
+    QTest::newRow("NUL bytes of a power cut")
+        << head + QByteArray("MI=\0\0\0\0\r\n[Flywheel2]\r\nMass=50\r\nDiam=20\r\n", 40) << true
+        << "200";
+    QTest::newRow("UTF-16 with its byte order mark")
+        << QByteArray("\xFF\xFE[\0F\0l\0y\0w\0h\0e\0e\0l\0001\0]\0\r\0\n\0", 28) << true << "";
+    QTest::newRow("invalid UTF-8: 8-bit text, read whole")
+        << QByteArray(
+               "; Schwungr\xE4"
+               "der\r\n[Flywheel1]\r\nMass=200\r\nDiam=100\r\n")
+        << false << "200";
+    QTest::newRow("a truncated last line that reads whole")
+        << QByteArray("[Flywheel1]\r\nMass=200\r\nDiam=10") << false << "200";
+    QTest::newRow("a truncated last line that does not") << head + "[Flywhe" << true << "200";
+}
+
+// The next save would lose what could not be read: the file as it was is kept
+// as CorvaneLogger.INI.bak before anything replaces it, and the user is told once.
+void MainWindowTest::damagedSettingsAreKeptBeforeTheFirstSave() {
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, damaged);
+    QFETCH(QString, mass);
+    Harness h;
+    const QString backup = h.path("CorvaneLogger.INI.bak");
+    if (damaged) {
+        QFile old(backup);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older backup");
+    }
+    h.writeSettings(ini);
+    h.start();
+    QCOMPARE(h.form->panel1()->MOISG->cellText(0, 0), mass);
+    QCOMPARE(static_cast<int>(h.user->messages.size()), damaged ? 1 : 0);
+    auto backupText = [&] {
+        QFile file(backup);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    if (damaged) {
+        const QString text = h.user->messages[0].text;
+        QVERIFY2(text.contains("could not be read whole") && text.contains(backup),
+                 qPrintable(text));
+        QCOMPARE(backupText(), ini);
+    }
+    h.form.reset();  // FormDestroy saves
+    QVERIFY(h.user->errors.empty());
+    QCOMPARE(static_cast<int>(h.user->messages.size()), damaged ? 1 : 0);
+    QCOMPARE(backupText(), damaged ? ini : QByteArray("(none)"));
+    const QByteArray saved = h.readSettings();
+    QVERIFY2(saved.contains("[Form]\r\n"), saved.constData());
+    if (!damaged && ini.startsWith(';'))
+        QVERIFY(
+            saved.startsWith("; Schwungr\xE4"
+                             "der\r\n"));
+    // The saved file reads whole: the next start says nothing.
+    h.start();
+    QCOMPARE(static_cast<int>(h.user->messages.size()), damaged ? 1 : 0);
+}
+
+// A program folder the user may not write (a system-wide install) still gives
+// its settings, the lab's disk table and board, until the user has saved his own.
+void MainWindowTest::aReadOnlyProgramFolderStillGivesItsSettings() {
     QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadOther | QFile::ExeOther);
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    QCOMPARE(SettingsFolder(dir.filePath("no-such-program-folder")), dir.path() + "/corvane/");
-    QCOMPARE(SettingsFolder(dir.path()), dir.path() + "/");
-    QDir(dir.path()).mkdir("readonly");
-    QFile::setPermissions(dir.filePath("readonly"), QFile::ReadOwner | QFile::ExeOwner);
-    if (geteuid() != 0)  // root may write anywhere
-        QCOMPARE(SettingsFolder(dir.filePath("readonly")), dir.path() + "/corvane/");
+    const QString config = dir.filePath("config");
+    QDir(dir.path()).mkpath("config/corvane");
+    QFile::setPermissions(config + "/corvane", QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::WriteOther | QFile::ExeOther);
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const QString userFile = config + "/corvane/CorvaneLogger.INI";
+
+    // A program folder that may be written keeps its file; a missing one reads nothing.
+    QCOMPARE(LocateSettings(dir.path()).readPath, dir.filePath("CorvaneLogger.INI"));
+    QCOMPARE(LocateSettings(dir.path()).savePath, dir.filePath("CorvaneLogger.INI"));
+    QCOMPARE(LocateSettings(dir.filePath("none")).readPath, userFile);
+
+    QDir(dir.path()).mkdir("program");
+    const QString program = dir.filePath("program");
+    QFile preset(program + "/CorvaneLogger.INI");
+    QVERIFY(preset.open(QIODevice::WriteOnly));
+    preset.write("[DAQ]\r\nBoard=uldaq\r\n");
+    preset.close();
+    QFile::setPermissions(program,
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    // 0: as expected; 1: another place.
+    const auto locatesAs = [&](const QString& read) {
+        return testing::OutcomeAsOrdinaryUser([&] {
+            const SettingsLocation at = LocateSettings(program);
+            return at.readPath == read && at.savePath == userFile ? 0 : 1;
+        });
+    };
+    QCOMPARE(locatesAs(program + "/CorvaneLogger.INI"), 0);
+    QFile own(userFile);
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.close();
+    QCOMPARE(locatesAs(userFile), 0);  // once saved, the user's own file counts
     qputenv("XDG_CONFIG_HOME", saved);
 }
 

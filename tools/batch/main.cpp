@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "corvane/version.h"
 #include "files/batch.h"
 #include "files/file_error.h"
+#include "files/file_identity.h"
 #include "files/headless_evaluation.h"
 #include "settings/disk_table_settings.h"
 #include "settings/ini_file.h"
@@ -26,6 +28,31 @@ constexpr const char* kUsage = "Usage: corvane-batch [-o RESULTS] [--settings IN
 int UsageError(const std::string& message) {
     std::cerr << "corvane-batch: " << message << '\n' << kUsage << '\n';
     return kExitUsage;
+}
+
+// "FILE: message" on standard error; a control character in the name cannot
+// start a line of its own.
+void Report(const std::string& path, const std::string& message) {
+    std::cerr << corvane::files::PrintableName(path) << ": " << message << '\n';
+}
+
+// The disk table of a settings file named on the command line. A file that is
+// missing, unreadable or not read whole is an error: every dyna result would
+// silently be computed without (some of) its disks.
+std::optional<corvane::analysis::DiskTable> LoadDisks(const std::string& settingsPath,
+                                                      const corvane::text::NumberFormat& numbers) {
+    namespace settings = corvane::settings;
+    try {
+        const settings::IniFile ini(settingsPath, settings::IniFile::Missing::IsAnError);
+        if (!ini.Damage().empty()) {
+            Report(settingsPath, "could not be read whole: " + ini.Damage());
+            return std::nullopt;
+        }
+        return settings::LoadDiskTable(ini, numbers);
+    } catch (const corvane::files::FileError& error) {
+        Report(settingsPath, error.what());
+        return std::nullopt;
+    }
 }
 
 // Writes to standard output, reporting a failed write like a file's.
@@ -52,9 +79,8 @@ int main(int argc, char** argv) {
         ->option_text("RESULTS");
     app.add_option("--settings", settingsPath,
                    "settings file whose Flywheel sections give the disk table "
-                   "(default: five blank rows)")
-        ->option_text("INI")
-        ->check(CLI::ExistingFile);
+                   "(default: five blank rows); a file that cannot be read is an error")
+        ->option_text("INI");
     app.add_option("CAPTURE", captures, "capture files (grab or dyna), evaluated in this order")
         ->required();
     try {
@@ -67,23 +93,20 @@ int main(int argc, char** argv) {
 
     namespace files = corvane::files;
     const bool toStandardOutput = resultsPath == "-";
-    if (!toStandardOutput) {
-        try {
-            files::CheckResultsFileIsNotInput(resultsPath, captures);
-        } catch (const files::ResultsFileIsInputError& error) {
-            return UsageError(error.what());
-        }
+    if (!toStandardOutput && !settingsPath.empty() && files::SameFile(resultsPath, settingsPath)) {
+        return UsageError(files::ResultsFileIsInputError(resultsPath, "the settings file").what());
     }
 
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
     if (!settingsPath.empty()) {
-        corvane::settings::IniFile ini(settingsPath);
-        disks = corvane::settings::LoadDiskTable(ini, numbers);
+        const auto loaded = LoadDisks(settingsPath, numbers);
+        if (!loaded) return kExitUsage;
+        disks = *loaded;
     }
     files::HeadlessEvaluation evaluation(std::move(disks), numbers);
     evaluation.onDynaAdvice = [](const std::string& path, const std::string& advice) {
-        std::cerr << path << ": " << advice << '\n';
+        Report(path, advice);
     };
     auto evaluate = [&evaluation](const std::string& path) { return evaluation.Evaluate(path); };
 
@@ -93,13 +116,15 @@ int main(int argc, char** argv) {
         } else {
             files::RunBatchToFile(resultsPath, captures, evaluate);
         }
+    } catch (const files::ResultsFileIsInputError& error) {
+        return UsageError(error.what());
     } catch (const files::BatchFileError& error) {
-        std::cerr << error.what() << '\n';
+        Report(error.path(), error.message());
+        if (!toStandardOutput) Report(resultsPath, files::StoppedBatchNote(error));
         return kExitFailed;
     } catch (const std::exception& error) {
-        // The results file itself could not be created or written.
-        std::cerr << (toStandardOutput ? std::string("standard output") : resultsPath) << ": "
-                  << error.what() << '\n';
+        // The results file itself could not be written; it is left as it was.
+        Report(toStandardOutput ? std::string("standard output") : resultsPath, error.what());
         return kExitFailed;
     }
     return 0;

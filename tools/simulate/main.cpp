@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -46,6 +47,28 @@ analysis::DiskTable DiskTableOf(const daq::EngineModel& model) {
     return table;
 }
 
+constexpr int kExitUsage = 2;
+
+// CLI11's ranges let NaN through (every comparison with it is false).
+const CLI::Validator kFinite(
+    [](std::string& text) {
+        double value = 0.0;
+        if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value))
+            return "Value " + text + " is not a finite number";
+        return std::string();
+    },
+    "FINITE");
+
+// An unsigned option would take "-1" as 2^64 - 1.
+const CLI::Validator kNotNegative(
+    [](std::string& text) {
+        const auto first = text.find_first_not_of(" \t");
+        if (first != std::string::npos && text[first] == '-')
+            return "Value " + text + " is negative";
+        return std::string();
+    },
+    "NOT NEGATIVE");
+
 void SetFault(daq::EngineFaults& faults, const std::string& name) {
     if (name == "unplugged") faults.unplugged = true;
     if (name == "missed-hole") faults.missedHole = true;
@@ -70,24 +93,36 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"grab", "dyna"}));
     app.add_option("--rpm", parameters.rpm,
                    "steady speed of a grab; free-running speed a dyna accelerates towards")
+        ->check(kFinite)
         ->check(CLI::Range(10.0, 2000.0))
         ->capture_default_str();
     app.add_option("--seed", parameters.seed, "the same seed gives the same capture")
+        ->check(kNotNegative)
         ->capture_default_str();
     app.add_option("--noise", parameters.noiseVolts,
                    "noise on every channel, volts (standard deviation)")
+        ->check(kFinite)
         ->check(CLI::Range(0.0, 5.0))
         ->capture_default_str();
     app.add_option("--heater", parameters.heaterPowerW, "heater power, watts")
+        ->check(kFinite)
         ->check(CLI::Range(0.0, 20.0))
         ->capture_default_str();
     app.add_option("--load", parameters.loadMilliNm, "friction torque, mNm")
+        ->check(kFinite)
         ->check(CLI::Range(0.0, 1000.0))
         ->capture_default_str();
     app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
     app.add_option("-o,--output", output, "capture file to write")->required();
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& answer) {  // --help or --version
+        return app.exit(answer);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);  // prints the message
+        return kExitUsage;
+    }
 
     for (const auto& fault : faults) SetFault(parameters.faults, fault);
     parameters.instantScans = true;
