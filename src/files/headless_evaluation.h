@@ -50,6 +50,6 @@ private:
     text::NumberFormat numbers_;
 };
 
-inline constexpr const char* kDynaAdvice = "Please consult Help for proper Dynamometer methodology";
+using analysis::kDynaAdvice;
 
 }  // namespace corvane::files

@@ -13,6 +13,7 @@
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
+#include "daq/capture_plan.h"
 #include "daq/engine_model.h"
 #include "daq/engine_truth.h"
 #include "daq/simulated_board.h"
@@ -26,7 +27,7 @@ using namespace corvane;
 
 constexpr const char* kProgram = "corvane-simulate";
 constexpr int kDiskRows = 5;
-constexpr double kDynaMs = 4000.0;
+constexpr double kDynaMs = daq::kDynaPlan.Seconds() * 1000.0;
 constexpr double kTruthStepMs = 10.0;
 
 std::string NumberText(double value) {
