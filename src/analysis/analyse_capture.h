@@ -64,10 +64,13 @@ struct AnalysisResult {
     double indicatedPowerMicroW = 0.0;
     double averagePower = 0.0;   // mW
     double averageTorque = 0.0;  // mNm
-    bool dynaAdvice = false;     // show "Please consult Help for proper Dynamometer methodology"
+    bool dynaAdvice = false;     // show kDynaAdvice
     std::optional<std::string>
         error;  // a range error ended the analysis here; results so far stand
 };
+
+// The advice a dyna analysis gives when both averages come out zero.
+inline constexpr const char* kDynaAdvice = "Please consult Help for proper Dynamometer methodology";
 
 AnalysisResult AnalyseCapture(CaptureRecord& record, const AnalysisInputs& inputs);
 // The same, taking over the speed graph's points instead of copying them: the

@@ -1,9 +1,10 @@
 #pragma once
 // The DAQ board as the program sees it: the seven operations of the board
 // maker's library, with its argument conventions (board number, range code,
-// rate by pointer, buffer handle; integer result, 0 = success).
-// The simulated engine and every hardware backend implement this, most of them
-// through BoardBackend (board_backend.h).
+// rate by pointer, buffer handle; integer result, 0 = success), and the
+// library's way to stop a running scan, which the program uses only when it
+// closes during a scan. The simulated engine and every hardware backend
+// implement this, most of them through BoardBackend (board_backend.h).
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@ using BufferHandle = std::intptr_t;  // 0: no buffer
 
 inline constexpr int kNoErrors = 0;
 inline constexpr int kBip10Volts = 1;  // range code of +-10 V
+inline constexpr int kAiFunction = 1;  // cbStopBackground: the analogue input scan
 
 class Board {
 public:
@@ -30,6 +32,11 @@ public:
     virtual int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long firstPoint,
                                 long count) = 0;
     virtual int cbWinBufFree(BufferHandle buffer) = 0;
+
+    // Called from another thread while cbAInScan blocks: ends that scan soon,
+    // with a nonzero result. A board whose scans cannot hang need not override
+    // it; the caller waits a bounded time for the scan either way.
+    virtual int cbStopBackground(int /*board*/, int /*functionType*/) { return kNoErrors; }
 
     // Why the last failed board access failed, in the backend's words (for the
     // board indicator's hint and the log); empty when it has not said.

@@ -7,5 +7,6 @@ namespace corvane::daq {
 inline constexpr int kBoardNotFound = 1;  // unplugged, absent or unknown board
 inline constexpr int kBadArgument = 2;    // board number, channel, range, count or rate
 inline constexpr int kBadBuffer = 3;      // no buffer, unknown handle, or too small
+inline constexpr int kScanStopped = 5;    // cbStopBackground ended the scan
 
 }  // namespace corvane::daq

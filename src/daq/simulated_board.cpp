@@ -65,6 +65,16 @@ void SimulatedBoard::SetParameters(const EngineParameters& parameters) {
     changed_.notify_all();
 }
 
+int SimulatedBoard::cbStopBackground(int board, int) {
+    if (board != 0) return kBadArgument;
+    {
+        std::lock_guard lock(mutex_);
+        ++stopRequests_;
+    }
+    changed_.notify_all();
+    return kNoErrors;
+}
+
 int SimulatedBoard::Unplugged() {
     return Fail(kBoardNotFound, "simulated engine: the USB cable is pulled out");
 }
@@ -80,12 +90,14 @@ int SimulatedBoard::ScanChannels(const ScanRequest& request, std::span<std::uint
                                  long&) {
     std::optional<EngineModel> model;
     std::uint64_t scanNumber = 0;
+    std::uint64_t stopsBefore = 0;
     {
         std::lock_guard lock(mutex_);
         if (parameters_.faults.unplugged) return Unplugged();
         if (closing_) return Fail(kBoardNotFound, "simulated engine: closed");
         model = model_;
         scanNumber = scansTaken_++;
+        stopsBefore = stopRequests_;
     }
     const EngineParameters& parameters = model->Parameters();
     const auto simulated = SimulateScan(*model, request, parameters.seed, scanNumber);
@@ -93,10 +105,13 @@ int SimulatedBoard::ScanChannels(const ScanRequest& request, std::span<std::uint
     std::unique_lock lock(mutex_);
     if (!parameters.instantScans) {
         const auto duration = std::chrono::duration<double>(request.Seconds());
-        changed_.wait_for(lock, duration, [&] { return parameters_.faults.unplugged || closing_; });
+        changed_.wait_for(lock, duration, [&] {
+            return parameters_.faults.unplugged || closing_ || stopRequests_ != stopsBefore;
+        });
     }
     if (parameters_.faults.unplugged) return Unplugged();
     if (closing_) return Fail(kBoardNotFound, "simulated engine: closed during the scan");
+    if (stopRequests_ != stopsBefore) return Fail(kScanStopped, "simulated engine: scan stopped");
     if (simulated.size() != samples.size()) return Fail(kBadArgument, "scan: not whole scans");
     std::copy(simulated.begin(), simulated.end(), samples.begin());
     return kNoErrors;

@@ -29,6 +29,9 @@ public:
     // Values out of their range fall back to the defaults (see CheckedParameters).
     void SetParameters(const EngineParameters& parameters);
 
+    // Ends the scans running now (they fail with kScanStopped).
+    int cbStopBackground(int board, int functionType) override;
+
 private:
     int ReadChannel(int channel, std::uint16_t& count) override;
     int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
@@ -36,10 +39,11 @@ private:
     int Unplugged();
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;  // a pulled cable, closing
+    std::condition_variable changed_;  // a pulled cable, closing, a stop
     EngineParameters parameters_;
     EngineModel model_;  // of parameters_, kept so that single reads stay cheap
     std::uint64_t scansTaken_ = 0;
+    std::uint64_t stopRequests_ = 0;
     bool closing_ = false;
     std::mt19937_64 readings_;
 };

@@ -1,12 +1,13 @@
 #include "daq/take_capture.h"
 
+#include <memory>
+
 #include "daq/board_errors.h"
+#include "daq/engine_monitor.h"
 
 namespace corvane::daq {
 
 namespace {
-
-constexpr long kRate = 1000;
 
 // Frees the scan buffer however the capture ends.
 class ScanBuffer {
@@ -24,38 +25,43 @@ private:
     BufferHandle handle_;
 };
 
+// LoTemp, ResistorPower and HiTemp from channels 2, 3 and 4; a channel that
+// does not answer leaves its value as it was.
+void ReadMonitorInto(Board& board, analysis::CaptureRecord& record) {
+    const EngineReading previous{record.LoTemp, record.ResistorPower, record.HiTemp};
+    const auto reading = ReadEngineChannels(board, previous);
+    if (!reading) return;
+    record.LoTemp = reading->loTemp;
+    record.ResistorPower = reading->resistorPower;
+    record.HiTemp = reading->hiTemp;
+}
+
 }  // namespace
 
-int ReadMonitorInto(Board& board, analysis::CaptureRecord& record) {
-    std::uint16_t low = 0, heater = 0, high = 0;
-    const int result = board.cbAIn(0, 2, kBip10Volts, &low);
-    if (result != kNoErrors) return result;
-    board.cbAIn(0, 3, kBip10Volts, &heater);
-    board.cbAIn(0, 4, kBip10Volts, &high);
-    record.LoTemp = analysis::CountToVolts(low) * 100.0;
-    const double heaterVolts = analysis::CountToVolts(heater);
-    record.ResistorPower = heaterVolts * heaterVolts * 4.0;
-    record.HiTemp = analysis::CountToVolts(high) * 100.0;
-    return result;
+int ScanPlan(Board& board, const CapturePlan& plan, BufferHandle buffer) {
+    long rate = plan.rate;
+    return board.cbAInScan(0, plan.lowChannel, plan.highChannel, plan.sampleCount, &rate,
+                           kBip10Volts, buffer, 0);
 }
 
 int TakeCapture(Board& board, CaptureKind kind, analysis::CaptureRecord& record) {
-    const bool dyna = kind == CaptureKind::Dyna;
-    const int lowChannel = dyna ? 1 : 0;
-    const int highChannel = 1;
-    record.IsDyna = dyna;
-    ReadMonitorInto(board, record);
-    record.SamplePeriod = 1.0 / kRate;
-    record.SampleCount = dyna ? 4000 : (highChannel - lowChannel + 1) * kRate;
+    const CapturePlan& plan = PlanOf(kind);
+    // The capture is taken into a copy that replaces the record once it is whole.
+    auto working = std::make_unique<analysis::CaptureRecord>(record);
+    working->IsDyna = kind == CaptureKind::Dyna;
+    ReadMonitorInto(board, *working);
+    working->SamplePeriod = plan.ScanPeriod();
+    working->SampleCount = static_cast<std::int32_t>(plan.sampleCount);
 
-    const long count = record.SampleCount;
-    ScanBuffer buffer(board, count);
+    ScanBuffer buffer(board, plan.sampleCount);
     if (buffer.handle() == 0) return kBadBuffer;
-    long rate = kRate;
-    const int result =
-        board.cbAInScan(0, lowChannel, highChannel, count, &rate, kBip10Volts, buffer.handle(), 0);
+    const int result = ScanPlan(board, plan, buffer.handle());
     if (result != kNoErrors) return result;
-    return board.cbWinBufToArray(buffer.handle(), record.RawSamples.data(), 0, count);
+    const int copied =
+        board.cbWinBufToArray(buffer.handle(), working->RawSamples.data(), 0, plan.sampleCount);
+    if (copied != kNoErrors) return copied;
+    record = *working;
+    return kNoErrors;
 }
 
 }  // namespace corvane::daq

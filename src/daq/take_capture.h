@@ -1,23 +1,21 @@
 #pragma once
 // One Grab or Dyna capture without a window, as the capture buttons take it:
-// an engine monitor reading (channels 2, 3, 4) into the record, then the scan
-// with the capture's fixed constants. For the tools and the tests.
+// an engine monitor reading (channels 2, 3, 4) into the record, then the
+// scan of the kind's plan. For the tools and the tests.
 
 #include "analysis/capture_record.h"
 #include "daq/board.h"
+#include "daq/capture_plan.h"
 
 namespace corvane::daq {
 
-enum class CaptureKind { Grab, Dyna };
+// The plan's scan into the buffer: board 0, +-10 V, options 0. Blocks until
+// the block is in; returns the board's result.
+int ScanPlan(Board& board, const CapturePlan& plan, BufferHandle buffer);
 
-// The monitor reading: LoTemp, ResistorPower, HiTemp from channels 2, 3, 4.
-// A failed channel-2 read leaves the record's values as they were; returns
-// the channel-2 result.
-int ReadMonitorInto(Board& board, analysis::CaptureRecord& record);
-
-// Returns the scan's result (0: the samples are in the record). A buffer that
+// Returns the scan's result (0: the capture is in the record). A buffer that
 // cannot be allocated fails the capture; the buffer is freed on every path.
-// On failure RawSamples keeps the previous capture.
+// A capture that fails leaves the record exactly as it was.
 int TakeCapture(Board& board, CaptureKind kind, analysis::CaptureRecord& record);
 
 }  // namespace corvane::daq

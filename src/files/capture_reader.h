@@ -19,15 +19,17 @@
 
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
+#include "daq/capture_plan.h"
 #include "files/capture_lines.h"
 
 namespace corvane::files {
 
-enum class CaptureKind { Grab, Dyna };
+using daq::CaptureKind;
 
-// Sample periods a file's kind implies when its time column gives none.
-inline constexpr double kGrabSamplePeriod = 0.001;
-inline constexpr double kDynaSamplePeriod = 0.00125;
+// Sample periods a file's kind implies when its time column gives none: those
+// its preparation sets.
+inline constexpr double kGrabSamplePeriod = daq::kGrabPlan.preparedPeriod;
+inline constexpr double kDynaSamplePeriod = daq::kDynaPlan.preparedPeriod;
 
 // The first line is neither "grab" nor "dyna"; the window shows this text in a
 // message box.

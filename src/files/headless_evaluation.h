@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "analysis/analyse_capture.h"
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "files/batch.h"
@@ -15,7 +16,7 @@
 
 namespace corvane::files {
 
-inline constexpr const char* kDynaAdvice = "Please consult Help for proper Dynamometer methodology";
+using analysis::kDynaAdvice;  // what a dyna's note says when both averages are zero
 
 class HeadlessEvaluation {
 public:

@@ -4,11 +4,12 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ui/disk_table.h"
 #include "ui/results_table.h"
+#include "ui/scan_progress.h"
 
 namespace corvane::ui {
 
@@ -56,11 +57,54 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-void ControlPanel::SetAutoSizedText(QLabel* label, const QString& text) {
+int ControlPanel::roomRightOf(const QWidget* control) const {
+    // The panel is always its designed width, also before the window lays it out.
+    return kWidth - frameWidth() - control->x();
+}
+
+void ControlPanel::setLabelText(QLabel* label, const QString& text) {
+    const auto design = designFonts_.find(label);
+    QFont font = design != designFonts_.end() ? design->second : label->font();
+    const int room = roomRightOf(label);
+    QStringList lines = text.split('\n');
+    for (QString& line : lines) line.remove('\r');
+    const auto widest = [&lines](const QFont& f) {
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, QFontMetrics(f).horizontalAdvance(line));
+        return widest;
+    };
+    constexpr int kSmallestPixels = 8;
+    while (widest(font) > room && font.pixelSize() > kSmallestPixels)
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
     label->setText(text);
     const QPoint topLeft = label->pos();
     label->adjustSize();
-    label->move(topLeft);
+    label->setGeometry(QRect(topLeft, QSize(std::min(label->width(), room), label->height())));
+}
+
+std::vector<QWidget*> ControlPanel::helpKeyControls() const {
+    std::vector<QWidget*> controls{GrabButton, QuitButton, ExportButton, ImportButton,
+                                   SG,         DynaButton, HelpButton};
+    controls.insert(controls.end(), graphBoxes.begin(), graphBoxes.end());
+    controls.push_back(MOISG);
+    return controls;
+}
+
+std::vector<QWidget*> ControlPanel::questionKeyControls() const {
+    return {GrabButton, QuitButton, ContinuousCB, ExportButton,  ImportButton,
+            SG,         DynaButton, HelpButton,   MultipleButton};
+}
+
+GraphChoice ControlPanel::graphChoice() const {
+    GraphChoice choice{};
+    for (std::size_t i = 0; i < graphBoxes.size(); ++i) choice[i] = graphBoxes[i]->isChecked();
+    return choice;
+}
+
+void ControlPanel::setGraphChoice(const GraphChoice& choice) {
+    for (std::size_t i = 0; i < graphBoxes.size(); ++i) graphBoxes[i]->setChecked(choice[i]);
 }
 
 ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
@@ -140,16 +184,18 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     GroupBox1 = new QGroupBox("Enable Graphs", this);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setGeometry(15, 430, 84, 113);
-    PressureCB = Check(GroupBox1, "PressureCB", "Pressure", true);
-    TachCB = Check(GroupBox1, "TachCB", "Tach", true);
-    PVCB = Check(GroupBox1, "PVCB", "P/V", true);
-    RPMCB = Check(GroupBox1, "RPMCB", "RPM", false);
-    PowerCB = Check(GroupBox1, "PowerCB", "Power", false);
     int top = 16;
-    for (QCheckBox* box : {PressureCB, TachCB, PVCB, RPMCB, PowerCB}) {
-        Place(box, 8, top, 70, 17);
+    for (std::size_t i = 0; i < kGraphs.size(); ++i) {
+        const GraphEntry& graph = kGraphs[i];
+        graphBoxes[i] = Check(GroupBox1, graph.checkBoxName, graph.caption, graph.designVisible);
+        Place(graphBoxes[i], 8, top, 70, 17);
         top += 18;
     }
+    PressureCB = graphBoxes[kChart1];
+    TachCB = graphBoxes[kChart2];
+    PVCB = graphBoxes[kChart3];
+    RPMCB = graphBoxes[kChart4];
+    PowerCB = graphBoxes[kChart5];
 
     Label1 = Label(this, "Label1", "Mass  Diam   MOI\n(g)      (mm)");
     Label1->setGeometry(6, 548, 84, 26);
@@ -159,11 +205,13 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     MOISG = new DiskTable(this);
     MOISG->setGeometry(4, 574, 107, 119);
 
-    scanProgress = new QProgressBar(this);
-    scanProgress->setObjectName("scanProgress");
-    scanProgress->setGeometry(4, 700, 105, 14);
-    scanProgress->setTextVisible(true);
+    scanProgress = new ScanProgress(this);
+    scanProgress->move(4, 700);
     scanProgress->hide();
+
+    for (const QLabel* label : {lPress, lTemps, lError}) designFonts_[label] = label->font();
+    // Hidden until "?"; before the first monitor reading it holds its design text.
+    setLabelText(lPress, lPress->text());
 
     setBoardValid(true);
     setTabOrders();
@@ -197,11 +245,11 @@ void ControlPanel::showBoardHint() {
 }
 
 void ControlPanel::setTabOrders() {
-    QWidget* order[] = {GrabButton, ContinuousCB, DynaButton, ExportButton, ImportButton,
-                        QuitButton, SG,           PressureCB, TachCB,       PVCB,
-                        RPMCB,      PowerCB,      MOISG,      HelpButton,   MultipleButton,
-                        Button1};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    std::vector<QWidget*> order{GrabButton,   ContinuousCB, DynaButton, ExportButton,
+                                ImportButton, QuitButton,   SG};
+    order.insert(order.end(), graphBoxes.begin(), graphBoxes.end());
+    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1});
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 }  // namespace corvane::ui

@@ -2,18 +2,24 @@
 // Panel1: the narrow control panel on the left of the main window, with every
 // control at its designed place, text, hint and tab order.
 
+#include <QFont>
 #include <QFrame>
+#include <array>
+#include <map>
+#include <vector>
+
+#include "ui/charts/graph_table.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace corvane::ui {
 
 class DiskTable;
 class ResultsTable;
+class ScanProgress;
 
 class ControlPanel : public QFrame {
     Q_OBJECT
@@ -41,10 +47,12 @@ public:
     QCheckBox* PVCB;
     QCheckBox* RPMCB;
     QCheckBox* PowerCB;
+    // The five graph check boxes in the order of kGraphs.
+    std::array<QCheckBox*, kGraphs.size()> graphBoxes;
     QLabel* Label1;
     DiskTable* MOISG;
     // Shown only while a scan runs: the seconds of the scan elapsed.
-    QProgressBar* scanProgress;
+    ScanProgress* scanProgress;
 
     // Board indicator colours: green RGB 0,128,0 for a board that answered, red 255,0,0.
     // Green also drops the problem from the hint.
@@ -55,8 +63,20 @@ public:
     void setBoardNote(const QString& note);
     void setBoardProblem(const QString& why);
     QString boardProblem() const { return boardProblem_; }
-    // Labels that size themselves to their text, keeping their left and top.
-    static void SetAutoSizedText(QLabel* label, const QString& text);
+    // lPress, lTemps and lError size themselves to their text, keeping their
+    // left and top. A line wider than the room left to the panel's edge is
+    // drawn in a smaller font than designed, so every figure stays whole.
+    void setLabelText(QLabel* label, const QString& text);
+    // The pixels from a label's left edge to the panel's inner right edge.
+    int roomRightOf(const QWidget* control) const;
+
+    // The controls that answer F1 with the help, and those that answer "?".
+    std::vector<QWidget*> helpKeyControls() const;
+    std::vector<QWidget*> questionKeyControls() const;
+
+    GraphChoice graphChoice() const;
+    // Sets the boxes in the order of the table; a box whose state changes runs its handler.
+    void setGraphChoice(const GraphChoice& choice);
 
 signals:
     // The indicator turned green or red.
@@ -66,6 +86,7 @@ private:
     void setTabOrders();
     void showBoardHint();
     bool boardValid_ = true;
+    std::map<const QLabel*, QFont> designFonts_;
     QString boardNote_;
     QString boardProblem_;
 };

@@ -1,62 +1,57 @@
 #include "ui/engine_monitor.h"
 
-#include "analysis/capture_record.h"
+#include <QCheckBox>
+#include <QCoreApplication>
+
+#include "analysis/results_table.h"
+#include "daq/engine_monitor.h"
 #include "text/format.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/control_panel.h"
+#include "ui/results_table.h"
+#include "ui/user_prompts.h"
 
 namespace corvane::ui {
-
-namespace {
-
-// One sample; nothing when the board does not answer. The board's library
-// may throw where a driver fails: that counts as no answer.
-std::optional<std::uint16_t> Sample(daq::Board& board, int channel) {
-    std::uint16_t value = 0;
-    try {
-        if (board.cbAIn(0, channel, daq::kBip10Volts, &value) != daq::kNoErrors)
-            return std::nullopt;
-    } catch (...) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-double Kelvin(std::uint16_t count) { return analysis::CountToVolts(count) * 100.0; }
-
-}  // namespace
-
-std::optional<EngineReading> ReadEngineChannels(daq::Board& board, const EngineReading& previous,
-                                                const std::function<void()>& answered) {
-    const auto low = Sample(board, kLowTempChannel);
-    if (!low) return std::nullopt;
-    if (answered) answered();
-    const auto resistor = Sample(board, kResistorChannel);
-    const auto high = Sample(board, kHighTempChannel);
-    EngineReading reading = previous;
-    reading.loTemp = Kelvin(*low);
-    if (resistor) {
-        double power = analysis::CountToVolts(*resistor);
-        power = power * power * 4.0;
-        reading.resistorPower = power;
-    }
-    if (high) reading.hiTemp = Kelvin(*high);
-    return reading;
-}
-
-std::optional<MonitorTick> ReadMonitorTick(daq::Board& board) {
-    const auto low = Sample(board, kLowTempChannel);
-    if (!low) return std::nullopt;
-    const auto high = Sample(board, kHighTempChannel);
-    if (!high) return std::nullopt;
-    const auto pressure = Sample(board, kPressureChannel);
-    if (!pressure) return std::nullopt;
-    return MonitorTick{Kelvin(*low), Kelvin(*high), *pressure};
-}
 
 QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt) {
     const QString volts = QString::fromStdString(text::FormatVolts(count, fmt));
     QString caption;
     for (QChar c : volts) caption += QString(c) + "\r\n";
     return caption;
+}
+
+void EngineMonitor::read(analysis::CaptureRecord& target) {
+    panel_.setBoardValid(false);
+    const daq::EngineReading previous{target.LoTemp, target.ResistorPower, target.HiTemp};
+    // The board has answered once channel 2 has: green before channels 3 and 4.
+    const auto reading =
+        daq::ReadEngineChannels(board_, previous, [this] { panel_.setBoardValid(true); });
+    if (!reading) return;
+    target.LoTemp = reading->loTemp;
+    target.ResistorPower = reading->resistorPower;
+    target.HiTemp = reading->hiTemp;
+    show(target);
+}
+
+void EngineMonitor::show(const analysis::CaptureRecord& source) {
+    panel_.SG->setMonitorRows(source, format_);
+    QCoreApplication::processEvents();
+}
+
+void EngineMonitor::tick() {
+    panel_.setBoardValid(false);
+    const auto tick = daq::ReadMonitorTick(board_);
+    if (!tick) return;
+    panel_.setBoardValid(true);
+    panel_.setLabelText(panel_.lPress, PressureCaption(tick->pressureCount, format_));
+    panel_.setLabelText(panel_.lTemps, QString::fromStdString(analysis::TemperaturesLabel(
+                                           tick->lowK, tick->highK, format_)));
+    charts_.setHotEngineVisible(false);
+    if (daq::IsTooHot(tick->highK)) {
+        prompts_.beep();
+        panel_.TachCB->setChecked(true);
+        charts_.setHotEngineVisible(true);
+    }
 }
 
 }  // namespace corvane::ui

@@ -9,13 +9,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 
 #include "analysis/analyse_capture.h"
-#include "analysis/results_table.h"
+#include "ui/acquisition_flow.h"
 #include "ui/capture_file_flow.h"
 #include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
@@ -26,8 +25,8 @@
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
 #include "ui/results_table.h"
-#include "ui/scan_session.h"
 #include "ui/user_prompts.h"
+#include "ui/window_bounds.h"
 #include "ui/window_settings.h"
 #include "ui/windows/memo_form.h"
 #include "ui/windows/pv_image_form.h"
@@ -36,39 +35,12 @@ namespace corvane::ui {
 
 namespace {
 
-constexpr long kRate = 1000;             // samples per second per channel
-constexpr long kDynaSampleCount = 4000;  // four seconds of the tachometer
 constexpr int kHelpContext = kHelpContextStart;
-constexpr const char* kMissingBoard =
-    "DAQ hardware not found: plug your USB cable in and re-start this program.\r\n"
-    "You may have to run the InstaCal program again.";
-constexpr const char* kDynaAdvice = "Please consult Help for proper Dynamometer methodology";
-
-// Marks an operation as running for as long as it lives.
-class BusyFlag {
-public:
-    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyFlag() { flag_ = false; }
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-private:
-    bool& flag_;
-};
 
 text::NumberFormat UserNumberFormat() {
     const QLocale locale;
     return text::NumberFormat{locale.decimalPoint().toStdString(),
                               locale.groupSeparator().toStdString()};
-}
-
-// The engine monitor's three rows at the top of the results table.
-void SetMonitorRows(ResultsTable& table, const analysis::CaptureRecord& record,
-                    const text::NumberFormat& fmt) {
-    const auto rows = analysis::EngineMonitorRows(record, fmt);
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 2; ++col)
-            table.setCellText(col, row, QString::fromStdString(rows[row][col]));
 }
 
 }  // namespace
@@ -95,32 +67,8 @@ TForm1::TForm1(Options options, QWidget* parent)
     // keeps its place over runs whatever frame the desktop draws around it.
     setGeometry(360, 245, 825, 924);
 
-    CaptureFileHost host;
-    host.window = this;
-    host.prompts = prompts_.get();
-    host.record = nullptr;  // set in FormCreate
-    host.startFolder = [this] { return AppDir; };
-    host.setCaption = [this](const QString& caption) { setWindowTitle(caption); };
-    host.prepare = [this](files::CaptureKind kind, analysis::CaptureRecord& working) {
-        working.IsDyna = kind == files::CaptureKind::Dyna;
-        if (working.IsDyna)
-            PrepareDyna(working);
-        else
-            PrepareGrab(working);
-    };
-    host.analyse = [this] { AnalyseCapture(); };
-    host.disks = [this] { return Panel1->MOISG->table(); };
-    host.setDisks = [this](const analysis::DiskTable& disks) { Panel1->MOISG->setTable(disks); };
-    host.resultsColumn = [this] {
-        files::ResultsColumn column;
-        for (int row = 0; row < ResultsTable::kRows; ++row)
-            column[row] = Panel1->SG->cellText(1, row).toStdString();
-        return column;
-    };
-
     FormCreate();
-    host.record = record_.get();
-    files_ = std::make_unique<CaptureFileFlow>(std::move(host));
+    createFlows();
     connectHandlers();
     attachKeys();
 
@@ -148,6 +96,9 @@ TForm1::TForm1(Options options, QWidget* parent)
 TForm1::~TForm1() {
     ContinuousTimer->stop();
     TempMonitorTimer->stop();
+    // A scan that never returned still runs inside the board: it is left to the
+    // end of the process rather than freed under that scan.
+    if (acquisition_->boardLeftBehind()) (void)board_.release();
     FormDestroy();
     delete pvImageForm_;
     delete Form2_;
@@ -173,6 +124,41 @@ void TForm1::FormDestroy() {
     }
 }
 
+void TForm1::createFlows() {
+    monitor_ = std::make_unique<EngineMonitor>(*board_, *Panel1, *Panel2, *prompts_, format_);
+    AcquisitionHost live;
+    live.window = this;
+    live.prompts = prompts_.get();
+    live.board = board_.get();
+    live.record = record_.get();
+    live.panel = Panel1;
+    live.charts = Panel2;
+    live.monitor = monitor_.get();
+    live.continuousTimer = ContinuousTimer;
+    live.acquiring = &Acquiring;
+    live.analyse = [this] { AnalyseCapture(); };
+    live.closingWait = options_.closingWait;
+    acquisition_ = std::make_unique<AcquisitionFlow>(std::move(live));
+    createFileFlow();
+}
+
+void TForm1::createFileFlow() {
+    CaptureFileHost host;
+    host.window = this;
+    host.prompts = prompts_.get();
+    host.record = record_.get();
+    host.startFolder = [this] { return AppDir; };
+    host.setCaption = [this](const QString& caption) { setWindowTitle(caption); };
+    host.prepare = [this](daq::CaptureKind kind, analysis::CaptureRecord& target) {
+        acquisition_->Prepare(kind, target);
+    };
+    host.analyse = [this] { AnalyseCapture(); };
+    host.disks = [this] { return Panel1->MOISG->table(); };
+    host.setDisks = [this](const analysis::DiskTable& disks) { Panel1->MOISG->setTable(disks); };
+    host.resultsColumn = [this] { return Panel1->SG->column(1); };
+    files_ = std::make_unique<CaptureFileFlow>(std::move(host));
+}
+
 void TForm1::connectHandlers() {
     ControlPanel* p = Panel1;
     connect(p->GrabButton, &QPushButton::clicked, this, &TForm1::GrabButtonClick);
@@ -185,7 +171,7 @@ void TForm1::connectHandlers() {
     connect(p->QuitButton, &QPushButton::clicked, this, &TForm1::QuitButtonClick);
     connect(p->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     // A box runs its handler only when its state really changes.
-    for (QCheckBox* box : {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB})
+    for (QCheckBox* box : p->graphBoxes)
         connect(box, &QCheckBox::toggled, this, &TForm1::PressureCBClick);
     connect(Panel2, &ChartStack::scrolled, this, &TForm1::Chart1Scroll);
     connect(Panel2, &ChartStack::undoZoomRequested, this, &TForm1::Chart1UndoZoom);
@@ -195,15 +181,8 @@ void TForm1::connectHandlers() {
 
 void TForm1::attachKeys() {
     keys_ = new KeyCommands([this] { showHelpTopic(); }, [this] { FormKeyPress(); }, this);
-    ControlPanel* p = Panel1;
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             p->GrabButton, p->QuitButton, p->ExportButton, p->ImportButton, p->SG, p->DynaButton,
-             p->HelpButton, p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB, p->MOISG})
-        keys_->attachHelpKey(w);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             p->GrabButton, p->QuitButton, p->ContinuousCB, p->ExportButton, p->ImportButton, p->SG,
-             p->DynaButton, p->HelpButton, p->MultipleButton})
-        keys_->attachQuestionKey(w);
+    for (QWidget* control : Panel1->helpKeyControls()) keys_->attachHelpKey(control);
+    for (QWidget* control : Panel1->questionKeyControls()) keys_->attachQuestionKey(control);
 }
 
 QString TForm1::settingsPath() const {
@@ -221,7 +200,7 @@ void TForm1::FormShow() {
     Run([this] {
         AppDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + "/";
         ManualFolder = FindManualFolder(AppDir);
-        ControlPanel::SetAutoSizedText(Panel1->lError, "");
+        Panel1->setLabelText(Panel1->lError, "");
         loadSettings();
         Panel1->SG->setColumnWidth(0, 45);
         Panel1->SG->setColumnWidth(1, 55);
@@ -229,7 +208,7 @@ void TForm1::FormShow() {
         Panel1->MOISG->setColumnWidth(1, 25);
         Panel1->MOISG->setColumnWidth(2, 50);
         PressureCBClick();
-        ControlPanel::SetAutoSizedText(Panel1->lTemps, "");
+        Panel1->setLabelText(Panel1->lTemps, "");
         // The file dialogs start in AppDir (CaptureFileHost::startFolder).
     });
 }
@@ -240,12 +219,12 @@ void TForm1::loadSettings() {
                                                     : SettingsIn(options_.settingsFolder));
     // A missing key keeps what the window has now: its designed values.
     const FormSettings state = settings_->Load(currentFormState(), format_);
-    const ControlPanel* p = Panel1;
-    setGeometry(state.left, state.top, state.width, state.height);
-    QCheckBox* boxes[] = {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB};
-    for (int i = 0; i < 5; ++i) boxes[i]->setChecked(state.graphs[i]);
-    p->MOISG->setTable(state.disks);
-    p->MOISG->setCurrentCell(0, 0);
+    // Bounds that would leave no window to see fall back to the designed ones.
+    setGeometry(UsableBounds(state.left, state.top, state.width, state.height, geometry(),
+                             AvailableScreenAreas()));
+    Panel1->setGraphChoice(state.graphs);
+    Panel1->MOISG->setTable(state.disks);
+    Panel1->MOISG->setCurrentCell(0, 0);
     if (!settings_->notice().isEmpty())
         prompts_->message(this, ApplicationTitle(), settings_->notice());
 }
@@ -262,9 +241,7 @@ FormSettings TForm1::currentFormState() const {
     state.top = geometry().y();
     state.width = width();
     state.height = height();
-    const ControlPanel* p = Panel1;
-    state.graphs = {p->PressureCB->isChecked(), p->TachCB->isChecked(), p->PVCB->isChecked(),
-                    p->RPMCB->isChecked(), p->PowerCB->isChecked()};
+    state.graphs = Panel1->graphChoice();
     return state;
 }
 
@@ -276,6 +253,10 @@ void TForm1::Run(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         prompts_->reportError(this, e);
     }
+}
+
+bool TForm1::Perform(const std::function<void()>& operation) {
+    return gate_.pass([&] { Run(operation); });
 }
 
 // ---- window, keys and help ------------------------------------------------
@@ -302,6 +283,8 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A capture under way ends with its scan, which is waited for a bounded time.
+    acquisition_->closing();
     // No help or other window of the program outlives it.
     if (helpViewer_) helpViewer_->close();
     if (simulatorWindow_) simulatorWindow_->close();
@@ -349,20 +332,14 @@ void TForm1::ShowManual(int context) {
 }
 
 void TForm1::Button1Click() {
-    if (busy_) return;
-    BusyFlag busy(busy_);
-    Run([this] { AnalyseCapture(); });
+    Perform([this] { AnalyseCapture(); });
 }
 
 // ---- graphs ---------------------------------------------------------------
 
 void TForm1::PressureCBClick() {
-    const ControlPanel* p = Panel1;
-    Panel2->setChartVisible(kChart1, p->PressureCB->isChecked());
-    Panel2->setChartVisible(kChart2, p->TachCB->isChecked());
-    Panel2->setChartVisible(kChart3, p->PVCB->isChecked());
-    Panel2->setChartVisible(kChart4, p->RPMCB->isChecked());
-    Panel2->setChartVisible(kChart5, p->PowerCB->isChecked());
+    const GraphChoice choice = Panel1->graphChoice();
+    for (int i = 0; i < kChartCount; ++i) Panel2->setChartVisible(i, choice[i]);
     FormResize();
 }
 
@@ -375,24 +352,17 @@ void TForm1::Chart1UndoZoom() { Panel2->undoZoom(); }
 // ---- capture files ----------------------------------------------------------
 
 void TForm1::ExportButtonClick() {
-    // While a capture runs the record holds the new kind and length but still
-    // the previous samples: an export then would write a file that never was.
-    if (busy_) return;
-    Run([this] { files_->ExportButtonClick(); });
+    Perform([this] { files_->ExportButtonClick(); });
 }
 
 void TForm1::ImportButtonClick() {
-    if (busy_) return;
-    BusyFlag busy(busy_);
-    Run([this] { files_->ImportButtonClick(); });
+    Perform([this] { files_->ImportButtonClick(); });
 }
 
 void TForm1::ImportCaptureFile(const QString& path) { files_->ImportCaptureFile(path); }
 
 void TForm1::MultipleButtonClick() {
-    if (busy_) return;
-    BusyFlag busy(busy_);
-    Run([this] { files_->MultipleButtonClick(); });
+    Perform([this] { files_->MultipleButtonClick(); });
 }
 
 // ---- analysis ---------------------------------------------------------------
@@ -406,119 +376,31 @@ void TForm1::AnalyseCapture() {
     inputs.processEvents = [] { QCoreApplication::processEvents(); };
 
     // What the analysis shows before it first lets the window repaint.
-    ControlPanel::SetAutoSizedText(Panel1->lError, "");
-    const auto& labels = analysis::FirstLabels();
-    for (int row = 0; row < ResultsTable::kRows; ++row) {
-        Panel1->SG->setCellText(0, row, QString::fromStdString(labels[row]));
-        Panel1->SG->setCellText(1, row, "");
-    }
-    SetMonitorRows(*Panel1->SG, *record_, format_);
+    Panel1->setLabelText(Panel1->lError, "");
+    Panel1->SG->startAnalysis();
+    Panel1->SG->setMonitorRows(*record_, format_);
 
     const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
 
-    ControlPanel::SetAutoSizedText(Panel1->lError, QString::fromStdString(result.status));
+    Panel1->setLabelText(Panel1->lError, QString::fromStdString(result.status));
     Panel1->SG->setTable(result.table);
     Panel2->showResult(result);
     Form2_->setLines(result.log);
     if (result.pvPicture) pvImageForm_->showPicture(*result.pvPicture);
     if (result.error) throw std::runtime_error(*result.error);
-    if (result.dynaAdvice) prompts_->message(this, ApplicationTitle(), kDynaAdvice);
+    if (result.dynaAdvice) prompts_->message(this, ApplicationTitle(), analysis::kDynaAdvice);
 }
 
 // ---- engine monitor -----------------------------------------------------------
 
-void TForm1::ReadEngineMonitor(analysis::CaptureRecord& target) {
-    Panel1->setBoardValid(false);
-    const EngineReading previous{target.LoTemp, target.ResistorPower, target.HiTemp};
-    // The board has answered once channel 2 has: green before channels 3 and 4.
-    const auto reading =
-        ReadEngineChannels(*board_, previous, [this] { Panel1->setBoardValid(true); });
-    if (!reading) return;
-    target.LoTemp = reading->loTemp;
-    target.ResistorPower = reading->resistorPower;
-    target.HiTemp = reading->hiTemp;
-    ShowEngineMonitor(target);
-}
+void TForm1::ReadEngineMonitor(analysis::CaptureRecord& target) { monitor_->read(target); }
 
-void TForm1::ShowEngineMonitor(const analysis::CaptureRecord& source) {
-    SetMonitorRows(*Panel1->SG, source, format_);
-    QCoreApplication::processEvents();
-}
+void TForm1::ShowEngineMonitor(const analysis::CaptureRecord& source) { monitor_->show(source); }
 
 void TForm1::TempMonitorTimerTimer() {
     if (Acquiring) return;
-    Panel1->setBoardValid(false);
-    const auto tick = ReadMonitorTick(*board_);
-    if (!tick) return;
-    Panel1->setBoardValid(true);
-    ControlPanel::SetAutoSizedText(Panel1->lPress, PressureCaption(tick->pressureCount, format_));
-    ControlPanel::SetAutoSizedText(
-        Panel1->lTemps,
-        QString::fromStdString(analysis::TemperaturesLabel(tick->lowK, tick->highK, format_)));
-    Panel2->setHotEngineVisible(false);
-    if (IsTooHot(tick->highK)) {
-        prompts_->beep();
-        Panel1->TachCB->setChecked(true);
-        Panel2->setHotEngineVisible(true);
-    }
+    monitor_->tick();
 }
-
-// ---- captures -----------------------------------------------------------------
-
-void TForm1::PrepareGrab(analysis::CaptureRecord& target) {
-    Chart1UndoZoom();
-    Panel1->ExportButton->setEnabled(true);
-    if (!Panel1->ContinuousCB->isChecked()) Panel2->clearTraces();
-    Panel1->PressureCB->setChecked(true);
-    Panel1->TachCB->setChecked(true);
-    Panel1->PVCB->setChecked(true);
-    Panel1->RPMCB->setChecked(false);
-    Panel1->PowerCB->setChecked(false);
-    target.SamplePeriod = 0.001;
-    ReadEngineMonitor(target);
-}
-
-void TForm1::PrepareDyna(analysis::CaptureRecord& target) {
-    Chart1UndoZoom();
-    Panel1->ExportButton->setEnabled(true);
-    Panel2->clearAllSeries();
-    Panel1->PressureCB->setChecked(false);
-    Panel1->TachCB->setChecked(true);
-    Panel1->PVCB->setChecked(false);
-    Panel1->RPMCB->setChecked(true);
-    Panel1->PowerCB->setChecked(true);
-    target.SamplePeriod = 0.00125;
-    ReadEngineMonitor(target);
-}
-
-int TForm1::Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer,
-                 double seconds) {
-    QProgressBar* bar = Panel1->scanProgress;
-    bar->setRange(0, static_cast<int>(seconds * 10));
-    bar->setValue(0);
-    bar->setFormat(QString("Scan: %1 s").arg(seconds, 0, 'f', 0));
-    bar->show();
-    struct HideBar {
-        QProgressBar* bar;
-        ~HideBar() { bar->hide(); }
-    } hideBar{bar};
-    daq::Board& board = *board_;
-    return RunScanInBackground(
-        [&board, lowChannel, highChannel, count, buffer] {
-            long rate = kRate;
-            return board.cbAInScan(0, lowChannel, highChannel, count, &rate, daq::kBip10Volts,
-                                   buffer, 0);
-        },
-        [bar, seconds](double elapsed) {
-            bar->setValue(static_cast<int>(std::min(elapsed, seconds) * 10));
-            bar->setFormat(
-                QString("Scan: %1 of %2 s")
-                    .arg(std::min(static_cast<int>(elapsed) + 1, static_cast<int>(seconds)))
-                    .arg(seconds, 0, 'f', 0));
-        });
-}
-
-void TForm1::ShowMissingBoard() { prompts_->message(this, ApplicationTitle(), kMissingBoard); }
 
 void TForm1::ShowBoardProblem() {
     if (Panel1->boardValid()) return;
@@ -531,70 +413,38 @@ void TForm1::ShowBoardProblem() {
     qWarning().noquote() << line;
 }
 
+// ---- captures -----------------------------------------------------------------
+
+void TForm1::PrepareGrab(analysis::CaptureRecord& target) {
+    acquisition_->Prepare(daq::CaptureKind::Grab, target);
+}
+
+void TForm1::PrepareDyna(analysis::CaptureRecord& target) {
+    acquisition_->Prepare(daq::CaptureKind::Dyna, target);
+}
+
 void TForm1::GrabButtonClick() {
-    if (busy_) return;  // another capture, import or batch is running
-    BusyFlag busy(busy_);
-    Run([this] {
-        setWindowTitle(kCaption);
-        record_->IsDyna = false;
-        PrepareGrab(*record_);
-        const int lowChannel = 0, highChannel = 1;
-        record_->SamplePeriod = 1.0 / kRate;
-        record_->SampleCount = (highChannel - lowChannel + 1) * kRate;
-        {
-            ScanSession scan(*board_, record_->SampleCount, Acquiring);
-            QCoreApplication::processEvents();
-            scan.setAcquiring();
-            if (Scan(lowChannel, highChannel, record_->SampleCount, scan.buffer(), 1.0) !=
-                daq::kNoErrors) {
-                ShowMissingBoard();
-                Panel1->ContinuousCB->setChecked(false);
-                Panel1->setBoardValid(false);
-                return;
-            }
-            Panel1->setBoardValid(true);
-            board_->cbWinBufToArray(scan.buffer(), record_->RawSamples.data(), 0,
-                                    record_->SampleCount);
-            AnalyseCapture();
-        }
-        if (Panel1->ContinuousCB->isChecked()) ContinuousTimer->start();
-    });
+    Perform([this] { acquisition_->GrabButtonClick(); });
 }
 
 void TForm1::ContinuousCBClick() {
-    if (Panel1->ContinuousCB->isChecked()) GrabButtonClick();
+    if (Panel1->ContinuousCB->isChecked()) ContinuousGrab();
 }
 
 void TForm1::ContinuousTimerTimer() {
     ContinuousTimer->stop();
-    GrabButtonClick();
+    ContinuousGrab();
+}
+
+void TForm1::ContinuousGrab() {
+    if (Perform([this] { acquisition_->GrabButtonClick(); })) return;
+    gate_.whenIdle([this] {
+        if (Panel1->ContinuousCB->isChecked()) ContinuousTimer->start();
+    });
 }
 
 void TForm1::DynaButtonClick() {
-    if (busy_) return;
-    BusyFlag busy(busy_);
-    Run([this] {
-        setWindowTitle(kCaption);
-        record_->IsDyna = true;
-        PrepareDyna(*record_);
-        QCoreApplication::processEvents();
-        record_->SamplePeriod = 1.0 / kRate;
-        record_->SampleCount = kDynaSampleCount;
-        {
-            ScanSession scan(*board_, record_->SampleCount, Acquiring);
-            scan.setAcquiring();
-            if (Scan(1, 1, record_->SampleCount, scan.buffer(), 4.0) != daq::kNoErrors) {
-                ShowMissingBoard();
-                Panel1->setBoardValid(false);
-                return;
-            }
-            Panel1->setBoardValid(true);
-            board_->cbWinBufToArray(scan.buffer(), record_->RawSamples.data(), 0,
-                                    record_->SampleCount);
-        }
-        // The Dyna's clean-up comes before its analysis.
-        AnalyseCapture();
-    });
+    Perform([this] { acquisition_->DynaButtonClick(); });
 }
 
 }  // namespace corvane::ui

@@ -1,8 +1,8 @@
 #pragma once
 // TForm1: the main window. The handlers keep the names the users' manual and
 // the lab's documents use; each delegates to a small class (control panel,
-// graph stack, results and disk tables, capture-file flow, engine monitor,
-// scan session).
+// graph stack, results and disk tables, acquisition flow, capture-file flow,
+// engine monitor), and every operation on the capture passes one busy gate.
 
 #include <QString>
 #include <QWidget>
@@ -11,8 +11,9 @@
 
 #include "analysis/capture_record.h"
 #include "daq/board.h"
-#include "files/capture_reader.h"
 #include "text/number_format.h"
+#include "ui/busy_gate.h"
+#include "ui/scan_session.h"
 
 class QTimer;
 
@@ -22,7 +23,9 @@ class SimulatedBoard;
 
 namespace corvane::ui {
 
+class AcquisitionFlow;
 class CaptureFileFlow;
+class EngineMonitor;
 class EngineSimulatorWindow;
 class HelpViewer;
 class ChartStack;
@@ -45,7 +48,8 @@ public:
             settingsFolder;  // empty: the program's folder or ~/.config/corvane (LocateSettings)
         std::shared_ptr<UserPrompts> prompts;       // empty: the real dialogs and boxes
         std::function<void(int context)> showHelp;  // empty: the help window
-        bool armTimers = true;  // tests that drive every tick themselves say false
+        bool armTimers = true;    // tests that drive every tick themselves say false
+        ClosingWait closingWait;  // how long closing waits for a running scan
     };
 
     explicit TForm1(Options options, QWidget* parent = nullptr);
@@ -60,7 +64,7 @@ public:
     QTimer* continuousTimer() const { return ContinuousTimer; }
     QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
     bool acquiring() const { return Acquiring; }
-    bool busy() const { return busy_; }
+    bool busy() const { return gate_.busy(); }
     QString appDir() const { return AppDir; }
     QString settingsPath() const;
     daq::Board& board() { return *board_; }
@@ -109,6 +113,8 @@ protected:
 private:
     void FormCreate();
     void FormDestroy();
+    void createFlows();
+    void createFileFlow();
     void connectHandlers();
     void attachKeys();
     void loadSettings();
@@ -116,9 +122,12 @@ private:
     FormSettings currentFormState() const;
     // Runs one handler; an error ends it there and is shown to the user.
     void Run(const std::function<void()>& handler);
-    // Scan of channels low..high; shows the progress; returns the board's result.
-    int Scan(int lowChannel, int highChannel, long count, daq::BufferHandle buffer, double seconds);
-    void ShowMissingBoard();
+    // Runs an operation on the capture through the busy gate (and Run);
+    // returns false when another one runs and this one is refused.
+    bool Perform(const std::function<void()>& operation);
+    // A Grab of continuous mode; one refused while another operation runs is
+    // taken at the next tick after that operation, while the box stays checked.
+    void ContinuousGrab();
     // The board's words for its failure, in the indicator's hint and the log.
     void ShowBoardProblem();
     void showHelpTopic();
@@ -136,6 +145,9 @@ private:
     QTimer* ContinuousTimer = nullptr;
     QTimer* TempMonitorTimer = nullptr;
     std::unique_ptr<analysis::CaptureRecord> record_;  // holds RawSamples
+    BusyGate gate_;
+    std::unique_ptr<EngineMonitor> monitor_;
+    std::unique_ptr<AcquisitionFlow> acquisition_;
     std::unique_ptr<CaptureFileFlow> files_;
     QString AppDir;
     QString ManualFolder;  // the help: the HTML manual beside the program
@@ -143,7 +155,6 @@ private:
     EngineSimulatorWindow* simulatorWindow_ = nullptr;
     std::unique_ptr<SettingsStore> settings_;
     bool Acquiring = false;
-    bool busy_ = false;  // a Grab, Dyna, Import or Multiple runs
     bool shown_ = false;
 };
 

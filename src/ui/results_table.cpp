@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+#include "analysis/results_table.h"
 #include "ui/compact_cell_delegate.h"
 
 namespace corvane::ui {
@@ -37,6 +38,28 @@ void ResultsTable::setTable(const std::array<std::array<std::string, 2>, 8>& tab
     for (int row = 0; row < kRows; ++row)
         for (int col = 0; col < 2; ++col)
             setCellText(col, row, QString::fromStdString(table[row][col]));
+}
+
+void ResultsTable::startAnalysis() {
+    const auto& labels = analysis::FirstLabels();
+    for (int row = 0; row < kRows; ++row) {
+        setCellText(0, row, QString::fromStdString(labels[row]));
+        setCellText(1, row, "");
+    }
+}
+
+void ResultsTable::setMonitorRows(const analysis::CaptureRecord& record,
+                                  const text::NumberFormat& fmt) {
+    const auto rows = analysis::EngineMonitorRows(record, fmt);
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        for (int col = 0; col < 2; ++col)
+            setCellText(col, row, QString::fromStdString(rows[row][col]));
+}
+
+std::array<std::string, ResultsTable::kRows> ResultsTable::column(int col) const {
+    std::array<std::string, kRows> texts;
+    for (int row = 0; row < kRows; ++row) texts[row] = cellText(col, row).toStdString();
+    return texts;
 }
 
 }  // namespace corvane::ui

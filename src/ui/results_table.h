@@ -5,6 +5,9 @@
 #include <array>
 #include <string>
 
+#include "analysis/capture_record.h"
+#include "text/number_format.h"
+
 namespace corvane::ui {
 
 class ResultsTable : public QTableWidget {
@@ -17,6 +20,12 @@ public:
     void setCellText(int col, int row, const QString& text);
     // Copies an analysis' table (indexed [row][col]).
     void setTable(const std::array<std::array<std::string, 2>, 8>& table);
+    // The start of every analysis: the first labels, every value empty.
+    void startAnalysis();
+    // Rows 0 to 2: the engine monitor values of the record (ShowEngineMonitor).
+    void setMonitorRows(const analysis::CaptureRecord& record, const text::NumberFormat& fmt);
+    // One column's texts, top to bottom.
+    std::array<std::string, kRows> column(int col) const;
 };
 
 }  // namespace corvane::ui

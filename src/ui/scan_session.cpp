@@ -4,8 +4,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 namespace corvane::ui {
@@ -18,6 +20,7 @@ ScanSession::ScanSession(daq::Board& board, long count, bool& acquiring)
 ScanSession::~ScanSession() {
     acquiring_ = false;
     QApplication::restoreOverrideCursor();
+    if (keepBuffer_) return;
     try {
         board_.cbWinBufFree(buffer_);
     } catch (...) {
@@ -25,40 +28,104 @@ ScanSession::~ScanSession() {
     }
 }
 
-int RunScanInBackground(const std::function<int()>& scan,
-                        const std::function<void(double)>& progress) {
-    QEventLoop loop;
-    std::atomic<bool> done{false};
-    int result = 0;
+// Shared with the worker, which may outlive the scan's caller when left behind.
+struct BackgroundScan::State {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    int result = daq::kNoErrors;
     std::exception_ptr error;
-    QElapsedTimer clock;
-    clock.start();
+    QEventLoop* loop = nullptr;  // touched on the window's thread only
 
-    std::thread worker([&] {
+    bool waitFor(int ms) {
+        std::unique_lock lock(mutex);
+        return ended.wait_for(lock, std::chrono::milliseconds(ms), [this] { return done; });
+    }
+    bool finished() {
+        std::lock_guard lock(mutex);
+        return done;
+    }
+};
+
+BackgroundScan::BackgroundScan(std::function<int()> scan, std::function<void()> stop,
+                               ClosingWait wait)
+    : scan_(std::move(scan)),
+      stop_(std::move(stop)),
+      wait_(wait),
+      state_(std::make_shared<State>()) {}
+
+BackgroundScan::~BackgroundScan() = default;
+
+void BackgroundScan::closing() {
+    closing_ = true;
+    if (state_->loop) state_->loop->quit();
+}
+
+ScanOutcome BackgroundScan::run(const std::function<void(double)>& progress) {
+    std::thread worker([state = state_, scan = scan_] {
+        int result = daq::kNoErrors;
+        std::exception_ptr error;
         try {
             result = scan();
         } catch (...) {
             error = std::current_exception();
         }
-        done = true;
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        {
+            std::lock_guard lock(state->mutex);
+            state->result = result;
+            state->error = error;
+            state->done = true;
+        }
+        state->ended.notify_all();
+        // Wakes the local loop on the window's thread (a no-op once it has gone).
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                app,
+                [state] {
+                    if (state->loop) state->loop->quit();
+                },
+                Qt::QueuedConnection);
+        }
     });
 
-    QTimer ticker;
-    ticker.setInterval(100);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (progress) progress(clock.elapsed() / 1000.0);
-    });
-    ticker.start();
-    // The application's exit also ends local loops: keep waiting for the board.
-    while (!done) loop.exec();
-    ticker.stop();
+    if (!closing_) {
+        QEventLoop loop;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer ticker;
+        ticker.setInterval(100);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (progress) progress(clock.elapsed() / 1000.0);
+        });
+        ticker.start();
+        state_->loop = &loop;
+        // Ends when the scan is in, the window closes, or the application quits
+        // (which ends every local loop at once, and would again at each exec).
+        if (!state_->finished()) loop.exec();
+        state_->loop = nullptr;
+    }
+
+    ScanOutcome outcome;
+    if (!state_->finished()) {
+        outcome.closing = true;
+        if (!state_->waitFor(wait_.scanEndMs)) {
+            try {
+                if (stop_) stop_();
+            } catch (...) {
+                // The board could not be asked; the wait below decides.
+            }
+            if (!state_->waitFor(wait_.stopMs)) {
+                worker.detach();
+                outcome.leftBehind = true;
+                return outcome;
+            }
+        }
+    }
     worker.join();
-    // The quit request may still be queued for the loop; nothing waits for it.
-    QCoreApplication::removePostedEvents(&loop);
-    if (error) std::rethrow_exception(error);
-    return result;
+    outcome.closing = outcome.closing || closing_;
+    if (state_->error && !outcome.closing) std::rethrow_exception(state_->error);
+    outcome.result = state_->result;
+    return outcome;
 }
 
 }  // namespace corvane::ui

@@ -9,8 +9,6 @@ namespace corvane::ui {
 
 namespace {
 
-constexpr std::array<const char*, 5> kGraphKeys{"Pressure", "Tach", "PV", "RPM", "Power"};
-
 QString UserConfigFolder() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + "/.config";
@@ -43,8 +41,8 @@ FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& 
     state.top = ini.ReadInteger("Form", "Top", current.top);
     state.height = ini.ReadInteger("Form", "Height", current.height);
     state.width = ini.ReadInteger("Form", "Width", current.width);
-    for (std::size_t i = 0; i < kGraphKeys.size(); ++i)
-        state.graphs[i] = ini.ReadYesNo("Graphs", kGraphKeys[i], current.graphs[i]);
+    for (std::size_t i = 0; i < kGraphs.size(); ++i)
+        state.graphs[i] = ini.ReadYesNo("Graphs", kGraphs[i].settingsKey, current.graphs[i]);
     state.disks = settings::LoadDiskTable(ini, fmt);
     return state;
 }
@@ -54,8 +52,8 @@ void SaveFormSettings(settings::IniFile& ini, const FormSettings& state) {
     ini.WriteInteger("Form", "Top", state.top);
     ini.WriteInteger("Form", "Height", state.height);
     ini.WriteInteger("Form", "Width", state.width);
-    for (std::size_t i = 0; i < kGraphKeys.size(); ++i)
-        ini.WriteYesNo("Graphs", kGraphKeys[i], state.graphs[i]);
+    for (std::size_t i = 0; i < kGraphs.size(); ++i)
+        ini.WriteYesNo("Graphs", kGraphs[i].settingsKey, state.graphs[i]);
     settings::SaveDiskTable(ini, state.disks);
 }
 

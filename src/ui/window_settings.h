@@ -8,6 +8,7 @@
 #include "analysis/moment_of_inertia.h"
 #include "settings/ini_file.h"
 #include "text/number_format.h"
+#include "ui/charts/graph_table.h"
 
 namespace corvane::ui {
 
@@ -19,8 +20,7 @@ struct FormSettings {
     int top = 245;
     int width = 825;
     int height = 924;
-    // Pressure, Tach, PV, RPM, Power
-    std::array<bool, 5> graphs{true, true, true, false, false};
+    GraphChoice graphs = DesignedGraphs();
     analysis::DiskTable disks;
 };
 

@@ -1,11 +1,16 @@
 // Grab, continuous mode, Dyna and the engine monitor on a scripted board.
 
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <ctime>
 #include <thread>
 
 #include "daq/board_errors.h"
@@ -58,6 +63,43 @@ daq::ScriptedBoard::Scan Samples(std::vector<std::uint16_t> samples) {
 
 int Scans(Harness& h) { return h.scripted().CallCount("cbAInScan"); }
 
+// Scans of channels 0 and 1 (Grabs) after the last Dyna scan.
+int GrabsAfterLastDyna(Harness& h) {
+    const auto scans = h.scripted().CallsNamed("cbAInScan");
+    int grabs = 0;
+    for (const auto& scan : scans) grabs = scan.args[1] == 1.0 ? 0 : grabs + 1;
+    return grabs;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// A board whose scan hangs until it is told to stop, or, when it does not
+// obey, until the test lets it go.
+class HangingBoard : public daq::ScriptedBoard {
+public:
+    explicit HangingBoard(bool obeysStop) : obeysStop_(obeysStop) {
+        SetScanHook([this] {
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+            while (!(obeysStop_ && stopRequests > 0) && !released &&
+                   std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    }
+    int cbStopBackground(int, int) override {
+        ++stopRequests;
+        return daq::kNoErrors;
+    }
+    std::atomic<int> stopRequests{0};
+    std::atomic<bool> released{false};
+
+private:
+    const bool obeysStop_;
+};
+
 // Notes the board indicator as each single reading starts.
 class IndicatorWatchingBoard : public daq::ScriptedBoard {
 public:
@@ -85,6 +127,13 @@ private slots:
     void monitorSkipsItsTickDuringAScan();
     void monitorReadingTurnsTheIndicatorGreenOnceChannel2Answers();
     void secondOperationDuringAScanIsRefused();
+    void continuousLoopSurvivesARefusedGrab_data();
+    void continuousLoopSurvivesARefusedGrab();
+    void failedCaptureLeavesTheLastGoodCapture_data();
+    void failedCaptureLeavesTheLastGoodCapture();
+    // Runs the application's own loop: last, like the program's end.
+    void quittingDuringAScanStopsItWithoutSpinning_data();
+    void quittingDuringAScanStopsItWithoutSpinning();
 };
 
 void AcquisitionTest::missingBoardAtStartUpIsReportedOnce() {
@@ -99,8 +148,9 @@ void AcquisitionTest::missingBoardAtStartUpIsReportedOnce() {
     QVERIFY(!p->boardValid());
     QVERIFY(!p->ContinuousCB->isChecked());
     QVERIFY(p->ExportButton->isEnabled());  // prepared before the scan failed
-    QCOMPARE(h.form->record().SampleCount, 2000);
-    QCOMPARE(h.form->record().SamplePeriod, 0.001);
+    // The failed capture leaves the record as it was: no capture yet.
+    QCOMPARE(h.form->record().SampleCount, 0);
+    QCOMPARE(h.form->record().SamplePeriod, 0.0);
     QCOMPARE(h.scripted().LiveBuffers(), std::size_t{0});
     // The monitor keeps the indicator red, and says nothing, until the board answers.
     QTest::qWait(1200);
@@ -358,6 +408,7 @@ void AcquisitionTest::secondOperationDuringAScanIsRefused() {
             h.form->MultipleButtonClick();
             h.form->ExportButtonClick();
             h.form->ContinuousTimerTimer();
+            h.form->Button1Click();
         });
         h.form->GrabButtonClick();
     }
@@ -371,6 +422,173 @@ void AcquisitionTest::secondOperationDuringAScanIsRefused() {
     // Once it is over the next one runs.
     h.form->GrabButtonClick();
     QCOMPARE(Scans(h), 2);
+}
+
+void AcquisitionTest::continuousLoopSurvivesARefusedGrab_data() {
+    QTest::addColumn<bool>("armedBefore");  // a Grab with the box checked armed the timer
+    QTest::addColumn<bool>("checkDuring");  // the box is checked while the Dyna runs
+    QTest::addColumn<bool>("uncheckDuring");
+    QTest::addColumn<int>("grabsAfter");
+    QTest::newRow("the armed tick arrives during a Dyna") << true << false << false << 1;
+    QTest::newRow("the box is checked during a Dyna") << false << true << false << 1;
+    QTest::newRow("the box is unchecked again before the Dyna ends") << true << false << true << 0;
+}
+
+void AcquisitionTest::continuousLoopSurvivesARefusedGrab() {
+    QFETCH(bool, armedBefore);
+    QFETCH(bool, checkDuring);
+    QFETCH(bool, uncheckDuring);
+    QFETCH(int, grabsAfter);
+    Harness h;
+    h.start();
+    h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
+    QCheckBox* continuous = h.form->panel1()->ContinuousCB;
+    if (armedBefore) continuous->setChecked(true);  // grabs at once, then waits
+    h.scripted().QueueScan(Samples(SimulatedDyna()));
+    {
+        HeldScan held(h.scripted());
+        held.duringScan([&] {
+            if (checkDuring) continuous->setChecked(true);  // its Grab is refused
+            QTest::qWait(300);  // the timer's tick, if armed, is refused
+            if (uncheckDuring) continuous->setChecked(false);
+        });
+        h.form->DynaButtonClick();
+    }
+    QCOMPARE(GrabsAfterLastDyna(h), 0);
+    // While the box stays checked the loop goes on after the Dyna.
+    if (grabsAfter > 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(GrabsAfterLastDyna(h) >= grabsAfter, 2000);
+    } else {
+        QTest::qWait(400);
+        QCOMPARE(GrabsAfterLastDyna(h), 0);
+    }
+    QSignalBlocker quiet(continuous);
+    continuous->setChecked(false);
+    h.form->continuousTimer()->stop();
+}
+
+void AcquisitionTest::failedCaptureLeavesTheLastGoodCapture_data() {
+    QTest::addColumn<bool>("goodIsDyna");
+    QTest::addColumn<bool>("failingIsDyna");
+    QTest::addColumn<QString>("failure");  // "result", "unplugged" during the scan, "throws"
+    QTest::newRow("a Grab after a Dyna fails") << true << false << "result";
+    QTest::newRow("a Dyna after a Grab fails") << false << true << "result";
+    QTest::newRow("the cable is pulled during a Grab") << true << false << "unplugged";
+    QTest::newRow("the board throws during a Dyna") << false << true << "throws";
+}
+
+void AcquisitionTest::failedCaptureLeavesTheLastGoodCapture() {
+    QFETCH(bool, goodIsDyna);
+    QFETCH(bool, failingIsDyna);
+    QFETCH(QString, failure);
+    Harness h;
+    h.start();
+    daq::ScriptedBoard& board = h.scripted();
+    ControlPanel* p = h.form->panel1();
+    board.SetChannelCount(2, 2652);
+    board.SetChannelCount(3, 2437);
+    board.SetChannelCount(4, 2770);
+    board.QueueScan(Samples(goodIsDyna ? SimulatedDyna() : SimulatedGrab()));
+    if (goodIsDyna)
+        h.form->DynaButtonClick();
+    else
+        h.form->GrabButtonClick();
+    h.user->saveAnswers = {h.path("good.csv")};
+    h.form->ExportButtonClick();
+    const auto good = std::make_unique<analysis::CaptureRecord>(h.form->record());
+    std::vector<QString> table;
+    for (int row = 0; row < ResultsTable::kRows; ++row)
+        for (int col = 0; col < 2; ++col) table.push_back(p->SG->cellText(col, row));
+
+    // The engine has warmed up since: the failed attempt reads other temperatures.
+    board.SetChannelCount(2, 3000);
+    board.SetChannelCount(4, 3100);
+    if (failure == "result") {
+        board.QueueScan({daq::kScriptedFailure, {}});
+    } else if (failure == "unplugged") {
+        board.QueueScan(Samples(SimulatedGrab()));
+        board.SetScanHook([&board] { board.SetPlugged(false); });
+    } else {
+        board.SetScanHook([] { throw std::runtime_error("USB transfer failed"); });
+    }
+    h.user->messages.clear();
+    if (failingIsDyna)
+        h.form->DynaButtonClick();
+    else
+        h.form->GrabButtonClick();
+    board.SetScanHook({});
+    board.SetPlugged(true);
+
+    // The failure is told as before ...
+    if (failure == "throws") {
+        QCOMPARE(h.user->errors, std::vector<QString>{"USB transfer failed"});
+    } else {
+        QCOMPARE(h.user->messages.size(), std::size_t{1});
+        QCOMPARE(h.user->messages[0].text, kMissingBoard);
+        QVERIFY(!p->boardValid());
+    }
+    QCOMPARE(board.LiveBuffers(), std::size_t{0});
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(!h.form->acquiring());
+    // ... and the record, the table and Export still describe the good capture.
+    const analysis::CaptureRecord& now = h.form->record();
+    QCOMPARE(now.IsDyna, good->IsDyna);
+    QCOMPARE(now.SampleCount, good->SampleCount);
+    QCOMPARE(now.SamplePeriod, good->SamplePeriod);
+    QCOMPARE(now.LoTemp, good->LoTemp);
+    QCOMPARE(now.HiTemp, good->HiTemp);
+    QCOMPARE(now.ResistorPower, good->ResistorPower);
+    QVERIFY(now.RawSamples == good->RawSamples);
+    QVERIFY(now.Tach == good->Tach);
+    QCOMPARE(now.FlyHoleCount, good->FlyHoleCount);
+    for (int row = 0, i = 0; row < ResultsTable::kRows; ++row)
+        for (int col = 0; col < 2; ++col, ++i) QCOMPARE(p->SG->cellText(col, row), table[i]);
+    h.user->saveAnswers = {h.path("after.csv")};
+    h.form->ExportButtonClick();
+    QCOMPARE(ReadFile(h.path("after.csv")), ReadFile(h.path("good.csv")));
+}
+
+void AcquisitionTest::quittingDuringAScanStopsItWithoutSpinning_data() {
+    QTest::addColumn<bool>("obeysStop");
+    QTest::newRow("the board stops its scan") << true;
+    QTest::newRow("the board never returns") << false;
+}
+
+void AcquisitionTest::quittingDuringAScanStopsItWithoutSpinning() {
+    QFETCH(bool, obeysStop);
+    Harness h;
+    h.closingWait = ClosingWait{400, 400};
+    auto owned = std::make_unique<HangingBoard>(obeysStop);
+    HangingBoard* board = owned.get();
+    h.start(std::move(owned));
+    // As the program does: closing the window ends the application's loop.
+    QObject::connect(h.form.get(), &TForm1::closed, qApp, &QCoreApplication::quit);
+    bool grabReturned = false;
+    QTimer::singleShot(0, h.form.get(), [&] {
+        h.form->GrabButtonClick();
+        grabReturned = true;
+    });
+    QTimer::singleShot(300, h.form.get(), [&] { h.form->close(); });
+    const std::clock_t cpuStart = std::clock();
+    QElapsedTimer wall;
+    wall.start();
+    QCoreApplication::exec();
+    const double wallSeconds = wall.elapsed() / 1000.0;
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+
+    QVERIFY(grabReturned);
+    QCOMPARE(board->stopRequests.load(), 1);
+    QVERIFY2(wallSeconds < 3.0, qPrintable(QString::number(wallSeconds)));
+    QVERIFY2(cpuSeconds < 0.5 * wallSeconds,
+             qPrintable(QString("%1 s of processor in %2 s").arg(cpuSeconds).arg(wallSeconds)));
+    // Closing is no failure of the board, and the capture ends unanalysed.
+    QVERIFY(h.user->messages.empty());
+    QVERIFY(h.user->errors.empty());
+    QCOMPARE(h.form->record().SampleCount, 0);
+    QVERIFY(!h.form->acquiring());
+    h.form.reset();  // the program's end: the settings are saved
+    QVERIFY(h.readSettings().contains("[Form]"));
+    board->released = true;  // a board left behind lives on; let its scan end
 }
 
 QTEST_MAIN(AcquisitionTest)

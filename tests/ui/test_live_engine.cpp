@@ -10,6 +10,7 @@
 #include "daq/simulated_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
+#include "ui/compact_cell_delegate.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/engine_simulator_window.h"
@@ -35,6 +36,41 @@ public:
     std::atomic<int> scans{0};
 };
 
+// The texts of the results table, the disk table and the monitor labels that
+// are not drawn whole: a cell's text wider than its cell, or drawn smaller
+// than legible; a label line wider than its label, or a label past the panel.
+QStringList Clipped(const ControlPanel* p) {
+    QStringList clipped;
+    for (const QTableWidget* table : std::initializer_list<const QTableWidget*>{p->SG, p->MOISG}) {
+        for (int row = 0; row < table->rowCount(); ++row) {
+            for (int col = 0; col < table->columnCount(); ++col) {
+                const QString text = table->item(row, col) ? table->item(row, col)->text() : "";
+                const int width = table->columnWidth(col);
+                const QFont font = CompactCellDelegate::TextFont(table->font(), text, width);
+                const int room =
+                    width - CompactCellDelegate::kLeftMargin - CompactCellDelegate::kRightMargin;
+                if (QFontMetrics(font).horizontalAdvance(text) > room ||
+                    font.pixelSize() < CompactCellDelegate::kSmallestPixels)
+                    clipped << table->objectName() + ": " + text;
+            }
+        }
+    }
+    const int panelRight = p->contentsRect().right() + 1;
+    for (const QLabel* label : {p->lPress, p->lTemps, p->lError}) {
+        const QString text = label->text();
+        if (label->geometry().right() + 1 > panelRight)
+            clipped << label->objectName() + " past the panel: " + text;
+        for (QString line : text.split('\n')) {
+            line.remove('\r');
+            if (QFontMetrics(label->font()).horizontalAdvance(line) > label->width())
+                clipped << label->objectName() + ": " + line;
+        }
+        if (label->font().pixelSize() < CompactCellDelegate::kSmallestPixels)
+            clipped << label->objectName() + " too small: " + text;
+    }
+    return clipped;
+}
+
 }  // namespace
 
 class LiveEngineTest : public QObject {
@@ -44,6 +80,7 @@ private slots:
     void dynaWithTheFlywheelInTheTableGivesPowerAndTorque();
     void continuousRunKeepsTheWindowResponsive();
     void engineSimulatorWindowShowsTheFaults();
+    void everyFigureIsDrawnWhole();
 };
 
 void LiveEngineTest::startUpShowsAFullGrab() {
@@ -136,6 +173,39 @@ void LiveEngineTest::engineSimulatorWindowShowsTheFaults() {
     QCOMPARE(p->lError->text(), QString("Bad red spikes"));
     h.form->close();
     QVERIFY(!simulator->isVisible());
+}
+
+void LiveEngineTest::everyFigureIsDrawnWhole() {
+    daq::EngineParameters engine;
+    engine.instantScans = true;
+    Harness h;
+    h.start(std::make_unique<daq::SimulatedBoard>(engine));
+    auto& board = dynamic_cast<daq::SimulatedBoard&>(*h.board);
+    ControlPanel* p = h.form->panel1();
+    h.form->FormKeyPress();  // "?": the pressure label before any reading
+    QVERIFY2(Clipped(p).isEmpty(), qPrintable(Clipped(p).join(" | ")));
+
+    // A heavy disk in the table: four-digit power and two-digit torque.
+    p->MOISG->setCellText(0, 0, "1000");
+    p->MOISG->setCellText(1, 0, "200");
+    p->MOISG->setCurrentCell(0, 1);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    p->MOISG->MOISGKeyPress(&enter);
+    h.form->GrabButtonClick();
+    h.form->TempMonitorTimerTimer();
+    QVERIFY(!p->SG->cellText(1, 5).isEmpty());
+    QVERIFY2(Clipped(p).isEmpty(), qPrintable(Clipped(p).join(" | ")));
+
+    h.form->DynaButtonClick();
+    QVERIFY2(p->SG->cellText(1, 6).contains(','), qPrintable(p->SG->cellText(1, 6)));
+    QVERIFY2(Clipped(p).isEmpty(), qPrintable(Clipped(p).join(" | ")));
+
+    engine.faults.tooHot = true;
+    board.SetParameters(engine);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (h.form->TempMonitorTimerTimer(), h.form->panel2()->hotEngineVisible()), 5000);
+    QVERIFY2(Clipped(p).isEmpty(), qPrintable(Clipped(p).join(" | ")));
+    h.form->FormKeyPress();
 }
 
 QTEST_MAIN(LiveEngineTest)

@@ -31,6 +31,8 @@ private slots:
     void startUpDefaults();
     void settingsAreReadAsStored_data();
     void settingsAreReadAsStored();
+    void unusableStoredBoundsGiveTheDesignedWindow_data();
+    void unusableStoredBoundsGiveTheDesignedWindow();
     void savingRenumbersDiskRowsAndKeepsOtherSections();
     void failedSaveIsReportedAndTheWindowStillCloses();
     void damagedSettingsAreKeptBeforeTheFirstSave_data();
@@ -130,6 +132,45 @@ void MainWindowTest::settingsAreReadAsStored() {
         QCOMPARE(p->MOISG->cellText(col, 0), row0[col]);
         QCOMPARE(p->MOISG->cellText(col, 1), row1[col]);
     }
+}
+
+void MainWindowTest::unusableStoredBoundsGiveTheDesignedWindow_data() {
+    // The offscreen platform's one screen is 800 x 600.
+    QTest::addColumn<QList<int>>("stored");  // Left, Top, Width, Height as written
+    QTest::addColumn<bool>("used");
+    QTest::newRow("zero width") << QList<int>{10, 10, 0, 500} << false;
+    QTest::newRow("negative height") << QList<int>{10, 10, 700, -40} << false;
+    QTest::newRow("huge width") << QList<int>{10, 10, 100000, 500} << false;
+    QTest::newRow("huge height") << QList<int>{10, 10, 700, 2147483647} << false;
+    QTest::newRow("narrower than the panel") << QList<int>{10, 10, 100, 500} << false;
+    QTest::newRow("far to the left") << QList<int>{-32767, 10, 700, 500} << false;
+    QTest::newRow("far below") << QList<int>{10, 30000, 700, 500} << false;
+    QTest::newRow("only a sliver on screen") << QList<int>{750, 10, 700, 500} << false;
+    QTest::newRow("partly off screen but usable") << QList<int>{-300, 200, 700, 500} << true;
+    QTest::newRow("on screen") << QList<int>{16, 32, 500, 400} << true;
+}
+
+void MainWindowTest::unusableStoredBoundsGiveTheDesignedWindow() {
+    QFETCH(QList<int>, stored);
+    QFETCH(bool, used);
+    const auto formSection = [](int left, int top, int width, int height) {
+        return QString("[Form]\r\nLeft=%1\r\nTop=%2\r\nHeight=%3\r\nWidth=%4\r\n")
+            .arg(left)
+            .arg(top)
+            .arg(height)
+            .arg(width)
+            .toLatin1();
+    };
+    Harness h;
+    h.writeSettings(formSection(stored[0], stored[1], stored[2], stored[3]));
+    h.start();
+    const QRect shown =
+        used ? QRect(stored[0], stored[1], stored[2], stored[3]) : QRect(360, 245, 825, 924);
+    QCOMPARE(h.form->geometry(), shown);
+    h.form.reset();  // the bounds saved are those shown
+    const QByteArray saved = h.readSettings();
+    QVERIFY2(saved.contains(formSection(shown.x(), shown.y(), shown.width(), shown.height())),
+             saved.constData());
 }
 
 void MainWindowTest::savingRenumbersDiskRowsAndKeepsOtherSections() {

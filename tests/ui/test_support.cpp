@@ -76,6 +76,7 @@ void Harness::create(std::unique_ptr<daq::Board> newBoard, bool armTimers) {
     options.prompts = user;
     options.showHelp = [this](int context) { helpContexts.push_back(context); };
     options.armTimers = armTimers;
+    options.closingWait = closingWait;
     form = std::make_unique<TForm1>(std::move(options));
 }
 

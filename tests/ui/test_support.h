@@ -52,6 +52,7 @@ struct Harness {
     std::shared_ptr<ScriptedUser> user = std::make_shared<ScriptedUser>();
     daq::Board* board = nullptr;  // owned by the window
     std::vector<int> helpContexts;
+    ClosingWait closingWait;  // given to the window at creation
     std::unique_ptr<TForm1> form;
 
     daq::ScriptedBoard& scripted();

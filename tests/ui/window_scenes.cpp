@@ -1,6 +1,7 @@
 // corvane-window-scenes: drives the real main window on the simulated engine,
 // for pictures and figures that no test asserts.
-//   corvane-window-scenes shots <folder>   import.png, grab.png, dyna.png
+//   corvane-window-scenes shots <folder>   import.png, grab.png, pv.png, scan.png,
+//                                          dyna.png, hot.png, no-board.png
 //   corvane-window-scenes figures          start-up, repaint and memory figures
 
 #include <qcustomplot.h>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -125,13 +127,44 @@ int Shots(const QString& folder) {
     h.form->pvImageForm()->grab().save(folder + "/pv.png");
     h.form->FormKeyPress();
 
-    h.form->panel1()->MOISG->setCellText(0, 0, "100");
-    h.form->panel1()->MOISG->setCellText(1, 0, "100");
+    // A heavy disk in the table: the widest figures the results table shows.
+    DiskTable* disks = h.form->panel1()->MOISG;
+    disks->setCellText(0, 0, "1000");
+    disks->setCellText(1, 0, "200");
+    disks->setCurrentCell(0, 1);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    disks->MOISGKeyPress(&enter);
+    // The scan's progress, half-way through the four seconds.
+    QTimer::singleShot(2500, h.form.get(), [&] { h.form->grab().save(folder + "/scan.png"); });
     h.form->DynaButtonClick();
     Settle(300);
     h.form->grab().save(folder + "/dyna.png");
+
+    auto& board = dynamic_cast<daq::SimulatedBoard&>(*h.board);
+    daq::EngineParameters hot = board.Parameters();
+    hot.faults.tooHot = true;
+    board.SetParameters(hot);
+    h.form->FormKeyPress();  // the pressure label too
+    for (int tick = 0; tick < 50 && !h.form->panel2()->hotEngineVisible(); ++tick) {
+        h.form->TempMonitorTimerTimer();
+        Settle(100);
+    }
+    Settle(300);
+    h.form->grab().save(folder + "/hot.png");
     for (const auto& m : h.user->messages) std::printf("message: %s\n", qPrintable(m.text));
     for (const auto& e : h.user->errors) std::printf("error: %s\n", qPrintable(e));
+
+    // A program started without its board: the first Grab finds none.
+    Harness absent;
+    daq::EngineParameters unplugged;
+    unplugged.faults.unplugged = true;
+    absent.start(std::make_unique<daq::SimulatedBoard>(unplugged));
+    absent.form->GrabButtonClick();
+    absent.form->TempMonitorTimerTimer();
+    absent.form->FormKeyPress();
+    Settle(300);
+    absent.form->grab().save(folder + "/no-board.png");
+    for (const auto& m : absent.user->messages) std::printf("message: %s\n", qPrintable(m.text));
     std::printf("pictures in %s\n", qPrintable(folder));
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
+#include "daq/capture_plan.h"
 #include "daq/engine_model.h"
 #include "daq/engine_truth.h"
 #include "daq/simulated_board.h"
@@ -26,7 +27,7 @@ using namespace corvane;
 
 constexpr const char* kProgram = "corvane-simulate";
 constexpr int kDiskRows = 5;
-constexpr double kDynaMs = 4000.0;
+constexpr double kDynaMs = daq::kDynaPlan.Seconds() * 1000.0;
 constexpr double kTruthStepMs = 10.0;
 
 std::string NumberText(double value) {
@@ -116,8 +117,8 @@ int main(int argc, char** argv) {
     app.add_option("-o,--output", output, "capture file to write")->required();
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
+    } catch (const CLI::Success& answer) {  // --help or --version
+        return app.exit(answer);
     } catch (const CLI::ParseError& error) {
         app.exit(error);  // prints the message
         return kExitUsage;

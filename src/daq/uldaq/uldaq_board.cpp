@@ -54,6 +54,17 @@ int UldaqBoard::cbDeclareRevision(float* /*revision*/) {
     return LoadLibrary() ? kNoErrors : Fail(kBoardNotFound, libraryError_);
 }
 
+int UldaqBoard::cbStopBackground(int board, int functionType) {
+    if (board != 0 || functionType != kAiFunction) return Fail(kBadArgument, "stop: bad argument");
+    if (!scanning_) return kNoErrors;
+    // Set the request before looking for the device: a scan that publishes
+    // its device after this look sees the request instead (both sequentially
+    // consistent), so the stop is never lost.
+    stopRequested_ = true;
+    if (const DaqDeviceHandle device = scanDevice_; device != 0) library_->ulAInScanStop(device);
+    return kNoErrors;
+}
+
 int UldaqBoard::ReadChannel(int channel, std::uint16_t& count) {
     std::lock_guard lock(boardMutex_);
     if (int result = Connect(); result != kNoErrors) return result;
@@ -71,6 +82,16 @@ int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t
     std::lock_guard lock(boardMutex_);
     if (int result = Connect(); result != kNoErrors) return result;
 
+    stopRequested_ = false;
+    scanning_ = true;
+    struct ScanEnds {
+        UldaqBoard& board;
+        ~ScanEnds() {
+            board.scanDevice_ = 0;
+            board.scanning_ = false;
+        }
+    } scanEnds{*this};
+
     const long samplesPerChannel = request.count / request.Channels();
     scanVolts_.assign(static_cast<std::size_t>(request.count), 0.0);
     double actualRate = static_cast<double>(request.rate);
@@ -79,6 +100,12 @@ int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t
                             BIP10VOLTS, static_cast<int>(samplesPerChannel), &actualRate,
                             SO_DEFAULTIO, AINSCAN_FF_DEFAULT, scanVolts_.data());
     if (error != ERR_NO_ERROR) return AbandonScan(error);
+    scanDevice_ = device_;
+    auto stopped = [this] {
+        AbandonScan(ERR_NO_ERROR);
+        return Fail(kScanStopped, "scan: stopped as the program closes");
+    };
+    if (stopRequested_) return stopped();
 
     try {
         const double slowest =
@@ -86,6 +113,7 @@ int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t
         const double timeout =
             static_cast<double>(samplesPerChannel) / slowest + kScanTimeoutMargin;
         error = library_->ulAInScanWait(device_, WAIT_UNTIL_DONE, 0, timeout);
+        if (stopRequested_) return stopped();
         if (error != ERR_NO_ERROR) return AbandonScan(error);
         ScanStatus status = SS_RUNNING;
         TransferStatus transfer{};

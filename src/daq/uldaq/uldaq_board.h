@@ -10,6 +10,7 @@
 // Thread-safe: a scan may run on a worker thread; buffers stay usable meanwhile.
 // LastError() gives the library's own words for the last failure.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -42,6 +43,9 @@ public:
 
     // Opens the library, so that a missing library shows up at start-up.
     int cbDeclareRevision(float* revision) override;
+    // From another thread while a scan waits: stops it through the library
+    // (the scan then fails with kScanStopped). Takes no lock the scan holds.
+    int cbStopBackground(int board, int functionType) override;
 
 private:
     int ReadChannel(int channel, std::uint16_t& count) override;
@@ -63,6 +67,10 @@ private:
     // The library fills this from its own thread while a scan runs, so it lives
     // as long as the board and is resized only when no scan can be running.
     std::vector<double> scanVolts_;
+    // What a stop from another thread needs while the scan holds boardMutex_.
+    std::atomic<bool> scanning_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<uldaq::DaqDeviceHandle> scanDevice_{0};
 };
 
 std::unique_ptr<Board> MakeUldaqBoard(const std::string& deviceId);

@@ -9,6 +9,7 @@
 
 #include "ui/charts/chart_setup.h"
 #include "ui/charts/graph_plot.h"
+#include "ui/charts/graph_table.h"
 #include "ui/charts/hot_engine_picture.h"
 
 namespace corvane::ui {
@@ -16,9 +17,17 @@ namespace corvane::ui {
 namespace {
 
 // Designed heights of Chart1..Chart5 until the first FormResize.
-constexpr std::array<int, kChartCount> kDesignHeights{128, 136, 104, 130, 390};
-// Design state of the graph check boxes: Pressure, Tach and P/V on.
-constexpr std::array<bool, kChartCount> kDesignVisible{true, true, true, false, false};
+constexpr std::array<int, kChartCount> DesignHeights() {
+    std::array<int, kChartCount> heights{};
+    for (std::size_t i = 0; i < kGraphs.size(); ++i) heights[i] = kGraphs[i].designHeight;
+    return heights;
+}
+
+// The sides of a time graph's plot area that line up with the others'.
+constexpr QCP::MarginSides kAlignedSides = QCP::msLeft | QCP::msRight;
+// Layouts in a row that may still find the time graphs' margins unequal
+// (a graph laid out before another had drawn its new labels).
+constexpr int kAlignmentPasses = 2;
 
 void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
     // Every series keeps its points in ascending x; equal x keep their order.
@@ -49,14 +58,18 @@ struct ChartStack::Impl {
     QWidget* client = nullptr;  // the panel's inside, within its 1-pixel border
     std::array<GraphPlot*, kChartCount> plots{};
     std::array<QCPItemText*, kChartCount> marks{};
-    std::array<int, kChartCount> heights = kDesignHeights;
-    std::array<bool, kChartCount> visible = kDesignVisible;
+    std::array<int, kChartCount> heights = DesignHeights();
+    std::array<bool, kChartCount> visible = DesignedGraphs();
     std::array<bool, kChartCount> stale{};  // data changed while hidden
     std::array<bool, kChartCount> dirty{};  // to be drawn at the next turn of the event loop
     bool replotPending = false;
     QLabel* hotEngine = nullptr;
     bool simulated = false;
     bool linking = false;
+    // The visible time graphs share their widest left and right margins.
+    QCPMarginGroup* timeMargins = nullptr;
+    bool alignmentPending = false;
+    int alignmentPasses = 0;
 
     QCPGraph* graph(int chart, int series) const { return plots.at(chart)->graph(series); }
 };
@@ -66,14 +79,18 @@ ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
     d_->client = new QWidget(this);
     for (int i = 0; i < kChartCount; ++i) {
         auto* plot = new GraphPlot(d_->client);
-        plot->setObjectName(QStringLiteral("Chart%1").arg(i + 1));
+        plot->setObjectName(QString::fromLatin1(kGraphs[i].chartName));
         d_->marks[i] = SetUpChart(*plot, i);
         d_->plots[i] = plot;
         plot->setVisible(d_->visible[i]);
         connect(plot, &GraphPlot::zoomed, this, [this, i] { emit scrolled(i); });
         connect(plot, &GraphPlot::scrolled, this, [this, i] { emit scrolled(i); });
         connect(plot, &GraphPlot::undoZoomGesture, this, [this, i] { emit undoZoomRequested(i); });
+        if (kGraphs[i].timeAxis)
+            connect(plot, &QCustomPlot::afterLayout, this, &ChartStack::scheduleAlignment);
     }
+    d_->timeMargins = new QCPMarginGroup(d_->plots[kChart1]);
+    for (int i = 0; i < kChartCount; ++i) joinTimeMargins(i);
     d_->hotEngine = new QLabel(d_->plots[kChart2]);
     d_->hotEngine->setObjectName(QStringLiteral("HotEngine"));
     d_->hotEngine->setPixmap(DrawHotEnginePicture());
@@ -89,7 +106,10 @@ ChartStack::~ChartStack() { delete d_; }
 QCustomPlot* ChartStack::chart(int index) const { return d_->plots.at(index); }
 
 void ChartStack::setChartVisible(int index, bool visible) {
-    d_->visible.at(index) = visible;
+    if (d_->visible.at(index) != visible) {
+        d_->visible[index] = visible;
+        joinTimeMargins(index);
+    }
     GraphPlot* plot = d_->plots[index];
     plot->setVisible(visible);
     relayout();
@@ -97,6 +117,48 @@ void ChartStack::setChartVisible(int index, bool visible) {
         d_->stale[index] = false;
         requestReplot(index);
     }
+}
+
+void ChartStack::joinTimeMargins(int index) {
+    if (!kGraphs[index].timeAxis) return;
+    d_->plots[index]->axisRect()->setMarginGroup(kAlignedSides,
+                                                 d_->visible[index] ? d_->timeMargins : nullptr);
+    // The widest margin may have come or gone with this graph.
+    for (int i = 0; i < kChartCount; ++i)
+        if (kGraphs[i].timeAxis && d_->visible[i]) requestReplot(i);
+    d_->alignmentPasses = 0;
+}
+
+bool ChartStack::timeGraphsAligned() const {
+    std::optional<QMargins> first;
+    for (int i = 0; i < kChartCount; ++i) {
+        const GraphPlot* plot = d_->plots[i];
+        if (!kGraphs[i].timeAxis || !d_->visible[i] || plot->size().isEmpty()) continue;
+        const QMargins margins = plot->axisRect()->margins();
+        if (!first) {
+            first = margins;
+        } else if (margins.left() != first->left() || margins.right() != first->right()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ChartStack::scheduleAlignment() {
+    if (d_->alignmentPending) return;
+    d_->alignmentPending = true;
+    QTimer::singleShot(0, this, [this] {
+        d_->alignmentPending = false;
+        if (timeGraphsAligned()) {
+            d_->alignmentPasses = 0;
+            return;
+        }
+        // A graph laid out while another still showed its old labels: one more
+        // layout of all of them, now that every graph's labels are current.
+        if (d_->alignmentPasses++ >= kAlignmentPasses) return;
+        for (int i = 0; i < kChartCount; ++i)
+            if (kGraphs[i].timeAxis && d_->visible[i]) replotNow(i);
+    });
 }
 
 bool ChartStack::chartVisible(int index) const { return d_->visible.at(index); }

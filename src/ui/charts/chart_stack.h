@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/analyse_capture.h"
+#include "ui/charts/graph_table.h"
 
 class QCustomPlot;
 class QCPGraph;
@@ -16,9 +17,8 @@ class QLabel;
 
 namespace corvane::ui {
 
-enum ChartIndex { kChart1 = 0, kChart2, kChart3, kChart4, kChart5, kChartCount };
-
-// Series of each graph, by their index on it (seriesPointCount's graphIndex).
+// Series of each graph, by their index on it (seriesPointCount's graphIndex):
+// the order of the graph's series in kGraphs (graph_table.h).
 enum SeriesIndex {
     kSeries1 = 0,               // Chart1: pressure
     kSeries2 = 0,               // Chart2: tachometer
@@ -80,6 +80,10 @@ public:
     // once at the next turn of the event loop.
     void replotAll();
 
+    // Every visible time graph has the same left and right margin (the widest
+    // among them), so one time lies at one x on all of them.
+    bool timeGraphsAligned() const;
+
 signals:
     // Raised after the user's zoom or scroll on a graph (Chart1Scroll) ...
     void scrolled(int sender);
@@ -92,6 +96,8 @@ protected:
 
 private:
     void relayout();
+    void joinTimeMargins(int index);
+    void scheduleAlignment();
     void replotNow(int index);
     void requestReplot(int index);
 

@@ -2,9 +2,12 @@
 // Scans fill the caller's buffer only while the caller waits, as the real
 // library's transfer thread does, so a buffer that dies early shows up.
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,12 @@ struct Fake {
 
 Fake fake;
 
+// A blocked wait and the stop that ends it run on two threads: these guard
+// what they share.
+std::mutex blockMutex;
+std::condition_variable blockChanged;
+bool blockNext = false, blocked = false, stopSignalled = false;
+
 // The handle's board, or a failure code: unknown handles are misuse, handles
 // from before an unplug belong to a dead board.
 UlError Check(long long handle, bool needConnected) {
@@ -78,6 +87,10 @@ void Fill(int scans) {
 extern "C" {
 
 __attribute__((visibility("default"))) void fakeUl_reset(int boards) {
+    {
+        std::lock_guard lock(blockMutex);
+        blockNext = blocked = stopSignalled = false;
+    }
     fake = Fake{};
     fake.boards = boards;
 }
@@ -108,6 +121,18 @@ __attribute__((visibility("default"))) void fakeUl_transferErrorInNextScan(int e
     fake.transferErrorNext = error;
 }
 __attribute__((visibility("default"))) void fakeUl_hangNextScan(void) { fake.hangNext = true; }
+__attribute__((visibility("default"))) void fakeUl_blockNextScan(void) {
+    std::lock_guard lock(blockMutex);
+    blockNext = true;
+    stopSignalled = false;
+}
+__attribute__((visibility("default"))) int fakeUl_awaitBlockedScan(double seconds) {
+    std::unique_lock lock(blockMutex);
+    return blockChanged.wait_for(lock, std::chrono::duration<double>(seconds),
+                                 [] { return blocked; })
+               ? 1
+               : 0;
+}
 __attribute__((visibility("default"))) int fakeUl_patternCount(int channel, int scan) {
     return (channel * 700 + scan * 3) % 4096;
 }
@@ -251,6 +276,16 @@ __attribute__((visibility("default"))) UlError ulAInScanWait(DaqDeviceHandle han
     if (UlError error = Check(handle, true); error != ERR_NO_ERROR) return error;
     if (waitType != WAIT_UNTIL_DONE || fake.scan.handle != handle) return kFakeBadArgument;
     if (!fake.scan.running) return ERR_NO_ERROR;
+    if (std::unique_lock lock(blockMutex); blockNext) {
+        blockNext = false;
+        Fill(fake.scan.samplesPerChannel / 2);  // what the board sends before the stop
+        blocked = true;
+        blockChanged.notify_all();
+        blockChanged.wait_for(lock, std::chrono::duration<double>(timeout),
+                              [] { return stopSignalled; });
+        blocked = false;
+        return stopSignalled ? ERR_NO_ERROR : kFakeTimedOut;
+    }
     if (fake.hangNext) {
         fake.hangNext = false;
         Fill(fake.scan.samplesPerChannel / 2);
@@ -286,9 +321,12 @@ __attribute__((visibility("default"))) UlError ulAInScanStatus(DaqDeviceHandle h
 // Built once without it: a library that lacks one of the functions the board needs.
 #ifndef FAKE_ULDAQ_WITHOUT_SCAN_STOP
 __attribute__((visibility("default"))) UlError ulAInScanStop(DaqDeviceHandle handle) {
+    std::lock_guard lock(blockMutex);
     ++fake.log.stops;
     const UlError error = Check(handle, false);
     if (fake.scan.handle == handle) fake.scan.running = false;  // no more writes into its buffer
+    stopSignalled = true;
+    blockChanged.notify_all();
     return error;
 }
 #endif

@@ -52,6 +52,11 @@ void fakeUl_vanishInNextScan(void);
 void fakeUl_transferErrorInNextScan(int error);
 // The next scan never finishes: its wait times out.
 void fakeUl_hangNextScan(void);
+// The next scan's wait blocks until another thread stops the scan (or its
+// timeout passes), as the real library's wait does; then it returns success.
+void fakeUl_blockNextScan(void);
+// Waits (up to seconds) until a scan's wait blocks; nonzero if one does.
+int fakeUl_awaitBlockedScan(double seconds);
 // The count of scan k of a channel: the scan data are these counts in volts.
 int fakeUl_patternCount(int channel, int scan);
 const FakeUlLog* fakeUl_log(void);

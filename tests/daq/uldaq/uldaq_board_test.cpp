@@ -10,6 +10,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "daq/board_factory.h"
@@ -315,6 +316,27 @@ TEST_F(UldaqBoardTest, BrokenScansStopDeliverNothingAndReconnect) {
         EXPECT_EQ(Grab(), 0) << c.what << ": the next capture works";
         EXPECT_EQ(log().creates, 2) << c.what;
     }
+}
+
+// Closing the program during a scan: the stop comes from the window's thread
+// while the scan's thread waits inside the library holding the board.
+TEST_F(UldaqBoardTest, AStopFromAnotherThreadEndsAWaitingScanAndDeliversNothing) {
+    ASSERT_EQ(Grab(), 0);
+    fakeUl_blockNextScan();
+    std::vector<std::uint16_t> samples;
+    int result = -1;
+    std::thread scan([&] { result = Scan(0, 1, 2000, &samples); });
+    ASSERT_TRUE(fakeUl_awaitBlockedScan(5.0));
+    EXPECT_EQ(board().cbStopBackground(0, kAiFunction), 0);
+    scan.join();
+    EXPECT_EQ(result, kScanStopped);
+    EXPECT_EQ(samples, std::vector<std::uint16_t>(2000, 0)) << "no partial data";
+    EXPECT_NE(board().LastError().find("stopped"), std::string::npos) << board().LastError();
+
+    EXPECT_EQ(Grab(), 0) << "the next capture works";
+    EXPECT_EQ(board().cbStopBackground(0, kAiFunction), 0) << "no scan: nothing to stop";
+    EXPECT_EQ(Grab(), 0) << "a stop without a scan does not stop the next one";
+    EXPECT_EQ(board().cbStopBackground(1, kAiFunction), kBadArgument);
 }
 
 TEST_F(UldaqBoardTest, AnyFailedReadLetsTheBoardGoAndTheNextFindsItAgain) {

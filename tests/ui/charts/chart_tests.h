@@ -18,6 +18,8 @@ private slots:
     void copiedRangeReachesOthers();
     void pvZoomGivesTimeGraphsVolumeRange();
     void speedRangeOnlyWhenNotAutomatic();
+    void timeGraphsLineUpWhateverTheirLabels_data();
+    void timeGraphsLineUpWhateverTheirLabels();
 };
 
 class ChartLookTest : public QObject {

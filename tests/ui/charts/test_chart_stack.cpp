@@ -1,6 +1,7 @@
 // Graph sizing, the hot-engine picture's place and the linked zoom and scroll.
 #include <QLabel>
 #include <QSignalSpy>
+#include <optional>
 
 #include "chart_fixture.h"
 #include "chart_tests.h"
@@ -258,4 +259,50 @@ void ChartStackTest::speedRangeOnlyWhenNotAutomatic() {
     QCOMPARE(stack->speedRange()->max, 450.0);
     stack->undoZoom();
     QVERIFY(!stack->speedRange().has_value());
+}
+
+void ChartStackTest::timeGraphsLineUpWhateverTheirLabels_data() {
+    QTest::addColumn<QList<bool>>("on");
+    QTest::addColumn<double>("torque");  // mNm: wide right-axis labels on the power graph
+    QTest::newRow("dyna set, wide torque labels")
+        << QList<bool>{false, true, false, true, true} << 1234567.0;
+    QTest::newRow("dyna set, small torque") << QList<bool>{false, true, false, true, true} << 0.75;
+    QTest::newRow("all five, wide torque labels")
+        << QList<bool>{true, true, true, true, true} << 1234567.0;
+    QTest::newRow("grab set") << QList<bool>{true, true, true, false, false} << 0.75;
+}
+
+void ChartStackTest::timeGraphsLineUpWhateverTheirLabels() {
+    QFETCH(QList<bool>, on);
+    QFETCH(double, torque);
+    auto stack = ShownStack(704, 890);
+    LinkLikeTheWindow(*stack);
+    SetVisible(*stack, on);
+    stack->FormResize(890);
+    AnalysisResult result = GrabLikeResult();
+    result.rpmPoints = {{100, 61234.5}, {900, 61300}};  // wide speed labels too
+    result.powerSeries = {{100, 12.5}, {900, 98765.4}};
+    result.torqueSeries = {{100, torque / 2}, {900, torque}};
+    result.powerTorqueComputed = true;
+    stack->showResult(result);
+    // One time on every visible time graph: the same range, then the same pixel.
+    stack->chart(kChart2)->xAxis->setRange(200, 800);
+    emit stack->scrolled(kChart2);
+    QTest::qWait(50);  // the graphs are laid out again at the next turn of the loop
+
+    std::optional<int> left, right, at500;
+    for (int i = 0; i < kChartCount; ++i) {
+        if (!on[i] || i == kChart3) continue;  // the PV graph's axis is volume
+        QCustomPlot* plot = stack->chart(i);
+        const QRect area = plot->axisRect()->rect();
+        const int x = qRound(plot->xAxis->coordToPixel(500));
+        if (!left) {
+            left = area.left();
+            right = area.right();
+            at500 = x;
+        }
+        QCOMPARE(area.left(), *left);
+        QCOMPARE(area.right(), *right);
+        QCOMPARE(x, *at500);
+    }
 }

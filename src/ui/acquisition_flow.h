@@ -1,0 +1,74 @@
+#pragma once
+// Grab, continuous mode and Dyna: the steps of a live capture against the
+// board, from the window's caption to the finished capture handed to the
+// analysis, with the clean-up of every path. Beside the capture-file flow,
+// which fills the same record from a file.
+//
+// A capture is taken into a copy of the record that replaces it only once the
+// scan has delivered its samples: a scan that fails leaves the record (and the
+// results table's monitor rows) describing the last good capture, so Export
+// never writes a capture that was not taken.
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "analysis/capture_record.h"
+#include "daq/board.h"
+#include "daq/capture_plan.h"
+#include "ui/scan_session.h"
+
+class QTimer;
+class QWidget;
+
+namespace corvane::ui {
+
+class ChartStack;
+class ControlPanel;
+class EngineMonitor;
+class UserPrompts;
+
+// What the flow needs of the window.
+struct AcquisitionHost {
+    QWidget* window = nullptr;
+    UserPrompts* prompts = nullptr;
+    daq::Board* board = nullptr;
+    analysis::CaptureRecord* record = nullptr;
+    ControlPanel* panel = nullptr;
+    ChartStack* charts = nullptr;
+    EngineMonitor* monitor = nullptr;
+    QTimer* continuousTimer = nullptr;
+    bool* acquiring = nullptr;      // the window's Acquiring flag
+    std::function<void()> analyse;  // AnalyseCapture on the record
+    ClosingWait closingWait;
+};
+
+class AcquisitionFlow {
+public:
+    explicit AcquisitionFlow(AcquisitionHost host);
+    ~AcquisitionFlow();
+
+    void GrabButtonClick();
+    void DynaButtonClick();
+    // PrepareGrab or PrepareDyna: readies the display and the capture `target`
+    // for a capture of the kind (also before an import).
+    void Prepare(daq::CaptureKind kind, analysis::CaptureRecord& target);
+    // The window closes: a capture under way ends after its scan, without analysis.
+    void closing();
+    // A scan that never returned still runs inside the board: the board must outlive it.
+    bool boardLeftBehind() const { return leftBehind_; }
+
+private:
+    class Attempt;
+    // The scan of the plan into the session's buffer, on a worker thread.
+    ScanOutcome Scan(const daq::CapturePlan& plan, ScanSession& session);
+    void ShowMissingBoard();
+
+    AcquisitionHost host_;
+    bool capturing_ = false;
+    bool closing_ = false;
+    BackgroundScan* running_ = nullptr;
+    bool leftBehind_ = false;
+};
+
+}  // namespace corvane::ui
