@@ -372,7 +372,11 @@ void TForm1::AnalyseCapture() {
     inputs.disks = Panel1->MOISG->table();
     inputs.format = format_;
     inputs.speedRange = Panel2->speedRange();
-    inputs.rpmPoints = Panel2->rpmPoints();
+    // The speed graph's earlier points are an input only of a dyna's power and
+    // torque; a grab's own points are merged into the graph as it stands, so
+    // that a long run of grabs does not copy the whole graph out and back.
+    const bool speedGraphIsInput = record_->IsDyna;
+    if (speedGraphIsInput) inputs.rpmPoints = Panel2->rpmPoints();
     inputs.processEvents = [] { QCoreApplication::processEvents(); };
 
     // What the analysis shows before it first lets the window repaint.
@@ -380,11 +384,12 @@ void TForm1::AnalyseCapture() {
     Panel1->SG->startAnalysis();
     Panel1->SG->setMonitorRows(*record_, format_);
 
-    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
+    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
 
     Panel1->setLabelText(Panel1->lError, QString::fromStdString(result.status));
     Panel1->SG->setTable(result.table);
-    Panel2->showResult(result);
+    Panel2->showResult(result, speedGraphIsInput ? ChartStack::SpeedPoints::Replace
+                                                 : ChartStack::SpeedPoints::Merge);
     Form2_->setLines(result.log);
     if (result.pvPicture) pvImageForm_->showPicture(*result.pvPicture);
     if (result.error) throw std::runtime_error(*result.error);

@@ -42,6 +42,23 @@ void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
     graph->setData(keys, values, true);
 }
 
+// Adds points in ascending x to a graph in one pass: each goes after every
+// point of the graph at the same x or before, where adding them one at a time
+// after their equals put them.
+void MergePoints(QCPGraph* graph, const std::vector<analysis::Point>& added) {
+    if (added.empty()) return;
+    const auto data = graph->data();
+    QVector<QCPGraphData> merged;
+    merged.reserve(data->size() + static_cast<qsizetype>(added.size()));
+    auto old = data->constBegin();
+    for (const analysis::Point& p : added) {
+        while (old != data->constEnd() && !(p.x < old->key)) merged.push_back(*old++);
+        merged.push_back(QCPGraphData(p.x, p.y));
+    }
+    while (old != data->constEnd()) merged.push_back(*old++);
+    data->set(merged, true);
+}
+
 void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
     QVector<double> keys(static_cast<qsizetype>(ys.size()));
     QVector<double> values(static_cast<qsizetype>(ys.size()));
@@ -262,13 +279,17 @@ void ChartStack::clearAllSeries() {
     for (int i : {kChart4, kChart5}) requestReplot(i);
 }
 
-void ChartStack::showResult(const analysis::AnalysisResult& result) {
+void ChartStack::showResult(const analysis::AnalysisResult& result, SpeedPoints speed) {
     SetIndexed(d_->graph(kChart1, kSeries1), result.series1);
     SetPoints(d_->graph(kChart2, kSeries2), result.series2);
     SetPoints(d_->graph(kChart3, kSeries3), result.series3);
     SetPoints(d_->graph(kChart2, kSeries4), result.series4);
     SetPoints(d_->graph(kChart2, kSeries5), result.series5);
-    SetPoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
+    if (speed == SpeedPoints::Merge) {
+        MergePoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
+    } else {
+        SetPoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
+    }
     // A grab leaves the power and torque curves of the last dyna standing.
     const bool powerRan =
         result.powerTorqueComputed || !result.powerSeries.empty() || !result.torqueSeries.empty();

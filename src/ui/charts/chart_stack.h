@@ -62,9 +62,15 @@ public:
     void clearTraces();
     // All ten series cleared (PrepareDyna).
     void clearAllSeries();
-    // Copies an analysis result into the series (RPM and power series replaced by the
-    // result's), then replots once.
-    void showResult(const analysis::AnalysisResult& result);
+    // What showResult does with the result's speed points: they are the whole
+    // graph after the analysis (a dyna, which read the graph's points), or only
+    // the analysis' own, merged into the graph as it stands (a grab: the
+    // graph of a long run of grabs is never copied out and back).
+    enum class SpeedPoints { Replace, Merge };
+    // Copies an analysis result into the series (power series replaced by the
+    // result's, RPM series as `speed` says), then replots once.
+    void showResult(const analysis::AnalysisResult& result,
+                    SpeedPoints speed = SpeedPoints::Replace);
     // RPMDataSeries as it stands (input of the next analysis).
     std::vector<analysis::Point> rpmPoints() const;
     int seriesPointCount(int chart, int graphIndex) const;
