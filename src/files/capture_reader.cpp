@@ -1,7 +1,9 @@
 #include "files/capture_reader.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -52,6 +54,47 @@ void StoreCount(std::uint16_t count, analysis::CaptureRecord& record, int& n) {
 
 void StoreSample(std::string_view field, analysis::CaptureRecord& record, int& n) {
     StoreCount(SampleCount(field), record, n);
+}
+
+// Data lines as the writer lays them out: the time and the samples, each 23
+// characters, a comma between them, and nothing or a comma after the last.
+constexpr std::size_t kFieldWidth = 23;
+
+bool HoldsNoComma(const char* text) {  // kFieldWidth characters
+    if constexpr (std::endian::native == std::endian::little) {
+        // Three overlapping words; a byte equal to ',' becomes zero and is found.
+        for (const std::size_t at : {std::size_t{0}, std::size_t{8}, kFieldWidth - 8}) {
+            std::uint64_t word;
+            std::memcpy(&word, text + at, sizeof word);
+            word ^= 0x2C2C2C2C2C2C2C2CULL;
+            if ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) return false;
+        }
+        return true;
+    } else {
+        return std::memchr(text, ',', kFieldWidth) == nullptr;
+    }
+}
+
+// The counts of the `samples` sample fields (fields 2, 3, ...) of a line laid
+// out as above, found at their places without searching. False when the line
+// is laid out otherwise or a field is not in our own form: the line then goes
+// the general way, which gives the same counts and errors.
+bool ReadWrittenSamples(std::string_view line, int samples, std::uint16_t* counts) {
+    const std::size_t end = (kFieldWidth + 1) * static_cast<std::size_t>(samples + 1) - 1;
+    if (line.size() < end || (line.size() > end && line[end] != ',')) return false;
+    // Field 1, the time, holds no comma: the samples are fields 2, 3, ...
+    if (line[0] == ',' || !HoldsNoComma(line.data())) return false;
+    double volts[2];
+    for (int i = 0; i < samples; ++i) {
+        const std::size_t comma = (kFieldWidth + 1) * static_cast<std::size_t>(i + 1) - 1;
+        if (line[comma] != ',') return false;
+        // Our form holds no comma and does not begin with one.
+        const auto value = text::ReadFixedFormNumber(line.substr(comma + 1, kFieldWidth));
+        if (!value) return false;
+        volts[i] = *value;
+    }
+    for (int i = 0; i < samples; ++i) counts[i] = text::VoltsToCount(volts[i]);
+    return true;
 }
 
 void PutDiskRow(std::string_view line, analysis::DiskTable& disks, int row) {
@@ -107,7 +150,14 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
     std::string_view line;
     lines.Next(line);  // the caption line, whatever it holds
     int n = 0;
+    const int samplesPerLine = dyna ? 1 : 2;
     while (lines.Next(line)) {
+        std::uint16_t counts[2];
+        if (n >= samplesPerLine && ReadWrittenSamples(line, samplesPerLine, counts)) {
+            for (int i = 0; i < samplesPerLine; ++i) StoreCount(counts[i], record, n);
+            if (dyna) PutDiskRow(line, disks, n - 1);
+            continue;
+        }
         // Field 1 is the time, read from data line 1 only.
         FieldCursor fields(line);
         const std::string_view time = fields.Next();

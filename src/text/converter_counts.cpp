@@ -35,6 +35,15 @@ double CountToVolts(std::uint16_t count) {
 }
 
 std::uint16_t VoltsToCount(double volts) {
+    // The volts of a 12-bit code, as every capture file holds them, are that
+    // code's count: the conversion below gives it back for every one of them
+    // (a test checks all), so they are looked up instead.
+    if (volts >= Volts(0) && volts <= Volts(kConverterCounts - 1)) {
+        const auto nearest = static_cast<long>(volts * 204.8 + 2048.5);  // at least 0
+        if (kConverterVolts[static_cast<std::size_t>(nearest)] == volts) {
+            return static_cast<std::uint16_t>(nearest);
+        }
+    }
     const long double scaled = static_cast<long double>(volts) * kCountsPerVolt + kZeroVoltCount;
     // Halves to even: the program never leaves the default rounding mode, in
     // which rintl rounds exactly as nearbyintl does; it only may raise the
