@@ -12,6 +12,7 @@ namespace corvane::ui {
 namespace {
 
 constexpr int kRowHeight = 20;
+constexpr int kMeasuredRows = 100;
 
 // Where each cell keeps its text for the clipboard.
 constexpr int kCopiedRole = Qt::UserRole;
@@ -35,6 +36,8 @@ CopyableTable::CopyableTable(QWidget* parent) : QTableWidget(parent) {
     verticalHeader()->setDefaultSectionSize(kRowHeight);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(true);
+    // Columns fit their widest cells; a dyna's hundreds of rows need not all be measured.
+    horizontalHeader()->setResizeContentsPrecision(kMeasuredRows);
     copyAction_ = new QAction(QStringLiteral("Copy"), this);
     copyAction_->setShortcut(QKeySequence::Copy);
     copyAction_->setShortcutContext(Qt::WidgetShortcut);
