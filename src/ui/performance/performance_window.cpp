@@ -139,8 +139,10 @@ void PerformanceWindow::showCurve(const performance::PerformanceResult& result) 
     // Every new capture is first shown whole.
     curve_->setHorizontalAutomatic(true);
     curve_->setVerticalAutomatic(true);
-    curve_->setVisible(result.isDyna);
-    if (result.isDyna) curve_->replot(QCustomPlot::rpQueuedReplot);
+    // A dyna that gave no curve says why in the status line; an empty graph would not.
+    const bool shown = !result.dynaPoints.empty();
+    curve_->setVisible(shown);
+    if (shown) curve_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 bool PerformanceWindow::averagedLoopShown() const { return averagedLoop_->isChecked(); }
