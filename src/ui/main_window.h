@@ -32,6 +32,7 @@ class ChartStack;
 struct FormSettings;
 class ControlPanel;
 class KeyCommands;
+class PerformanceWindow;
 class SettingsStore;
 class TForm2;
 class TpvImageForm;
@@ -60,6 +61,7 @@ public:
     ChartStack* panel2() const { return Panel2; }
     TpvImageForm* pvImageForm() const { return pvImageForm_; }
     TForm2* form2() const { return Form2_; }
+    PerformanceWindow* performanceForm() const { return performanceForm_; }
     analysis::CaptureRecord& record() { return *record_; }
     QTimer* continuousTimer() const { return ContinuousTimer; }
     QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
@@ -90,6 +92,8 @@ public slots:
     void MultipleButtonClick();
     // The simulated engine's window (double-click on the board indicator, or Ctrl+Shift+E).
     void ShowEngineSimulator();
+    // The Engine performance window (its button below the disk table, or Ctrl+E).
+    void PerformanceButtonClick();
 
 public:
     void ImportCaptureFile(const QString& path);
@@ -130,7 +134,7 @@ private:
     void ContinuousGrab();
     // The board's words for its failure, in the indicator's hint and the log.
     void ShowBoardProblem();
-    void showHelpTopic();
+    void showHelpTopic(int context);
     void ShowManual(int context);
 
     Options options_;
@@ -139,8 +143,9 @@ private:
     text::NumberFormat format_;
     ControlPanel* Panel1 = nullptr;
     ChartStack* Panel2 = nullptr;
-    TpvImageForm* pvImageForm_ = nullptr;  // top-level, owned
-    TForm2* Form2_ = nullptr;              // top-level, owned
+    TpvImageForm* pvImageForm_ = nullptr;           // top-level, owned
+    TForm2* Form2_ = nullptr;                       // top-level, owned
+    PerformanceWindow* performanceForm_ = nullptr;  // top-level, owned
     KeyCommands* keys_ = nullptr;
     QTimer* ContinuousTimer = nullptr;
     QTimer* TempMonitorTimer = nullptr;

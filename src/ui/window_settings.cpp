@@ -44,6 +44,7 @@ FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& 
     for (std::size_t i = 0; i < kGraphs.size(); ++i)
         state.graphs[i] = ini.ReadYesNo("Graphs", kGraphs[i].settingsKey, current.graphs[i]);
     state.disks = settings::LoadDiskTable(ini, fmt);
+    state.averagedLoop = ini.ReadYesNo(kPerformanceSection, kAveragedLoopKey, current.averagedLoop);
     return state;
 }
 
@@ -55,6 +56,11 @@ void SaveFormSettings(settings::IniFile& ini, const FormSettings& state) {
     for (std::size_t i = 0; i < kGraphs.size(); ++i)
         ini.WriteYesNo("Graphs", kGraphs[i].settingsKey, state.graphs[i]);
     settings::SaveDiskTable(ini, state.disks);
+    // A key that is present reads the same whatever the fallback.
+    const bool present = ini.ReadString(kPerformanceSection, kAveragedLoopKey, "Yes") ==
+                         ini.ReadString(kPerformanceSection, kAveragedLoopKey, "No");
+    if (state.averagedLoop || present)
+        ini.WriteYesNo(kPerformanceSection, kAveragedLoopKey, state.averagedLoop);
 }
 
 SettingsStore::SettingsStore(SettingsLocation location) : location_(std::move(location)) {}

@@ -14,6 +14,9 @@ namespace corvane::ui {
 
 inline constexpr const char* kSettingsFileName = "CorvaneLogger.INI";
 inline constexpr const char* kSettingsBackupSuffix = ".bak";
+// The program's own section beside the lab's: the Engine performance window's switch.
+inline constexpr const char* kPerformanceSection = "Performance";
+inline constexpr const char* kAveragedLoopKey = "AveragedLoop";
 
 struct FormSettings {
     int left = 360;
@@ -22,6 +25,7 @@ struct FormSettings {
     int height = 924;
     GraphChoice graphs = DesignedGraphs();
     analysis::DiskTable disks;
+    bool averagedLoop = false;  // the averaged loop drawn over the PV graph
 };
 
 // Where the settings are read from when the window opens and saved to when it closes.
@@ -39,10 +43,12 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs and Flywheel1..10; `current` gives the defaults.
+// Reads Form, Graphs, Flywheel1..10 and Performance; `current` gives the defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
-// Writes them in the same order (the caller saves the file).
+// Writes them in the same order (the caller saves the file). The Performance
+// key is written only when the switch is on or the file has the key already,
+// so a file of the lab's sections alone stays as it was.
 void SaveFormSettings(settings::IniFile& ini, const FormSettings& state);
 
 // The settings file over one run: read when the window is first shown, saved

@@ -1,7 +1,9 @@
 // corvane-window-scenes: drives the real main window on the simulated engine,
 // for pictures and figures that no test asserts.
-//   corvane-window-scenes shots <folder>   import.png, grab.png, pv.png, scan.png,
-//                                          dyna.png, hot.png, no-board.png
+//   corvane-window-scenes shots <folder>   import.png, grab.png, pv.png,
+//                                          performance-grab.png, pv-overlay.png, scan.png,
+//                                          dyna.png, performance-dyna.png, hot.png,
+//                                          no-board.png
 //   corvane-window-scenes figures          start-up, repaint and memory figures
 
 #include <qcustomplot.h>
@@ -24,6 +26,7 @@
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/error_reporter.h"
+#include "ui/performance/performance_window.h"
 #include "ui/windows/pv_image_form.h"
 
 using namespace corvane;
@@ -127,6 +130,17 @@ int Shots(const QString& folder) {
     h.form->pvImageForm()->grab().save(folder + "/pv.png");
     h.form->FormKeyPress();
 
+    // The Engine performance window of that Grab, and its averaged loop over the PV points.
+    PerformanceWindow* performance = h.form->performanceForm();
+    h.form->PerformanceButtonClick();
+    Settle(300);
+    performance->grab().save(folder + "/performance-grab.png");
+    performance->averagedLoopBox()->setChecked(true);
+    Settle(300);
+    h.form->grab().save(folder + "/pv-overlay.png");
+    performance->averagedLoopBox()->setChecked(false);
+    performance->close();
+
     // A heavy disk in the table: the widest figures the results table shows.
     DiskTable* disks = h.form->panel1()->MOISG;
     disks->setCellText(0, 0, "1000");
@@ -139,6 +153,10 @@ int Shots(const QString& folder) {
     h.form->DynaButtonClick();
     Settle(300);
     h.form->grab().save(folder + "/dyna.png");
+    h.form->PerformanceButtonClick();
+    Settle(300);
+    performance->grab().save(folder + "/performance-dyna.png");
+    performance->close();
 
     auto& board = dynamic_cast<daq::SimulatedBoard&>(*h.board);
     daq::EngineParameters hot = board.Parameters();

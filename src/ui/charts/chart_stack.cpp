@@ -42,6 +42,18 @@ void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
     graph->setData(keys, values, true);
 }
 
+void SetLoop(QCPCurve* curve, const std::vector<analysis::Point>& loop) {
+    // A curve keeps the order of its points: the loop is drawn round as the engine ran.
+    QVector<double> keys, values;
+    keys.reserve(static_cast<qsizetype>(loop.size()));
+    values.reserve(static_cast<qsizetype>(loop.size()));
+    for (const analysis::Point& p : loop) {
+        keys.append(p.x);
+        values.append(p.y);
+    }
+    curve->setData(keys, values);
+}
+
 void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
     QVector<double> keys(static_cast<qsizetype>(ys.size()));
     QVector<double> values(static_cast<qsizetype>(ys.size()));
@@ -64,6 +76,8 @@ struct ChartStack::Impl {
     std::array<bool, kChartCount> dirty{};  // to be drawn at the next turn of the event loop
     bool replotPending = false;
     QLabel* hotEngine = nullptr;
+    std::vector<analysis::Point> loop;  // the averaged loop, closed
+    QCPCurve* loopCurve = nullptr;      // on Chart3 while the loop is shown
     bool simulated = false;
     bool linking = false;
     // The visible time graphs share their widest left and right margins.
@@ -251,8 +265,40 @@ void ChartStack::clearTraces() {
     d_->graph(kChart3, kSeries3)->data()->clear();
     d_->graph(kChart2, kSeries4)->data()->clear();
     d_->graph(kChart2, kSeries5)->data()->clear();
+    setAveragedLoop({});
     for (int i : {kChart1, kChart2, kChart3}) requestReplot(i);
 }
+
+void ChartStack::setAveragedLoop(std::vector<analysis::Point> loop) {
+    d_->loop = std::move(loop);
+    if (d_->loopCurve) {
+        SetLoop(d_->loopCurve, d_->loop);
+        requestReplot(kChart3);
+    }
+}
+
+void ChartStack::setAveragedLoopShown(bool shown) {
+    if (shown == (d_->loopCurve != nullptr)) return;
+    GraphPlot* plot = d_->plots[kChart3];
+    if (shown) {
+        d_->loopCurve = new QCPCurve(plot->xAxis, plot->yAxis);
+        d_->loopCurve->setName(QStringLiteral("AveragedLoopSeries"));
+        QPen pen{QColor(graph_series::kBlue)};
+        pen.setWidthF(2.0);
+        d_->loopCurve->setPen(pen);
+        d_->loopCurve->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+        SetLoop(d_->loopCurve, d_->loop);
+    } else {
+        // Removed rather than hidden: a hidden series still widens the automatic axes.
+        plot->removePlottable(d_->loopCurve);
+        d_->loopCurve = nullptr;
+    }
+    requestReplot(kChart3);
+}
+
+bool ChartStack::averagedLoopShown() const { return d_->loopCurve != nullptr; }
+
+QCPCurve* ChartStack::averagedLoopCurve() const { return d_->loopCurve; }
 
 void ChartStack::clearAllSeries() {
     clearTraces();

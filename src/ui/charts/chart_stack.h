@@ -12,6 +12,7 @@
 #include "ui/charts/graph_table.h"
 
 class QCustomPlot;
+class QCPCurve;
 class QCPGraph;
 class QLabel;
 
@@ -68,6 +69,16 @@ public:
     // RPMDataSeries as it stands (input of the next analysis).
     std::vector<analysis::Point> rpmPoints() const;
     int seriesPointCount(int chart, int graphIndex) const;
+
+    // The engine-performance evaluation's phase-averaged loop over the PV
+    // points: a closed line in crank-angle order, on Chart3 only while shown.
+    // While it is not shown Chart3 holds Series3 alone, so its axes span the
+    // PV points exactly as without it. Cleared with the traces.
+    void setAveragedLoop(std::vector<analysis::Point> loop);
+    void setAveragedLoopShown(bool shown);
+    bool averagedLoopShown() const;
+    // The line on Chart3; nullptr while it is not shown.
+    QCPCurve* averagedLoopCurve() const;
 
     void setHotEngineVisible(bool visible);
     bool hotEngineVisible() const;
