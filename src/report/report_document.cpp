@@ -36,6 +36,9 @@ QFont Font(double points, bool bold = false) {
     QFont font(QString::fromLatin1(kFontFamily));
     font.setPointSizeF(points);
     font.setBold(bold);
+    // No ligatures: "ffi" stays three letters, since the report's text is
+    // searched and copied from the PDF.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
