@@ -15,6 +15,19 @@ namespace corvane::ui {
 inline constexpr const char* kSettingsFileName = "CorvaneLogger.INI";
 inline constexpr const char* kSettingsBackupSuffix = ".bak";
 
+// Where the picture and report dialogs last saved, and the resolution last
+// chosen for a PNG picture. Kept in sections of the program's own, [Pictures]
+// and [Reports], written only once such a dialog has been used: a settings
+// file that never saw one holds its usual sections alone.
+struct ExportSettings {
+    QString pictureFolder;
+    int pictureDpi = 0;  // 0: never chosen
+    QString reportFolder;
+};
+
+inline constexpr int kLeastPictureDpi = 30;
+inline constexpr int kMostPictureDpi = 1200;
+
 struct FormSettings {
     int left = 360;
     int top = 245;
@@ -22,6 +35,7 @@ struct FormSettings {
     int height = 924;
     GraphChoice graphs = DesignedGraphs();
     analysis::DiskTable disks;
+    ExportSettings exports;
 };
 
 // Where the settings are read from when the window opens and saved to when it closes.
@@ -39,7 +53,7 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs and Flywheel1..10; `current` gives the defaults.
+// Reads Form, Graphs, Flywheel1..10, Pictures and Reports; `current` gives the defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
 // Writes them in the same order (the caller saves the file).
