@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "corvane/version.h"
 #include "ui/charts/graph_pictures.h"
 
 namespace corvane::report {
@@ -206,7 +207,7 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
     pdf.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm - kFooterMm / 2),
                        QPageLayout::Millimeter);
     pdf.setTitle(Q(texts.title) + " \u2013 lab report");
-    pdf.setCreator(Q(texts.subtitle));
+    pdf.setCreator(Q(VersionLine(kProgramName)));
 
     Page measure(nullptr, pdf, dpi);
     const double pageHeight = pdf.height() - measure.mm(kFooterMm);
