@@ -26,7 +26,9 @@ struct ExportSettings {
 };
 
 inline constexpr int kLeastPictureDpi = 30;
-inline constexpr int kMostPictureDpi = 1200;
+// Six times the screen's pixels each way is plenty for print, and keeps a
+// picture of the whole stack near 100 MB in memory while it is made.
+inline constexpr int kMostPictureDpi = 600;
 
 struct FormSettings {
     int left = 360;

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QSvgGenerator>
 #include <stdexcept>
+#include <string>
 
 #include "corvane/version.h"
 #include "files/atomic_file.h"
@@ -26,7 +27,11 @@ QByteArray PngBytes(const std::vector<QCustomPlot*>& plots, int dpi) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!StackImage(plots, dpi).save(&buffer, "PNG")) throw std::runtime_error("PNG coding failed");
+    const QImage image = StackImage(plots, dpi);
+    if (image.isNull())
+        throw std::runtime_error("The picture is too large at " + std::to_string(dpi) +
+                                 " dots per inch: choose a lower resolution.");
+    if (!image.save(&buffer, "PNG")) throw std::runtime_error("The PNG picture could not be made.");
     return bytes;
 }
 
@@ -119,6 +124,7 @@ QImage StackImage(const std::vector<QCustomPlot*>& plots, int dpi) {
     const double scale = static_cast<double>(dpi) / ScreenDpi(*plots.front());
     const QSize size = StackSize(plots);
     QImage image((QSizeF(size) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return image;  // no memory for that many pixels
     image.fill(Qt::white);
     {
         // Drawn at the image's own (screen) resolution, then scaled: the text

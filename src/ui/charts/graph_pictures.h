@@ -35,7 +35,8 @@ QSize StackSize(const std::vector<QCustomPlot*>& plots);
 void DrawStack(QCPPainter& painter, const std::vector<QCustomPlot*>& plots);
 
 // The stack as pixels: `dpi` dots per inch, so ScreenDpi gives the size on
-// the screen; the image records its resolution.
+// the screen; the image records its resolution. A null image when there is
+// no memory for that many pixels.
 QImage StackImage(const std::vector<QCustomPlot*>& plots, int dpi);
 
 // The stack in the given format (dpi applies to PNG only). Written whole or
