@@ -22,6 +22,7 @@
 #include "ui/disk_table.h"
 #include "ui/engine_monitor.h"
 #include "ui/engine_simulator_window.h"
+#include "ui/graph_commands.h"
 #include "ui/help/help_viewer.h"
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
@@ -152,6 +153,7 @@ void TForm1::createFlows() {
     live.closingWait = options_.closingWait;
     acquisition_ = std::make_unique<AcquisitionFlow>(std::move(live));
     createFileFlow();
+    createGraphCommands();
 }
 
 void TForm1::createFileFlow() {
@@ -169,6 +171,28 @@ void TForm1::createFileFlow() {
     host.setDisks = [this](const analysis::DiskTable& disks) { Panel1->MOISG->setTable(disks); };
     host.resultsColumn = [this] { return Panel1->SG->column(1); };
     files_ = std::make_unique<CaptureFileFlow>(std::move(host));
+}
+
+void TForm1::createGraphCommands() {
+    GraphCommandsHost host;
+    host.window = this;
+    host.prompts = prompts_.get();
+    host.charts = Panel2;
+    host.results = Panel1->SG;
+    host.perform = [this](const std::function<void()>& command) { return Perform(command); };
+    host.reportSubject = [this]() -> std::optional<report::ReportSubject> {
+        if (record_->SampleCount <= 0) return std::nullopt;
+        report::ReportSubject subject;
+        subject.fileName = FileNameInCaption(windowTitle()).toStdString();
+        subject.record = record_.get();
+        subject.disks = Panel1->MOISG->table();
+        subject.format = format_;
+        // A capture of a file was made wherever the file came from.
+        subject.simulated = options_.simulated && subject.fileName.empty();
+        return subject;
+    };
+    commands_ = new GraphCommands(std::move(host), this);
+    connect(Panel2, &ChartStack::menuRequested, commands_, &GraphCommands::showMenu);
 }
 
 void TForm1::connectHandlers() {
@@ -238,6 +262,7 @@ void TForm1::loadSettings() {
     setGeometry(UsableBounds(state.left, state.top, state.width, state.height, geometry(),
                              AvailableScreenAreas()));
     Panel1->setGraphChoice(state.graphs);
+    commands_->remember(state.exports);
     Panel1->MOISG->setTable(state.disks);
     Panel1->MOISG->setCurrentCell(0, 0);
     performanceForm_->setAveragedLoopShown(state.averagedLoop);
@@ -248,6 +273,7 @@ void TForm1::loadSettings() {
 void TForm1::saveSettings() {
     FormSettings state = currentFormState();
     state.disks = Panel1->MOISG->table();
+    state.exports = commands_->remembered();
     settings_->Save(state);
 }
 

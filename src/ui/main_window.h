@@ -27,6 +27,7 @@ class AcquisitionFlow;
 class CaptureFileFlow;
 class EngineMonitor;
 class EngineSimulatorWindow;
+class GraphCommands;
 class HelpViewer;
 class ChartStack;
 struct FormSettings;
@@ -71,6 +72,7 @@ public:
     QString settingsPath() const;
     daq::Board& board() { return *board_; }
     EngineSimulatorWindow* engineSimulator() const { return simulatorWindow_; }
+    GraphCommands* graphCommands() const { return commands_; }
 
 public slots:
     void FormShow();
@@ -119,6 +121,7 @@ private:
     void FormDestroy();
     void createFlows();
     void createFileFlow();
+    void createGraphCommands();
     void connectHandlers();
     void attachKeys();
     void loadSettings();
@@ -147,6 +150,7 @@ private:
     TForm2* Form2_ = nullptr;                       // top-level, owned
     PerformanceWindow* performanceForm_ = nullptr;  // top-level, owned
     KeyCommands* keys_ = nullptr;
+    GraphCommands* commands_ = nullptr;
     QTimer* ContinuousTimer = nullptr;
     QTimer* TempMonitorTimer = nullptr;
     std::unique_ptr<analysis::CaptureRecord> record_;  // holds RawSamples

@@ -18,6 +18,21 @@ inline constexpr const char* kSettingsBackupSuffix = ".bak";
 inline constexpr const char* kPerformanceSection = "Performance";
 inline constexpr const char* kAveragedLoopKey = "AveragedLoop";
 
+// Where the picture and report dialogs last saved, and the resolution last
+// chosen for a PNG picture. Kept in sections of the program's own, [Pictures]
+// and [Reports], written only once such a dialog has been used: a settings
+// file that never saw one holds its usual sections alone.
+struct ExportSettings {
+    QString pictureFolder;
+    int pictureDpi = 0;  // 0: never chosen
+    QString reportFolder;
+};
+
+inline constexpr int kLeastPictureDpi = 30;
+// Six times the screen's pixels each way is plenty for print, and keeps a
+// picture of the whole stack near 100 MB in memory while it is made.
+inline constexpr int kMostPictureDpi = 600;
+
 struct FormSettings {
     int left = 360;
     int top = 245;
@@ -26,6 +41,7 @@ struct FormSettings {
     GraphChoice graphs = DesignedGraphs();
     analysis::DiskTable disks;
     bool averagedLoop = false;  // the averaged loop drawn over the PV graph
+    ExportSettings exports;
 };
 
 // Where the settings are read from when the window opens and saved to when it closes.
@@ -43,7 +59,7 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs, Flywheel1..10 and Performance; `current` gives the defaults.
+// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
 // Writes them in the same order (the caller saves the file). The Performance

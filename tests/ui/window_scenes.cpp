@@ -1,6 +1,6 @@
 // corvane-window-scenes: drives the real main window on the simulated engine,
 // for pictures and figures that no test asserts.
-//   corvane-window-scenes shots <folder>   import.png, grab.png, pv.png,
+//   corvane-window-scenes shots <folder>   import.png, menu.png, grab.png, pv.png,
 //                                          performance-grab.png, pv-overlay.png, scan.png,
 //                                          dyna.png, performance-dyna.png, hot.png,
 //                                          no-board.png
@@ -14,6 +14,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -121,6 +124,23 @@ int Shots(const QString& folder) {
     h.form->ImportButtonClick();
     Settle(300);
     h.form->grab().save(folder + "/import.png");
+
+    // The graph menu: a right click on the PV graph; the menu is a window of
+    // its own, so the screen is taken.
+    QCustomPlot* pv = h.form->panel2()->chart(kChart3);
+    const QPointF at = pv->axisRect()->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, pv->mapToGlobal(at), Qt::RightButton,
+                          type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(pv, &click);
+    }
+    Settle(300);
+    QGuiApplication::primaryScreen()
+        ->grabWindow(0)
+        .copy(h.form->frameGeometry())
+        .save(folder + "/menu.png");
+    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
 
     h.form->GrabButtonClick();
     h.form->TempMonitorTimerTimer();

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "ui/charts/chart_data.h"
 #include "ui/charts/chart_setup.h"
 #include "ui/charts/graph_plot.h"
 #include "ui/charts/graph_table.h"
@@ -29,19 +30,6 @@ constexpr QCP::MarginSides kAlignedSides = QCP::msLeft | QCP::msRight;
 // (a graph laid out before another had drawn its new labels).
 constexpr int kAlignmentPasses = 2;
 
-void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
-    // Every series keeps its points in ascending x; equal x keep their order.
-    std::stable_sort(points.begin(), points.end(),
-                     [](const analysis::Point& a, const analysis::Point& b) { return a.x < b.x; });
-    QVector<double> keys(static_cast<qsizetype>(points.size()));
-    QVector<double> values(static_cast<qsizetype>(points.size()));
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        keys[static_cast<qsizetype>(i)] = points[i].x;
-        values[static_cast<qsizetype>(i)] = points[i].y;
-    }
-    graph->setData(keys, values, true);
-}
-
 void SetLoop(QCPCurve* curve, const std::vector<analysis::Point>& loop) {
     // A curve keeps the order of its points: the loop is drawn round as the engine ran.
     QVector<double> keys, values;
@@ -52,16 +40,6 @@ void SetLoop(QCPCurve* curve, const std::vector<analysis::Point>& loop) {
         values.append(p.y);
     }
     curve->setData(keys, values);
-}
-
-void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
-    QVector<double> keys(static_cast<qsizetype>(ys.size()));
-    QVector<double> values(static_cast<qsizetype>(ys.size()));
-    for (std::size_t i = 0; i < ys.size(); ++i) {
-        keys[static_cast<qsizetype>(i)] = static_cast<double>(i);
-        values[static_cast<qsizetype>(i)] = ys[i];
-    }
-    graph->setData(keys, values, true);
 }
 
 }  // namespace
@@ -100,6 +78,8 @@ ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
         connect(plot, &GraphPlot::zoomed, this, [this, i] { emit scrolled(i); });
         connect(plot, &GraphPlot::scrolled, this, [this, i] { emit scrolled(i); });
         connect(plot, &GraphPlot::undoZoomGesture, this, [this, i] { emit undoZoomRequested(i); });
+        connect(plot, &GraphPlot::menuRequested, this,
+                [this, i](QPoint globalPos) { emit menuRequested(i, globalPos); });
         if (kGraphs[i].timeAxis)
             connect(plot, &QCustomPlot::afterLayout, this, &ChartStack::scheduleAlignment);
     }
@@ -309,20 +289,9 @@ void ChartStack::clearAllSeries() {
 }
 
 void ChartStack::showResult(const analysis::AnalysisResult& result) {
-    SetIndexed(d_->graph(kChart1, kSeries1), result.series1);
-    SetPoints(d_->graph(kChart2, kSeries2), result.series2);
-    SetPoints(d_->graph(kChart3, kSeries3), result.series3);
-    SetPoints(d_->graph(kChart2, kSeries4), result.series4);
-    SetPoints(d_->graph(kChart2, kSeries5), result.series5);
-    SetPoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
-    // A grab leaves the power and torque curves of the last dyna standing.
-    const bool powerRan =
-        result.powerTorqueComputed || !result.powerSeries.empty() || !result.torqueSeries.empty();
-    if (powerRan) {
-        SetPoints(d_->graph(kChart5, kPowerSeries), result.powerSeries);
-        SetPoints(d_->graph(kChart5, kTorqueSeries), result.torqueSeries);
-        SetPoints(d_->graph(kChart5, kSmoothedPowerSeries), result.smoothedPowerSeries);
-        SetPoints(d_->graph(kChart5, kSmoothedTorqueSeries), result.smoothedTorqueSeries);
+    for (int i = 0; i < kChartCount; ++i) {
+        if (i == kChart5 && !BringsPowerCurves(result)) continue;
+        FillChart(*d_->plots[i], i, result);
     }
     replotAll();
 }

@@ -100,6 +100,8 @@ signals:
     void scrolled(int sender);
     // ... and after the user's undo-zoom gesture (Chart1UndoZoom).
     void undoZoomRequested(int sender);
+    // A right click without a drag on a graph, at this point of the screen.
+    void menuRequested(int chart, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
