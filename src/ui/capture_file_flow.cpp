@@ -39,7 +39,7 @@ void CaptureFileFlow::ImportButtonClick() {
 }
 
 void CaptureFileFlow::ImportCaptureFile(const QString& path) {
-    host_.setCaption(QString(kCaption) + " (" + QFileInfo(path).fileName() + ")");
+    host_.setCaption(CaptionNaming(QFileInfo(path).fileName()));
     analysis::DiskTable disks = host_.disks();
     try {
         files::ImportCaptureFile(path.toStdString(), *host_.record, disks, host_.prepare);

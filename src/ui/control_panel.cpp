@@ -205,8 +205,17 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     MOISG = new DiskTable(this);
     MOISG->setGeometry(4, 574, 107, 119);
 
+    // The free room under the disk table: the Engine performance window's
+    // button, then the progress of a running scan.
+    PerformanceButton = Button(this, "PerformanceButton", "Performance");
+    PerformanceButton->setToolTip(
+        QString("Engine performance (%1): every cycle's work and power, efficiency against the "
+                "Carnot limit, the dyna's power curve")
+            .arg(kPerformanceShortcut));
+    Place(PerformanceButton, 16, 700, 81, 20);
+
     scanProgress = new ScanProgress(this);
-    scanProgress->move(4, 700);
+    scanProgress->move(4, 726);
     scanProgress->hide();
 
     for (const QLabel* label : {lPress, lTemps, lError}) designFonts_[label] = label->font();
@@ -248,7 +257,7 @@ void ControlPanel::setTabOrders() {
     std::vector<QWidget*> order{GrabButton,   ContinuousCB, DynaButton, ExportButton,
                                 ImportButton, QuitButton,   SG};
     order.insert(order.end(), graphBoxes.begin(), graphBoxes.end());
-    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1});
+    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1, PerformanceButton});
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

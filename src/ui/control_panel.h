@@ -25,6 +25,8 @@ class ControlPanel : public QFrame {
     Q_OBJECT
 public:
     static constexpr int kWidth = 113;
+    // The Engine performance window's key, also named in the button's hint.
+    static constexpr const char* kPerformanceShortcut = "Ctrl+E";
     explicit ControlPanel(QWidget* parent = nullptr);
 
     QPushButton* GrabButton;
@@ -51,6 +53,8 @@ public:
     std::array<QCheckBox*, kGraphs.size()> graphBoxes;
     QLabel* Label1;
     DiskTable* MOISG;
+    // Opens the Engine performance window; below the disk table, last in the tab order.
+    QPushButton* PerformanceButton;
     // Shown only while a scan runs: the seconds of the scan elapsed.
     ScanProgress* scanProgress;
 

@@ -7,12 +7,12 @@
 
 namespace corvane::ui {
 
-KeyCommands::KeyCommands(std::function<void()> onHelpKey, std::function<void()> onQuestionKey,
-                         QObject* parent)
+KeyCommands::KeyCommands(std::function<void(int context)> onHelpKey,
+                         std::function<void()> onQuestionKey, QObject* parent)
     : QObject(parent), onHelpKey_(std::move(onHelpKey)), onQuestionKey_(std::move(onQuestionKey)) {}
 
-void KeyCommands::attachHelpKey(QWidget* control) {
-    helpControls_.insert(control);
+void KeyCommands::attachHelpKey(QWidget* control, int context) {
+    helpControls_.insert(control, context);
     control->installEventFilter(this);
 }
 
@@ -30,7 +30,7 @@ bool KeyCommands::eventFilter(QObject* watched, QEvent* event) {
     QWidget* focus = QApplication::focusWidget();
     if (!widget || !focus || !(focus == widget || widget->isAncestorOf(focus))) return false;
     if (key->key() == Qt::Key_F1 && helpControls_.contains(watched)) {
-        onHelpKey_();
+        onHelpKey_(helpControls_.value(watched));
         return true;
     }
     if (key->text() == "?" && questionControls_.contains(watched)) onQuestionKey_();

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "analysis/analyse_capture.h"
+#include "performance/performance.h"
 #include "ui/acquisition_flow.h"
 #include "ui/capture_file_flow.h"
 #include "ui/charts/chart_stack.h"
@@ -21,9 +22,12 @@
 #include "ui/disk_table.h"
 #include "ui/engine_monitor.h"
 #include "ui/engine_simulator_window.h"
+#include "ui/graph_commands.h"
 #include "ui/help/help_viewer.h"
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
+#include "ui/performance/performance_texts.h"
+#include "ui/performance/performance_window.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
 #include "ui/window_bounds.h"
@@ -34,8 +38,6 @@
 namespace corvane::ui {
 
 namespace {
-
-constexpr int kHelpContext = kHelpContextStart;
 
 text::NumberFormat UserNumberFormat() {
     const QLocale locale;
@@ -72,11 +74,21 @@ TForm1::TForm1(Options options, QWidget* parent)
     connectHandlers();
     attachKeys();
 
-    // Created after the main window, hidden: the PV graph, then the text window.
+    // Created after the main window, hidden: the PV graph, then the text window,
+    // then the Engine performance window.
     pvImageForm_ = new TpvImageForm();
     Form2_ = new TForm2();
+    performanceForm_ = new PerformanceWindow(format_);
+    performanceForm_->setFont(font());
+    connect(performanceForm_, &PerformanceWindow::averagedLoopToggled, Panel2,
+            &ChartStack::setAveragedLoopShown);
+    connect(performanceForm_, &PerformanceWindow::helpRequested, this,
+            [this] { showHelpTopic(kHelpContextPerformance); });
+    connect(new QShortcut(QKeySequence(ControlPanel::kPerformanceShortcut), this),
+            &QShortcut::activated, this, &TForm1::PerformanceButtonClick);
 
     Panel2->setSimulated(options_.simulated);
+    performanceForm_->setSimulated(options_.simulated);
     if (options_.simulated) Panel1->setBoardNote("SIMULATED engine: no real measurement");
     // Queued: the board is asked for its words once the access that turned the
     // indicator red has ended.
@@ -102,6 +114,7 @@ TForm1::~TForm1() {
     FormDestroy();
     delete pvImageForm_;
     delete Form2_;
+    delete performanceForm_;
 }
 
 void TForm1::FormCreate() {
@@ -140,6 +153,7 @@ void TForm1::createFlows() {
     live.closingWait = options_.closingWait;
     acquisition_ = std::make_unique<AcquisitionFlow>(std::move(live));
     createFileFlow();
+    createGraphCommands();
 }
 
 void TForm1::createFileFlow() {
@@ -159,6 +173,28 @@ void TForm1::createFileFlow() {
     files_ = std::make_unique<CaptureFileFlow>(std::move(host));
 }
 
+void TForm1::createGraphCommands() {
+    GraphCommandsHost host;
+    host.window = this;
+    host.prompts = prompts_.get();
+    host.charts = Panel2;
+    host.results = Panel1->SG;
+    host.perform = [this](const std::function<void()>& command) { return Perform(command); };
+    host.reportSubject = [this]() -> std::optional<report::ReportSubject> {
+        if (record_->SampleCount <= 0) return std::nullopt;
+        report::ReportSubject subject;
+        subject.fileName = FileNameInCaption(windowTitle()).toStdString();
+        subject.record = record_.get();
+        subject.disks = Panel1->MOISG->table();
+        subject.format = format_;
+        // A capture of a file was made wherever the file came from.
+        subject.simulated = options_.simulated && subject.fileName.empty();
+        return subject;
+    };
+    commands_ = new GraphCommands(std::move(host), this);
+    connect(Panel2, &ChartStack::menuRequested, commands_, &GraphCommands::showMenu);
+}
+
 void TForm1::connectHandlers() {
     ControlPanel* p = Panel1;
     connect(p->GrabButton, &QPushButton::clicked, this, &TForm1::GrabButtonClick);
@@ -170,6 +206,7 @@ void TForm1::connectHandlers() {
     connect(p->HelpButton, &QPushButton::clicked, this, &TForm1::HelpButtonClick);
     connect(p->QuitButton, &QPushButton::clicked, this, &TForm1::QuitButtonClick);
     connect(p->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(p->PerformanceButton, &QPushButton::clicked, this, &TForm1::PerformanceButtonClick);
     // A box runs its handler only when its state really changes.
     for (QCheckBox* box : p->graphBoxes)
         connect(box, &QCheckBox::toggled, this, &TForm1::PressureCBClick);
@@ -180,8 +217,10 @@ void TForm1::connectHandlers() {
 }
 
 void TForm1::attachKeys() {
-    keys_ = new KeyCommands([this] { showHelpTopic(); }, [this] { FormKeyPress(); }, this);
+    keys_ = new KeyCommands([this](int context) { showHelpTopic(context); },
+                            [this] { FormKeyPress(); }, this);
     for (QWidget* control : Panel1->helpKeyControls()) keys_->attachHelpKey(control);
+    keys_->attachHelpKey(Panel1->PerformanceButton, kHelpContextPerformance);
     for (QWidget* control : Panel1->questionKeyControls()) keys_->attachQuestionKey(control);
 }
 
@@ -223,8 +262,10 @@ void TForm1::loadSettings() {
     setGeometry(UsableBounds(state.left, state.top, state.width, state.height, geometry(),
                              AvailableScreenAreas()));
     Panel1->setGraphChoice(state.graphs);
+    commands_->remember(state.exports);
     Panel1->MOISG->setTable(state.disks);
     Panel1->MOISG->setCurrentCell(0, 0);
+    performanceForm_->setAveragedLoopShown(state.averagedLoop);
     if (!settings_->notice().isEmpty())
         prompts_->message(this, ApplicationTitle(), settings_->notice());
 }
@@ -232,6 +273,7 @@ void TForm1::loadSettings() {
 void TForm1::saveSettings() {
     FormSettings state = currentFormState();
     state.disks = Panel1->MOISG->table();
+    state.exports = commands_->remembered();
     settings_->Save(state);
 }
 
@@ -242,6 +284,7 @@ FormSettings TForm1::currentFormState() const {
     state.width = width();
     state.height = height();
     state.graphs = Panel1->graphChoice();
+    state.averagedLoop = performanceForm_->averagedLoopShown();
     return state;
 }
 
@@ -274,7 +317,7 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     QWidget* focus = QApplication::focusWidget();
     const bool own = focus == nullptr || focus == this || !isAncestorOf(focus);
     if (own && event->key() == Qt::Key_F1) {
-        showHelpTopic();
+        showHelpTopic(kHelpContextStart);
         event->accept();
         return;
     }
@@ -290,6 +333,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (simulatorWindow_) simulatorWindow_->close();
     pvImageForm_->close();
     Form2_->close();
+    performanceForm_->close();
     event->accept();
     emit closed();
 }
@@ -309,15 +353,21 @@ void TForm1::ShowEngineSimulator() {
 
 void TForm1::QuitButtonClick() { close(); }
 
-void TForm1::HelpButtonClick() { showHelpTopic(); }
+void TForm1::HelpButtonClick() { showHelpTopic(kHelpContextStart); }
 
-void TForm1::showHelpTopic() {
-    Run([this] {
+void TForm1::showHelpTopic(int context) {
+    Run([this, context] {
         if (options_.showHelp)
-            options_.showHelp(kHelpContext);
+            options_.showHelp(context);
         else
-            ShowManual(kHelpContext);
+            ShowManual(context);
     });
+}
+
+void TForm1::PerformanceButtonClick() {
+    performanceForm_->show();
+    performanceForm_->raise();
+    performanceForm_->activateWindow();
 }
 
 void TForm1::FormKeyPress() {
@@ -384,13 +434,20 @@ void TForm1::AnalyseCapture() {
     Panel1->SG->startAnalysis();
     Panel1->SG->setMonitorRows(*record_, format_);
 
+    const analysis::DiskTable disks = inputs.disks;
     const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
+    // The finer evaluation beside the specified figures, of the same capture
+    // and disk table; it changes nothing the analysis shows.
+    const performance::PerformanceResult performance =
+        performance::AnalysePerformance(*record_, disks, format_);
 
     Panel1->setLabelText(Panel1->lError, QString::fromStdString(result.status));
     Panel1->SG->setTable(result.table);
+    Panel2->setAveragedLoop(AveragedLoopLine(performance));  // drawn with the result
     Panel2->showResult(result, speedGraphIsInput ? ChartStack::SpeedPoints::Replace
                                                  : ChartStack::SpeedPoints::Merge);
     Form2_->setLines(result.log);
+    performanceForm_->showResult(performance);
     if (result.pvPicture) pvImageForm_->showPicture(*result.pvPicture);
     if (result.error) throw std::runtime_error(*result.error);
     if (result.dynaAdvice) prompts_->message(this, ApplicationTitle(), analysis::kDynaAdvice);

@@ -27,11 +27,13 @@ class AcquisitionFlow;
 class CaptureFileFlow;
 class EngineMonitor;
 class EngineSimulatorWindow;
+class GraphCommands;
 class HelpViewer;
 class ChartStack;
 struct FormSettings;
 class ControlPanel;
 class KeyCommands;
+class PerformanceWindow;
 class SettingsStore;
 class TForm2;
 class TpvImageForm;
@@ -60,6 +62,7 @@ public:
     ChartStack* panel2() const { return Panel2; }
     TpvImageForm* pvImageForm() const { return pvImageForm_; }
     TForm2* form2() const { return Form2_; }
+    PerformanceWindow* performanceForm() const { return performanceForm_; }
     analysis::CaptureRecord& record() { return *record_; }
     QTimer* continuousTimer() const { return ContinuousTimer; }
     QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
@@ -69,6 +72,7 @@ public:
     QString settingsPath() const;
     daq::Board& board() { return *board_; }
     EngineSimulatorWindow* engineSimulator() const { return simulatorWindow_; }
+    GraphCommands* graphCommands() const { return commands_; }
 
 public slots:
     void FormShow();
@@ -90,6 +94,8 @@ public slots:
     void MultipleButtonClick();
     // The simulated engine's window (double-click on the board indicator, or Ctrl+Shift+E).
     void ShowEngineSimulator();
+    // The Engine performance window (its button below the disk table, or Ctrl+E).
+    void PerformanceButtonClick();
 
 public:
     void ImportCaptureFile(const QString& path);
@@ -115,6 +121,7 @@ private:
     void FormDestroy();
     void createFlows();
     void createFileFlow();
+    void createGraphCommands();
     void connectHandlers();
     void attachKeys();
     void loadSettings();
@@ -130,7 +137,7 @@ private:
     void ContinuousGrab();
     // The board's words for its failure, in the indicator's hint and the log.
     void ShowBoardProblem();
-    void showHelpTopic();
+    void showHelpTopic(int context);
     void ShowManual(int context);
 
     Options options_;
@@ -139,9 +146,11 @@ private:
     text::NumberFormat format_;
     ControlPanel* Panel1 = nullptr;
     ChartStack* Panel2 = nullptr;
-    TpvImageForm* pvImageForm_ = nullptr;  // top-level, owned
-    TForm2* Form2_ = nullptr;              // top-level, owned
+    TpvImageForm* pvImageForm_ = nullptr;           // top-level, owned
+    TForm2* Form2_ = nullptr;                       // top-level, owned
+    PerformanceWindow* performanceForm_ = nullptr;  // top-level, owned
     KeyCommands* keys_ = nullptr;
+    GraphCommands* commands_ = nullptr;
     QTimer* ContinuousTimer = nullptr;
     QTimer* TempMonitorTimer = nullptr;
     std::unique_ptr<analysis::CaptureRecord> record_;  // holds RawSamples

@@ -5,6 +5,14 @@
 
 namespace corvane::ui {
 
+QString CaptionNaming(const QString& fileName) { return QString(kCaption) + " (" + fileName + ")"; }
+
+QString FileNameInCaption(const QString& caption) {
+    const QString start = QString(kCaption) + " (";
+    if (!caption.startsWith(start) || !caption.endsWith(')')) return {};
+    return caption.mid(start.size(), caption.size() - start.size() - 1);
+}
+
 QString ApplicationTitle() {
     const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (name.isEmpty()) return QString(kCaption);

@@ -62,4 +62,19 @@ std::array<std::string, ResultsTable::kRows> ResultsTable::column(int col) const
     return texts;
 }
 
+QString ResultsTable::tabSeparated() const {
+    QString text;
+    for (int row = 0; row < kRows; ++row) text += cellText(0, row) + '\t' + cellText(1, row) + '\n';
+    return text;
+}
+
+QString ResultsTable::htmlTable() const {
+    QString html = "<table>";
+    for (int row = 0; row < kRows; ++row) {
+        html += "<tr><td>" + cellText(0, row).toHtmlEscaped() + "</td><td>" +
+                cellText(1, row).toHtmlEscaped() + "</td></tr>";
+    }
+    return html + "</table>";
+}
+
 }  // namespace corvane::ui

@@ -26,6 +26,10 @@ public:
     void setMonitorRows(const analysis::CaptureRecord& record, const text::NumberFormat& fmt);
     // One column's texts, top to bottom.
     std::array<std::string, kRows> column(int col) const;
+    // The table as a spreadsheet takes it from the clipboard: one line per
+    // row, label TAB value; and the same as an HTML table.
+    QString tabSeparated() const;
+    QString htmlTable() const;
 };
 
 }  // namespace corvane::ui

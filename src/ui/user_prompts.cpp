@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include "ui/help/error_reporter.h"
 
@@ -78,5 +81,18 @@ void QtUserPrompts::reportError(QWidget* parent, const std::exception& error) {
 }
 
 void QtUserPrompts::beep() { QApplication::beep(); }
+
+std::optional<int> QtUserPrompts::askNumber(QWidget* parent, const QString& title,
+                                            const QString& label, int value, int min, int max) {
+    bool ok = false;
+    const int number = QInputDialog::getInt(parent, title, label, value, min, max, 1, &ok);
+    if (!ok) return std::nullopt;
+    return number;
+}
+
+bool QtUserPrompts::choosePrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
 
 }  // namespace corvane::ui

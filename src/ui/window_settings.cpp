@@ -44,6 +44,13 @@ FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& 
     for (std::size_t i = 0; i < kGraphs.size(); ++i)
         state.graphs[i] = ini.ReadYesNo("Graphs", kGraphs[i].settingsKey, current.graphs[i]);
     state.disks = settings::LoadDiskTable(ini, fmt);
+    state.averagedLoop = ini.ReadYesNo(kPerformanceSection, kAveragedLoopKey, current.averagedLoop);
+    ExportSettings& exports = state.exports;
+    exports.pictureFolder = QString::fromStdString(ini.ReadString("Pictures", "Folder", ""));
+    exports.pictureDpi = ini.ReadInteger("Pictures", "Dpi", 0);
+    if (exports.pictureDpi < kLeastPictureDpi || exports.pictureDpi > kMostPictureDpi)
+        exports.pictureDpi = 0;
+    exports.reportFolder = QString::fromStdString(ini.ReadString("Reports", "Folder", ""));
     return state;
 }
 
@@ -55,6 +62,17 @@ void SaveFormSettings(settings::IniFile& ini, const FormSettings& state) {
     for (std::size_t i = 0; i < kGraphs.size(); ++i)
         ini.WriteYesNo("Graphs", kGraphs[i].settingsKey, state.graphs[i]);
     settings::SaveDiskTable(ini, state.disks);
+    // A key that is present reads the same whatever the fallback.
+    const bool present = ini.ReadString(kPerformanceSection, kAveragedLoopKey, "Yes") ==
+                         ini.ReadString(kPerformanceSection, kAveragedLoopKey, "No");
+    if (state.averagedLoop || present)
+        ini.WriteYesNo(kPerformanceSection, kAveragedLoopKey, state.averagedLoop);
+    const ExportSettings& exports = state.exports;
+    if (!exports.pictureFolder.isEmpty())
+        ini.WriteString("Pictures", "Folder", exports.pictureFolder.toStdString());
+    if (exports.pictureDpi > 0) ini.WriteInteger("Pictures", "Dpi", exports.pictureDpi);
+    if (!exports.reportFolder.isEmpty())
+        ini.WriteString("Reports", "Folder", exports.reportFolder.toStdString());
 }
 
 SettingsStore::SettingsStore(SettingsLocation location) : location_(std::move(location)) {}

@@ -14,6 +14,24 @@ namespace corvane::ui {
 
 inline constexpr const char* kSettingsFileName = "CorvaneLogger.INI";
 inline constexpr const char* kSettingsBackupSuffix = ".bak";
+// The program's own section beside the lab's: the Engine performance window's switch.
+inline constexpr const char* kPerformanceSection = "Performance";
+inline constexpr const char* kAveragedLoopKey = "AveragedLoop";
+
+// Where the picture and report dialogs last saved, and the resolution last
+// chosen for a PNG picture. Kept in sections of the program's own, [Pictures]
+// and [Reports], written only once such a dialog has been used: a settings
+// file that never saw one holds its usual sections alone.
+struct ExportSettings {
+    QString pictureFolder;
+    int pictureDpi = 0;  // 0: never chosen
+    QString reportFolder;
+};
+
+inline constexpr int kLeastPictureDpi = 30;
+// Six times the screen's pixels each way is plenty for print, and keeps a
+// picture of the whole stack near 100 MB in memory while it is made.
+inline constexpr int kMostPictureDpi = 600;
 
 struct FormSettings {
     int left = 360;
@@ -22,6 +40,8 @@ struct FormSettings {
     int height = 924;
     GraphChoice graphs = DesignedGraphs();
     analysis::DiskTable disks;
+    bool averagedLoop = false;  // the averaged loop drawn over the PV graph
+    ExportSettings exports;
 };
 
 // Where the settings are read from when the window opens and saved to when it closes.
@@ -39,10 +59,12 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs and Flywheel1..10; `current` gives the defaults.
+// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
-// Writes them in the same order (the caller saves the file).
+// Writes them in the same order (the caller saves the file). The Performance
+// key is written only when the switch is on or the file has the key already,
+// so a file of the lab's sections alone stays as it was.
 void SaveFormSettings(settings::IniFile& ini, const FormSettings& state);
 
 // The settings file over one run: read when the window is first shown, saved

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
@@ -67,6 +68,17 @@ QStringList Clipped(const ControlPanel* p) {
         }
         if (label->font().pixelSize() < CompactCellDelegate::kSmallestPixels)
             clipped << label->objectName() + " too small: " + text;
+    }
+    // Button captions whole, with the style's room around them, inside the panel.
+    constexpr int kCaptionPadding = 10;
+    for (const QPushButton* button : p->findChildren<QPushButton*>()) {
+        if (button->isHidden()) continue;
+        const QString caption = QString(button->text()).remove('&');
+        if (QFontMetrics(button->font()).horizontalAdvance(caption) + kCaptionPadding >
+            button->width())
+            clipped << button->objectName() + ": " + caption;
+        if (button->geometry().right() + 1 > panelRight)
+            clipped << button->objectName() + " past the panel";
     }
     return clipped;
 }

@@ -1,6 +1,8 @@
 #include "test_support.h"
 
 #include <QFile>
+#include <QPrinter>
+#include <algorithm>
 
 #include "daq/simulated_board.h"
 #include "scripted_board.h"
@@ -47,6 +49,23 @@ bool ScriptedUser::confirm(QWidget*, const QString& text) {
 
 void ScriptedUser::reportError(QWidget*, const std::exception& error) {
     errors.push_back(QString::fromStdString(error.what()));
+}
+
+std::optional<int> ScriptedUser::askNumber(QWidget*, const QString&, const QString& label, int,
+                                           int min, int max) {
+    numberQuestions.push_back(label);
+    if (numberAnswers.empty()) return std::nullopt;
+    const int answer = numberAnswers.front();
+    numberAnswers.pop_front();
+    return std::clamp(answer, min, max);
+}
+
+bool ScriptedUser::choosePrinter(QWidget*, QPrinter& printer) {
+    const std::optional<QString> file = Next(printAnswers);
+    if (!file) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
 }
 
 daq::ScriptedBoard& Harness::scripted() { return *dynamic_cast<daq::ScriptedBoard*>(board); }

@@ -31,10 +31,13 @@ public:
     std::deque<QString> openAnswers;
     std::deque<QStringList> openManyAnswers;
     std::deque<bool> confirmAnswers;
+    std::deque<int> numberAnswers;     // none left cancels
+    std::deque<QString> printAnswers;  // prints into this PDF file; empty cancels
 
     std::vector<FileDialogSetup> dialogs;
     std::vector<Box> messages;
     std::vector<QString> confirmations;
+    std::vector<QString> numberQuestions;
     std::vector<QString> errors;
     int beeps = 0;
 
@@ -45,6 +48,9 @@ public:
     bool confirm(QWidget*, const QString& text) override;
     void reportError(QWidget*, const std::exception& error) override;
     void beep() override { ++beeps; }
+    std::optional<int> askNumber(QWidget*, const QString& title, const QString& label, int value,
+                                 int min, int max) override;
+    bool choosePrinter(QWidget*, QPrinter& printer) override;
 };
 
 struct Harness {

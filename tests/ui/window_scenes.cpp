@@ -1,7 +1,9 @@
 // corvane-window-scenes: drives the real main window on the simulated engine,
 // for pictures and figures that no test asserts.
-//   corvane-window-scenes shots <folder>   import.png, grab.png, pv.png, scan.png,
-//                                          dyna.png, hot.png, no-board.png
+//   corvane-window-scenes shots <folder>   import.png, menu.png, grab.png, pv.png,
+//                                          performance-grab.png, pv-overlay.png, scan.png,
+//                                          dyna.png, performance-dyna.png, hot.png,
+//                                          no-board.png
 //   corvane-window-scenes figures          start-up, repaint and memory figures
 
 #include <qcustomplot.h>
@@ -12,6 +14,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -24,6 +29,7 @@
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/error_reporter.h"
+#include "ui/performance/performance_window.h"
 #include "ui/windows/pv_image_form.h"
 
 using namespace corvane;
@@ -119,6 +125,23 @@ int Shots(const QString& folder) {
     Settle(300);
     h.form->grab().save(folder + "/import.png");
 
+    // The graph menu: a right click on the PV graph; the menu is a window of
+    // its own, so the screen is taken.
+    QCustomPlot* pv = h.form->panel2()->chart(kChart3);
+    const QPointF at = pv->axisRect()->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, pv->mapToGlobal(at), Qt::RightButton,
+                          type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(pv, &click);
+    }
+    Settle(300);
+    QGuiApplication::primaryScreen()
+        ->grabWindow(0)
+        .copy(h.form->frameGeometry())
+        .save(folder + "/menu.png");
+    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+
     h.form->GrabButtonClick();
     h.form->TempMonitorTimerTimer();
     h.form->FormKeyPress();  // "?": the pressure voltage and the PV picture
@@ -126,6 +149,17 @@ int Shots(const QString& folder) {
     h.form->grab().save(folder + "/grab.png");
     h.form->pvImageForm()->grab().save(folder + "/pv.png");
     h.form->FormKeyPress();
+
+    // The Engine performance window of that Grab, and its averaged loop over the PV points.
+    PerformanceWindow* performance = h.form->performanceForm();
+    h.form->PerformanceButtonClick();
+    Settle(300);
+    performance->grab().save(folder + "/performance-grab.png");
+    performance->averagedLoopBox()->setChecked(true);
+    Settle(300);
+    h.form->grab().save(folder + "/pv-overlay.png");
+    performance->averagedLoopBox()->setChecked(false);
+    performance->close();
 
     // A heavy disk in the table: the widest figures the results table shows.
     DiskTable* disks = h.form->panel1()->MOISG;
@@ -139,6 +173,10 @@ int Shots(const QString& folder) {
     h.form->DynaButtonClick();
     Settle(300);
     h.form->grab().save(folder + "/dyna.png");
+    h.form->PerformanceButtonClick();
+    Settle(300);
+    performance->grab().save(folder + "/performance-dyna.png");
+    performance->close();
 
     auto& board = dynamic_cast<daq::SimulatedBoard&>(*h.board);
     daq::EngineParameters hot = board.Parameters();

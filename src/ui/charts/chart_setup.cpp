@@ -38,40 +38,41 @@ void AddSquares(GraphPlot& plot, const SeriesLook& look, QCPAxis* valueAxis) {
 
 }  // namespace
 
-QCPItemText* SetUpChart(GraphPlot& plot, int index) {
-    const GraphEntry& entry = kGraphs.at(static_cast<std::size_t>(index));
+void SetUpPlotLook(GraphPlot& plot, const PlotTitles& titles) {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     plot.setLocale(locale);
     plot.setNoAntialiasingOnDrag(true);
 
     plot.plotLayout()->insertRow(0);
-    auto* title = new QCPTextElement(&plot, QString::fromLatin1(entry.title),
+    auto* title = new QCPTextElement(&plot, QString::fromLatin1(titles.title),
                                      QFont(plot.font().family(), 9, QFont::Bold));
     plot.plotLayout()->addElement(0, 0, title);
-    plot.xAxis->setLabel(QString::fromLatin1(entry.horizontalTitle));
-    plot.yAxis->setLabel(QString::fromLatin1(entry.leftTitle));
-    plot.yAxis->setLabelColor(QColor(entry.leftTitleColour));
+    plot.xAxis->setLabel(QString::fromLatin1(titles.horizontal));
+    plot.yAxis->setLabel(QString::fromLatin1(titles.left));
+    plot.yAxis->setLabelColor(QColor(titles.leftColour));
     plot.axisRect()->setMinimumMargins(QMargins(kLeftMargin, 4, kRightMargin, 4));
 
-    const bool rightAxis = entry.rightTitle[0] != '\0';
-    if (rightAxis) {
+    if (titles.right[0] != '\0') {
         plot.yAxis2->setVisible(true);
         plot.yAxis2->setTickLabels(true);
-        plot.yAxis2->setLabel(QString::fromLatin1(entry.rightTitle));
-        plot.yAxis2->setLabelColor(QColor(entry.rightTitleColour));
+        plot.yAxis2->setLabel(QString::fromLatin1(titles.right));
+        plot.yAxis2->setLabelColor(QColor(titles.rightColour));
         plot.yAxis2->setTicker(QSharedPointer<QCPAxisTicker>(new GroupedTicker));
         // The right axis zooms and scrolls with the left one.
         plot.axisRect()->setRangeZoomAxes({plot.xAxis}, {plot.yAxis, plot.yAxis2});
     }
-    for (const SeriesLook& look : entry.series) {
-        QCPAxis* valueAxis = look.rightAxis ? plot.yAxis2 : plot.yAxis;
-        if (look.kind == SeriesKind::Squares)
-            AddSquares(plot, look, valueAxis);
-        else
-            AddLine(plot, look, valueAxis);
-    }
+}
 
+void AddSeries(GraphPlot& plot, const SeriesLook& look) {
+    QCPAxis* valueAxis = look.rightAxis ? plot.yAxis2 : plot.yAxis;
+    if (look.kind == SeriesKind::Squares)
+        AddSquares(plot, look, valueAxis);
+    else
+        AddLine(plot, look, valueAxis);
+}
+
+QCPItemText* AddSimulatedMark(GraphPlot& plot) {
     auto* mark = new QCPItemText(&plot);
     mark->position->setType(QCPItemPosition::ptAxisRectRatio);
     mark->position->setCoords(0.99, 0.03);
@@ -84,6 +85,15 @@ QCPItemText* SetUpChart(GraphPlot& plot, int index) {
     mark->setPadding(QMargins(4, 1, 4, 1));
     mark->setVisible(false);
     return mark;
+}
+
+QCPItemText* SetUpChart(GraphPlot& plot, int index) {
+    const GraphEntry& entry = kGraphs.at(static_cast<std::size_t>(index));
+    SetUpPlotLook(
+        plot, PlotTitles{entry.title, entry.horizontalTitle, entry.leftTitle, entry.leftTitleColour,
+                         entry.rightTitle, entry.rightTitleColour});
+    for (const SeriesLook& look : entry.series) AddSeries(plot, look);
+    return AddSimulatedMark(plot);
 }
 
 }  // namespace corvane::ui

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "ui/charts/chart_data.h"
 #include "ui/charts/chart_setup.h"
 #include "ui/charts/graph_plot.h"
 #include "ui/charts/graph_table.h"
@@ -29,44 +30,16 @@ constexpr QCP::MarginSides kAlignedSides = QCP::msLeft | QCP::msRight;
 // (a graph laid out before another had drawn its new labels).
 constexpr int kAlignmentPasses = 2;
 
-void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
-    // Every series keeps its points in ascending x; equal x keep their order.
-    std::stable_sort(points.begin(), points.end(),
-                     [](const analysis::Point& a, const analysis::Point& b) { return a.x < b.x; });
-    QVector<double> keys(static_cast<qsizetype>(points.size()));
-    QVector<double> values(static_cast<qsizetype>(points.size()));
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        keys[static_cast<qsizetype>(i)] = points[i].x;
-        values[static_cast<qsizetype>(i)] = points[i].y;
+void SetLoop(QCPCurve* curve, const std::vector<analysis::Point>& loop) {
+    // A curve keeps the order of its points: the loop is drawn round as the engine ran.
+    QVector<double> keys, values;
+    keys.reserve(static_cast<qsizetype>(loop.size()));
+    values.reserve(static_cast<qsizetype>(loop.size()));
+    for (const analysis::Point& p : loop) {
+        keys.append(p.x);
+        values.append(p.y);
     }
-    graph->setData(keys, values, true);
-}
-
-// Adds points in ascending x to a graph in one pass: each goes after every
-// point of the graph at the same x or before, where adding them one at a time
-// after their equals put them.
-void MergePoints(QCPGraph* graph, const std::vector<analysis::Point>& added) {
-    if (added.empty()) return;
-    const auto data = graph->data();
-    QVector<QCPGraphData> merged;
-    merged.reserve(data->size() + static_cast<qsizetype>(added.size()));
-    auto old = data->constBegin();
-    for (const analysis::Point& p : added) {
-        while (old != data->constEnd() && !(p.x < old->key)) merged.push_back(*old++);
-        merged.push_back(QCPGraphData(p.x, p.y));
-    }
-    while (old != data->constEnd()) merged.push_back(*old++);
-    data->set(merged, true);
-}
-
-void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
-    QVector<double> keys(static_cast<qsizetype>(ys.size()));
-    QVector<double> values(static_cast<qsizetype>(ys.size()));
-    for (std::size_t i = 0; i < ys.size(); ++i) {
-        keys[static_cast<qsizetype>(i)] = static_cast<double>(i);
-        values[static_cast<qsizetype>(i)] = ys[i];
-    }
-    graph->setData(keys, values, true);
+    curve->setData(keys, values);
 }
 
 }  // namespace
@@ -81,6 +54,8 @@ struct ChartStack::Impl {
     std::array<bool, kChartCount> dirty{};  // to be drawn at the next turn of the event loop
     bool replotPending = false;
     QLabel* hotEngine = nullptr;
+    std::vector<analysis::Point> loop;  // the averaged loop, closed
+    QCPCurve* loopCurve = nullptr;      // on Chart3 while the loop is shown
     bool simulated = false;
     bool linking = false;
     // The visible time graphs share their widest left and right margins.
@@ -103,6 +78,8 @@ ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
         connect(plot, &GraphPlot::zoomed, this, [this, i] { emit scrolled(i); });
         connect(plot, &GraphPlot::scrolled, this, [this, i] { emit scrolled(i); });
         connect(plot, &GraphPlot::undoZoomGesture, this, [this, i] { emit undoZoomRequested(i); });
+        connect(plot, &GraphPlot::menuRequested, this,
+                [this, i](QPoint globalPos) { emit menuRequested(i, globalPos); });
         if (kGraphs[i].timeAxis)
             connect(plot, &QCustomPlot::afterLayout, this, &ChartStack::scheduleAlignment);
     }
@@ -268,8 +245,40 @@ void ChartStack::clearTraces() {
     d_->graph(kChart3, kSeries3)->data()->clear();
     d_->graph(kChart2, kSeries4)->data()->clear();
     d_->graph(kChart2, kSeries5)->data()->clear();
+    setAveragedLoop({});
     for (int i : {kChart1, kChart2, kChart3}) requestReplot(i);
 }
+
+void ChartStack::setAveragedLoop(std::vector<analysis::Point> loop) {
+    d_->loop = std::move(loop);
+    if (d_->loopCurve) {
+        SetLoop(d_->loopCurve, d_->loop);
+        requestReplot(kChart3);
+    }
+}
+
+void ChartStack::setAveragedLoopShown(bool shown) {
+    if (shown == (d_->loopCurve != nullptr)) return;
+    GraphPlot* plot = d_->plots[kChart3];
+    if (shown) {
+        d_->loopCurve = new QCPCurve(plot->xAxis, plot->yAxis);
+        d_->loopCurve->setName(QStringLiteral("AveragedLoopSeries"));
+        QPen pen{QColor(graph_series::kBlue)};
+        pen.setWidthF(2.0);
+        d_->loopCurve->setPen(pen);
+        d_->loopCurve->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+        SetLoop(d_->loopCurve, d_->loop);
+    } else {
+        // Removed rather than hidden: a hidden series still widens the automatic axes.
+        plot->removePlottable(d_->loopCurve);
+        d_->loopCurve = nullptr;
+    }
+    requestReplot(kChart3);
+}
+
+bool ChartStack::averagedLoopShown() const { return d_->loopCurve != nullptr; }
+
+QCPCurve* ChartStack::averagedLoopCurve() const { return d_->loopCurve; }
 
 void ChartStack::clearAllSeries() {
     clearTraces();
@@ -280,24 +289,9 @@ void ChartStack::clearAllSeries() {
 }
 
 void ChartStack::showResult(const analysis::AnalysisResult& result, SpeedPoints speed) {
-    SetIndexed(d_->graph(kChart1, kSeries1), result.series1);
-    SetPoints(d_->graph(kChart2, kSeries2), result.series2);
-    SetPoints(d_->graph(kChart3, kSeries3), result.series3);
-    SetPoints(d_->graph(kChart2, kSeries4), result.series4);
-    SetPoints(d_->graph(kChart2, kSeries5), result.series5);
-    if (speed == SpeedPoints::Merge) {
-        MergePoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
-    } else {
-        SetPoints(d_->graph(kChart4, kRpmDataSeries), result.rpmPoints);
-    }
-    // A grab leaves the power and torque curves of the last dyna standing.
-    const bool powerRan =
-        result.powerTorqueComputed || !result.powerSeries.empty() || !result.torqueSeries.empty();
-    if (powerRan) {
-        SetPoints(d_->graph(kChart5, kPowerSeries), result.powerSeries);
-        SetPoints(d_->graph(kChart5, kTorqueSeries), result.torqueSeries);
-        SetPoints(d_->graph(kChart5, kSmoothedPowerSeries), result.smoothedPowerSeries);
-        SetPoints(d_->graph(kChart5, kSmoothedTorqueSeries), result.smoothedTorqueSeries);
+    for (int i = 0; i < kChartCount; ++i) {
+        if (i == kChart5 && !BringsPowerCurves(result)) continue;
+        FillChart(*d_->plots[i], i, result, speed);
     }
     replotAll();
 }

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "analysis/analyse_capture.h"
+#include "ui/charts/chart_data.h"
 #include "ui/charts/graph_table.h"
 
 class QCustomPlot;
+class QCPCurve;
 class QCPGraph;
 class QLabel;
 
@@ -62,11 +64,7 @@ public:
     void clearTraces();
     // All ten series cleared (PrepareDyna).
     void clearAllSeries();
-    // What showResult does with the result's speed points: they are the whole
-    // graph after the analysis (a dyna, which read the graph's points), or only
-    // the analysis' own, merged into the graph as it stands (a grab: the
-    // graph of a long run of grabs is never copied out and back).
-    enum class SpeedPoints { Replace, Merge };
+    using SpeedPoints = ui::SpeedPoints;
     // Copies an analysis result into the series (power series replaced by the
     // result's, RPM series as `speed` says), then replots once.
     void showResult(const analysis::AnalysisResult& result,
@@ -74,6 +72,16 @@ public:
     // RPMDataSeries as it stands (input of the next analysis).
     std::vector<analysis::Point> rpmPoints() const;
     int seriesPointCount(int chart, int graphIndex) const;
+
+    // The engine-performance evaluation's phase-averaged loop over the PV
+    // points: a closed line in crank-angle order, on Chart3 only while shown.
+    // While it is not shown Chart3 holds Series3 alone, so its axes span the
+    // PV points exactly as without it. Cleared with the traces.
+    void setAveragedLoop(std::vector<analysis::Point> loop);
+    void setAveragedLoopShown(bool shown);
+    bool averagedLoopShown() const;
+    // The line on Chart3; nullptr while it is not shown.
+    QCPCurve* averagedLoopCurve() const;
 
     void setHotEngineVisible(bool visible);
     bool hotEngineVisible() const;
@@ -95,6 +103,8 @@ signals:
     void scrolled(int sender);
     // ... and after the user's undo-zoom gesture (Chart1UndoZoom).
     void undoZoomRequested(int sender);
+    // A right click without a drag on a graph, at this point of the screen.
+    void menuRequested(int chart, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,8 +6,9 @@ namespace corvane::ui {
 
 GraphPlot::GraphPlot(QWidget* parent) : QCustomPlot(parent) {
     setSelectionRectMode(QCP::srmZoom);
-    // The keyboard stays with the window's controls (F1, "?"), and the right
-    // button scrolls instead of asking for a menu.
+    // The keyboard stays with the window's controls (F1, "?"). The right
+    // button scrolls; its click without a drag asks for the menu itself
+    // (menuRequested), since the press alone cannot tell the two apart.
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
     // Automatic axes follow the data whenever the graph is drawn, whatever caused it.
@@ -96,6 +97,7 @@ void GraphPlot::mousePressEvent(QMouseEvent* event) {
     // The right button scrolls: the zoom rectangle stays off until it is released.
     setSelectionRectMode(QCP::srmNone);
     scrolling_ = true;
+    dragged_ = false;
     scrollStart_ = event->pos();
     scrollStartHorizontal_ = xAxis->range();
     scrollStartVertical_.clear();
@@ -111,7 +113,9 @@ void GraphPlot::mouseMoveEvent(QMouseEvent* event) {
     const QRect area = axisRect()->rect();
     if (area.width() <= 0 || area.height() <= 0) return;
     const QPoint moved = event->pos() - scrollStart_;
-    if (moved.isNull()) return;
+    // A hand that shakes while clicking does not scroll.
+    if (!dragged_ && moved.manhattanLength() <= kClickSlackPixels) return;
+    dragged_ = true;
     // The data follow the mouse: dragging right shows earlier times.
     const double dx = -moved.x() * scrollStartHorizontal_.size() / area.width();
     horizontalAutomatic_ = false;
@@ -138,6 +142,7 @@ void GraphPlot::mouseReleaseEvent(QMouseEvent* event) {
     scrolling_ = false;
     setSelectionRectMode(QCP::srmZoom);
     event->accept();
+    if (!dragged_) emit menuRequested(event->globalPosition().toPoint());
 }
 
 void GraphPlot::mouseDoubleClickEvent(QMouseEvent* event) {

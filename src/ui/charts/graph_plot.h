@@ -4,7 +4,8 @@
 // mouse gestures into zoom, scroll and undo-zoom notifications.
 //
 // Gestures: a left-drag rectangle zooms (a drag towards the upper left undoes
-// the zoom instead), a right-drag scrolls, a double-click undoes the zoom.
+// the zoom instead), a right-drag scrolls, a double-click undoes the zoom, and
+// a right click that does not move asks for the graph's menu.
 
 #include <qcustomplot.h>
 
@@ -35,6 +36,9 @@ public:
 
     // The smallest drag, in pixels both ways, that zooms or undoes the zoom.
     static constexpr int kMinimumZoomPixels = 8;
+    // A right press that moves no further than this (pixels, across plus down)
+    // before its release is a click, not a scroll.
+    static constexpr int kClickSlackPixels = 3;
 
 signals:
     // The user zoomed this graph (its own axes already changed).
@@ -43,6 +47,8 @@ signals:
     void scrolled();
     // The user's undo-zoom gesture; this graph's axes are automatic again.
     void undoZoomGesture();
+    // A right click without a drag, at this point of the screen.
+    void menuRequested(QPoint globalPos);
 
 protected:
     void processRectZoom(QRect rect, QMouseEvent* event) override;
@@ -61,7 +67,8 @@ private:
     double min_ = 0.0;
     double max_ = 0.0;
     bool verticalAutomatic_ = true;
-    bool scrolling_ = false;
+    bool scrolling_ = false;  // the right button is down
+    bool dragged_ = false;    // ... and has moved beyond the click slack
     QPoint scrollStart_;
     QCPRange scrollStartHorizontal_;
     QList<QCPRange> scrollStartVertical_;

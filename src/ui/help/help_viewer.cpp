@@ -28,6 +28,8 @@ QString FindManualFolder(const QString& appDir) {
 
 QString HelpTopicFile(int context) {
     switch (context) {
+        case kHelpContextPerformance:
+            return QStringLiteral("engine-performance.html");
         case kHelpContextStart:
         default:
             return kStartPage;
@@ -67,8 +69,10 @@ HelpViewer::HelpViewer(const QString& manualFolder, QWidget* parent)
 }
 
 bool HelpViewer::showContext(int context) {
-    const QString page = QDir(manualFolder_).filePath(HelpTopicFile(context));
-    if (manualFolder_.isEmpty() || !QFileInfo::exists(page)) return false;
+    if (manualFolder_.isEmpty()) return false;
+    QString page = QDir(manualFolder_).filePath(HelpTopicFile(context));
+    if (!QFileInfo::exists(page)) page = QDir(manualFolder_).filePath(kStartPage);
+    if (!QFileInfo::exists(page)) return false;
     const QUrl url = QUrl::fromLocalFile(page);
     if (browser_->source() != url) browser_->setSource(url);
     show();

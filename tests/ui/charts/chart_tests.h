@@ -14,6 +14,8 @@ private slots:
     void upperLeftDragUndoesZoomOnAll();
     void doubleClickUndoesZoom();
     void rightDragScrollsAllTogether();
+    void rightClickAsksForTheMenu_data();
+    void rightClickAsksForTheMenu();
     void copiedRangeReachesOthers_data();
     void copiedRangeReachesOthers();
     void pvZoomGivesTimeGraphsVolumeRange();

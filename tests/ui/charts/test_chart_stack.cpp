@@ -201,6 +201,37 @@ void ChartStackTest::rightDragScrollsAllTogether() {
     QCOMPARE(spy.count(), 1);
 }
 
+void ChartStackTest::rightClickAsksForTheMenu_data() {
+    QTest::addColumn<QPoint>("moved");
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("still") << QPoint(0, 0) << true;
+    QTest::newRow("a shaking hand") << QPoint(2, -1) << true;
+    QTest::newRow("a short drag") << QPoint(4, 0) << false;
+    QTest::newRow("a drag") << QPoint(120, 40) << false;
+}
+
+// The right button both scrolls and asks for the graph's menu: only a click
+// that does not move asks, and only a drag scrolls.
+void ChartStackTest::rightClickAsksForTheMenu() {
+    QFETCH(QPoint, moved);
+    QFETCH(bool, menu);
+    auto stack = ShownStack();
+    stack->showResult(GrabLikeResult());
+    QSignalSpy menus(stack.get(), &ChartStack::menuRequested);
+    QSignalSpy scrolls(stack.get(), &ChartStack::scrolled);
+    QCustomPlot* tach = stack->chart(kChart2);
+    const QPoint from = tach->axisRect()->rect().center();
+    const auto before = stack->horizontalRange(kChart2);
+    Drag(tach, from, from + moved, Qt::RightButton, 2);
+    QCOMPARE(menus.count(), menu ? 1 : 0);
+    QCOMPARE(scrolls.isEmpty(), menu);
+    QCOMPARE(stack->horizontalRange(kChart2).min == before.min, menu);
+    if (menu) {
+        QCOMPARE(menus[0][0].toInt(), int(kChart2));
+        QCOMPARE(menus[0][1].toPoint(), tach->mapToGlobal(from + moved));
+    }
+}
+
 void ChartStackTest::copiedRangeReachesOthers_data() {
     QTest::addColumn<double>("otherMin");
     QTest::addColumn<double>("otherMax");

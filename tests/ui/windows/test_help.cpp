@@ -79,6 +79,20 @@ void HelpAndErrorsTest::helpOpensStartPageAtContext100() {
     QCOMPARE(HelpTopicFile(kHelpContextStart), QString("index.html"));
 }
 
+void HelpAndErrorsTest::performanceContextOpensItsPage() {
+    QCOMPARE(HelpTopicFile(kHelpContextPerformance), QString("engine-performance.html"));
+    QWidget program;
+    auto* help = new HelpViewer(FindManualFolder(QDir::tempPath() + "/no-such-program"), &program);
+    QVERIFY(help->showContext(kHelpContextPerformance));
+    QCOMPARE(help->browser()->source().fileName(), QString("engine-performance.html"));
+    // A manual without that page opens at its start.
+    QTemporaryDir appDir;
+    WritePage(appDir.filePath("manual"), "start");
+    auto* older = new HelpViewer(appDir.filePath("manual"), &program);
+    QVERIFY(older->showContext(kHelpContextPerformance));
+    QCOMPARE(older->browser()->source().fileName(), QString("index.html"));
+}
+
 void HelpAndErrorsTest::missingManualOpensNothing() {
     QTemporaryDir empty;
     HelpViewer help(empty.path());

@@ -17,6 +17,7 @@ class HelpAndErrorsTest : public QObject {
 private slots:
     void manualFoundNextToProgramFirst();
     void helpOpensStartPageAtContext100();
+    void performanceContextOpensItsPage();
     void missingManualOpensNothing();
     void manualLinksResolve();
     void helpWindowClosesWithProgram();

@@ -1,0 +1,163 @@
+#include "report/report_graphs.h"
+
+#include <qcustomplot.h>
+
+#include "ui/charts/chart_data.h"
+#include "ui/charts/chart_setup.h"
+#include "ui/charts/chart_stack.h"
+#include "ui/charts/graph_plot.h"
+#include "ui/charts/graph_table.h"
+
+namespace corvane::report {
+
+namespace {
+
+using ui::GraphPlot;
+namespace series = ui::graph_series;
+
+constexpr double kTimeGraphMm = 58.0;
+constexpr double kPvGraphMm = 110.0;
+constexpr double kPowerGraphMm = 80.0;
+constexpr QRgb kAveragedLoop = qRgb(0, 0, 160);
+
+QVector<double> Xs(const std::vector<analysis::Point>& points) {
+    QVector<double> xs;
+    for (const analysis::Point& p : points) xs.append(p.x);
+    return xs;
+}
+
+QVector<double> Ys(const std::vector<analysis::Point>& points) {
+    QVector<double> ys;
+    for (const analysis::Point& p : points) ys.append(p.y);
+    return ys;
+}
+
+// The legend in a row of its own under the graph, where it hides no point.
+void LegendBelow(QCustomPlot& plot) {
+    plot.legend->setVisible(true);
+    plot.legend->setFont(QFont(plot.font().family(), 8));
+    plot.legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    plot.legend->setBorderPen(Qt::NoPen);
+    plot.axisRect()->insetLayout()->take(plot.legend);
+    const int row = plot.plotLayout()->rowCount();
+    plot.plotLayout()->addElement(row, 0, plot.legend);
+    plot.plotLayout()->setRowStretchFactor(row, 0.001);
+}
+
+// Room around the data, so that a mark at the edge of the data shows whole.
+void Pad(QCPAxis* axis, double share = 0.04) {
+    const QCPRange range = axis->range();
+    const double room = range.size() > 0 ? range.size() * share : 1.0;
+    axis->setRange(range.lower - room, range.upper + room);
+}
+
+QPen Pen(QRgb colour, double width) {
+    QPen pen{QColor(colour)};
+    pen.setWidthF(width);
+    return pen;
+}
+
+// One of the window's five graphs, filled with the capture's result.
+ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simulated,
+                        double heightMm) {
+    auto plot = std::make_unique<GraphPlot>();
+    QCPItemText* mark = ui::SetUpChart(*plot, index);
+    mark->setVisible(simulated);
+    ui::FillChart(*plot, index, evaluated.analysis);
+    plot->applyAutomaticScaling();
+    return ReportGraph(std::move(plot), heightMm);
+}
+
+// The PV diagram of the results table's cycle, and over it the loop averaged
+// over every cycle of the capture.
+ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
+    ReportGraph graph = WindowGraph(ui::kChart3, evaluated, simulated, kPvGraphMm);
+    auto& plot = static_cast<GraphPlot&>(*graph.plot);
+    plot.graph(ui::kSeries3)->setName(QStringLiteral("cycle of the results table"));
+    const auto& loop = evaluated.performance.averagedLoop;
+    const auto* summary = evaluated.performance.summary ? &*evaluated.performance.summary : nullptr;
+    if (!loop.empty() && summary) {
+        std::vector<analysis::Point> points;
+        for (const performance::LoopPoint& p : loop) points.push_back({p.volumeMm3, p.pressureKpa});
+        points.push_back(points.front());  // a closed loop
+        auto* curve = new QCPCurve(plot.xAxis, plot.yAxis);
+        curve->setData(Xs(points), Ys(points));
+        curve->setPen(Pen(kAveragedLoop, 2.0));
+        curve->setName(QStringLiteral("averaged over %1 cycles").arg(summary->cycles));
+    }
+    LegendBelow(plot);
+    plot.applyAutomaticScaling();
+    return graph;
+}
+
+// Power and torque against speed from the engine-performance evaluation,
+// with its highest power marked.
+ReportGraph PowerCurve(const EvaluatedCapture& evaluated) {
+    auto plot = std::make_unique<QCustomPlot>();
+    plot->plotLayout()->insertRow(0);
+    plot->plotLayout()->addElement(
+        0, 0,
+        new QCPTextElement(plot.get(), QStringLiteral("Power Curve (Engine Performance)"),
+                           QFont(plot->font().family(), 9, QFont::Bold)));
+    plot->xAxis->setLabel(QStringLiteral("Speed (rpm)"));
+    plot->yAxis->setLabel(QStringLiteral("Power (milli watts)"));
+    plot->yAxis->setLabelColor(QColor(series::kBlue));
+    plot->yAxis2->setVisible(true);
+    plot->yAxis2->setTickLabels(true);
+    plot->yAxis2->setLabel(QStringLiteral("Torque (milli Nm)"));
+    plot->yAxis2->setLabelColor(QColor(series::kRed));
+    plot->axisRect()->setMinimumMargins(QMargins(74, 4, 62, 4));
+
+    std::vector<analysis::Point> power, torque;
+    for (const performance::DynaPoint& p : evaluated.performance.dynaPoints) {
+        power.push_back({p.rpm, p.powerMilliW});
+        torque.push_back({p.rpm, p.torqueMilliNm});
+    }
+    // In time order: a run whose speed wavers draws its path, not a zigzag.
+    auto* powerCurve = new QCPCurve(plot->xAxis, plot->yAxis);
+    powerCurve->setData(Xs(power), Ys(power));
+    powerCurve->setPen(Pen(series::kBlue, 2.0));
+    powerCurve->setName(QStringLiteral("power"));
+    auto* torqueCurve = new QCPCurve(plot->xAxis, plot->yAxis2);
+    torqueCurve->setData(Xs(torque), Ys(torque));
+    torqueCurve->setPen(Pen(series::kRed, 2.0));
+    torqueCurve->setName(QStringLiteral("torque"));
+    if (evaluated.performance.dyna && !power.empty()) {
+        const performance::DynaSummary& d = *evaluated.performance.dyna;
+        QCPGraph* top = plot->addGraph(plot->xAxis, plot->yAxis);
+        top->setLineStyle(QCPGraph::lsNone);
+        top->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Qt::black),
+                                             QBrush(QColor(series::kBlue)), 9));
+        top->addData(d.rpmAtMaxPower, d.maxPowerMilliW);
+        top->setName(QStringLiteral("maximum power"));
+    }
+    LegendBelow(*plot);
+    plot->rescaleAxes();
+    for (QCPAxis* axis : {plot->xAxis, plot->yAxis, plot->yAxis2}) Pad(axis);
+    return ReportGraph(std::move(plot), kPowerGraphMm);
+}
+
+}  // namespace
+
+ReportGraph::ReportGraph(std::unique_ptr<QCustomPlot> graph, double height)
+    : plot(std::move(graph)), heightMm(height) {}
+ReportGraph::ReportGraph(ReportGraph&&) noexcept = default;
+ReportGraph& ReportGraph::operator=(ReportGraph&&) noexcept = default;
+ReportGraph::~ReportGraph() = default;
+
+std::vector<ReportGraph> MakeReportGraphs(const EvaluatedCapture& evaluated, bool simulated) {
+    std::vector<ReportGraph> graphs;
+    if (evaluated.record->IsDyna) {
+        graphs.push_back(WindowGraph(ui::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(ui::kChart4, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(ui::kChart5, evaluated, simulated, kPowerGraphMm));
+        graphs.push_back(PowerCurve(evaluated));
+    } else {
+        graphs.push_back(WindowGraph(ui::kChart1, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(ui::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(PressureVolume(evaluated, simulated));
+    }
+    return graphs;
+}
+
+}  // namespace corvane::report

@@ -1,0 +1,166 @@
+#include "ui/performance/performance_window.h"
+
+#include <qcustomplot.h>
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "ui/charts/chart_setup.h"
+#include "ui/charts/graph_plot.h"
+#include "ui/performance/copyable_table.h"
+#include "ui/performance/performance_texts.h"
+
+namespace corvane::ui {
+
+namespace {
+
+// The power curve as the main window draws power and torque: power blue on
+// the left axis, torque red on the right, and the highest point marked.
+enum CurveSeries { kCurvePower = 0, kCurveTorque, kCurveMaximum };
+
+constexpr SeriesLook kCurveLooks[] = {
+    {SeriesKind::Line, graph_series::kBlue, 1.0},
+    {SeriesKind::Line, graph_series::kRed, 1.0, false, true},
+    {SeriesKind::Squares, graph_series::kBlue, 7.0},
+};
+
+constexpr PlotTitles kCurveTitles{"Power and Torque against Speed",
+                                  "Speed (rpm)",
+                                  "Power (milli watts)",
+                                  graph_series::kBlue,
+                                  "Torque (milli Nm)",
+                                  graph_series::kRed};
+
+void SetSeries(QCPGraph* graph, QVector<double> keys, QVector<double> values) {
+    // Sorted by speed, like every series of the program.
+    graph->setData(std::move(keys), std::move(values), false);
+}
+
+void FitHeightToRows(CopyableTable* table) {
+    int height = table->horizontalHeader()->height() + 2 * table->frameWidth();
+    for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
+    table->setFixedHeight(height);
+}
+
+}  // namespace
+
+PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
+    : QWidget(parent, Qt::Window), format_(std::move(format)) {
+    setObjectName(QStringLiteral("performanceForm"));
+    setWindowTitle(QStringLiteral("Engine performance"));
+    setGeometry(420, 150, 540, 720);
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    headline_ = new QLabel(QStringLiteral("No capture evaluated yet."), this);
+    headline_->setObjectName(QStringLiteral("headline"));
+    headline_->setWordWrap(true);
+    headline_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+    QFont statusFont = status_->font();
+    statusFont.setBold(true);
+    status_->setFont(statusFont);
+    QPalette statusPalette = status_->palette();
+    statusPalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    status_->setPalette(statusPalette);
+    status_->hide();
+
+    summary_ = new CopyableTable(this);
+    summary_->setObjectName(QStringLiteral("SummaryTable"));
+    summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    curve_ = new GraphPlot(this);
+    curve_->setObjectName(QStringLiteral("PowerCurve"));
+    SetUpPlotLook(*curve_, kCurveTitles);
+    for (const SeriesLook& look : kCurveLooks) AddSeries(*curve_, look);
+    simulatedMark_ = AddSimulatedMark(*curve_);
+    curve_->setMinimumHeight(260);
+    curve_->hide();
+
+    pointsTitle_ = new QLabel(this);
+    pointsTitle_->setObjectName(QStringLiteral("pointsTitle"));
+    points_ = new CopyableTable(this);
+    points_->setObjectName(QStringLiteral("PointsTable"));
+
+    averagedLoop_ = new QCheckBox(QStringLiteral("Averaged loop on the PV graph"), this);
+    averagedLoop_->setObjectName(QStringLiteral("AveragedLoopCB"));
+    averagedLoop_->setToolTip(
+        QStringLiteral("Draw the loop averaged over every cycle of a grab over the PV points"));
+    connect(averagedLoop_, &QCheckBox::toggled, this, &PerformanceWindow::averagedLoopToggled);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(headline_);
+    layout->addWidget(status_);
+    layout->addWidget(summary_);
+    layout->addWidget(curve_, 2);
+    layout->addWidget(pointsTitle_);
+    layout->addWidget(points_, 1);
+    layout->addWidget(averagedLoop_);
+
+    // Before the first analysis: the headings of a grab, no figures.
+    summary_->setContents(TableText{{"Figure", "Value", "Unit"}, {}});
+    FitHeightToRows(summary_);
+    pointsTitle_->setText(QStringLiteral("Cycles"));
+    points_->setContents(PointsTable(performance::PerformanceResult{}, format_));
+}
+
+void PerformanceWindow::showResult(const performance::PerformanceResult& result) {
+    result_ = result;
+    headline_->setText(HeadlineLines(result, format_).join('\n'));
+    const QString status = PerformanceStatusText(result);
+    status_->setText(status);
+    status_->setVisible(!status.isEmpty());
+    summary_->setContents(SummaryTable(result, format_));
+    FitHeightToRows(summary_);
+    pointsTitle_->setText(result.isDyna ? QStringLiteral("Power curve, at every flywheel hole")
+                                        : QStringLiteral("Cycles"));
+    points_->setContents(PointsTable(result, format_));
+    showCurve(result);
+}
+
+void PerformanceWindow::showCurve(const performance::PerformanceResult& result) {
+    QVector<double> rpm, power, torque, maxRpm, maxPower;
+    for (const performance::DynaPoint& p : result.dynaPoints) {
+        rpm.append(p.rpm);
+        power.append(p.powerMilliW);
+        torque.append(p.torqueMilliNm);
+    }
+    if (result.dyna && !result.dynaPoints.empty()) {
+        maxRpm.append(result.dyna->rpmAtMaxPower);
+        maxPower.append(result.dyna->maxPowerMilliW);
+    }
+    SetSeries(curve_->graph(kCurvePower), rpm, power);
+    SetSeries(curve_->graph(kCurveTorque), rpm, torque);
+    SetSeries(curve_->graph(kCurveMaximum), maxRpm, maxPower);
+    // Every new capture is first shown whole.
+    curve_->setHorizontalAutomatic(true);
+    curve_->setVerticalAutomatic(true);
+    // A dyna that gave no curve says why in the status line; an empty graph would not.
+    const bool shown = !result.dynaPoints.empty();
+    curve_->setVisible(shown);
+    if (shown) curve_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool PerformanceWindow::averagedLoopShown() const { return averagedLoop_->isChecked(); }
+
+void PerformanceWindow::setAveragedLoopShown(bool shown) { averagedLoop_->setChecked(shown); }
+
+void PerformanceWindow::setSimulated(bool simulated) {
+    simulatedMark_->setVisible(simulated);
+    curve_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void PerformanceWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        emit helpRequested();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace corvane::ui

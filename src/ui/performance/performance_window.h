@@ -1,0 +1,70 @@
+#pragma once
+// The "Engine performance" window: the finer evaluation of the last capture
+// beside the results table. A grab: every cycle's speed, work and indicated
+// power, their mean, spread and COV, the efficiency beside its Carnot limit.
+// A dyna: the power curve (power and torque against speed) with its maximum.
+// A capture that cannot be evaluated shows why. Created hidden at start-up
+// and kept for the run; closing it only hides it.
+
+#include <QWidget>
+#include <optional>
+
+#include "performance/performance.h"
+#include "text/number_format.h"
+
+class QCheckBox;
+class QCPItemText;
+class QLabel;
+
+namespace corvane::ui {
+
+class CopyableTable;
+class GraphPlot;
+
+class PerformanceWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PerformanceWindow(text::NumberFormat format, QWidget* parent = nullptr);
+
+    // Shows the evaluation of the capture just analysed.
+    void showResult(const performance::PerformanceResult& result);
+    // The result shown; none before the first analysis.
+    const std::optional<performance::PerformanceResult>& result() const { return result_; }
+
+    // The switch of the averaged loop over the PV graph; a change is signalled.
+    bool averagedLoopShown() const;
+    void setAveragedLoopShown(bool shown);
+    // While the simulated engine is the board, its graph carries "SIMULATED".
+    void setSimulated(bool simulated);
+
+    QLabel* headline() const { return headline_; }
+    QLabel* statusText() const { return status_; }
+    CopyableTable* summaryTable() const { return summary_; }
+    CopyableTable* pointsTable() const { return points_; }
+    GraphPlot* powerCurve() const { return curve_; }
+    QCheckBox* averagedLoopBox() const { return averagedLoop_; }
+
+signals:
+    void averagedLoopToggled(bool shown);
+    // F1 in the window: the manual's engine-performance page.
+    void helpRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showCurve(const performance::PerformanceResult& result);
+
+    text::NumberFormat format_;
+    std::optional<performance::PerformanceResult> result_;
+    QLabel* headline_;
+    QLabel* status_;
+    CopyableTable* summary_;
+    QLabel* pointsTitle_;
+    CopyableTable* points_;
+    GraphPlot* curve_;
+    QCPItemText* simulatedMark_;
+    QCheckBox* averagedLoop_;
+};
+
+}  // namespace corvane::ui

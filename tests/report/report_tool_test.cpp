@@ -1,0 +1,282 @@
+// corvane-report end to end: the figures on page 1 of its PDFs, read back with
+// pdftotext, against corvane-batch's results file and the details line of the
+// engine-performance evaluation for the same captures; failures and usage.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/batch.h"
+#include "files/headless_evaluation.h"
+#include "performance/details_csv.h"
+#include "performance/performance.h"
+#include "report/report_file.h"
+#include "temp_dir.h"
+#include "text/number_format.h"
+
+namespace corvane::report {
+namespace {
+
+using analysis::DiskTable;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunIn(const testing::TempDir& dir, const std::string& program,
+              const std::string& arguments) {
+    const std::string out = dir.File("stdout.txt");
+    const std::string err = dir.File("stderr.txt");
+    const std::string command = "cd '" + dir.path().string() + "' && " + program + " " + arguments +
+                                " >'" + out + "' 2>'" + err + "'";
+    const int raw = std::system(command.c_str());
+    ToolRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = testing::ReadText(out);
+    run.err = testing::ReadText(err);
+    return run;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+ToolRun Report(const testing::TempDir& dir, const std::string& arguments) {
+    // As over SSH: no display at all.
+    return RunIn(dir, "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(CORVANE_REPORT_TOOL),
+                 arguments);
+}
+
+// Page 1 of a PDF as text, laid out as on the page.
+std::string PageOneText(const testing::TempDir& dir, const std::string& pdf) {
+    const ToolRun run =
+        RunIn(dir, Quoted(PDFTOTEXT), "-layout -f 1 -l 1 " + Quoted(pdf) + " page1.txt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    return testing::ReadText(dir.File("page1.txt"));
+}
+
+// The first number that follows `label` on a line, with only blanks between
+// (and `between`, a pattern, after the first number when given); "" when no
+// line has one.
+std::string FigureAfter(const std::string& text, const std::string& label,
+                        const std::string& between = "") {
+    const std::string number = "(-?[0-9][0-9.,]*)";
+    const std::regex pattern("(?:^|\\s)" + label + "\\s+" +
+                             (between.empty() ? number : "[-0-9.,]+" + between + number));
+    std::istringstream lines(text);
+    std::smatch match;
+    for (std::string line; std::getline(lines, line);)
+        if (std::regex_search(line, match, pattern)) return match[1];
+    return "";
+}
+
+std::vector<std::string> Split(std::string line, const std::string& separator) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t at; (at = line.find(separator, start)) != std::string::npos;) {
+        fields.push_back(line.substr(start, at - start));
+        start = at + separator.size();
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// The engine-performance details line of a capture file, as the batch's
+// details file has it.
+std::vector<std::string> DetailsOf(const testing::TempDir& dir, const std::string& name) {
+    files::HeadlessEvaluation evaluation(DiskTable(5));
+    (void)evaluation.Evaluate(dir.File(name));
+    const performance::PerformanceResult result = performance::AnalysePerformance(
+        evaluation.record(), evaluation.disks(), text::PointComma());
+    return Split(performance::DetailsLine(name, evaluation.record().IsDyna, &result), ",");
+}
+
+// The PNG's width and height from its header.
+std::pair<int, int> PngSize(const std::string& path) {
+    const std::string bytes = testing::ReadText(path);
+    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
+    auto word = [&](std::size_t at) {
+        int value = 0;
+        for (std::size_t i = at; i < at + 4; ++i) value = value * 256 + (unsigned char)bytes[i];
+        return value;
+    };
+    return {word(16), word(20)};
+}
+
+class ReportTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The simulated engine's captures: a grab whose cycles give work, and
+        // a dyna that brings its disk table.
+        const std::string simulate = Quoted(CORVANE_SIMULATE_TOOL);
+        ASSERT_EQ(RunIn(dir, simulate, "grab --rpm 480 --seed 3 -o grab.CSV").status, 0);
+        ASSERT_EQ(RunIn(dir, simulate, "dyna --seed 3 -o accel.CSV").status, 0);
+    }
+    testing::TempDir dir;
+};
+
+// Page 1 shows exactly what corvane-batch writes for the capture (the results
+// table) and what its details line holds (the engine performance).
+TEST_F(ReportTool, PageOneFiguresEqualBatchAndDetails) {
+    const ToolRun report = Report(dir, "-o reports grab.CSV accel.CSV");
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.err, "");
+    const ToolRun batch = RunIn(dir, Quoted(CORVANE_BATCH_TOOL), "grab.CSV accel.CSV");
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    const std::vector<std::string> lines = Split(batch.out, "\r\n");
+    ASSERT_GE(lines.size(), 3u);
+
+    struct Capture {
+        std::string name, pdf, batchLine;
+        // Report label (and pattern between two figures) -> details column.
+        std::vector<std::tuple<std::string, std::string, int>> details;
+    };
+    const std::vector<Capture> captures = {
+        {"grab.CSV",
+         "reports/grab.pdf",
+         lines[1],
+         {{"Cycles", "", 2},
+          {"Mean speed", "", 3},
+          {"Work per cycle", "", 4},
+          {"Indicated power", "", 5},
+          {"Indicated power", "\\s+\u00b1\\s+", 6},
+          {"COV", "", 7},
+          {"Heater power", "", 8},
+          {"Indicated efficiency", "", 9},
+          {"Carnot limit", "", 10}}},
+        {"accel.CSV",
+         "reports/accel.pdf",
+         lines[2],
+         {{"Mean speed", "", 3},
+          {"Heater power", "", 8},
+          {"Carnot limit", "", 10},
+          {"Maximum power", "", 11},
+          {"Maximum power", "\\s+mW at\\s+", 12},
+          {"Torque at maximum power", "", 13}}},
+    };
+    for (const Capture& capture : captures) {
+        SCOPED_TRACE(capture.name);
+        const std::string page = PageOneText(dir, capture.pdf);
+        EXPECT_NE(page.find(capture.name), std::string::npos) << page;
+        EXPECT_NE(page.find("Corvane Data Logger 0."), std::string::npos) << page;
+        EXPECT_NE(page.find("report of 20"), std::string::npos) << page;  // its date
+
+        // File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque.
+        const std::vector<std::string> fields = Split(capture.batchLine, ", ");
+        ASSERT_EQ(fields.size(), 7u) << capture.batchLine;
+        EXPECT_EQ(fields[0], capture.name);
+        const char* rows[] = {"Lo Tmp", "Hi Tmp", "RPM", "Ind Pwr", "Power", "Torque"};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(files::KeepDigits(FigureAfter(page, rows[i])), fields[i + 1]) << rows[i];
+
+        const std::vector<std::string> details = DetailsOf(dir, capture.name);
+        ASSERT_EQ(details.size(), 14u);
+        for (const auto& [label, between, column] : capture.details) {
+            EXPECT_FALSE(details[column].empty()) << label;  // a figure is compared
+            EXPECT_EQ(FigureAfter(page, label, between), details[column]) << label;
+        }
+    }
+    // A dyna's disk table: the rows the file brought.
+    const std::string dyna = PageOneText(dir, "reports/accel.pdf");
+    EXPECT_NE(dyna.find("Flywheel disks"), std::string::npos);
+    EXPECT_NE(dyna.find("Total"), std::string::npos);
+}
+
+// Page 1 renders to an A4 picture; the graphs follow on a second page.
+TEST_F(ReportTool, PagesRenderAsA4) {
+    ASSERT_EQ(Report(dir, "-o . grab.CSV accel.CSV").status, 0);
+    for (const std::string name : {"grab", "accel"}) {
+        const ToolRun pages = RunIn(dir, Quoted(PDFINFO), name + ".pdf");
+        EXPECT_NE(pages.out.find("Pages:           2"), std::string::npos) << pages.out;
+        EXPECT_NE(pages.out.find("595 x 842 pts (A4)"), std::string::npos) << pages.out;
+        ASSERT_EQ(
+            RunIn(dir, Quoted(PDFTOPPM), "-f 1 -l 1 -singlefile -r 20 -png " + name + ".pdf page")
+                .status,
+            0);
+        const auto [width, height] = PngSize(dir.File("page.png"));
+        EXPECT_NEAR(width, 165, 2) << name;  // 210 x 297 mm at 20 dpi
+        EXPECT_NEAR(height, 234, 2) << name;
+    }
+}
+
+TEST_F(ReportTool, AFailedCaptureGetsNoReportTheOthersDo) {
+    testing::WriteText(dir.File("bad.CSV"), "Grab\r\n");
+    const ToolRun run = Report(dir, "-o out grab.CSV bad.CSV missing.CSV accel.CSV");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n"
+              "missing.CSV: File not found\n");
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/grab.pdf")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/accel.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/bad.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/missing.pdf")));
+    // Nothing but the reports: no temporary file left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("out")),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+// A report never replaces the file it is made from, nor the settings it uses.
+TEST_F(ReportTool, AReportNeverReplacesItsInputs) {
+    std::filesystem::copy_file(dir.File("grab.CSV"), dir.File("grab.pdf"));
+    testing::WriteText(dir.File("settings.pdf"), "[Flywheel1]\r\nMass=1\r\nDiam=1\r\n");
+    const std::string capture = testing::ReadText(dir.File("grab.pdf"));
+    const std::string settings = testing::ReadText(dir.File("settings.pdf"));
+    std::filesystem::copy_file(dir.File("accel.CSV"), dir.File("settings.CSV"));
+    const ToolRun run = Report(dir, "--settings settings.pdf -o . grab.pdf settings.CSV");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("grab.pdf: its report ./grab.pdf would replace the capture itself"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("settings.CSV: its report ./settings.pdf would replace the settings"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(testing::ReadText(dir.File("grab.pdf")), capture);
+    EXPECT_EQ(testing::ReadText(dir.File("settings.pdf")), settings);
+}
+
+TEST_F(ReportTool, UsageErrorsExitTwo) {
+    testing::WriteText(dir.File("file"), "");
+    for (const std::string arguments :
+         {"", "grab.CSV", "-o out", "--frobnicate -o out grab.CSV",
+          "--settings missing.INI -o out grab.CSV", "-o file grab.CSV"}) {
+        const ToolRun run = Report(dir, arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err, "") << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/grab.pdf")));
+    EXPECT_EQ(Report(dir, "--settings missing.INI -o out grab.CSV").err,
+              "missing.INI: File not found\n");
+    EXPECT_NE(Report(dir, "-o out").err.find("Usage: corvane-report"), std::string::npos);
+}
+
+// Two captures of one name from different folders: both reports are kept.
+TEST(ReportFileNames, ANameMetBeforeGetsANumber) {
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+        {{"a/run.CSV", "b/run.csv", "run.txt"}, {"run.pdf", "run-2.pdf", "run-3.pdf"}},
+        {{"run.CSV", "run-2.CSV", "x/run.CSV"}, {"run.pdf", "run-2.pdf", "run-3.pdf"}},
+        {{"run-2.CSV", "run.CSV", "y/run.CSV"}, {"run-2.pdf", "run.pdf", "run-3.pdf"}},
+        {{"/data/week 1/run.1.CSV", "noext", ".CSV"}, {"run.1.pdf", "noext.pdf", ".CSV.pdf"}},
+    };
+    for (const auto& [captures, names] : cases) EXPECT_EQ(ReportFileNames(captures), names);
+}
+
+TEST_F(ReportTool, CollidingNamesAreAllWritten) {
+    std::filesystem::create_directories(dir.File("other"));
+    std::filesystem::copy_file(dir.File("accel.CSV"), dir.File("other/grab.CSV"));
+    ASSERT_EQ(Report(dir, "-o out grab.CSV other/grab.CSV").status, 0);
+    EXPECT_NE(PageOneText(dir, "out/grab.pdf").find("Grab capture"), std::string::npos);
+    EXPECT_NE(PageOneText(dir, "out/grab-2.pdf").find("Dyna capture"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::report
