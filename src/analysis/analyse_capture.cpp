@@ -77,11 +77,12 @@ double LargestX(const std::vector<Point>& points) {
 
 void AnalyseGrabCycle(CaptureRecord& record, AnalysisRun& run, const AnalysisInputs& inputs,
                       AnalysisResult& result) {
-    AssignCrankAngles(record, run, result.log);
+    AssignCrankAngles(record, run, inputs.buildLog ? &result.log : nullptr);
     result.rpm = run.Rpm;
     result.series3 = PvPoints(record, run);
 
-    result.pvPicture.emplace();
+    // Made empty: MeasureLoop paints it white itself, once.
+    result.pvPicture.emplace(PvPicture{std::vector<std::uint8_t>()});
     const LoopArea area = MeasureLoop(result.series3, *result.pvPicture);
     result.whiteCount = area.whiteCount;
     result.indicatedPowerMicroW = area.workMicroJ * run.Rpm / 60;
@@ -105,17 +106,18 @@ void Run(CaptureRecord& record, const AnalysisInputs& inputs, AnalysisResult& re
     SplitChannels(record, run, result);
     result.table[kRowPressure] = {"Press", PressureSwingText(result.series1, inputs.format)};
 
-    result.log.emplace_back("FlyHoles: num, down, up, mid, width");
-    DetectHoles(record, run.ChannelLength, result.log, result.series4);
-    result.log.emplace_back(" ");
-    FindWideHoles(record, run, result.log);
+    std::vector<std::string>* log = inputs.buildLog ? &result.log : nullptr;
+    if (log) log->emplace_back("FlyHoles: num, down, up, mid, width");
+    DetectHoles(record, run.ChannelLength, log, result.series4);
+    if (log) log->emplace_back(" ");
+    FindWideHoles(record, run, log);
     result.series5 = WideHoleSpikes(record, run, LargestX(result.series2));
 
     if (run.WideCount < 2) {
         result.status = "Only one cycle";
         return;
     }
-    if (!WideHoleSpacingOk(run, result.log)) {
+    if (!WideHoleSpacingOk(run, log)) {
         result.status = "Bad red spikes";
         return;
     }
@@ -133,17 +135,29 @@ void Run(CaptureRecord& record, const AnalysisInputs& inputs, AnalysisResult& re
     }
 }
 
-}  // namespace
-
-AnalysisResult AnalyseCapture(CaptureRecord& record, const AnalysisInputs& inputs) {
+// The speed graph's points before this run become the result's, which the
+// run's own points join.
+AnalysisResult Analyse(CaptureRecord& record, const AnalysisInputs& inputs,
+                       std::vector<Point> speedPoints) {
     AnalysisResult result;
-    result.rpmPoints = inputs.rpmPoints;
+    result.rpmPoints = std::move(speedPoints);
     try {
         Run(record, inputs, result);
     } catch (const RangeError& e) {
         result.error = e.what();  // what was produced so far stands
     }
     return result;
+}
+
+}  // namespace
+
+AnalysisResult AnalyseCapture(CaptureRecord& record, const AnalysisInputs& inputs) {
+    return Analyse(record, inputs, inputs.rpmPoints);
+}
+
+AnalysisResult AnalyseCapture(CaptureRecord& record, AnalysisInputs&& inputs) {
+    std::vector<Point> speedPoints = std::move(inputs.rpmPoints);
+    return Analyse(record, inputs, std::move(speedPoints));
 }
 
 }  // namespace corvane::analysis

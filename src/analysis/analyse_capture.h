@@ -39,6 +39,9 @@ struct AnalysisInputs {
     std::optional<TimeRange> speedRange;  // Chart4's range when not automatic
     std::vector<Point> rpmPoints;         // RPMDataSeries before this run (accumulates)
     std::function<void()> processEvents;  // where the window lets pending events run
+    // The text window's lines (every hole, search window and crank angle):
+    // built only where someone can see them; a headless evaluation does not.
+    bool buildLog = true;
 };
 
 struct AnalysisResult {
@@ -54,7 +57,7 @@ struct AnalysisResult {
     std::vector<Point> smoothedPowerSeries, smoothedTorqueSeries;
     bool powerTorqueComputed =
         false;                     // ComputePowerTorque ran: its four series replace the graph's
-    std::vector<std::string> log;  // Memo1 lines
+    std::vector<std::string> log;  // Memo1 lines (none unless inputs.buildLog)
     std::optional<PvPicture> pvPicture;  // set when PVLoopWork ran
     long whiteCount = 0;
     double rpm = 0.0;
@@ -70,5 +73,8 @@ struct AnalysisResult {
 inline constexpr const char* kDynaAdvice = "Please consult Help for proper Dynamometer methodology";
 
 AnalysisResult AnalyseCapture(CaptureRecord& record, const AnalysisInputs& inputs);
+// The same, taking over the speed graph's points instead of copying them: the
+// graph of a long run of grabs holds many, and each grab adds only a few.
+AnalysisResult AnalyseCapture(CaptureRecord& record, AnalysisInputs&& inputs);
 
 }  // namespace corvane::analysis

@@ -28,13 +28,13 @@ double CylinderVolumeDouble(double angleDegrees) {
     return kMeanVolume + kVolumeAmplitude * std::cos(angleDegrees * kRadiansPerDegree);
 }
 
-void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>& log) {
+void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>* log) {
     double holeAngle = 0.0;
     for (std::int32_t h = run.FirstWide; h <= run.SecondWide; ++h) {
         HoleAt(record, h).HoleAngle = holeAngle;
         holeAngle += kDegreesPerHole;
     }
-    log.emplace_back("Angles: ");
+    if (log) log->emplace_back("Angles: ");
 
     // Holes are in time order, so the hole after sample i only moves forwards.
     std::int32_t next = run.FirstWide;
@@ -61,7 +61,7 @@ void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std:
                                             (after.Mid - before.Mid) +
                                         before.HoleAngle);
         }
-        log.push_back(std::to_string(static_cast<long long>(std::nearbyint(angle))));
+        if (log) log->push_back(std::to_string(static_cast<long long>(std::nearbyint(angle))));
     }
     run.Rpm = 60 / run.CyclePeriod;
 }

@@ -22,9 +22,10 @@ double CylinderVolumeAt(double angleDegrees);
 // many times faster, for figures that need it at every sample of a capture.
 double CylinderVolumeDouble(double angleDegrees);
 
-// Hole angles, Angle[CycleStart..CycleEnd] with one log line each, and Rpm.
-// Expects FirstWide/SecondWide and CycleStart/CycleEnd/CyclePeriod set.
-void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>& log);
+// Hole angles, Angle[CycleStart..CycleEnd] (with one log line each when a log
+// is given), and Rpm. Expects FirstWide/SecondWide and
+// CycleStart/CycleEnd/CyclePeriod set.
+void AssignCrankAngles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>* log);
 
 // (CylinderVolume(i), Pressure[i]) for i = CycleStart .. CycleEnd - 1.
 std::vector<Point> PvPoints(CaptureRecord& record, const AnalysisRun& run);

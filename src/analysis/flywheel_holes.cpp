@@ -37,7 +37,7 @@ std::vector<FlyHole> FindHoles(std::span<const double> trace, const HoleClosed& 
     return holes;
 }
 
-void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::string>& log,
+void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::string>* log,
                  std::vector<Point>& marks) {
     // Tach holds samples 1..4000: a longer trace is scanned as far as it goes,
     // then ends the analysis with a range error.
@@ -45,7 +45,7 @@ void DetectHoles(CaptureRecord& record, int channelLength, std::vector<std::stri
     const std::vector<FlyHole> holes = FindHoles(
         std::span<const double>(record.Tach.data(), static_cast<std::size_t>(inBounds) + 1),
         [&](std::int32_t number, const FlyHole& hole) {
-            log.push_back(JoinInts({number, hole.Down, hole.Up, hole.Mid, hole.Width}));
+            if (log) log->push_back(JoinInts({number, hole.Down, hole.Up, hole.Mid, hole.Width}));
             marks.push_back({static_cast<double>(hole.Mid), kMarkHeight});
         });
     if (record.FlyHoles.size() < holes.size()) record.FlyHoles.resize(holes.size());
@@ -85,9 +85,9 @@ std::vector<std::int32_t> FindWideHoleIndices(std::span<const FlyHole> holes, st
     return wide;
 }
 
-void FindWideHoles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>& log) {
+void FindWideHoles(CaptureRecord& record, AnalysisRun& run, std::vector<std::string>* log) {
     const std::vector<std::int32_t> wide =
-        FindWideHoleIndices(record.FlyHoles, record.FlyHoleCount, &log);
+        FindWideHoleIndices(record.FlyHoles, record.FlyHoleCount, log);
     run.WideCount = static_cast<std::int32_t>(wide.size());
     run.WideHoles.assign(1, 0);
     run.WideHoles.insert(run.WideHoles.end(), wide.begin(), wide.end());
@@ -115,21 +115,24 @@ std::vector<Point> WideHoleSpikes(CaptureRecord& record, const AnalysisRun& run,
     return spikes;
 }
 
-bool WideHoleSpacingOk(const AnalysisRun& run, std::vector<std::string>& log) {
+bool WideHoleSpacingOk(const AnalysisRun& run, std::vector<std::string>* log) {
     bool ok = true;
     for (std::int32_t k = 2; k <= run.WideCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (run.WideHoles[i] - run.WideHoles[i - 1] != kHolesPerRevolution) {
-            log.push_back("Time = " + std::to_string(k) +
-                          ", Wide #: " + std::to_string(run.WideCount) + ", Small #: 0");
+            if (log) {
+                log->push_back("Time = " + std::to_string(k) +
+                               ", Wide #: " + std::to_string(run.WideCount) + ", Small #: 0");
+            }
             ok = false;
         }
     }
     return ok;
 }
 
-void AppendSpeedPoints(CaptureRecord& record, const AnalysisRun& run, double samplePeriod,
-                       std::vector<Point>& points) {
+std::vector<Point> SpeedPoints(CaptureRecord& record, const AnalysisRun& run, double samplePeriod) {
+    std::vector<Point> points;
+    points.reserve(static_cast<std::size_t>(std::max(0, run.WideCount - 1)));
     for (std::int32_t k = 2; k <= run.WideCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         const std::int32_t a = HoleAt(record, run.WideHoles[i - 1]).Mid;
@@ -142,13 +145,24 @@ void AppendSpeedPoints(CaptureRecord& record, const AnalysisRun& run, double sam
             const auto speed = static_cast<double>(rate * 60 / 360);
             // True milliseconds: exactly the sample position at the 1 ms period.
             const double x = ((a + b) / 2) * (samplePeriod * 1000);
-            // The speed graph keeps its points in time order: points of earlier
-            // grabs interleave, and a rerun puts each point beside its twin.
-            const auto at = std::upper_bound(points.begin(), points.end(), x,
-                                             [](double t, const Point& p) { return t < p.x; });
-            points.insert(at, {x, speed});
+            points.push_back({x, speed});
         }
     }
+    return points;
+}
+
+void MergeSpeedPoints(std::vector<Point>& graph, const std::vector<Point>& added) {
+    if (added.empty()) return;
+    const auto earlier = static_cast<std::ptrdiff_t>(graph.size());
+    graph.insert(graph.end(), added.begin(), added.end());
+    // Stable: of two points at the same time, the graph's comes first.
+    std::inplace_merge(graph.begin(), graph.begin() + earlier, graph.end(),
+                       [](const Point& a, const Point& b) { return a.x < b.x; });
+}
+
+void AppendSpeedPoints(CaptureRecord& record, const AnalysisRun& run, double samplePeriod,
+                       std::vector<Point>& points) {
+    MergeSpeedPoints(points, SpeedPoints(record, run, samplePeriod));
 }
 
 }  // namespace corvane::analysis

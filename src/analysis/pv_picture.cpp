@@ -38,7 +38,7 @@ long long MinorOffset(long long t, long long minor, long long major) {
 
 // A pixel position from a bound-relative value; far-off values stay far off.
 long long PixelOf(long double v) {
-    const long double r = std::nearbyintl(v);  // halves to even
+    const long double r = std::rintl(v);  // halves to even (the default rounding mode)
     if (!(r > -1e9L)) return -1'000'000'000;
     if (!(r < 1e9L)) return 1'000'000'000;
     return static_cast<long long>(r);

@@ -18,6 +18,8 @@ namespace {
 // As many links as the system itself follows before giving up.
 constexpr int kMaxLinkHops = 40;
 constexpr int kNameAttempts = 100;
+constexpr std::size_t kWritePiece = 64 * 1024;  // one system call per piece, not per line
+constexpr std::size_t kMaxFirstLine = 4096;
 
 [[noreturn]] void Fail(int errorNumber) {
     throw FileError(FileErrorText(errorNumber, FileAccess::Write));
@@ -97,10 +99,11 @@ AtomicFile::~AtomicFile() {
     if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
 }
 
-void AtomicFile::Write(std::string_view text) {
-    if (fd_ < 0) Fail(EBADF);
+namespace {
+
+void WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
-        const ssize_t put = ::write(fd_, text.data(), text.size());
+        const ssize_t put = ::write(fd, text.data(), text.size());
         if (put < 0) {
             if (errno == EINTR) continue;
             Fail(errno);
@@ -109,8 +112,86 @@ void AtomicFile::Write(std::string_view text) {
     }
 }
 
+bool SameState(const struct stat& a, dev_t device, ino_t inode, off_t size,
+               const struct timespec& modified) {
+    return a.st_dev == device && a.st_ino == inode && a.st_size == size &&
+           a.st_mtim.tv_sec == modified.tv_sec && a.st_mtim.tv_nsec == modified.tv_nsec;
+}
+
+}  // namespace
+
+AtomicFile::Copied AtomicFile::CopyTarget() {
+    if (fd_ < 0 || !buffer_.empty()) Fail(EBADF);
+    Copied copied;
+    if (!targetExisted_) return copied;
+    const int source = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) throw FileError(FileErrorText(errno, FileAccess::Read));
+    struct stat info {};
+    if (::fstat(source, &info) != 0) {
+        const int error = errno;
+        ::close(source);
+        throw FileError(FileErrorText(error, FileAccess::Read));
+    }
+    std::string piece(kWritePiece, '\0');
+    bool lineEnded = false;
+    for (;;) {
+        const ssize_t got = ::read(source, piece.data(), piece.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(source);
+            throw FileError(FileErrorText(error, FileAccess::Read));
+        }
+        if (got == 0) break;
+        const std::string_view part(piece.data(), static_cast<std::size_t>(got));
+        for (std::size_t i = 0; !lineEnded && i < part.size(); ++i) {
+            if (part[i] == '\n' || copied.firstLine.size() >= kMaxFirstLine) {
+                lineEnded = true;
+            } else {
+                copied.firstLine += part[i];
+            }
+        }
+        copied.size += part.size();
+        copied.lastByte = part.back();
+        try {
+            WriteAll(fd_, part);
+        } catch (const FileError&) {
+            ::close(source);
+            throw;
+        }
+    }
+    ::close(source);
+    copied_ = true;
+    copiedDevice_ = info.st_dev;
+    copiedInode_ = info.st_ino;
+    copiedSize_ = static_cast<off_t>(copied.size);
+    copiedModified_ = info.st_mtim;
+    return copied;
+}
+
+void AtomicFile::Write(std::string_view text) {
+    if (fd_ < 0) Fail(EBADF);
+    buffer_ += text;
+    if (buffer_.size() >= kWritePiece) Flush();
+}
+
+void AtomicFile::Flush() {
+    WriteAll(fd_, buffer_);
+    buffer_.clear();
+}
+
 void AtomicFile::Commit() {
     if (fd_ < 0) Fail(EBADF);
+    Flush();
+    if (copied_) {
+        // Another program added to (or replaced) the target since it was
+        // copied: renaming now would lose what it wrote.
+        struct stat now {};
+        if (::stat(target_.c_str(), &now) != 0 ||
+            !SameState(now, copiedDevice_, copiedInode_, copiedSize_, copiedModified_)) {
+            throw FileError("The file was changed meanwhile");
+        }
+    }
     // Without the flush a power cut after the rename can leave an empty file
     // where the old one was.
     if (::fsync(fd_) != 0) Fail(errno);

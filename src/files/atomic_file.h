@@ -4,6 +4,9 @@
 // temporary file is renamed over the target. Captures, the settings file and
 // batch results are all written this way.
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,7 +26,22 @@ public:
     // True when the target existed when this was created.
     bool TargetExisted() const { return targetExisted_; }
 
-    // Throws FileError ("Disk full", ...); the target is still untouched.
+    // What CopyTarget found in the target.
+    struct Copied {
+        std::uintmax_t size = 0;
+        std::string firstLine;  // up to its LF (at most 4 KiB), with a CR kept
+        char lastByte = 0;      // 0 for an empty target
+    };
+    // For adding to the target instead of replacing it: the temporary file
+    // starts with the target's present content, before anything written. The
+    // rename then still puts the old text and the new in place together, or
+    // neither; and Commit refuses ("The file was changed meanwhile") when the
+    // target was changed or replaced after the copy, whose lines would be lost.
+    // Call before the first Write. Throws FileError.
+    Copied CopyTarget();
+
+    // Buffered: may throw FileError ("Disk full", ...) here or in Commit; the
+    // target is still untouched.
     void Write(std::string_view text);
     // Flushes the text to the disk, gives it the target's permission bits (or
     // the usual ones under the umask for a new file), renames it over the
@@ -31,11 +49,20 @@ public:
     void Commit();
 
 private:
+    void Flush();
+
     std::string target_;  // with symbolic links followed
     std::string temp_;
     int fd_ = -1;
     bool targetExisted_ = false;
     bool committed_ = false;
+    std::string buffer_;  // written text not yet handed to the system
+    // The target as CopyTarget copied it: what it must still be at Commit.
+    bool copied_ = false;
+    dev_t copiedDevice_ = 0;
+    ino_t copiedInode_ = 0;
+    off_t copiedSize_ = 0;
+    struct timespec copiedModified_ {};
 };
 
 // The whole text through an AtomicFile. Throws FileError.

@@ -5,6 +5,7 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 #include "files/file_identity.h"
+#include "files/ordered_evaluation.h"
 
 namespace corvane::files {
 
@@ -57,7 +58,10 @@ BatchFileError::BatchFileError(std::string path, std::string message, int evalua
 
 std::string StoppedBatchNote(const BatchFileError& error) {
     if (error.resultsHold()) {
-        return "holds the results of " + CaptureFiles(*error.resultsHold()) +
+        return (error.resultsAppended()
+                    ? "has the results of " + std::to_string(*error.resultsHold()) + " more" +
+                          (*error.resultsHold() == 1 ? " capture file" : " capture files")
+                    : "holds the results of " + CaptureFiles(*error.resultsHold())) +
                "; the batch stopped at " + PrintableName(FileNameOf(error.path()));
     }
     if (!error.resultsWriteError().empty()) {
@@ -71,41 +75,91 @@ ResultsFileIsInputError::ResultsFileIsInputError(const std::string& resultsPath,
     : std::runtime_error("The results file \"" + PrintableName(resultsPath) + "\" is also " +
                          what) {}
 
+NotAResultsFileError::NotAResultsFileError(const std::string& resultsPath)
+    : std::runtime_error("The results file \"" + PrintableName(resultsPath) +
+                         "\" does not begin with the line \"" + kBatchHeader +
+                         "\": nothing is added to another kind of file") {}
+
 void CheckResultsFileIsNotInput(const std::string& resultsPath,
                                 const std::vector<std::string>& capturePaths) {
     if (FindSameFile(resultsPath, capturePaths)) throw ResultsFileIsInputError(resultsPath);
 }
 
+namespace {
+
+// The one-thread evaluation of the window: the results column alone.
+MakeEvaluation ColumnsOnly(const EvaluateCaptureFile& evaluate) {
+    return [&evaluate]() -> EvaluateCapture {
+        return [&evaluate](const std::string& path) { return CaptureOutcome{evaluate(path), {}}; };
+    };
+}
+
+void WriteLines(const std::vector<std::string>& capturePaths, const MakeEvaluation& evaluation,
+                const WriteBatchText& write, const BatchOptions& options) {
+    std::size_t evaluated = 0;
+    bool delivering = false;  // an error now is the writer's, not the capture's
+    try {
+        EvaluateInOrder(capturePaths, options.threads, evaluation,
+                        [&](std::size_t index, CaptureOutcome& outcome) {
+                            delivering = true;
+                            const std::string& path = capturePaths[index];
+                            write(BatchLine(FileNameOf(path), outcome.column) + "\r\n");
+                            ++evaluated;
+                            if (options.written) options.written(path, outcome);
+                            delivering = false;
+                        });
+    } catch (const std::exception& error) {
+        if (delivering) throw;
+        throw BatchFileError(capturePaths[evaluated], error.what(), static_cast<int>(evaluated));
+    }
+}
+
+}  // namespace
+
 void RunBatch(const std::vector<std::string>& capturePaths, const EvaluateCaptureFile& evaluate,
               const WriteBatchText& write) {
+    RunBatch(capturePaths, ColumnsOnly(evaluate), write, BatchOptions{});
+}
+
+void RunBatch(const std::vector<std::string>& capturePaths, const MakeEvaluation& evaluation,
+              const WriteBatchText& write, const BatchOptions& options) {
     write(std::string(kBatchHeader) + "\r\n");
-    int evaluated = 0;
-    for (const std::string& path : capturePaths) {
-        ResultsColumn column;
-        try {
-            column = evaluate(path);
-        } catch (const std::exception& error) {
-            throw BatchFileError(path, error.what(), evaluated);
-        }
-        write(BatchLine(FileNameOf(path), column) + "\r\n");
-        ++evaluated;
-    }
+    WriteLines(capturePaths, evaluation, write, options);
 }
 
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
                     const EvaluateCaptureFile& evaluate) {
+    RunBatchToFile(resultsPath, capturePaths, ColumnsOnly(evaluate), BatchOptions{});
+}
+
+void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
+                    const MakeEvaluation& evaluation, const BatchOptions& options) {
     CheckResultsFileIsNotInput(resultsPath, capturePaths);
     AtomicFile results(resultsPath);
+    bool header = true;
+    if (options.append) {
+        const AtomicFile::Copied present = results.CopyTarget();
+        if (present.size > 0) {
+            std::string_view first = present.firstLine;
+            if (!first.empty() && first.back() == '\r') first.remove_suffix(1);
+            if (first != kBatchHeader) throw NotAResultsFileError(resultsPath);
+            header = false;
+            // A last line cut short stays as it is; the new lines start lines of their own.
+            if (present.lastByte != '\n') results.Write("\r\n");
+        }
+    }
+    const auto write = [&results](std::string_view text) { results.Write(text); };
     try {
-        RunBatch(capturePaths, evaluate,
-                 [&results](std::string_view text) { results.Write(text); });
+        if (header) write(std::string(kBatchHeader) + "\r\n");
+        WriteLines(capturePaths, evaluation, write, options);
     } catch (BatchFileError& stop) {
         // The lines written so far are kept, as a batch that stops always kept
-        // them; but an existing file is not traded for a bare header.
+        // them; but an existing file is not traded for a bare header, nor
+        // touched when nothing is added to it.
         if (stop.evaluated() > 0 || !results.TargetExisted()) {
             try {
                 results.Commit();
-                stop.SetResultsHold(stop.evaluated());
+                stop.SetResultsHold(stop.evaluated(), options.append && !header);
             } catch (const FileError& writeError) {
                 stop.SetResultsLeftAsTheyWere(writeError.what());
             }

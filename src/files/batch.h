@@ -22,6 +22,33 @@ using ResultsColumn = std::array<std::string, 8>;
 // Throwing ends the batch at that file.
 using EvaluateCaptureFile = std::function<ResultsColumn(const std::string& path)>;
 
+// Everything a batch's outputs take from one capture file, worked out where
+// the file was evaluated (on any thread) and turned into lines in input order.
+struct CaptureOutcome {
+    ResultsColumn column;  // the results table's column 1
+    // What the user is told about this capture besides its line, in input
+    // order (the window's message boxes): "Please consult Help for ...".
+    std::vector<std::string> notes;
+};
+
+// One evaluation of the kind above; throwing ends the batch at that file.
+using EvaluateCapture = std::function<CaptureOutcome(const std::string& path)>;
+// Makes one evaluation for each thread of a batch: each keeps its own
+// working record. Called on the batch's own thread, once per worker.
+using MakeEvaluation = std::function<EvaluateCapture()>;
+
+struct BatchOptions {
+    // Threads evaluating capture files at once. The results are the same,
+    // byte for byte and line for line, whatever the number.
+    int threads = 1;
+    // Add the lines to an existing results file instead of replacing it
+    // (RunBatchToFile); the header is written only into a new or empty file.
+    bool append = false;
+    // Told of each capture once its line is written, in input order, on the
+    // calling thread (the tool shows the notes there).
+    std::function<void(const std::string& path, const CaptureOutcome& outcome)> written;
+};
+
 // Receives the results file's text line by line (each with its CR LF).
 using WriteBatchText = std::function<void(std::string_view text)>;
 
@@ -49,11 +76,16 @@ public:
     int evaluated() const { return evaluated_; }
 
     // What the batch left in its results file (RunBatchToFile says): the
-    // number of capture lines the file now holds, or nothing when the file
-    // was left as it was (then writeError says why, if writing failed).
+    // number of capture lines the file now holds (or, when appending, that
+    // were added to it), or nothing when the file was left as it was (then
+    // writeError says why, if writing failed).
     const std::optional<int>& resultsHold() const { return resultsHold_; }
+    bool resultsAppended() const { return resultsAppended_; }
     const std::string& resultsWriteError() const { return resultsWriteError_; }
-    void SetResultsHold(int captures) { resultsHold_ = captures; }
+    void SetResultsHold(int captures, bool appended = false) {
+        resultsHold_ = captures;
+        resultsAppended_ = appended;
+    }
     void SetResultsLeftAsTheyWere(std::string writeError) {
         resultsHold_.reset();
         resultsWriteError_ = std::move(writeError);
@@ -64,12 +96,14 @@ private:
     std::string message_;
     int evaluated_ = 0;
     std::optional<int> resultsHold_;
+    bool resultsAppended_ = false;
     std::string resultsWriteError_;
 };
 
 // What a stopped batch left in its results file, for the user: "holds the
-// results of 2 capture files; the batch stopped at bad.CSV", or "was left as
-// it was: no capture file was evaluated".
+// results of 2 capture files; the batch stopped at bad.CSV" (when appending
+// "has the results of 2 more capture files; ..."), or "was left as it was: no
+// capture file was evaluated".
 std::string StoppedBatchNote(const BatchFileError& error);
 
 // The chosen results file is one of the batch's input files: writing it would
@@ -81,8 +115,15 @@ public:
                                      const std::string& what = "one of the files to be evaluated");
 };
 
+// An existing results file to be appended to does not begin with the header
+// (it is some other file): nothing is appended, nothing evaluated.
+class NotAResultsFileError : public std::runtime_error {
+public:
+    explicit NotAResultsFileError(const std::string& resultsPath);
+};
+
 // Throws ResultsFileIsInputError when resultsPath names the same file as one
-// of capturePaths (compared by identity, SameFile).
+// of capturePaths (compared by identity, SameFile; one look at each file).
 void CheckResultsFileIsNotInput(const std::string& resultsPath,
                                 const std::vector<std::string>& capturePaths);
 
@@ -91,6 +132,11 @@ void CheckResultsFileIsNotInput(const std::string& resultsPath,
 // the files before it have already been written.
 void RunBatch(const std::vector<std::string>& capturePaths, const EvaluateCaptureFile& evaluate,
               const WriteBatchText& write);
+// The same on options.threads threads: the files are evaluated ahead of the
+// writing, but written (and options.written told) in input order, and a failed
+// file stops the batch at the same line as on one thread.
+void RunBatch(const std::vector<std::string>& capturePaths, const MakeEvaluation& evaluation,
+              const WriteBatchText& write, const BatchOptions& options);
 
 // RunBatch into a results file, which is replaced only by complete text
 // (AtomicFile). Refuses a results file that is one of the capture files
@@ -99,7 +145,18 @@ void RunBatch(const std::vector<std::string>& capturePaths, const EvaluateCaptur
 // as it was when no capture was evaluated. The BatchFileError says which.
 // Throws FileError when the results file cannot be written: it is then left
 // exactly as it was.
+//
+// With options.append the new lines go after the file's present content (a
+// file without a line end at its end gets one first), by the same
+// replace-by-rename: old and new lines reach the disk together or not at all,
+// so nothing already in the file is ever lost. A failing capture adds the
+// lines before it, or leaves the file as it was when there are none. A file
+// whose first line is not the header throws NotAResultsFileError first; one
+// changed by someone else while the batch ran is left as they left it
+// (FileError "The file was changed meanwhile").
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
                     const EvaluateCaptureFile& evaluate);
+void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
+                    const MakeEvaluation& evaluation, const BatchOptions& options);
 
 }  // namespace corvane::files

@@ -32,13 +32,17 @@ void LineReader::TakeInMore() {
     // The unread part of the line moves to the front; the buffer grows only
     // for a line longer than it is.
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) {
-        const std::size_t grown = std::max(kFirstBuffer, buffer_.size() * 2);
-        buffer_.resize(std::min(grown, limits_.maxLine + 2));
+    if (end_ == capacity_) {
+        const std::size_t grown =
+            std::min(std::max(kFirstBuffer, capacity_ * 2), limits_.maxLine + 2);
+        auto larger = std::make_unique_for_overwrite<char[]>(grown);
+        if (end_ > 0) std::memcpy(larger.get(), buffer_.get(), end_);
+        buffer_ = std::move(larger);
+        capacity_ = grown;
     }
     if (taken_ >= limits_.maxText) {
         // A text exactly as long as the limit has ended; anything more is too long.
@@ -47,15 +51,15 @@ void LineReader::TakeInMore() {
         atEnd_ = true;
         return;
     }
-    const std::size_t room = std::min(buffer_.size() - end_, limits_.maxText - taken_);
-    std::size_t got = source_(buffer_.data() + end_, room);
+    const std::size_t room = std::min(capacity_ - end_, limits_.maxText - taken_);
+    std::size_t got = source_(buffer_.get() + end_, room);
     if (got == 0) {
         atEnd_ = true;
         return;
     }
     taken_ += got;
-    if (const void* stop = std::memchr(buffer_.data() + end_, kEndOfFile, got)) {
-        got = static_cast<std::size_t>(static_cast<const char*>(stop) - (buffer_.data() + end_));
+    if (const void* stop = std::memchr(buffer_.get() + end_, kEndOfFile, got)) {
+        got = static_cast<std::size_t>(static_cast<const char*>(stop) - (buffer_.get() + end_));
         atEnd_ = true;
     }
     end_ += got;
@@ -65,7 +69,7 @@ bool LineReader::Next(std::string_view& line) {
     std::size_t length = 0;
     std::size_t searched = 0;  // characters of the line known to hold no LF
     for (;;) {
-        const char* begin = buffer_.data() + begin_;
+        const char* begin = buffer_.get() + begin_;
         const std::size_t unread = end_ - begin_;
         const void* lf =
             unread > searched ? std::memchr(begin + searched, '\n', unread - searched) : nullptr;
@@ -83,7 +87,7 @@ bool LineReader::Next(std::string_view& line) {
         TakeInMore();
     }
     if (length > limits_.maxLine) throw RangeError();
-    std::string_view raw(buffer_.data() + begin_, length);
+    std::string_view raw(buffer_.get() + begin_, length);
     begin_ = std::min(begin_ + length + 1, end_);
     // Every CR goes: the one before LF ends the line, a lone one is dropped.
     while (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
@@ -99,18 +103,22 @@ bool LineReader::Next(std::string_view& line) {
     return true;
 }
 
-std::string_view ExtractField(std::string_view line, int n) {
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    std::string_view field;
-    for (int pass = 0; pass < n; ++pass) {
-        while (p < end && *p == ',') ++p;
-        const char* start = p;
-        const void* comma = std::memchr(p, ',', static_cast<std::size_t>(end - p));
-        p = comma ? static_cast<const char*>(comma) : end;
-        field = std::string_view(start, static_cast<std::size_t>(p - start));
-        if (p < end) ++p;
+std::string_view FieldCursor::Next() {
+    while (p_ < end_ && *p_ == ',') ++p_;
+    const char* start = p_;
+    if (p_ < end_) {
+        const void* comma = std::memchr(p_, ',', static_cast<std::size_t>(end_ - p_));
+        p_ = comma ? static_cast<const char*>(comma) : end_;
     }
+    const std::string_view field(start, static_cast<std::size_t>(p_ - start));
+    if (p_ < end_) ++p_;
+    return field;
+}
+
+std::string_view ExtractField(std::string_view line, int n) {
+    FieldCursor fields(line);
+    std::string_view field;
+    for (int pass = 0; pass < n; ++pass) field = fields.Next();
     return field;
 }
 

@@ -49,7 +49,10 @@ private:
 
     Source source_;
     LineLimits limits_;
-    std::vector<char> buffer_;
+    // Not cleared when made or grown: every character is read into it before
+    // it is looked at, and a batch makes one reader per file.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0;  // the unread characters are buffer_[begin_, end_)
     std::size_t end_ = 0;
     std::size_t taken_ = 0;  // characters taken from the source in all
@@ -61,5 +64,19 @@ private:
 // commas at the start are skipped, so an empty field does not count; fields are
 // not trimmed. Empty when the line has fewer fields.
 std::string_view ExtractField(std::string_view line, int n);
+
+// The fields of a line in turn, as ExtractField counts them (Next() gives
+// field 1, then 2, ...; empty beyond the last): one pass over the line for
+// all the fields a reader needs.
+class FieldCursor {
+public:
+    explicit FieldCursor(std::string_view line)
+        : p_(line.data()), end_(line.data() + line.size()) {}
+    std::string_view Next();
+
+private:
+    const char* p_;
+    const char* end_;
+};
 
 }  // namespace corvane::files

@@ -1,13 +1,16 @@
 #include "files/capture_reader.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
 #include "files/capture_lines.h"
 #include "files/file_error.h"
 #include "text/errors.h"
+#include "text/fixed_form_number.h"
 #include "text/format.h"
 #include "text/number_format.h"
 
@@ -26,9 +29,9 @@ double ReadNumber(std::string_view line, int field) {
 }
 
 // The period the time column gives: data line 1 holds 1 x SamplePeriod.
-double PeriodFromTimeField(std::string_view line, double fallback) {
+double PeriodFromTimeField(std::string_view time, double fallback) {
     try {
-        double period = ReadNumber(line, 1);
+        double period = text::TextToFloat(time, FileNumbers());
         if (std::isfinite(period) && period > 0) return period;
     } catch (const std::exception&) {
         // Not a number: the kind's default stands.
@@ -36,60 +39,62 @@ double PeriodFromTimeField(std::string_view line, double fallback) {
     return fallback;
 }
 
-// TextToCount is a pure function and a capture holds few distinct field texts
-// (the tachometer sits on two levels, the pressure on a few hundred counts), so
-// the reader remembers recent conversions: same results, a fraction of the work.
-class CountCache {
-public:
-    std::uint16_t Convert(std::string_view field) {
-        if (field.size() > kMaxText) return Fresh(field);
-        Entry& entry = entries_[Hash(field) % kEntries];
-        if (entry.length == field.size() && entry.length > 0 &&
-            std::memcmp(entry.text, field.data(), field.size()) == 0) {
-            return entry.count;
-        }
-        const std::uint16_t count = Fresh(field);  // throws before anything is remembered
-        entry.length = static_cast<std::uint8_t>(field.size());
-        std::memcpy(entry.text, field.data(), field.size());
-        entry.count = count;
-        return count;
-    }
+// A sample field as a count: our own 23-character form straight away, any
+// other text by TextToCount, which gives the same count for ours.
+std::uint16_t SampleCount(std::string_view field) {
+    if (const auto volts = text::ReadFixedFormNumber(field)) return text::VoltsToCount(*volts);
+    return text::TextToCount(field, FileNumbers());
+}
 
-private:
-    static constexpr std::size_t kMaxText = 31;
-    static constexpr std::size_t kEntries = 1024;
-    struct Entry {
-        char text[kMaxText];
-        std::uint8_t length = 0;
-        std::uint16_t count = 0;
-    };
-    static std::uint64_t Hash(std::string_view field) {
-        std::uint64_t hash = field.size();
-        std::size_t i = 0;
-        for (; i + 8 <= field.size(); i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, field.data() + i, 8);
-            hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-        }
-        for (; i < field.size(); ++i) {
-            hash = (hash ^ static_cast<unsigned char>(field[i])) * 0x100000001B3ull;
-        }
-        return hash ^ (hash >> 29);
-    }
-    static std::uint16_t Fresh(std::string_view field) {
-        return text::TextToCount(field, FileNumbers());
-    }
-    std::array<Entry, kEntries> entries_{};
-};
-
-void StoreSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n,
-                 CountCache* cache) {
-    const std::string_view text = ExtractField(line, field);
-    const std::uint16_t count =
-        cache ? cache->Convert(text) : text::TextToCount(text, FileNumbers());
+void StoreCount(std::uint16_t count, analysis::CaptureRecord& record, int& n) {
     if (n < 0 || n >= analysis::kRawCapacity) throw RangeError();
     record.RawSamples[static_cast<std::size_t>(n)] = count;
     ++n;
+}
+
+void StoreSample(std::string_view field, analysis::CaptureRecord& record, int& n) {
+    StoreCount(SampleCount(field), record, n);
+}
+
+// Data lines as the writer lays them out: the time and the samples, each 23
+// characters, a comma between them, and nothing or a comma after the last.
+constexpr std::size_t kFieldWidth = 23;
+
+bool HoldsNoComma(const char* text) {  // kFieldWidth characters
+    if constexpr (std::endian::native == std::endian::little) {
+        // Three overlapping words; a byte equal to ',' becomes zero and is found.
+        for (const std::size_t at : {std::size_t{0}, std::size_t{8}, kFieldWidth - 8}) {
+            std::uint64_t word;
+            std::memcpy(&word, text + at, sizeof word);
+            word ^= 0x2C2C2C2C2C2C2C2CULL;
+            if ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) return false;
+        }
+        return true;
+    } else {
+        return std::memchr(text, ',', kFieldWidth) == nullptr;
+    }
+}
+
+// The counts of the `samples` sample fields (fields 2, 3, ...) of a line laid
+// out as above, found at their places without searching. False when the line
+// is laid out otherwise or a field is not in our own form: the line then goes
+// the general way, which gives the same counts and errors.
+bool ReadWrittenSamples(std::string_view line, int samples, std::uint16_t* counts) {
+    const std::size_t end = (kFieldWidth + 1) * static_cast<std::size_t>(samples + 1) - 1;
+    if (line.size() < end || (line.size() > end && line[end] != ',')) return false;
+    // Field 1, the time, holds no comma: the samples are fields 2, 3, ...
+    if (line[0] == ',' || !HoldsNoComma(line.data())) return false;
+    double volts[2];
+    for (int i = 0; i < samples; ++i) {
+        const std::size_t comma = (kFieldWidth + 1) * static_cast<std::size_t>(i + 1) - 1;
+        if (line[comma] != ',') return false;
+        // Our form holds no comma and does not begin with one.
+        const auto value = text::ReadFixedFormNumber(line.substr(comma + 1, kFieldWidth));
+        if (!value) return false;
+        volts[i] = *value;
+    }
+    for (int i = 0; i < samples; ++i) counts[i] = text::VoltsToCount(volts[i]);
+    return true;
 }
 
 void PutDiskRow(std::string_view line, analysis::DiskTable& disks, int row) {
@@ -132,7 +137,7 @@ OpenedCapture OpenCaptureFile(const std::string& path) {
 }
 
 void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n) {
-    StoreSample(line, field, record, n, nullptr);
+    StoreSample(ExtractField(line, field), record, n);
 }
 
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
@@ -145,24 +150,33 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
     std::string_view line;
     lines.Next(line);  // the caption line, whatever it holds
     int n = 0;
-    auto cache = std::make_unique<CountCache>();
+    const int samplesPerLine = dyna ? 1 : 2;
     while (lines.Next(line)) {
+        std::uint16_t counts[2];
+        if (n >= samplesPerLine && ReadWrittenSamples(line, samplesPerLine, counts)) {
+            for (int i = 0; i < samplesPerLine; ++i) StoreCount(counts[i], record, n);
+            if (dyna) PutDiskRow(line, disks, n - 1);
+            continue;
+        }
+        // Field 1 is the time, read from data line 1 only.
+        FieldCursor fields(line);
+        const std::string_view time = fields.Next();
         if (!dyna) {
-            StoreSample(line, 2, record, n, cache.get());
-            StoreSample(line, 3, record, n, cache.get());
+            StoreSample(fields.Next(), record, n);
+            StoreSample(fields.Next(), record, n);
             if (n == 2) {
                 record.LoTemp = ReadNumber(line, 4);
                 record.HiTemp = ReadNumber(line, 5);
                 record.ResistorPower = ReadNumber(line, 6);
-                period = PeriodFromTimeField(line, period);
+                period = PeriodFromTimeField(time, period);
             }
         } else {
-            StoreSample(line, 2, record, n, cache.get());
+            StoreSample(fields.Next(), record, n);
             if (n == 1) {
                 record.LoTemp = ReadNumber(line, 3);
                 record.HiTemp = ReadNumber(line, 4);
                 record.ResistorPower = ReadNumber(line, 5);
-                period = PeriodFromTimeField(line, period);
+                period = PeriodFromTimeField(time, period);
             }
             PutDiskRow(line, disks, n - 1);  // rows 0..4 from data lines 1..5
         }

@@ -1,11 +1,34 @@
 #include "files/headless_evaluation.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-#include "files/capture_import.h"
+#include "analysis/analyse_capture.h"
+#include "files/capture_reader.h"
 
 namespace corvane::files {
+
+namespace {
+
+// As a new record is, without building a 100 KB one to copy from; the hole
+// table keeps its room for the next file.
+void MakeFresh(analysis::CaptureRecord& record) {
+    record.RawSamples.fill(0);
+    record.Tach.fill(0.0);
+    record.Pressure.fill(0.0);
+    record.Angle.fill(0.0);
+    record.SampleCount = 0;
+    record.SamplePeriod = 0.0;
+    record.LoTemp = 0.0;
+    record.ResistorPower = 0.0;
+    record.HiTemp = 0.0;
+    record.IsDyna = false;
+    record.FlyHoles.assign(1, analysis::FlyHole{});
+    record.FlyHoleCount = 0;
+}
+
+}  // namespace
 
 HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers)
     : record_(std::make_unique<analysis::CaptureRecord>()),
@@ -14,26 +37,29 @@ HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFo
 
 HeadlessEvaluation::~HeadlessEvaluation() = default;
 
-ResultsColumn HeadlessEvaluation::Evaluate(const std::string& path) {
-    *record_ = analysis::CaptureRecord{};
+CaptureOutcome HeadlessEvaluation::Evaluate(const std::string& path) {
+    // The import, read straight into the record: nothing is kept from a file
+    // that fails, so there is nothing to keep safe in a copy either.
+    const OpenedCapture file = OpenCaptureFile(path);
+    MakeFresh(*record_);
     disks_ = startDisks_;
-    ImportCaptureFile(path, *record_, disks_, [](CaptureKind k, analysis::CaptureRecord& r) {
-        // No board: the monitor reading fails and leaves the fresh record's zeros.
-        r.SamplePeriod = k == CaptureKind::Dyna ? kDynaSamplePeriod : kGrabSamplePeriod;
-    });
-    return Analyse(path);
-}
+    // No board: no monitor reading, the fresh record's zeros stand.
+    record_->IsDyna = file.kind == CaptureKind::Dyna;
+    record_->SamplePeriod = record_->IsDyna ? kDynaSamplePeriod : kGrabSamplePeriod;
+    ReadCaptureData(file, *record_, disks_);
 
-ResultsColumn HeadlessEvaluation::Analyse(const std::string& path) {
     analysis::AnalysisInputs inputs;
     inputs.disks = disks_;
     inputs.format = numbers_;
-    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
+    inputs.buildLog = false;
+    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
     if (result.error) throw std::runtime_error(*result.error);
-    if (result.dynaAdvice && onDynaAdvice) onDynaAdvice(path, kDynaAdvice);
-    ResultsColumn column;
-    for (std::size_t row = 0; row < column.size(); ++row) column[row] = result.table[row][1];
-    return column;
+    CaptureOutcome outcome;
+    for (std::size_t row = 0; row < outcome.column.size(); ++row) {
+        outcome.column[row] = result.table[row][1];
+    }
+    if (result.dynaAdvice) outcome.notes.emplace_back(kDynaAdvice);
+    return outcome;
 }
 
 }  // namespace corvane::files

@@ -33,6 +33,11 @@ std::string FormatVolts(std::uint16_t count, const NumberFormat& fmt);
 double TextToFloat(std::string_view text, const NumberFormat& fmt);
 // TextToFloat, then VoltsToCount; throws ConvertError or RangeError.
 std::uint16_t TextToCount(std::string_view text, const NumberFormat& fmt);
+// The same two by the general rule alone, without the quick reading of our own
+// files' number forms (fixed_form_number.h); they give identical results on
+// every input, which the tests and a fuzzer compare.
+double GeneralTextToFloat(std::string_view text, const NumberFormat& fmt);
+std::uint16_t GeneralTextToCount(std::string_view text, const NumberFormat& fmt);
 // True when every character is a space, CR or LF (so for the empty text too).
 bool IsBlank(std::string_view text);
 

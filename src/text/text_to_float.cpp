@@ -1,11 +1,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <system_error>
 
 #include "text/converter_counts.h"
 #include "text/errors.h"
+#include "text/fixed_form_number.h"
 #include "text/format.h"
 
 namespace corvane::text {
@@ -96,9 +98,15 @@ double ParseNumber(std::string_view text, const NumberFormat& fmt, bool& overflo
     return negative ? -0.0 : 0.0;  // too small: underflows to zero
 }
 
+// Our own files' forms first: the same value as ParseNumber, without its work.
+std::optional<double> FixedForm(std::string_view text, const NumberFormat& fmt) {
+    if (fmt.decimalMark.size() != 1 || fmt.decimalMark[0] != '.') return std::nullopt;
+    return ReadFixedFormNumber(text);
+}
+
 }  // namespace
 
-double TextToFloat(std::string_view text, const NumberFormat& fmt) {
+double GeneralTextToFloat(std::string_view text, const NumberFormat& fmt) {
     bool overflow = false;
     const double value = ParseNumber(text, fmt, overflow);
     if (overflow) throw ConvertError(text);
@@ -107,9 +115,19 @@ double TextToFloat(std::string_view text, const NumberFormat& fmt) {
 
 // A well-formed number too large for a double is still a number: its count
 // lies outside 0..65535, which is a range error, not a conversion error.
-std::uint16_t TextToCount(std::string_view text, const NumberFormat& fmt) {
+std::uint16_t GeneralTextToCount(std::string_view text, const NumberFormat& fmt) {
     bool overflow = false;
     return VoltsToCount(ParseNumber(text, fmt, overflow));
+}
+
+double TextToFloat(std::string_view text, const NumberFormat& fmt) {
+    if (const auto value = FixedForm(text, fmt)) return *value;
+    return GeneralTextToFloat(text, fmt);
+}
+
+std::uint16_t TextToCount(std::string_view text, const NumberFormat& fmt) {
+    if (const auto value = FixedForm(text, fmt)) return VoltsToCount(*value);
+    return GeneralTextToCount(text, fmt);
 }
 
 }  // namespace corvane::text

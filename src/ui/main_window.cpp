@@ -422,7 +422,11 @@ void TForm1::AnalyseCapture() {
     inputs.disks = Panel1->MOISG->table();
     inputs.format = format_;
     inputs.speedRange = Panel2->speedRange();
-    inputs.rpmPoints = Panel2->rpmPoints();
+    // The speed graph's earlier points are an input only of a dyna's power and
+    // torque; a grab's own points are merged into the graph as it stands, so
+    // that a long run of grabs does not copy the whole graph out and back.
+    const bool speedGraphIsInput = record_->IsDyna;
+    if (speedGraphIsInput) inputs.rpmPoints = Panel2->rpmPoints();
     inputs.processEvents = [] { QCoreApplication::processEvents(); };
 
     // What the analysis shows before it first lets the window repaint.
@@ -430,16 +434,18 @@ void TForm1::AnalyseCapture() {
     Panel1->SG->startAnalysis();
     Panel1->SG->setMonitorRows(*record_, format_);
 
-    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, inputs);
+    const analysis::DiskTable disks = inputs.disks;
+    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
     // The finer evaluation beside the specified figures, of the same capture
     // and disk table; it changes nothing the analysis shows.
     const performance::PerformanceResult performance =
-        performance::AnalysePerformance(*record_, inputs.disks, format_);
+        performance::AnalysePerformance(*record_, disks, format_);
 
     Panel1->setLabelText(Panel1->lError, QString::fromStdString(result.status));
     Panel1->SG->setTable(result.table);
     Panel2->setAveragedLoop(AveragedLoopLine(performance));  // drawn with the result
-    Panel2->showResult(result);
+    Panel2->showResult(result, speedGraphIsInput ? ChartStack::SpeedPoints::Replace
+                                                 : ChartStack::SpeedPoints::Merge);
     Form2_->setLines(result.log);
     performanceForm_->showResult(performance);
     if (result.pvPicture) pvImageForm_->showPicture(*result.pvPicture);

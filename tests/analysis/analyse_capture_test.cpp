@@ -10,6 +10,7 @@
 #include <string>
 
 #include "analysis/crank_cycle.h"
+#include "analysis/flywheel_holes.h"
 #include "analysis/results_table.h"
 #include "analysis/synthetic_engine.h"
 #include "text/format.h"
@@ -63,7 +64,7 @@ TEST(CrankAngles, InterpolatedBetweenHoleCentresToTheNearestDouble) {
     run.CycleEnd = 212;
     run.CyclePeriod = 0.112;
     std::vector<std::string> log;
-    AssignCrankAngles(*record, run, log);
+    AssignCrankAngles(*record, run, &log);
     EXPECT_EQ(record->Angle[107], 22.5);
     EXPECT_EQ(record->Angle[109], 28.928571428571427);
     EXPECT_EQ(record->Angle[212], 360);
@@ -260,6 +261,65 @@ TEST(AnalyseCapture, SpeedPointsStayInTimeOrder) {
     ASSERT_FALSE(twice.powerSeries.empty());
     EXPECT_EQ(twice.powerSeries[0].y, 0.0);
     EXPECT_EQ(twice.torqueSeries[0].y, 0.0);
+}
+
+// The graph of a long run of grabs: each analysis merges its own points in
+// once, exactly where inserting them one at a time after every point of the
+// same time or earlier put them, whatever their times.
+TEST(SpeedPoints, MergedOnceWhereOneAtATimeInsertionPutThem) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> time(0, 12);  // few times: many ties
+    for (int trial = 0; trial < 500; ++trial) {
+        std::vector<Point> graph, added;
+        for (int i = trial % 9; i > 0; --i) graph.push_back({double(time(random)), double(i)});
+        for (int i = trial % 5; i > 0; --i) added.push_back({double(time(random)), 100.0 + i});
+        const auto byTime = [](const Point& a, const Point& b) { return a.x < b.x; };
+        std::stable_sort(graph.begin(), graph.end(), byTime);
+        std::stable_sort(added.begin(), added.end(), byTime);
+        std::vector<Point> oneAtATime = graph;
+        for (const Point& p : added) {
+            oneAtATime.insert(std::upper_bound(oneAtATime.begin(), oneAtATime.end(), p, byTime), p);
+        }
+        MergeSpeedPoints(graph, added);
+        ASSERT_EQ(graph, oneAtATime) << "trial " << trial;
+    }
+}
+
+// Headless runs build no text-window lines; every other result is the same,
+// and so is the log of a run that builds it, whichever way the speed graph's
+// points are handed over.
+TEST(AnalyseCapture, WithoutTheLogEverythingElseIsTheSame) {
+    auto missed = SteadyGrab(500);
+    for (int k = 300; k < 310; ++k) missed->RawSamples[static_cast<std::size_t>(2 * k - 1)] = 4000;
+    auto shortGrab = SteadyGrab(500);
+    shortGrab->SampleCount = 2 * 110;
+    std::unique_ptr<CaptureRecord> captures[] = {SteadyGrab(500), AcceleratingDyna(200, 500),
+                                                 std::move(missed), std::move(shortGrab)};
+    for (auto& capture : captures) {
+        AnalysisInputs inputs = Inputs();
+        inputs.rpmPoints = {{-5, 1}, {40, 2}};
+        const AnalysisResult full = AnalyseCapture(*capture, inputs);
+        inputs.buildLog = false;
+        const AnalysisResult quiet = AnalyseCapture(*capture, inputs);
+        inputs.buildLog = true;
+        const AnalysisResult moved = AnalyseCapture(*capture, std::move(inputs));
+        ASSERT_GT(full.log.size(), 2u);
+        EXPECT_TRUE(quiet.log.empty());
+        EXPECT_EQ(moved.log, full.log);
+        for (const AnalysisResult* other : {&quiet, &moved}) {
+            EXPECT_EQ(other->status, full.status);
+            EXPECT_EQ(other->table, full.table);
+            EXPECT_EQ(other->series1, full.series1);
+            EXPECT_EQ(other->series2, full.series2);
+            EXPECT_EQ(other->series3, full.series3);
+            EXPECT_EQ(other->series4, full.series4);
+            EXPECT_EQ(other->series5, full.series5);
+            EXPECT_EQ(other->rpmPoints, full.rpmPoints);
+            EXPECT_EQ(other->powerSeries, full.powerSeries);
+            EXPECT_EQ(other->smoothedTorqueSeries, full.smoothedTorqueSeries);
+            EXPECT_EQ(other->whiteCount, full.whiteCount);
+        }
+    }
 }
 
 TEST(AnalyseCapture, StopsEarlyWithAStatus) {

@@ -29,7 +29,7 @@ TEST(DetectHoles, FindsCompletedHolesAndTheirCentres) {
         for (std::size_t i = 0; i < c.tach.size(); ++i) record->Tach[i + 1] = c.tach[i];
         std::vector<std::string> log;
         std::vector<Point> marks;
-        DetectHoles(*record, static_cast<int>(c.tach.size()), log, marks);
+        DetectHoles(*record, static_cast<int>(c.tach.size()), &log, marks);
         EXPECT_EQ(log, c.lines) << c.name;
         EXPECT_EQ(record->FlyHoleCount, c.holeCount) << c.name;
         ASSERT_EQ(marks.size(), c.lines.size()) << c.name;
@@ -44,7 +44,7 @@ TEST(DetectHoles, TableGrowsBeyondAThousandHoles) {
     for (int k = 1; k <= 4000; ++k) record->Tach[k] = (k % 3 == 0) ? 1.0 : 3.0;
     std::vector<std::string> log;
     std::vector<Point> marks;
-    DetectHoles(*record, 4000, log, marks);
+    DetectHoles(*record, 4000, &log, marks);
     EXPECT_EQ(record->FlyHoleCount, 1333);
     EXPECT_EQ(record->FlyHoles[1333].Down, 3999);
 }
@@ -92,7 +92,7 @@ TEST(FindWideHoles, SearchesWindowsOfSeventeenHoles) {
         auto record = HolesWithWidths(c.widths);
         AnalysisRun run;
         std::vector<std::string> log;
-        FindWideHoles(*record, run, log);
+        FindWideHoles(*record, run, &log);
         EXPECT_EQ(std::vector<int>(run.WideHoles.begin() + 1, run.WideHoles.end()), c.wide)
             << c.name;
         EXPECT_EQ(run.WideCount, static_cast<int>(c.wide.size())) << c.name;
@@ -104,7 +104,7 @@ TEST(FindWideHoles, CycleRunsFromFirstToSecondWideMid) {
     auto record = HolesWithWidths(Widths(50, {{5, 4}, {21, 5}, {37, 4}}));
     AnalysisRun run;
     std::vector<std::string> log;
-    FindWideHoles(*record, run, log);
+    FindWideHoles(*record, run, &log);
     EXPECT_EQ(run.WideCount, 3);
     EXPECT_EQ(run.FirstWide, 5);
     EXPECT_EQ(run.SecondWide, 21);
@@ -125,13 +125,13 @@ TEST(WideHoleSpacing, LogsEveryPairNotSixteenApart) {
     run.WideHoles = {0, 5, 20, 36, 51};
     run.WideCount = 4;
     std::vector<std::string> log;
-    EXPECT_FALSE(WideHoleSpacingOk(run, log));
+    EXPECT_FALSE(WideHoleSpacingOk(run, &log));
     EXPECT_EQ(log, (std::vector<std::string>{"Time = 2, Wide #: 4, Small #: 0",
                                              "Time = 4, Wide #: 4, Small #: 0"}));
     run.WideHoles = {0, 5, 21, 37};
     run.WideCount = 3;
     log.clear();
-    EXPECT_TRUE(WideHoleSpacingOk(run, log));
+    EXPECT_TRUE(WideHoleSpacingOk(run, &log));
     EXPECT_TRUE(log.empty());
 }
 

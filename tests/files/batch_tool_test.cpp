@@ -240,5 +240,115 @@ TEST_F(BatchTool, ASettingsFileThatCannotBeReadIsAnError) {
     }
 }
 
+// An archive evaluated by folder, by list or by list on standard input gives
+// the results file the names in the same order give.
+TEST_F(BatchTool, FoldersAndListsTakeAnyNumberOfFiles) {
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.File("archive/2-later"));
+    fs::copy_file(dir.File("grab300.CSV"), dir.File("archive/1-grab300.CSV"));
+    fs::copy_file(dir.File("accel.CSV"), dir.File("archive/2-later/accel.csv"));
+    fs::copy_file(dir.File("grab400.CSV"), dir.File("archive/3-grab400.csv"));
+    testing::WriteText(dir.File("archive/notes.txt"), "not a capture");
+    testing::WriteText(dir.File("list.txt"),
+                       "archive/1-grab300.CSV\r\narchive/2-later/accel.csv\r\n\r\n"
+                       "archive/3-grab400.csv\r\n");
+    const ToolRun named = RunTool(
+        dir, "-o named.CSV archive/1-grab300.CSV archive/2-later/accel.csv archive/3-grab400.csv");
+    ASSERT_EQ(named.status, 0) << named.err;
+    const std::string expected = testing::ReadText(dir.File("named.CSV"));
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 4);
+    for (const std::string arguments :
+         {"-r -o archive/r.CSV archive", "-o archive/r.CSV --files-from list.txt",
+          "-o archive/r.CSV --files-from - < list.txt", "-o archive/r.CSV -j 1 -r archive/"}) {
+        // The results file of an earlier run lies in the archive: it is left out.
+        const ToolRun run = RunTool(dir, arguments);
+        EXPECT_EQ(run.status, 0) << arguments << ": " << run.err;
+        EXPECT_EQ(testing::ReadText(dir.File("archive/r.CSV")), expected) << arguments;
+    }
+    // Without -r a folder's sub-folders stay out.
+    ASSERT_EQ(RunTool(dir, "archive").out, std::string(kBatchHeader) + "\r\n" +
+                                               ExpectedLine("1-grab300.CSV", *grab300, {}) +
+                                               ExpectedLine("3-grab400.csv", *grab400, {}));
+
+    // More names than a command line holds (2.5 MB of them).
+    const std::string deep = std::string(200, 'd');
+    fs::create_directories(dir.File(deep));
+    testing::WriteText(dir.File(deep + "/empty.CSV"), "grab\r\nPressure\r\n");
+    std::string list;
+    for (int i = 0; i < 12000; ++i) list += deep + "/empty.CSV\n";
+    testing::WriteText(dir.File("long.txt"), list);
+    const ToolRun many = RunTool(dir, "--files-from long.txt -o many.CSV");
+    EXPECT_EQ(many.status, 0) << many.err;
+    const std::string text = testing::ReadText(dir.File("many.CSV"));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12001);
+
+    const ToolRun nothing = RunTool(dir, "-o r.CSV archive/2-later/empty-folder-name");
+    EXPECT_EQ(nothing.status, 1) << "a name that is no folder is a capture file that fails";
+    fs::create_directory(dir.File("void"));
+    const ToolRun none = RunTool(dir, "-o r.CSV void");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("no capture file to evaluate"), std::string::npos) << none.err;
+    const ToolRun noList = RunTool(dir, "--files-from missing.txt");
+    EXPECT_EQ(noList.status, 2);
+    EXPECT_EQ(noList.err, "missing.txt: File not found\n");
+}
+
+// The same results file, messages and exit status on any number of threads,
+// for a batch that runs through and one that stops at a failing capture.
+TEST_F(BatchTool, EveryNumberOfThreadsGivesTheSameBatch) {
+    std::string names;
+    for (int i = 0; i < 12; ++i) names += i % 5 == 2 ? " nodisks.CSV" : " grab300.CSV accel.CSV";
+    for (const std::string& captures : {names, names + " bad.CSV" + names}) {
+        std::filesystem::remove(dir.File("r.CSV"));
+        const ToolRun one = RunTool(dir, "-j 1 -o r.CSV" + captures);
+        const std::string results = testing::ReadText(dir.File("r.CSV"));
+        EXPECT_NE(one.err.find("nodisks.CSV: Please consult Help"), std::string::npos);
+        for (const char* threads : {"-j 2", "-j 5", ""}) {
+            std::filesystem::remove(dir.File("r.CSV"));
+            const ToolRun many = RunTool(dir, std::string(threads) + " -o r.CSV" + captures);
+            EXPECT_EQ(many.status, one.status) << threads;
+            EXPECT_EQ(many.err, one.err) << threads;
+            EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), results) << threads;
+            EXPECT_EQ(RunTool(dir, std::string(threads) + captures).out,
+                      RunTool(dir, "-j 1" + captures).out)
+                << threads;
+        }
+    }
+    EXPECT_EQ(RunTool(dir, "-j 0 grab300.CSV").status, 2);
+}
+
+// xargs runs the tool once per chunk of names: with --append the chunks add up
+// to the batch one run gives, header once.
+TEST_F(BatchTool, AppendedChunksAddUpToOneBatch) {
+    const std::string captures = "grab300.CSV accel.CSV grab400.CSV nodisks.CSV grab300.CSV";
+    ASSERT_EQ(RunTool(dir, "-o whole.CSV " + captures).status, 0);
+    const ToolRun chunked = RunTool(dir, "-o chunked.CSV --append grab300.CSV accel.CSV && '" +
+                                             std::string(CORVANE_BATCH_TOOL) +
+                                             "' --append -o chunked.CSV grab400.CSV nodisks.CSV "
+                                             "grab300.CSV");
+    EXPECT_EQ(chunked.status, 0) << chunked.err;
+    EXPECT_EQ(testing::ReadText(dir.File("chunked.CSV")), testing::ReadText(dir.File("whole.CSV")));
+
+    // A chunk that fails adds the lines before its failing capture, and says so.
+    const std::string before = testing::ReadText(dir.File("chunked.CSV"));
+    const ToolRun failed = RunTool(dir, "--append -o chunked.CSV grab400.CSV bad.CSV grab300.CSV");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err,
+              "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n"
+              "chunked.CSV: has the results of 1 more capture file; the batch stopped at "
+              "bad.CSV\n");
+    EXPECT_EQ(testing::ReadText(dir.File("chunked.CSV")),
+              before + ExpectedLine("grab400.CSV", *grab400, DiskTable(5)));
+
+    const std::string capture = testing::ReadText(dir.File("grab300.CSV"));
+    for (const char* wrong : {"--append grab300.CSV", "--append -o grab400.CSV grab300.CSV"}) {
+        const ToolRun run = RunTool(dir, wrong);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_NE(run.err.find("Usage: corvane-batch"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(testing::ReadText(dir.File("grab400.CSV")).substr(0, 6), "grab\r\n")
+        << "nothing is appended to a capture file";
+}
+
 }  // namespace
 }  // namespace corvane::files

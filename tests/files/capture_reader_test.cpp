@@ -12,6 +12,8 @@
 #include "files/file_error.h"
 #include "temp_dir.h"
 #include "text/errors.h"
+#include "text/format.h"
+#include "text/number_format.h"
 
 namespace corvane::files {
 namespace {
@@ -349,6 +351,63 @@ TEST(ImportCaptureFile, SuccessCommitsRecordAndDisks) {
     EXPECT_EQ(record->SamplePeriod, 0.001);
     EXPECT_EQ(disks[0][0], "250");
     EXPECT_EQ(disks[0][1], " 100");
+}
+
+// Lines laid out as the writer writes them are read at fixed places; every
+// other layout must still give what the fields, counted as ExtractField
+// counts them, give (or fail as they fail).
+TEST(CaptureReader, LinesOfAnyLayoutReadAsTheirFieldsSay) {
+    const std::string t = " 2.00000000000000E-0003";
+    const std::string p = " 1.25976562500000E+0000";
+    const std::string k = "-4.88281250000000E-0003";
+    const std::string lines[] = {
+        t + "," + p + "," + k,                          // as written
+        t + "," + p + "," + k + ",",                    // a comma after the last field
+        t + "," + p + "," + k + ",extra,9",             // further fields
+        "," + t + "," + p + "," + k,                    // a leading comma
+        t + ",," + p + "," + k,                         // a run of commas
+        " 2.000000000,0000E-0003," + p + "," + k,       // a comma inside the time
+        t + "," + p + "," + k.substr(0, 22),            // a shorter last field
+        t + "," + p + "," + k + "0",                    // a longer one
+        t + "," + " 1.25976562500000e+0000" + "," + k,  // a lower-case exponent
+        t + "," + p + "," + "1.5,2.5",                  // short fields
+        t + ", 1.2597656250000,E+0000," + k,            // a comma inside a sample
+        t + "," + p,                                    // too few fields
+        t + "," + p + "," + " 9.99999999999999E+0022",  // out of range
+    };
+    for (const std::string& line : lines) {
+        for (const bool dyna : {false, true}) {
+            const std::string head = dyna ? kDynaHead : kGrabHead;
+            const std::string first =
+                dyna ? " 1.00000000000000E-0003, 1.23046875000000E+0000,1,2,3" : kGrabLine1;
+            // The plain rule: field 2 (and 3 for a grab) of the line by TextToCount.
+            std::vector<std::uint16_t> expected;
+            std::string expectedError;
+            try {
+                for (int field = 2; field <= (dyna ? 2 : 3); ++field) {
+                    expected.push_back(
+                        text::TextToCount(ExtractField(line, field), text::PointOnly()));
+                }
+            } catch (const std::exception& error) {
+                expectedError = error.what();
+            }
+            std::string error;
+            Imported read;
+            try {
+                read = ReadCapture(head + first + "\r\n" + line + "\r\n" + line + "\r\n");
+            } catch (const std::exception& e) {
+                error = e.what();
+            }
+            EXPECT_EQ(error, expectedError) << line;
+            if (!expectedError.empty()) continue;
+            const std::size_t perLine = expected.size();
+            ASSERT_EQ(read.record->SampleCount, static_cast<int>(3 * perLine)) << line;
+            for (std::size_t i = 0; i < perLine; ++i) {
+                EXPECT_EQ(read.record->RawSamples[perLine + i], expected[i]) << line;
+                EXPECT_EQ(read.record->RawSamples[2 * perLine + i], expected[i]) << line;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ private slots:
     void continuousModeKeepsTheTracesDuringTheScan();
     void uncheckingContinuousWhileArmedGivesOneMoreGrab();
     void speedPointsAccumulateUntilADyna();
+    void speedGraphHoldsEveryGrabsPointsInTimeOrder();
     void dynaScansTheTachometerAndSetsTheGraphs();
     void temperaturesShownAreThoseReadBeforeTheScan();
     void monitorTickShowsTemperaturesPressureAndHeat();
@@ -261,6 +262,35 @@ void AcquisitionTest::speedPointsAccumulateUntilADyna() {
     const int dyna = h.form->panel2()->seriesPointCount(kChart4, 0);
     h.form->DynaButtonClick();
     QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), dyna);
+}
+
+// Each grab's speed points are merged into the graph as it stands: the graph
+// holds exactly the points, in exactly the order, that analysing each capture
+// on a copy of the graph before it gives (three speeds, so that the points of
+// the grabs interleave, then a rerun that puts each point beside its twin).
+void AcquisitionTest::speedGraphHoldsEveryGrabsPointsInTimeOrder() {
+    Harness h;
+    h.start();
+    std::vector<analysis::Point> expected;
+    const auto follow = [&] {
+        analysis::CaptureRecord copy = h.form->record();
+        analysis::AnalysisInputs inputs;
+        inputs.rpmPoints = expected;
+        expected = analysis::AnalyseCapture(copy, inputs).rpmPoints;
+        QCOMPARE(h.form->panel2()->rpmPoints(), expected);
+    };
+    for (double rpm : {500.0, 430.0, 610.0}) {
+        h.scripted().QueueScan(Samples(SimulatedGrab(rpm)));
+        h.form->GrabButtonClick();
+        follow();
+    }
+    h.form->Button1Click();  // the hidden rerun
+    follow();
+    QVERIFY(expected.size() >= 8);
+    QVERIFY(std::adjacent_find(expected.begin(), expected.end(),
+                               [](const analysis::Point& a, const analysis::Point& b) {
+                                   return a.x > b.x;
+                               }) == expected.end());
 }
 
 void AcquisitionTest::dynaScansTheTachometerAndSetsTheGraphs() {

@@ -1,16 +1,21 @@
 // corvane-batch: evaluates capture files into one results file, as the
-// window's Multiple button does, for scripts and CI.
+// window's Multiple button does, for scripts and CI, on every core.
+
+#include <sched.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "corvane/version.h"
 #include "files/batch.h"
+#include "files/capture_inputs.h"
 #include "files/file_error.h"
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
@@ -23,7 +28,26 @@ namespace {
 constexpr const char* kProgram = "corvane-batch";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr const char* kUsage = "Usage: corvane-batch [-o RESULTS] [--settings INI] CAPTURE...";
+constexpr const char* kUsage =
+    "Usage: corvane-batch [-o RESULTS [--append]] [--settings INI] [-j N] [-r]\n"
+    "                     [--files-from LIST] CAPTURE|FOLDER...";
+constexpr int kMaxThreads = 1024;
+
+constexpr const char* kLargeBatches =
+    "Large batches: name a folder (its *.csv files in name order; -r adds its\n"
+    "sub-folders) or give the names in a list, one a line, with --files-from LIST\n"
+    "('-' reads them from standard input):\n"
+    "  corvane-batch -o results.csv archive/\n"
+    "  find archive -name '*.csv' | sort | corvane-batch --files-from - -o results.csv\n"
+    "Either takes any number of files in one run, which the command line cannot.\n"
+    "xargs runs the program once per chunk of names, each replacing the results of\n"
+    "the chunk before unless --append is given; with --append, xargs still goes on\n"
+    "after a chunk that failed (and ends with status 123), so the files after the\n"
+    "failed one in that chunk are missing from the results.\n"
+    "\n"
+    "Exit status: 0 every file evaluated and written; 1 a capture file failed (the\n"
+    "lines before it are kept) or the results could not be written; 2 a wrong\n"
+    "command line, nothing evaluated or written.";
 
 int UsageError(const std::string& message) {
     std::cerr << "corvane-batch: " << message << '\n' << kUsage << '\n';
@@ -34,6 +58,19 @@ int UsageError(const std::string& message) {
 // start a line of its own.
 void Report(const std::string& path, const std::string& message) {
     std::cerr << corvane::files::PrintableName(path) << ": " << message << '\n';
+}
+
+// The cores this process may run on (a container or taskset may allow fewer
+// than the machine has).
+int AvailableCores() {
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (::sched_getaffinity(0, sizeof cores, &cores) == 0) {
+        const int count = CPU_COUNT(&cores);
+        if (count > 0) return count;
+    }
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return hardware > 0 ? static_cast<int>(hardware) : 1;
 }
 
 // The disk table of a settings file named on the command line. A file that is
@@ -55,12 +92,31 @@ std::optional<corvane::analysis::DiskTable> LoadDisks(const std::string& setting
     }
 }
 
-// Writes to standard output, reporting a failed write like a file's.
+// The names on the command line, then those of each list in turn.
+std::vector<std::string> Names(const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& lists) {
+    std::vector<std::string> names = arguments;
+    for (const std::string& list : lists) {
+        std::vector<std::string> listed =
+            list == "-" ? corvane::files::ReadNameList(std::cin, "standard input")
+                        : corvane::files::ReadNameListFile(list);
+        names.insert(names.end(), std::make_move_iterator(listed.begin()),
+                     std::make_move_iterator(listed.end()));
+    }
+    return names;
+}
+
+// Standard output is buffered and flushed at the end (and before a message on
+// standard error, which may share the terminal); a failed write is reported
+// like a file's.
 void WriteStandardOutput(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::fflush(stdout) != 0) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
         throw corvane::files::FileError("Disk write error");
     }
+}
+
+void FlushStandardOutput() {
+    if (std::fflush(stdout) != 0) throw corvane::files::FileError("Disk write error");
 }
 
 }  // namespace
@@ -72,17 +128,37 @@ int main(int argc, char** argv) {
         "shaft power and torque.",
         kProgram};
     app.set_version_flag("--version", corvane::VersionLine(kProgram));
+    app.footer(kLargeBatches);
     std::string resultsPath = "-";
     std::string settingsPath;
-    std::vector<std::string> captures;
+    std::vector<std::string> arguments;
+    std::vector<std::string> lists;
+    bool append = false;
+    bool recursive = false;
+    int threads = AvailableCores();
     app.add_option("-o,--output", resultsPath, "results file; '-' or absent: standard output")
         ->option_text("RESULTS");
+    app.add_flag("--append", append,
+                 "add the lines to RESULTS instead of replacing it; the header is written only "
+                 "into a new or empty file. Old and new lines reach the disk together or not at "
+                 "all; a failing capture adds the lines before it")
+        ->needs("-o");
     app.add_option("--settings", settingsPath,
                    "settings file whose Flywheel sections give the disk table "
                    "(default: five blank rows); a file that cannot be read is an error")
         ->option_text("INI");
-    app.add_option("CAPTURE", captures, "capture files (grab or dyna), evaluated in this order")
-        ->required();
+    app.add_option("-j,--jobs", threads,
+                   "capture files evaluated at once (default: the number of cores); the results "
+                   "are the same, in the same order, for every N")
+        ->option_text("N")
+        ->check(CLI::Range(1, kMaxThreads));
+    app.add_flag("-r,--recursive", recursive, "a FOLDER's sub-folders too");
+    app.add_option("--files-from", lists,
+                   "names of capture files or folders, one a line, after those of the command "
+                   "line; '-': standard input")
+        ->option_text("LIST");
+    app.add_option("CAPTURE", arguments,
+                   "capture files (grab or dyna) and folders, evaluated in this order");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& answer) {  // --help or --version
@@ -93,8 +169,23 @@ int main(int argc, char** argv) {
 
     namespace files = corvane::files;
     const bool toStandardOutput = resultsPath == "-";
+    if (append && toStandardOutput) return UsageError("--append needs a results file (-o RESULTS)");
     if (!toStandardOutput && !settingsPath.empty() && files::SameFile(resultsPath, settingsPath)) {
         return UsageError(files::ResultsFileIsInputError(resultsPath, "the settings file").what());
+    }
+
+    std::vector<std::string> captures;
+    try {
+        captures = files::CaptureFilesOf(Names(arguments, lists), recursive,
+                                         toStandardOutput ? std::string() : resultsPath);
+    } catch (const files::InputReadError& error) {
+        Report(error.path(), error.what());
+        return kExitUsage;
+    }
+    if (captures.empty()) {
+        return UsageError(arguments.empty() && lists.empty()
+                              ? "no capture file or folder given"
+                              : "no capture file to evaluate in the folders and lists given");
     }
 
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
@@ -104,19 +195,36 @@ int main(int argc, char** argv) {
         if (!loaded) return kExitUsage;
         disks = *loaded;
     }
-    files::HeadlessEvaluation evaluation(std::move(disks), numbers);
-    evaluation.onDynaAdvice = [](const std::string& path, const std::string& advice) {
-        Report(path, advice);
+    // One evaluation, and so one working record, per thread.
+    const files::MakeEvaluation evaluation = [&disks, &numbers]() -> files::EvaluateCapture {
+        auto headless = std::make_shared<files::HeadlessEvaluation>(disks, numbers);
+        return [headless](const std::string& path) { return headless->Evaluate(path); };
     };
-    auto evaluate = [&evaluation](const std::string& path) { return evaluation.Evaluate(path); };
+    files::BatchOptions options;
+    options.threads = threads;
+    options.append = append;
+    options.written = [toStandardOutput](const std::string& path,
+                                         const files::CaptureOutcome& outcome) {
+        if (outcome.notes.empty()) return;
+        if (toStandardOutput) FlushStandardOutput();
+        for (const std::string& note : outcome.notes) Report(path, note);
+    };
 
     try {
         if (toStandardOutput) {
-            files::RunBatch(captures, evaluate, WriteStandardOutput);
+            try {
+                files::RunBatch(captures, evaluation, WriteStandardOutput, options);
+            } catch (const files::BatchFileError&) {
+                FlushStandardOutput();  // the lines before the failed file stand
+                throw;
+            }
+            FlushStandardOutput();
         } else {
-            files::RunBatchToFile(resultsPath, captures, evaluate);
+            files::RunBatchToFile(resultsPath, captures, evaluation, options);
         }
     } catch (const files::ResultsFileIsInputError& error) {
+        return UsageError(error.what());
+    } catch (const files::NotAResultsFileError& error) {
         return UsageError(error.what());
     } catch (const files::BatchFileError& error) {
         Report(error.path(), error.message());

@@ -23,6 +23,23 @@ void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
     graph->setData(keys, values, true);
 }
 
+// Adds points in ascending x to a graph in one pass: each goes after every
+// point of the graph at the same x or before, where adding them one at a time
+// after their equals put them.
+void MergePoints(QCPGraph* graph, const std::vector<analysis::Point>& added) {
+    if (added.empty()) return;
+    const auto data = graph->data();
+    QVector<QCPGraphData> merged;
+    merged.reserve(data->size() + static_cast<qsizetype>(added.size()));
+    auto old = data->constBegin();
+    for (const analysis::Point& p : added) {
+        while (old != data->constEnd() && !(p.x < old->key)) merged.push_back(*old++);
+        merged.push_back(QCPGraphData(p.x, p.y));
+    }
+    while (old != data->constEnd()) merged.push_back(*old++);
+    data->set(merged, true);
+}
+
 void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
     QVector<double> keys(static_cast<qsizetype>(ys.size()));
     QVector<double> values(static_cast<qsizetype>(ys.size()));
@@ -35,7 +52,8 @@ void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
 
 }  // namespace
 
-void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& result) {
+void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& result,
+               SpeedPoints speed) {
     switch (index) {
         case kChart1:
             SetIndexed(plot.graph(kSeries1), result.series1);
@@ -49,7 +67,11 @@ void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& res
             SetPoints(plot.graph(kSeries3), result.series3);
             break;
         case kChart4:
-            SetPoints(plot.graph(kRpmDataSeries), result.rpmPoints);
+            if (speed == SpeedPoints::Merge) {
+                MergePoints(plot.graph(kRpmDataSeries), result.rpmPoints);
+            } else {
+                SetPoints(plot.graph(kRpmDataSeries), result.rpmPoints);
+            }
             break;
         case kChart5:
             SetPoints(plot.graph(kPowerSeries), result.powerSeries);

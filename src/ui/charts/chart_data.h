@@ -8,9 +8,16 @@ class QCustomPlot;
 
 namespace corvane::ui {
 
+// What becomes of the result's speed points: they are the whole speed graph
+// after the analysis (a dyna, which read the graph's points, or a report), or
+// only the analysis' own, merged into the graph as it stands (a grab: the graph
+// of a long run of grabs is never copied out and back).
+enum class SpeedPoints { Replace, Merge };
+
 // Replaces the series of graph `index` (kChart1..kChart5, set up by SetUpChart)
-// by the result's points, in ascending x.
-void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& result);
+// by the result's points, in ascending x; the speed series as `speed` says.
+void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& result,
+               SpeedPoints speed = SpeedPoints::Replace);
 
 // Whether the result brings power and torque curves of its own; a grab leaves
 // those of the last dyna standing.

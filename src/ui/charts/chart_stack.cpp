@@ -288,10 +288,10 @@ void ChartStack::clearAllSeries() {
     for (int i : {kChart4, kChart5}) requestReplot(i);
 }
 
-void ChartStack::showResult(const analysis::AnalysisResult& result) {
+void ChartStack::showResult(const analysis::AnalysisResult& result, SpeedPoints speed) {
     for (int i = 0; i < kChartCount; ++i) {
         if (i == kChart5 && !BringsPowerCurves(result)) continue;
-        FillChart(*d_->plots[i], i, result);
+        FillChart(*d_->plots[i], i, result, speed);
     }
     replotAll();
 }

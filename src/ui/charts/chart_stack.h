@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/analyse_capture.h"
+#include "ui/charts/chart_data.h"
 #include "ui/charts/graph_table.h"
 
 class QCustomPlot;
@@ -63,9 +64,11 @@ public:
     void clearTraces();
     // All ten series cleared (PrepareDyna).
     void clearAllSeries();
-    // Copies an analysis result into the series (RPM and power series replaced by the
-    // result's), then replots once.
-    void showResult(const analysis::AnalysisResult& result);
+    using SpeedPoints = ui::SpeedPoints;
+    // Copies an analysis result into the series (power series replaced by the
+    // result's, RPM series as `speed` says), then replots once.
+    void showResult(const analysis::AnalysisResult& result,
+                    SpeedPoints speed = SpeedPoints::Replace);
     // RPMDataSeries as it stands (input of the next analysis).
     std::vector<analysis::Point> rpmPoints() const;
     int seriesPointCount(int chart, int graphIndex) const;

@@ -29,6 +29,7 @@ class ChartLookTest : public QObject {
 private slots:
     void resultFillsSeriesInAscendingX();
     void grabLeavesPowerCurvesStanding();
+    void grabsSpeedPointsMergeAfterTheirEquals();
     void automaticAxisSpansData();
     void clearingSeries();
     void oneDrawingPerChange();

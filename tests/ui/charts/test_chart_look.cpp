@@ -60,6 +60,25 @@ void ChartLookTest::grabLeavesPowerCurvesStanding() {
     QCOMPARE(stack->seriesPointCount(kChart5, kTorqueSeries), 0);
 }
 
+// A grab's speed points join the graph after every point at the same time or
+// earlier, also where all of them come before the graph's first.
+void ChartLookTest::grabsSpeedPointsMergeAfterTheirEquals() {
+    auto stack = ShownStack();
+    AnalysisResult before;
+    before.rpmPoints = {{200, 2}, {200, 3}, {400, 4}};
+    stack->showResult(before);
+    AnalysisResult grab;
+    grab.rpmPoints = {{100, 5}, {200, 9}, {500, 6}};
+    stack->showResult(grab, ChartStack::SpeedPoints::Merge);
+    QCOMPARE(stack->rpmPoints(),
+             (std::vector<Point>{{100, 5}, {200, 2}, {200, 3}, {200, 9}, {400, 4}, {500, 6}}));
+    grab.rpmPoints = {{50, 7}, {100, 8}};  // all at or before the graph's first point
+    stack->showResult(grab, ChartStack::SpeedPoints::Merge);
+    QCOMPARE(stack->rpmPoints().front(), (Point{50, 7}));
+    QCOMPARE(stack->rpmPoints()[2], (Point{100, 8}));
+    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 8);
+}
+
 void ChartLookTest::automaticAxisSpansData() {
     auto stack = ShownStack();
     stack->setChartVisible(kChart4, true);

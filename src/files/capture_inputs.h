@@ -1,0 +1,48 @@
+#pragma once
+// The capture files a batch is given: names of files, folders whose capture
+// files it takes, and lists of names (a list holds any number of them, where
+// a command line holds a few thousand).
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "files/file_error.h"
+
+namespace corvane::files {
+
+// A folder or a list of names that cannot be read; what() is the plain
+// message ("File access denied"), path() the folder or list it concerns.
+class InputReadError : public FileError {
+public:
+    InputReadError(std::string path, const std::string& message)
+        : FileError(message), path_(std::move(path)) {}
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The capture files of a folder: what "FOLDER/*.csv" matches in a shell, the
+// extension in any case (.CSV, .csv, ...), so neither hidden files (a name
+// starting with a point) nor sub-folders; with `recursive`, also those of its
+// sub-folders and theirs (not hidden ones, and not through links to folders),
+// each sub-folder's in place of its name. In name order, byte by byte. The
+// file `leaveOut` names (the results file; compared by name, links followed,
+// so that a batch over a folder never reads its own results) is left out.
+// Throws InputReadError for a folder (or sub-folder) that cannot be read.
+std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool recursive,
+                                              const std::string& leaveOut = {});
+
+// Each name as it is, except that a folder gives CaptureFilesInFolder.
+std::vector<std::string> CaptureFilesOf(const std::vector<std::string>& names, bool recursive,
+                                        const std::string& leaveOut = {});
+
+// The names of a list, one a line (LF or CR LF); empty lines are skipped, and
+// nothing else is changed (blanks belong to the name). `name` names the list
+// in the InputReadError thrown when it cannot be read.
+std::vector<std::string> ReadNameList(std::istream& list, const std::string& name);
+// The same from a file. Throws InputReadError ("File not found", ...).
+std::vector<std::string> ReadNameListFile(const std::string& path);
+
+}  // namespace corvane::files
