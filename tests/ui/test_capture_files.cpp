@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "files/capture_writer.h"
 #include "scripted_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
@@ -25,34 +24,10 @@ using namespace corvane::ui::test;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 void WriteText(const QString& path, const QByteArray& text) {
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(text);
-}
-
-// A capture file of the simulated engine as Export writes it.
-QString WriteCapture(const Harness& h, const QString& name, bool dyna) {
-    analysis::CaptureRecord record;
-    const auto samples = dyna ? SimulatedDyna() : SimulatedGrab();
-    std::copy(samples.begin(), samples.end(), record.RawSamples.begin());
-    record.SampleCount = static_cast<int>(samples.size());
-    record.SamplePeriod = 0.001;
-    record.IsDyna = dyna;
-    record.LoTemp = 295.3;
-    record.HiTemp = 352.8;
-    record.ResistorPower = 3.6;
-    analysis::DiskTable disks(5, analysis::DiskRow{});
-    disks[0] = {"100", "100", ""};  // the simulated flywheel
-    const QString path = h.path(name);
-    files::WriteCaptureFile(path.toStdString(), record, disks);
-    return path;
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "files/capture_writer.h"
 #include "scripted_board.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
@@ -31,25 +30,6 @@ namespace {
 
 daq::ScriptedBoard::Scan Samples(std::vector<std::uint16_t> samples) {
     return daq::ScriptedBoard::Scan{daq::kNoErrors, std::move(samples)};
-}
-
-// A capture file of the simulated engine as Export writes it; a dyna's file
-// names the simulated flywheel (100 g, 100 mm) unless told otherwise.
-QString WriteCapture(const Harness& h, const QString& name, bool dyna, bool withDisks = true) {
-    analysis::CaptureRecord record;
-    const auto samples = dyna ? SimulatedDyna() : SimulatedGrab();
-    std::copy(samples.begin(), samples.end(), record.RawSamples.begin());
-    record.SampleCount = static_cast<int>(samples.size());
-    record.SamplePeriod = 0.001;
-    record.IsDyna = dyna;
-    record.LoTemp = 295.3;
-    record.HiTemp = 352.8;
-    record.ResistorPower = 3.6;
-    analysis::DiskTable disks(5, analysis::DiskRow{});
-    if (withDisks) disks[0] = {"100", "100", ""};
-    const QString path = h.path(name);
-    files::WriteCaptureFile(path.toStdString(), record, disks);
-    return path;
 }
 
 void Import(Harness& h, const QString& path) {

@@ -10,7 +10,6 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "files/capture_writer.h"
 #include "test_support.h"
 #include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
@@ -22,30 +21,6 @@ using namespace corvane::ui;
 using namespace corvane::ui::test;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-// A capture file of the simulated engine as Export writes it.
-QString WriteCapture(const Harness& h, const QString& name, bool dyna) {
-    analysis::CaptureRecord record;
-    const auto samples = dyna ? SimulatedDyna() : SimulatedGrab();
-    std::copy(samples.begin(), samples.end(), record.RawSamples.begin());
-    record.SampleCount = static_cast<int>(samples.size());
-    record.SamplePeriod = 0.001;
-    record.IsDyna = dyna;
-    record.LoTemp = 295.3;
-    record.HiTemp = 352.8;
-    record.ResistorPower = 3.6;
-    analysis::DiskTable disks(5, analysis::DiskRow{});
-    disks[0] = {"100", "100", ""};  // the simulated flywheel
-    const QString path = h.path(name);
-    files::WriteCaptureFile(path.toStdString(), record, disks);
-    return path;
-}
 
 // A shown window holding an imported grab.
 void StartWithGrab(Harness& h) {

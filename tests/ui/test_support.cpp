@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "daq/simulated_board.h"
+#include "files/capture_writer.h"
 #include "scripted_board.h"
 
 namespace corvane::ui::test {
@@ -127,5 +128,28 @@ std::vector<std::uint16_t> Capture(int low, int high, long count, double rpm) {
 
 std::vector<std::uint16_t> SimulatedGrab(double rpm) { return Capture(0, 1, 2000, rpm); }
 std::vector<std::uint16_t> SimulatedDyna() { return Capture(1, 1, 4000, 500.0); }
+
+QString WriteCapture(const Harness& h, const QString& name, bool dyna, bool withDisks) {
+    analysis::CaptureRecord record;
+    const auto samples = dyna ? SimulatedDyna() : SimulatedGrab();
+    std::copy(samples.begin(), samples.end(), record.RawSamples.begin());
+    record.SampleCount = static_cast<int>(samples.size());
+    record.SamplePeriod = 0.001;
+    record.IsDyna = dyna;
+    record.LoTemp = 295.3;
+    record.HiTemp = 352.8;
+    record.ResistorPower = 3.6;
+    analysis::DiskTable disks(5, analysis::DiskRow{});
+    if (withDisks) disks[0] = {"100", "100", ""};
+    const QString path = h.path(name);
+    files::WriteCaptureFile(path.toStdString(), record, disks);
+    return path;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
 
 }  // namespace corvane::ui::test

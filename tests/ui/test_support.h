@@ -74,6 +74,12 @@ struct Harness {
 // Raw samples of one live capture of the simulated engine at its defaults.
 std::vector<std::uint16_t> SimulatedGrab(double rpm = 500.0);
 std::vector<std::uint16_t> SimulatedDyna();
+// A capture file of the simulated engine as Export writes it, in the harness'
+// folder; a dyna's file names the simulated flywheel (100 g, 100 mm) unless
+// told otherwise.
+QString WriteCapture(const Harness& h, const QString& name, bool dyna, bool withDisks = true);
+// A file's bytes (empty when it cannot be read).
+QByteArray ReadAll(const QString& path);
 // The simulated engine with scans that return at once.
 std::unique_ptr<daq::Board> InstantSimulatedBoard(double rpm = 500.0, bool tooHot = false);
 
