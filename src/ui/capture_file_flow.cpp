@@ -4,6 +4,7 @@
 
 #include "files/capture_import.h"
 #include "files/capture_writer.h"
+#include "files/file_identity.h"
 #include "ui/main_window_texts.h"
 #include "ui/user_prompts.h"
 
@@ -56,6 +57,10 @@ void CaptureFileFlow::MultipleButtonClick() {
         host_.window, SaveDialogSetup("In what file do you wish to save the multiple results?",
                                       host_.startFolder(), false));
     if (!results) return;
+    // The window writes its settings file again at quit: results written there
+    // would be lost then, and the settings the window does not know with them.
+    if (files::SameFile(results->toStdString(), host_.settingsPath().toStdString()))
+        throw files::ResultsFileIsInputError(results->toStdString(), "the settings file");
     if (QFileInfo::exists(*results) &&
         !host_.prompts->confirm(
             host_.window, "Is it OK to write over \"" + QFileInfo(*results).fileName() + "\"?"))

@@ -30,6 +30,7 @@ struct CaptureFileHost {
     std::function<analysis::DiskTable()> disks;
     std::function<void(const analysis::DiskTable&)> setDisks;
     std::function<files::ResultsColumn()> resultsColumn;  // SG column 1
+    std::function<QString()> settingsPath;                // written again at quit
 };
 
 // An import refused with its own message box: the operation ends without a

@@ -170,6 +170,7 @@ void TForm1::createFileFlow() {
     host.disks = [this] { return Panel1->MOISG->table(); };
     host.setDisks = [this](const analysis::DiskTable& disks) { Panel1->MOISG->setTable(disks); };
     host.resultsColumn = [this] { return Panel1->SG->column(1); };
+    host.settingsPath = [this] { return settingsPath(); };
     files_ = std::make_unique<CaptureFileFlow>(std::move(host));
 }
 

@@ -45,6 +45,7 @@ private slots:
     void multipleLeavesAnExistingFileUnlessAllowed();
     void multipleStopsAtAFileThatFails();
     void multipleNeverTradesAnExistingFileForAHeader();
+    void multipleRefusesTheSettingsFile();
 };
 
 void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
@@ -293,6 +294,27 @@ void CaptureFilesTest::multipleNeverTradesAnExistingFileForAHeader() {
     QCOMPARE(ReadAll(results), QByteArray("last week's results"));
     QCOMPARE(h.user->messages.back().text,
              "The results file " + results + " was left as it was: no capture file was evaluated.");
+}
+
+// The settings file, however named, is never taken for a results file: the
+// window would write its settings over the results at quit.
+void CaptureFilesTest::multipleRefusesTheSettingsFile() {
+    Harness h;
+    h.writeSettings("[Main]\r\nTop=10\r\n; the lab's note\r\n");
+    h.start();
+    const QByteArray before = h.readSettings();
+    QVERIFY(QFile::link(h.form->settingsPath(), h.path("results.CSV")));
+    for (const QString& results : {h.form->settingsPath(), h.path("results.CSV")}) {
+        h.user->saveAnswers = {results};
+        h.user->confirmAnswers = {true};
+        h.user->openManyAnswers = {QStringList{WriteCapture(h, "run1.CSV", false)}};
+        h.user->errors.clear();
+        h.form->MultipleButtonClick();
+        QCOMPARE(h.user->errors, std::vector<QString>{"The results file \"" + results +
+                                                      "\" is also the settings file"});
+        QVERIFY(h.user->confirmations.empty());  // refused before anything was asked
+        QCOMPARE(h.readSettings(), before);
+    }
 }
 
 QTEST_MAIN(CaptureFilesTest)
