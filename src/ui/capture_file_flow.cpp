@@ -52,11 +52,11 @@ void CaptureFileFlow::ImportCaptureFile(const QString& path) {
     host_.analyse();
 }
 
-void CaptureFileFlow::MultipleButtonClick() {
+std::optional<QString> CaptureFileFlow::ChooseResultsFile() {
     const auto results = host_.prompts->saveFileName(
         host_.window, SaveDialogSetup("In what file do you wish to save the multiple results?",
                                       host_.startFolder(), false));
-    if (!results) return;
+    if (!results) return std::nullopt;
     // The window writes its settings file again at quit: results written there
     // would be lost then, and the settings the window does not know with them.
     if (files::SameFile(results->toStdString(), host_.settingsPath().toStdString()))
@@ -64,7 +64,13 @@ void CaptureFileFlow::MultipleButtonClick() {
     if (QFileInfo::exists(*results) &&
         !host_.prompts->confirm(
             host_.window, "Is it OK to write over \"" + QFileInfo(*results).fileName() + "\"?"))
-        return;
+        return std::nullopt;
+    return results;
+}
+
+void CaptureFileFlow::MultipleButtonClick() {
+    const auto results = ChooseResultsFile();
+    if (!results) return;
     const auto captures = host_.prompts->openFileNames(
         host_.window,
         OpenDialogSetup("Select multiple files to be evaluated", host_.startFolder()));

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "analysis/capture_record.h"
@@ -52,6 +53,10 @@ public:
     void MultipleButtonClick();
 
 private:
+    // The results file of a Multiple, its overwriting agreed; none when the
+    // user cancelled. Throws when it is the settings file.
+    std::optional<QString> ChooseResultsFile();
+
     CaptureFileHost host_;
 };
 

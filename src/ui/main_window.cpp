@@ -418,24 +418,29 @@ void TForm1::MultipleButtonClick() {
 
 // ---- analysis ---------------------------------------------------------------
 
-void TForm1::AnalyseCapture() {
+analysis::AnalysisInputs TForm1::analysisInputs(bool speedGraphIsInput) const {
     analysis::AnalysisInputs inputs;
     inputs.disks = Panel1->MOISG->table();
     inputs.format = format_;
     inputs.speedRange = Panel2->speedRange();
+    if (speedGraphIsInput) inputs.rpmPoints = Panel2->rpmPoints();
+    inputs.processEvents = [] { QCoreApplication::processEvents(); };
+    return inputs;
+}
+
+void TForm1::AnalyseCapture() {
     // The speed graph's earlier points are an input only of a dyna's power and
     // torque; a grab's own points are merged into the graph as it stands, so
     // that a long run of grabs does not copy the whole graph out and back.
     const bool speedGraphIsInput = record_->IsDyna;
-    if (speedGraphIsInput) inputs.rpmPoints = Panel2->rpmPoints();
-    inputs.processEvents = [] { QCoreApplication::processEvents(); };
+    analysis::AnalysisInputs inputs = analysisInputs(speedGraphIsInput);
+    const analysis::DiskTable disks = inputs.disks;
 
     // What the analysis shows before it first lets the window repaint.
     Panel1->setLabelText(Panel1->lError, "");
     Panel1->SG->startAnalysis();
     Panel1->SG->setMonitorRows(*record_, format_);
 
-    const analysis::DiskTable disks = inputs.disks;
     const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
     // The finer evaluation beside the specified figures, of the same capture
     // and disk table; it changes nothing the analysis shows.

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "analysis/analyse_capture.h"
 #include "analysis/capture_record.h"
 #include "daq/board.h"
 #include "text/number_format.h"
@@ -125,6 +126,9 @@ private:
     void connectHandlers();
     void attachKeys();
     void loadSettings();
+    // What an analysis of the record takes from the window: the disk table, the
+    // number format, Chart4's range and, when asked, the speed graph's points.
+    analysis::AnalysisInputs analysisInputs(bool speedGraphIsInput) const;
     void saveSettings();
     FormSettings currentFormState() const;
     // Runs one handler; an error ends it there and is shown to the user.
