@@ -180,7 +180,8 @@ void AtomicFile::Flush() {
     buffer_.clear();
 }
 
-void AtomicFile::Commit() {
+void AtomicFile::Prepare() {
+    if (prepared_) return;
     if (fd_ < 0) Fail(EBADF);
     Flush();
     if (copied_) {
@@ -198,6 +199,11 @@ void AtomicFile::Commit() {
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0) Fail(errno);
+    prepared_ = true;
+}
+
+void AtomicFile::Commit() {
+    Prepare();
     if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
     committed_ = true;
     FlushFolder(target_);

@@ -47,6 +47,10 @@ public:
     // the usual ones under the umask for a new file), renames it over the
     // target and flushes the folder. Throws FileError, the target untouched.
     void Commit();
+    // Everything Commit does before the rename: once this has passed, only the
+    // rename is left to fail. Files that belong together are all prepared
+    // before any of them is committed.
+    void Prepare();
 
 private:
     void Flush();
@@ -56,6 +60,7 @@ private:
     int fd_ = -1;
     bool targetExisted_ = false;
     bool committed_ = false;
+    bool prepared_ = false;
     std::string buffer_;  // written text not yet handed to the system
     // The target as CopyTarget copied it: what it must still be at Commit.
     bool copied_ = false;

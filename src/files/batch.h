@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/file_error.h"
+
 namespace corvane::files {
 
 inline constexpr const char* kBatchHeader = "File, Lo Temp, Hi Temp, RPM, Ind Pwr, Power, Torque";
@@ -29,6 +31,8 @@ struct CaptureOutcome {
     // What the user is told about this capture besides its line, in input
     // order (the window's message boxes): "Please consult Help for ...".
     std::vector<std::string> notes;
+    // The capture's line of the details file (CR LF included), when one is written.
+    std::string details;
 };
 
 // One evaluation of the kind above; throwing ends the batch at that file.
@@ -44,6 +48,15 @@ struct BatchOptions {
     // Add the lines to an existing results file instead of replacing it
     // (RunBatchToFile); the header is written only into a new or empty file.
     bool append = false;
+    // A second file beside the results, one line per capture (each outcome's
+    // details) after its header line: written by the same rules as the results
+    // file (replaced by rename, or added to with append), and always holding
+    // the same captures as the results, also when a capture stops the batch.
+    struct DetailsFile {
+        std::string path;
+        std::string header;  // its first line, CR LF included
+    };
+    std::optional<DetailsFile> details;
     // Told of each capture once its line is written, in input order, on the
     // calling thread (the tool shows the notes there).
     std::function<void(const std::string& path, const CaptureOutcome& outcome)> written;
@@ -66,6 +79,16 @@ std::string PrintableName(std::string_view name);
 // and KeepDigits of rows 0, 1, 4, 5, 6 and 7.
 std::string BatchLine(std::string_view fileName, const ResultsColumn& column);
 
+// What a stopped batch left in one of the files it writes.
+struct StoppedFile {
+    // The number of capture lines the file now holds (or, when appending,
+    // that were added to it), or nothing when it was left as it was (then
+    // writeError says why, if writing failed).
+    std::optional<int> hold;
+    bool appended = false;
+    std::string writeError;
+};
+
 // A capture file whose evaluation failed; what() is "<path>: <message>".
 class BatchFileError : public std::runtime_error {
 public:
@@ -79,25 +102,29 @@ public:
     // number of capture lines the file now holds (or, when appending, that
     // were added to it), or nothing when the file was left as it was (then
     // writeError says why, if writing failed).
-    const std::optional<int>& resultsHold() const { return resultsHold_; }
-    bool resultsAppended() const { return resultsAppended_; }
-    const std::string& resultsWriteError() const { return resultsWriteError_; }
+    const std::optional<int>& resultsHold() const { return results_.hold; }
+    bool resultsAppended() const { return results_.appended; }
+    const std::string& resultsWriteError() const { return results_.writeError; }
+    const StoppedFile& results() const { return results_; }
+    StoppedFile& results() { return results_; }
+    // The same for the details file.
+    const StoppedFile& details() const { return details_; }
+    StoppedFile& details() { return details_; }
     void SetResultsHold(int captures, bool appended = false) {
-        resultsHold_ = captures;
-        resultsAppended_ = appended;
+        results_.hold = captures;
+        results_.appended = appended;
     }
     void SetResultsLeftAsTheyWere(std::string writeError) {
-        resultsHold_.reset();
-        resultsWriteError_ = std::move(writeError);
+        results_.hold.reset();
+        results_.writeError = std::move(writeError);
     }
 
 private:
     std::string path_;
     std::string message_;
     int evaluated_ = 0;
-    std::optional<int> resultsHold_;
-    bool resultsAppended_ = false;
-    std::string resultsWriteError_;
+    StoppedFile results_;
+    StoppedFile details_;
 };
 
 // What a stopped batch left in its results file, for the user: "holds the
@@ -105,14 +132,18 @@ private:
 // "has the results of 2 more capture files; ..."), or "was left as it was: no
 // capture file was evaluated".
 std::string StoppedBatchNote(const BatchFileError& error);
+// The same for the details file: "holds the details of 2 capture files; ...".
+std::string StoppedDetailsNote(const BatchFileError& error);
 
 // The chosen results file is one of the batch's input files: writing it would
 // destroy that input, so the batch is refused before anything is written.
 class ResultsFileIsInputError : public std::runtime_error {
 public:
-    // what: "one of the files to be evaluated", "the settings file", ...
+    // what: "one of the files to be evaluated", "the settings file", ...;
+    // file: "results file" or "details file".
     explicit ResultsFileIsInputError(const std::string& resultsPath,
-                                     const std::string& what = "one of the files to be evaluated");
+                                     const std::string& what = "one of the files to be evaluated",
+                                     const std::string& file = "results file");
 };
 
 // An existing results file to be appended to does not begin with the header
@@ -120,12 +151,26 @@ public:
 class NotAResultsFileError : public std::runtime_error {
 public:
     explicit NotAResultsFileError(const std::string& resultsPath);
+    // The same for another file a batch writes, whose first line is header.
+    NotAResultsFileError(const std::string& path, const std::string& file, std::string_view header);
 };
 
 // Throws ResultsFileIsInputError when resultsPath names the same file as one
 // of capturePaths (compared by identity, SameFile; one look at each file).
 void CheckResultsFileIsNotInput(const std::string& resultsPath,
                                 const std::vector<std::string>& capturePaths);
+
+// A file a batch writes (the results or the details file) could not be
+// written; what() is the plain message ("Disk full"), path() the file.
+class BatchOutputError : public FileError {
+public:
+    BatchOutputError(std::string path, const std::string& message)
+        : FileError(message), path_(std::move(path)) {}
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 // Writes the header, then evaluates the files in order and writes one line for
 // each. A failed evaluation throws BatchFileError naming the file; the lines of
@@ -134,7 +179,11 @@ void RunBatch(const std::vector<std::string>& capturePaths, const EvaluateCaptur
               const WriteBatchText& write);
 // The same on options.threads threads: the files are evaluated ahead of the
 // writing, but written (and options.written told) in input order, and a failed
-// file stops the batch at the same line as on one thread.
+// file stops the batch at the same line as on one thread. A details file is
+// refused, before anything is written, when it is one of the capture files
+// (ResultsFileIsInputError); it is written like RunBatchToFile's results file,
+// with the same lines as `write` was given. Its write errors throw
+// BatchOutputError.
 void RunBatch(const std::vector<std::string>& capturePaths, const MakeEvaluation& evaluation,
               const WriteBatchText& write, const BatchOptions& options);
 
@@ -154,6 +203,11 @@ void RunBatch(const std::vector<std::string>& capturePaths, const MakeEvaluation
 // whose first line is not the header throws NotAResultsFileError first; one
 // changed by someone else while the batch ran is left as they left it
 // (FileError "The file was changed meanwhile").
+//
+// A details file (options.details) follows the same rules, checked before
+// anything is evaluated, and gets the same captures: both files are flushed
+// to the disk before either replaces its target. The errors of writing either
+// are BatchOutputError, a FileError naming the file.
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,
                     const EvaluateCaptureFile& evaluate);
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,

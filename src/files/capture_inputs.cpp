@@ -50,10 +50,13 @@ fs::path Normalised(const std::string& name) {
 }  // namespace
 
 std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool recursive,
-                                              const std::string& leaveOut) {
+                                              const std::vector<std::string>& leaveOut) {
     const fs::path root(folder);
     const fs::path realRoot = Normalised(folder);
-    const fs::path skip = leaveOut.empty() ? fs::path() : Normalised(leaveOut);
+    std::vector<fs::path> skip;
+    for (const std::string& name : leaveOut) {
+        if (!name.empty()) skip.push_back(Normalised(name));
+    }
     std::vector<std::string> found;
     // Regular files are known from the folder's own listing; only links and
     // file systems that do not say cost a look of their own.
@@ -63,7 +66,11 @@ std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool re
             !entry.is_regular_file(ignored)) {
             return;
         }
-        if (!skip.empty() && realRoot / entry.path().lexically_relative(root) == skip) return;
+        if (!skip.empty() &&
+            std::find(skip.begin(), skip.end(), realRoot / entry.path().lexically_relative(root)) !=
+                skip.end()) {
+            return;
+        }
         found.push_back(entry.path().string());
     };
     try {
@@ -88,7 +95,7 @@ std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool re
 }
 
 std::vector<std::string> CaptureFilesOf(const std::vector<std::string>& names, bool recursive,
-                                        const std::string& leaveOut) {
+                                        const std::vector<std::string>& leaveOut) {
     std::vector<std::string> files;
     files.reserve(names.size());
     for (const std::string& name : names) {

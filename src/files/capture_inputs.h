@@ -28,15 +28,16 @@ private:
 // starting with a point) nor sub-folders; with `recursive`, also those of its
 // sub-folders and theirs (not hidden ones, and not through links to folders),
 // each sub-folder's in place of its name. In name order, byte by byte. The
-// file `leaveOut` names (the results file; compared by name, links followed,
-// so that a batch over a folder never reads its own results) is left out.
+// files `leaveOut` names (the results and details files; compared by name,
+// links followed, so that a batch over a folder never reads its own results)
+// are left out.
 // Throws InputReadError for a folder (or sub-folder) that cannot be read.
 std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool recursive,
-                                              const std::string& leaveOut = {});
+                                              const std::vector<std::string>& leaveOut = {});
 
 // Each name as it is, except that a folder gives CaptureFilesInFolder.
 std::vector<std::string> CaptureFilesOf(const std::vector<std::string>& names, bool recursive,
-                                        const std::string& leaveOut = {});
+                                        const std::vector<std::string>& leaveOut = {});
 
 // The names of a list, one a line (LF or CR LF); empty lines are skipped, and
 // nothing else is changed (blanks belong to the name). `name` names the list

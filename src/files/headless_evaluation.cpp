@@ -6,6 +6,8 @@
 
 #include "analysis/analyse_capture.h"
 #include "files/capture_reader.h"
+#include "performance/details_csv.h"
+#include "performance/performance.h"
 
 namespace corvane::files {
 
@@ -30,10 +32,12 @@ void MakeFresh(analysis::CaptureRecord& record) {
 
 }  // namespace
 
-HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers)
+HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers,
+                                       Details details)
     : record_(std::make_unique<analysis::CaptureRecord>()),
       startDisks_(std::move(disks)),
-      numbers_(std::move(numbers)) {}
+      numbers_(std::move(numbers)),
+      details_(details) {}
 
 HeadlessEvaluation::~HeadlessEvaluation() = default;
 
@@ -59,6 +63,17 @@ CaptureOutcome HeadlessEvaluation::Evaluate(const std::string& path) {
         outcome.column[row] = result.table[row][1];
     }
     if (result.dynaAdvice) outcome.notes.emplace_back(kDynaAdvice);
+    if (details_ == Details::Yes) {
+        // The disk table as the analysis had it: a dyna file brings its own rows.
+        const performance::PerformanceResult figures =
+            performance::AnalysePerformance(*record_, disks_, numbers_);
+        outcome.details =
+            performance::DetailsLine(PrintableName(FileNameOf(path)), record_->IsDyna, &figures);
+        if (figures.status != performance::Status::Evaluated) {
+            outcome.notes.push_back("details left empty: " +
+                                    std::string(performance::StatusText(figures.status)));
+        }
+    }
     return outcome;
 }
 

@@ -4,6 +4,8 @@
 // is read into a fresh capture record and starts from the given disk table, so
 // that a results line describes its own capture only. Nobody sees a text
 // window here, so its lines are never built. One evaluation per thread.
+// The engine-performance analysis runs only for a batch that writes a details
+// file; a plain batch pays nothing for it.
 
 #include <memory>
 #include <string>
@@ -22,8 +24,11 @@ class HeadlessEvaluation {
 public:
     // disks: the disk table each file starts with (five rows in the window).
     // numbers: the decimal mark and grouping of the table texts.
+    // details: also give each capture its details-file line.
+    enum class Details { No, Yes };
     explicit HeadlessEvaluation(analysis::DiskTable disks,
-                                text::NumberFormat numbers = text::PointComma());
+                                text::NumberFormat numbers = text::PointComma(),
+                                Details details = Details::No);
     ~HeadlessEvaluation();
     HeadlessEvaluation(const HeadlessEvaluation&) = delete;
     HeadlessEvaluation& operator=(const HeadlessEvaluation&) = delete;
@@ -33,7 +38,10 @@ public:
     // dyna analysis ends with both averages zero. With no board the monitor
     // values are those of the file, or 0 for a file without data lines; no
     // speed points are kept between files. Throws the import's errors, or the
-    // analysis' range error.
+    // analysis' range error. With Details::Yes the outcome also holds the
+    // capture's details line; a capture whose engine performance cannot be
+    // evaluated gets its name and kind only, and the reason as a note
+    // ("details left empty: Engine not turning: ...").
     CaptureOutcome Evaluate(const std::string& path);
 
     // The record of the last file (unspecified after a failed one).
@@ -46,6 +54,7 @@ private:
     const analysis::DiskTable startDisks_;
     analysis::DiskTable disks_;
     text::NumberFormat numbers_;
+    Details details_;
 };
 
 }  // namespace corvane::files

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "files/file_error.h"
 #include "text/format.h"
 
 namespace corvane::settings {
@@ -37,6 +38,16 @@ analysis::DiskTable LoadDiskTable(const IniFile& ini, const text::NumberFormat& 
     }
     table.resize(kDiskTableRows);
     return table;
+}
+
+DiskTableFile LoadDiskTableFile(const std::string& path, const text::NumberFormat& fmt) {
+    try {
+        const IniFile ini(path, IniFile::Missing::IsAnError);
+        if (!ini.Damage().empty()) return {{}, "could not be read whole: " + ini.Damage()};
+        return {LoadDiskTable(ini, fmt), {}};
+    } catch (const files::FileError& error) {
+        return {{}, error.what()};
+    }
 }
 
 void SaveDiskTable(IniFile& ini, const analysis::DiskTable& table) {

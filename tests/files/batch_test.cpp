@@ -240,7 +240,7 @@ ScrambledRun RunScrambled(const std::vector<std::string>& paths, int threads) {
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
             if (path.find("bad") != std::string::npos)
                 throw std::runtime_error("Range check error");
-            CaptureOutcome outcome{{path + " K", "1", "", "", "2", "3", "", ""}, {}};
+            CaptureOutcome outcome{{path + " K", "1", "", "", "2", "3", "", ""}, {}, {}};
             if (path.find("advice") != std::string::npos) outcome.notes = {"note " + path};
             return outcome;
         });
@@ -352,7 +352,7 @@ TEST(RunBatchToFile, AppendingKeepsEverythingAlreadyInTheFile) {
                 results, c.captures,
                 [&fake] {
                     return EvaluateCapture([&fake](const std::string& path) {
-                        return CaptureOutcome{fake(path), {}};
+                        return CaptureOutcome{fake(path), {}, {}};
                     });
                 },
                 options);
@@ -377,7 +377,7 @@ TEST(RunBatchToFile, AppendingRefusesAFileThatIsNotAResultsFile) {
     options.append = true;
     const auto evaluation = [&fake] {
         return EvaluateCapture([&fake](const std::string& path) {
-            return CaptureOutcome{fake(path), {}};
+            return CaptureOutcome{fake(path), {}, {}};
         });
     };
     EXPECT_THROW(RunBatchToFile(capture, {"a.CSV"}, evaluation, options), NotAResultsFileError);

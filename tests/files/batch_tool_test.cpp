@@ -11,7 +11,10 @@
 
 #include "analysis/analyse_capture.h"
 #include "files/batch.h"
+#include "files/capture_import.h"
 #include "files/capture_writer.h"
+#include "performance/details_csv.h"
+#include "performance/performance.h"
 #include "synthetic_capture.h"
 #include "temp_dir.h"
 #include "text/number_format.h"
@@ -52,6 +55,20 @@ std::string ExpectedLine(const std::string& name, CaptureRecord record, const Di
     ResultsColumn column;
     for (int row = 0; row < 8; ++row) column[row] = result.table[row][1];
     return BatchLine(name, column) + "\r\n";
+}
+
+// The details line of a capture file, from the engine-performance analysis of
+// the file as the window imports it.
+std::string ExpectedDetails(const testing::TempDir& dir, const std::string& name,
+                            DiskTable disks = DiskTable(5)) {
+    auto record = std::make_unique<CaptureRecord>();
+    ImportCaptureFile(dir.File(name), *record, disks, [](CaptureKind kind, CaptureRecord& working) {
+        working.IsDyna = kind == CaptureKind::Dyna;
+        working.SamplePeriod = working.IsDyna ? kDynaSamplePeriod : kGrabSamplePeriod;
+    });
+    const performance::PerformanceResult result =
+        performance::AnalysePerformance(*record, disks, text::PointComma());
+    return performance::DetailsLine(name, record->IsDyna, &result);
 }
 
 class BatchTool : public ::testing::Test {
@@ -298,17 +315,23 @@ TEST_F(BatchTool, FoldersAndListsTakeAnyNumberOfFiles) {
 TEST_F(BatchTool, EveryNumberOfThreadsGivesTheSameBatch) {
     std::string names;
     for (int i = 0; i < 12; ++i) names += i % 5 == 2 ? " nodisks.CSV" : " grab300.CSV accel.CSV";
-    for (const std::string& captures : {names, names + " bad.CSV" + names}) {
+    for (const std::string& batch : {names, names + " bad.CSV" + names, " --details d.CSV" + names,
+                                     " --details d.CSV" + names + " bad.CSV" + names}) {
+        const std::string captures = batch;
         std::filesystem::remove(dir.File("r.CSV"));
+        std::filesystem::remove(dir.File("d.CSV"));
         const ToolRun one = RunTool(dir, "-j 1 -o r.CSV" + captures);
         const std::string results = testing::ReadText(dir.File("r.CSV"));
+        const std::string details = testing::ReadText(dir.File("d.CSV"));
         EXPECT_NE(one.err.find("nodisks.CSV: Please consult Help"), std::string::npos);
         for (const char* threads : {"-j 2", "-j 5", ""}) {
             std::filesystem::remove(dir.File("r.CSV"));
+            std::filesystem::remove(dir.File("d.CSV"));
             const ToolRun many = RunTool(dir, std::string(threads) + " -o r.CSV" + captures);
             EXPECT_EQ(many.status, one.status) << threads;
             EXPECT_EQ(many.err, one.err) << threads;
             EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), results) << threads;
+            EXPECT_EQ(testing::ReadText(dir.File("d.CSV")), details) << threads;
             EXPECT_EQ(RunTool(dir, std::string(threads) + captures).out,
                       RunTool(dir, "-j 1" + captures).out)
                 << threads;
@@ -321,22 +344,42 @@ TEST_F(BatchTool, EveryNumberOfThreadsGivesTheSameBatch) {
 // to the batch one run gives, header once.
 TEST_F(BatchTool, AppendedChunksAddUpToOneBatch) {
     const std::string captures = "grab300.CSV accel.CSV grab400.CSV nodisks.CSV grab300.CSV";
-    ASSERT_EQ(RunTool(dir, "-o whole.CSV " + captures).status, 0);
-    const ToolRun chunked = RunTool(dir, "-o chunked.CSV --append grab300.CSV accel.CSV && '" +
-                                             std::string(CORVANE_BATCH_TOOL) +
-                                             "' --append -o chunked.CSV grab400.CSV nodisks.CSV "
-                                             "grab300.CSV");
+    ASSERT_EQ(RunTool(dir, "-o whole.CSV --details wholeD.CSV " + captures).status, 0);
+    const ToolRun chunked =
+        RunTool(dir, "-o chunked.CSV --append --details chunkedD.CSV grab300.CSV accel.CSV && '" +
+                         std::string(CORVANE_BATCH_TOOL) +
+                         "' --append -o chunked.CSV --details chunkedD.CSV grab400.CSV "
+                         "nodisks.CSV grab300.CSV");
     EXPECT_EQ(chunked.status, 0) << chunked.err;
     EXPECT_EQ(testing::ReadText(dir.File("chunked.CSV")), testing::ReadText(dir.File("whole.CSV")));
+    EXPECT_EQ(testing::ReadText(dir.File("chunkedD.CSV")),
+              testing::ReadText(dir.File("wholeD.CSV")));
 
-    // A chunk that fails adds the lines before its failing capture, and says so.
+    // A chunk that fails adds the lines before its failing capture to both, and says so.
     const std::string before = testing::ReadText(dir.File("chunked.CSV"));
-    const ToolRun failed = RunTool(dir, "--append -o chunked.CSV grab400.CSV bad.CSV grab300.CSV");
+    const std::string detailsBefore = testing::ReadText(dir.File("chunkedD.CSV"));
+    const ToolRun failed = RunTool(
+        dir, "--append -o chunked.CSV --details chunkedD.CSV grab400.CSV bad.CSV grab300.CSV");
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err,
               "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n"
               "chunked.CSV: has the results of 1 more capture file; the batch stopped at "
+              "bad.CSV\n"
+              "chunkedD.CSV: has the details of 1 more capture file; the batch stopped at "
               "bad.CSV\n");
+    EXPECT_EQ(testing::ReadText(dir.File("chunked.CSV")),
+              before + ExpectedLine("grab400.CSV", *grab400, DiskTable(5)));
+    EXPECT_EQ(testing::ReadText(dir.File("chunkedD.CSV")),
+              detailsBefore + ExpectedDetails(dir, "grab400.CSV"));
+
+    // Another kind of file as the details: nothing is added to either file.
+    testing::WriteText(dir.File("notes.txt"), "my notes\r\n");
+    const ToolRun other = RunTool(dir, "--append -o chunked.CSV --details notes.txt grab400.CSV");
+    EXPECT_EQ(other.status, 2);
+    EXPECT_NE(other.err.find("The details file \"notes.txt\" does not begin with the line"),
+              std::string::npos)
+        << other.err;
+    EXPECT_EQ(testing::ReadText(dir.File("notes.txt")), "my notes\r\n");
     EXPECT_EQ(testing::ReadText(dir.File("chunked.CSV")),
               before + ExpectedLine("grab400.CSV", *grab400, DiskTable(5)));
 
@@ -348,6 +391,128 @@ TEST_F(BatchTool, AppendedChunksAddUpToOneBatch) {
     }
     EXPECT_EQ(testing::ReadText(dir.File("grab400.CSV")).substr(0, 6), "grab\r\n")
         << "nothing is appended to a capture file";
+}
+
+// --details: a second file with the engine-performance figures, one line per
+// capture, beside a results file that stays exactly as it is without it.
+TEST_F(BatchTool, DetailsFileBesideTheResults) {
+    testing::WriteText(dir.File("empty.CSV"), "grab\r\nPressure\r\n");
+    const std::string captures =
+        " --settings settings.INI grab300.CSV accel.CSV empty.CSV grab400.CSV";
+    ASSERT_EQ(RunTool(dir, "-o plain.CSV" + captures).status, 0);
+    const ToolRun run = RunTool(dir, "-o r.CSV --details d.CSV" + captures);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "empty.CSV: details left empty: No samples\n");
+    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), testing::ReadText(dir.File("plain.CSV")));
+
+    const std::string details = testing::ReadText(dir.File("d.CSV"));
+    EXPECT_EQ(details, performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV") +
+                           ExpectedDetails(dir, "accel.CSV") + "empty.CSV,grab,,,,,,,,,,,,\r\n" +
+                           ExpectedDetails(dir, "grab400.CSV"));
+    // Independent anchors: the kinds, the engine's speed, which fields a kind fills.
+    EXPECT_NE(details.find("\r\ngrab300.CSV,grab,3,300.0,"), std::string::npos) << details;
+    EXPECT_NE(details.find("\r\ngrab400.CSV,grab,"), std::string::npos) << details;
+    const std::size_t dynaLine = details.find("\r\naccel.CSV,dyna,,");
+    ASSERT_NE(dynaLine, std::string::npos) << details;
+    const std::string dynaFields =
+        details.substr(dynaLine + 2, details.find("\r\n", dynaLine + 2) - dynaLine - 2);
+    EXPECT_EQ(std::count(dynaFields.begin(), dynaFields.end(), ','), 13);
+    EXPECT_NE(dynaFields.back(), ',') << "the torque at the highest power is given" << dynaFields;
+
+    // Results on standard output: the same details file.
+    const ToolRun piped = RunTool(dir, "--details d2.CSV -j 1" + captures);
+    EXPECT_EQ(piped.out, testing::ReadText(dir.File("plain.CSV")));
+    EXPECT_EQ(testing::ReadText(dir.File("d2.CSV")), details);
+
+    // Written through a link to the file it names, keeping that file's permissions.
+    namespace fs = std::filesystem;
+    fs::create_symlink("d2.CSV", dir.File("link.CSV"));
+    fs::permissions(dir.File("d2.CSV"), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(RunTool(dir, "--details link.CSV grab300.CSV").status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.CSV")));
+    EXPECT_EQ(testing::ReadText(dir.File("d2.CSV")),
+              performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV"));
+    EXPECT_EQ(fs::status(dir.File("d2.CSV")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// A capture that stops the batch stops both files at the same line; its reason
+// is told once. An existing details file is not traded for a bare header.
+TEST_F(BatchTool, AStoppedBatchKeepsTheSameCapturesInBothFiles) {
+    WriteCaptureFile(dir.File("long.CSV"), *testing::MakeDyna({}, 4001), DiskTable(5));
+    for (const char* stop : {"bad.CSV", "long.CSV"}) {
+        const std::string reason =
+            std::string(stop) + (stop == std::string("bad.CSV")
+                                     ? ": Input file is neither \"grab\" nor \"dyna\"!\n"
+                                     : ": Range check error\n");
+        for (const char* results : {"-o r.CSV ", ""}) {
+            const ToolRun run = RunTool(
+                dir, std::string(results) + "--details d.CSV grab300.CSV " + stop + " grab400.CSV");
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, reason +
+                                   (*results ? "r.CSV: holds the results of 1 capture file; the "
+                                               "batch stopped at " +
+                                                   std::string(stop) + "\n"
+                                             : std::string()) +
+                                   "d.CSV: holds the details of 1 capture file; the batch stopped "
+                                   "at " +
+                                   stop + "\n");
+            EXPECT_EQ(testing::ReadText(dir.File("d.CSV")),
+                      performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV"));
+        }
+        const std::string before = testing::ReadText(dir.File("d.CSV"));
+        const ToolRun first = RunTool(dir, std::string("-o r.CSV --details d.CSV ") + stop);
+        EXPECT_EQ(first.status, 1);
+        EXPECT_NE(first.err.find("d.CSV: was left as it was: no capture file was evaluated\n"),
+                  std::string::npos)
+            << first.err;
+        EXPECT_EQ(testing::ReadText(dir.File("d.CSV")), before);
+    }
+    const ToolRun fresh = RunTool(dir, "--details new.CSV bad.CSV");
+    EXPECT_EQ(fresh.status, 1);
+    EXPECT_EQ(testing::ReadText(dir.File("new.CSV")), performance::DetailsHeader());
+}
+
+// The details file is never one of the batch's inputs or the results file,
+// however it is named; nothing is evaluated or written then.
+TEST_F(BatchTool, TheDetailsFileIsNoOtherFileOfTheBatch) {
+    ASSERT_EQ(RunTool(dir, "-o r.CSV grab300.CSV").status, 0);
+    std::filesystem::create_symlink("grab300.CSV", dir.File("link.CSV"));
+    std::filesystem::create_hard_link(dir.File("r.CSV"), dir.File("hard.CSV"));
+    std::filesystem::create_hard_link(dir.File("settings.INI"), dir.File("hard.INI"));
+    const std::string capture = testing::ReadText(dir.File("grab300.CSV"));
+    const std::string results = testing::ReadText(dir.File("r.CSV"));
+    const std::string settings = testing::ReadText(dir.File("settings.INI"));
+    struct Case {
+        const char* arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"--details grab300.CSV grab300.CSV", "is also one of the files to be evaluated"},
+        {"--details link.CSV grab400.CSV grab300.CSV", "is also one of the files to be evaluated"},
+        {"-o r.CSV --details ./r.CSV grab400.CSV", "is also the results file"},
+        {"-o r.CSV --details hard.CSV grab400.CSV", "is also the results file"},
+        {"-o new.CSV --details new.CSV grab400.CSV", "is also the results file"},
+        {"--settings settings.INI --details hard.INI grab400.CSV", "is also the settings file"},
+        {"--details - grab400.CSV", "--details needs a file name"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = RunTool(dir, c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << ": " << run.err;
+        EXPECT_EQ(run.out, "") << c.arguments;
+    }
+    EXPECT_EQ(testing::ReadText(dir.File("grab300.CSV")), capture);
+    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), results);
+    EXPECT_EQ(testing::ReadText(dir.File("settings.INI")), settings);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new.CSV")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("-")));
+
+    // A details file that cannot be written leaves the results as they were.
+    const ToolRun unwritable = RunTool(dir, "-o r.CSV --details void/d.CSV grab400.CSV");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err.rfind("void/d.CSV: ", 0), 0u) << unwritable.err;
+    EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), results);
 }
 
 }  // namespace

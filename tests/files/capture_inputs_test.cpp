@@ -56,10 +56,14 @@ TEST_F(CaptureFolder, TheResultsFileIsLeftOut) {
     fs::create_symlink(dir.File("results.csv"), dir.File("out-link"));
     for (const std::string& results :
          {dir.File("results.csv"), dir.File("a/../results.csv"), dir.File("out-link")}) {
-        const auto names = Names(CaptureFilesInFolder(dir.path().string(), false, results));
+        const auto names = Names(CaptureFilesInFolder(dir.path().string(), false, {results}));
         EXPECT_EQ(std::count(names.begin(), names.end(), "results.csv"), 0) << results;
         EXPECT_EQ(names.size(), 6u);
     }
+    // The details file beside it too.
+    EXPECT_EQ(Names(CaptureFilesInFolder(dir.path().string(), false,
+                                         {dir.File("results.csv"), dir.File("run2.csv")})),
+              (std::vector<std::string>{"B.Csv", "a.CSV", "b.csv", "c.csv", "run10.csv"}));
 }
 
 TEST_F(CaptureFolder, NamesAndFoldersTogetherInTheirOrder) {

@@ -14,17 +14,12 @@
 #include <vector>
 
 #include "files/batch.h"
-#include "files/headless_evaluation.h"
 #include "performance/details_csv.h"
-#include "performance/performance.h"
 #include "report/report_file.h"
 #include "temp_dir.h"
-#include "text/number_format.h"
 
 namespace corvane::report {
 namespace {
-
-using analysis::DiskTable;
 
 struct ToolRun {
     int status = -1;
@@ -89,14 +84,16 @@ std::vector<std::string> Split(std::string line, const std::string& separator) {
     return fields;
 }
 
-// The engine-performance details line of a capture file, as the batch's
-// details file has it.
+// The engine-performance details line of a capture file, as
+// corvane-batch --details writes it.
 std::vector<std::string> DetailsOf(const testing::TempDir& dir, const std::string& name) {
-    files::HeadlessEvaluation evaluation(DiskTable(5));
-    (void)evaluation.Evaluate(dir.File(name));
-    const performance::PerformanceResult result = performance::AnalysePerformance(
-        evaluation.record(), evaluation.disks(), text::PointComma());
-    return Split(performance::DetailsLine(name, evaluation.record().IsDyna, &result), ",");
+    const ToolRun run =
+        RunIn(dir, Quoted(CORVANE_BATCH_TOOL), "--details details.csv " + Quoted(name));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string text = testing::ReadText(dir.File("details.csv"));
+    const std::size_t line = text.find("\r\n");
+    EXPECT_EQ(text.substr(0, line + 2), performance::DetailsHeader());
+    return Split(line == std::string::npos ? "" : text.substr(line + 2), ",");
 }
 
 // The PNG's width and height from its header.

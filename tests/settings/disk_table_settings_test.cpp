@@ -101,5 +101,22 @@ TEST_F(DiskTableSettings, SaveCompactsNothingAndBlanksTheRest) {
     EXPECT_EQ(reloaded[2], kBlank);
 }
 
+// A settings file the user names must give its table whole, or an error and
+// no table: a dyna must never be computed quietly without its disks.
+TEST_F(DiskTableSettings, ANamedFileGivesItsTableOrWhyNot) {
+    const auto load = [this] { return LoadDiskTableFile(path_, text::PointComma()); };
+    EXPECT_EQ(load().error, "File not found");
+    std::filesystem::create_directory(path_);
+    EXPECT_EQ(load().error, "File access denied");
+    std::filesystem::remove(path_);
+    std::ofstream(path_, std::ios::binary) << std::string("[Flywheel1]\r\nMI=0.2\0\r\n", 20);
+    EXPECT_EQ(load().error, "could not be read whole: line 2 holds a NUL byte");
+    std::ofstream(path_, std::ios::binary) << "[Flywheel1]\r\nMass=200\r\nDiam=100\r\n";
+    const DiskTableFile good = load();
+    EXPECT_EQ(good.error, "");
+    ASSERT_EQ(good.disks.size(), 5u);
+    EXPECT_EQ(good.disks[0], (DiskTable::value_type{"200", "100", "0.25"}));
+}
+
 }  // namespace
 }  // namespace corvane::settings

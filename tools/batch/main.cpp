@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "corvane/version.h"
@@ -19,8 +20,8 @@
 #include "files/file_error.h"
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
+#include "performance/details_csv.h"
 #include "settings/disk_table_settings.h"
-#include "settings/ini_file.h"
 #include "text/number_format.h"
 
 namespace {
@@ -29,8 +30,8 @@ constexpr const char* kProgram = "corvane-batch";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
-    "Usage: corvane-batch [-o RESULTS [--append]] [--settings INI] [-j N] [-r]\n"
-    "                     [--files-from LIST] CAPTURE|FOLDER...";
+    "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--settings INI]\n"
+    "                     [-j N] [-r] [--files-from LIST] CAPTURE|FOLDER...";
 constexpr int kMaxThreads = 1024;
 
 constexpr const char* kLargeBatches =
@@ -46,8 +47,8 @@ constexpr const char* kLargeBatches =
     "failed one in that chunk are missing from the results.\n"
     "\n"
     "Exit status: 0 every file evaluated and written; 1 a capture file failed (the\n"
-    "lines before it are kept) or the results could not be written; 2 a wrong\n"
-    "command line, nothing evaluated or written.";
+    "lines before it are kept) or the results (details) could not be written; 2 a\n"
+    "wrong command line, nothing evaluated or written.";
 
 int UsageError(const std::string& message) {
     std::cerr << "corvane-batch: " << message << '\n' << kUsage << '\n';
@@ -71,25 +72,6 @@ int AvailableCores() {
     }
     const unsigned hardware = std::thread::hardware_concurrency();
     return hardware > 0 ? static_cast<int>(hardware) : 1;
-}
-
-// The disk table of a settings file named on the command line. A file that is
-// missing, unreadable or not read whole is an error: every dyna result would
-// silently be computed without (some of) its disks.
-std::optional<corvane::analysis::DiskTable> LoadDisks(const std::string& settingsPath,
-                                                      const corvane::text::NumberFormat& numbers) {
-    namespace settings = corvane::settings;
-    try {
-        const settings::IniFile ini(settingsPath, settings::IniFile::Missing::IsAnError);
-        if (!ini.Damage().empty()) {
-            Report(settingsPath, "could not be read whole: " + ini.Damage());
-            return std::nullopt;
-        }
-        return settings::LoadDiskTable(ini, numbers);
-    } catch (const corvane::files::FileError& error) {
-        Report(settingsPath, error.what());
-        return std::nullopt;
-    }
 }
 
 // The names on the command line, then those of each list in turn.
@@ -131,6 +113,7 @@ int main(int argc, char** argv) {
     app.footer(kLargeBatches);
     std::string resultsPath = "-";
     std::string settingsPath;
+    std::string detailsPath;
     std::vector<std::string> arguments;
     std::vector<std::string> lists;
     bool append = false;
@@ -143,6 +126,16 @@ int main(int argc, char** argv) {
                  "into a new or empty file. Old and new lines reach the disk together or not at "
                  "all; a failing capture adds the lines before it")
         ->needs("-o");
+    app.add_option("--details", detailsPath,
+                   "also write the engine-performance figures of each capture into DETAILS: "
+                   "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,"
+                   "cov_percent,heater_power_w,indicated_efficiency_percent,carnot_percent,"
+                   "max_power_mw,rpm_at_max_power,torque_at_max_power_mnm (point decimal, CR LF). "
+                   "A grab leaves the last three empty, a dyna the cycle, work, indicated power "
+                   "and efficiency fields; a capture whose figures cannot be evaluated gets its "
+                   "file and kind only, and the reason on standard error. DETAILS holds the same "
+                   "captures as the results and follows the same rules (--append too)")
+        ->option_text("DETAILS");
     app.add_option("--settings", settingsPath,
                    "settings file whose Flywheel sections give the disk table "
                    "(default: five blank rows); a file that cannot be read is an error")
@@ -173,11 +166,23 @@ int main(int argc, char** argv) {
     if (!toStandardOutput && !settingsPath.empty() && files::SameFile(resultsPath, settingsPath)) {
         return UsageError(files::ResultsFileIsInputError(resultsPath, "the settings file").what());
     }
+    const bool withDetails = !detailsPath.empty();
+    if (detailsPath == "-") return UsageError("--details needs a file name, not standard output");
+    if (withDetails && !toStandardOutput && files::SameFile(detailsPath, resultsPath)) {
+        return UsageError(
+            files::ResultsFileIsInputError(detailsPath, "the results file", "details file").what());
+    }
+    if (withDetails && !settingsPath.empty() && files::SameFile(detailsPath, settingsPath)) {
+        return UsageError(
+            files::ResultsFileIsInputError(detailsPath, "the settings file", "details file")
+                .what());
+    }
 
     std::vector<std::string> captures;
     try {
-        captures = files::CaptureFilesOf(Names(arguments, lists), recursive,
-                                         toStandardOutput ? std::string() : resultsPath);
+        captures =
+            files::CaptureFilesOf(Names(arguments, lists), recursive,
+                                  {toStandardOutput ? std::string() : resultsPath, detailsPath});
     } catch (const files::InputReadError& error) {
         Report(error.path(), error.what());
         return kExitUsage;
@@ -191,18 +196,28 @@ int main(int argc, char** argv) {
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
     if (!settingsPath.empty()) {
-        const auto loaded = LoadDisks(settingsPath, numbers);
-        if (!loaded) return kExitUsage;
-        disks = *loaded;
+        auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
+        if (!loaded.error.empty()) {
+            Report(settingsPath, loaded.error);
+            return kExitUsage;
+        }
+        disks = std::move(loaded.disks);
     }
     // One evaluation, and so one working record, per thread.
-    const files::MakeEvaluation evaluation = [&disks, &numbers]() -> files::EvaluateCapture {
-        auto headless = std::make_shared<files::HeadlessEvaluation>(disks, numbers);
+    const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
+                                     : files::HeadlessEvaluation::Details::No;
+    const files::MakeEvaluation evaluation = [&disks, &numbers,
+                                              details]() -> files::EvaluateCapture {
+        auto headless = std::make_shared<files::HeadlessEvaluation>(disks, numbers, details);
         return [headless](const std::string& path) { return headless->Evaluate(path); };
     };
     files::BatchOptions options;
     options.threads = threads;
     options.append = append;
+    if (withDetails) {
+        options.details =
+            files::BatchOptions::DetailsFile{detailsPath, corvane::performance::DetailsHeader()};
+    }
     options.written = [toStandardOutput](const std::string& path,
                                          const files::CaptureOutcome& outcome) {
         if (outcome.notes.empty()) return;
@@ -229,6 +244,11 @@ int main(int argc, char** argv) {
     } catch (const files::BatchFileError& error) {
         Report(error.path(), error.message());
         if (!toStandardOutput) Report(resultsPath, files::StoppedBatchNote(error));
+        if (withDetails) Report(detailsPath, files::StoppedDetailsNote(error));
+        return kExitFailed;
+    } catch (const files::BatchOutputError& error) {
+        // A file could not be written; it is left as it was.
+        Report(error.path(), error.what());
         return kExitFailed;
     } catch (const std::exception& error) {
         // The results file itself could not be written; it is left as it was.

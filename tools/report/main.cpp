@@ -11,6 +11,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "corvane/version.h"
@@ -20,7 +21,6 @@
 #include "files/headless_evaluation.h"
 #include "report/report_file.h"
 #include "settings/disk_table_settings.h"
-#include "settings/ini_file.h"
 #include "text/number_format.h"
 
 namespace {
@@ -60,25 +60,6 @@ Arguments SplitArguments(int argc, char** argv) {
         }
     }
     return split;
-}
-
-// The disk table of a settings file named on the command line. A file that is
-// missing, unreadable or not read whole is an error: every dyna would
-// silently be computed without (some of) its disks.
-std::optional<corvane::analysis::DiskTable> LoadDisks(const std::string& settingsPath,
-                                                      const corvane::text::NumberFormat& numbers) {
-    namespace settings = corvane::settings;
-    try {
-        const settings::IniFile ini(settingsPath, settings::IniFile::Missing::IsAnError);
-        if (!ini.Damage().empty()) {
-            Report(settingsPath, "could not be read whole: " + ini.Damage());
-            return std::nullopt;
-        }
-        return settings::LoadDiskTable(ini, numbers);
-    } catch (const corvane::files::FileError& error) {
-        Report(settingsPath, error.what());
-        return std::nullopt;
-    }
 }
 
 // The output folder, made when it does not exist yet.
@@ -136,9 +117,12 @@ int main(int argc, char** argv) {
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
     if (!settingsPath.empty()) {
-        const auto loaded = LoadDisks(settingsPath, numbers);
-        if (!loaded) return kExitUsage;
-        disks = *loaded;
+        auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
+        if (!loaded.error.empty()) {
+            Report(settingsPath, loaded.error);
+            return kExitUsage;
+        }
+        disks = std::move(loaded.disks);
     }
     if (!OutputFolder(folder)) return kExitUsage;
 
