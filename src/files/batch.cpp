@@ -189,7 +189,15 @@ void WriteLines(const std::vector<std::string>& capturePaths, const MakeEvaluati
                         });
     } catch (const std::exception& error) {
         if (delivering) throw;
-        throw BatchFileError(capturePaths[evaluated], error.what(), static_cast<int>(evaluated));
+        BatchFileError stop(capturePaths[evaluated], error.what(), static_cast<int>(evaluated));
+        // The capture that stops the batch still has its line in the details
+        // file: its name and kind, no figures; the reason is told once, on stderr.
+        const auto* unevaluated = dynamic_cast<const UnevaluatedCapture*>(&error);
+        if (details && unevaluated) {
+            details->Write(unevaluated->detailsLine());
+            stop.SetDetailsHoldFailingCapture();
+        }
+        throw stop;
     }
 }
 
@@ -233,7 +241,10 @@ void KeepWhatWasWritten(BatchFileError& stop, const std::vector<OutputFile*>& fi
         for (OutputFile* file : kept) file->Prepare();
         for (; committed < kept.size(); ++committed) {
             kept[committed]->Commit();
-            keptFates[committed]->hold = stop.evaluated();
+            // The details file may also hold the failing capture's own line.
+            const bool failingLine =
+                keptFates[committed] == &stop.details() && stop.detailsHoldFailingCapture();
+            keptFates[committed]->hold = stop.evaluated() + (failingLine ? 1 : 0);
             keptFates[committed]->appended = kept[committed]->AddedTo();
         }
     } catch (const BatchOutputError& error) {

@@ -50,8 +50,9 @@ struct BatchOptions {
     bool append = false;
     // A second file beside the results, one line per capture (each outcome's
     // details) after its header line: written by the same rules as the results
-    // file (replaced by rename, or added to with append), and always holding
-    // the same captures as the results, also when a capture stops the batch.
+    // file (replaced by rename, or added to with append), and holding the
+    // captures of the results; a capture that stops the batch adds its own
+    // line when its evaluation gave one (UnevaluatedCapture).
     struct DetailsFile {
         std::string path;
         std::string header;  // its first line, CR LF included
@@ -78,6 +79,18 @@ std::string PrintableName(std::string_view name);
 // One results line without its line end: the name (PrintableName), then ", "
 // and KeepDigits of rows 0, 1, 4, 5, 6 and 7.
 std::string BatchLine(std::string_view fileName, const ResultsColumn& column);
+
+// A capture whose evaluation failed, carrying the line the details file gives
+// it (its name, its kind as far as known, no figures); what() is the reason.
+class UnevaluatedCapture : public std::runtime_error {
+public:
+    UnevaluatedCapture(const std::string& reason, std::string detailsLine)
+        : std::runtime_error(reason), detailsLine_(std::move(detailsLine)) {}
+    const std::string& detailsLine() const { return detailsLine_; }
+
+private:
+    std::string detailsLine_;
+};
 
 // What a stopped batch left in one of the files it writes.
 struct StoppedFile {
@@ -107,7 +120,10 @@ public:
     const std::string& resultsWriteError() const { return results_.writeError; }
     const StoppedFile& results() const { return results_; }
     StoppedFile& results() { return results_; }
-    // The same for the details file.
+    // The same for the details file, which also holds the failing capture's
+    // line when its evaluation gave one (UnevaluatedCapture).
+    bool detailsHoldFailingCapture() const { return detailsHoldFailingCapture_; }
+    void SetDetailsHoldFailingCapture() { detailsHoldFailingCapture_ = true; }
     const StoppedFile& details() const { return details_; }
     StoppedFile& details() { return details_; }
     void SetResultsHold(int captures, bool appended = false) {
@@ -125,6 +141,7 @@ private:
     int evaluated_ = 0;
     StoppedFile results_;
     StoppedFile details_;
+    bool detailsHoldFailingCapture_ = false;
 };
 
 // What a stopped batch left in its results file, for the user: "holds the
@@ -205,7 +222,8 @@ void RunBatch(const std::vector<std::string>& capturePaths, const MakeEvaluation
 // (FileError "The file was changed meanwhile").
 //
 // A details file (options.details) follows the same rules, checked before
-// anything is evaluated, and gets the same captures: both files are flushed
+// anything is evaluated, and gets the same captures (and the failing one's
+// line, see BatchOptions::details): both files are flushed
 // to the disk before either replaces its target. The errors of writing either
 // are BatchOutputError, a FileError naming the file.
 void RunBatchToFile(const std::string& resultsPath, const std::vector<std::string>& capturePaths,

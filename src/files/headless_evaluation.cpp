@@ -42,9 +42,21 @@ HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFo
 HeadlessEvaluation::~HeadlessEvaluation() = default;
 
 CaptureOutcome HeadlessEvaluation::Evaluate(const std::string& path) {
+    std::string kind;
+    if (details_ == Details::No) return EvaluateFile(path, kind);
+    try {
+        return EvaluateFile(path, kind);
+    } catch (const std::exception& error) {
+        throw UnevaluatedCapture(error.what(), performance::UnevaluatedDetailsLine(
+                                                   PrintableName(FileNameOf(path)), kind));
+    }
+}
+
+CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::string& kind) {
     // The import, read straight into the record: nothing is kept from a file
     // that fails, so there is nothing to keep safe in a copy either.
     const OpenedCapture file = OpenCaptureFile(path);
+    kind = file.kind == CaptureKind::Dyna ? "dyna" : "grab";
     MakeFresh(*record_);
     disks_ = startDisks_;
     // No board: no monitor reading, the fresh record's zeros stand.

@@ -41,7 +41,8 @@ public:
     // analysis' range error. With Details::Yes the outcome also holds the
     // capture's details line; a capture whose engine performance cannot be
     // evaluated gets its name and kind only, and the reason as a note
-    // ("details left empty: Engine not turning: ...").
+    // ("details left empty: Engine not turning: ..."); a capture that fails
+    // throws UnevaluatedCapture, whose details line gives its name and kind.
     CaptureOutcome Evaluate(const std::string& path);
 
     // The record of the last file (unspecified after a failed one).
@@ -50,6 +51,9 @@ public:
     const analysis::DiskTable& disks() const { return disks_; }
 
 private:
+    // Evaluate's work; *kind is "grab" or "dyna" once the file's first line was read.
+    CaptureOutcome EvaluateFile(const std::string& path, std::string& kind);
+
     std::unique_ptr<analysis::CaptureRecord> record_;  // large: keep it off the stack
     const analysis::DiskTable startDisks_;
     analysis::DiskTable disks_;

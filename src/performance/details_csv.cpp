@@ -76,6 +76,11 @@ std::string DetailsLine(std::string_view fileName, bool isDyna, const Performanc
     return line + std::string(kLineEnd);
 }
 
+std::string UnevaluatedDetailsLine(std::string_view fileName, std::string_view kind) {
+    return CsvField(fileName) + "," + std::string(kind) + std::string(kFigureColumns, ',') +
+           std::string(kLineEnd);
+}
+
 std::string CsvField(std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
     std::string quoted = "\"";

@@ -23,6 +23,11 @@ std::string DetailsHeader();
 // name and kind only.
 std::string DetailsLine(std::string_view fileName, bool isDyna, const PerformanceResult* result);
 
+// The line of a capture that stopped the batch before any figure was known:
+// its file name, its kind as far as it was read ("grab", "dyna" or empty) and
+// empty figures, CR LF included.
+std::string UnevaluatedDetailsLine(std::string_view fileName, std::string_view kind);
+
 // A text as one CSV field: unchanged, or quoted when it needs to be.
 std::string CsvField(std::string_view text);
 

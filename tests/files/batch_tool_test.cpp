@@ -57,6 +57,9 @@ std::string ExpectedLine(const std::string& name, CaptureRecord record, const Di
     return BatchLine(name, column) + "\r\n";
 }
 
+// What follows the kind on the line of a capture without figures.
+const std::string kNoFigures = std::string(12, ',') + "\r\n";
+
 // The details line of a capture file, from the engine-performance analysis of
 // the file as the window imports it.
 std::string ExpectedDetails(const testing::TempDir& dir, const std::string& name,
@@ -365,12 +368,12 @@ TEST_F(BatchTool, AppendedChunksAddUpToOneBatch) {
               "bad.CSV: Input file is neither \"grab\" nor \"dyna\"!\n"
               "chunked.CSV: has the results of 1 more capture file; the batch stopped at "
               "bad.CSV\n"
-              "chunkedD.CSV: has the details of 1 more capture file; the batch stopped at "
+              "chunkedD.CSV: has the details of 2 more capture files; the batch stopped at "
               "bad.CSV\n");
     EXPECT_EQ(testing::ReadText(dir.File("chunked.CSV")),
               before + ExpectedLine("grab400.CSV", *grab400, DiskTable(5)));
     EXPECT_EQ(testing::ReadText(dir.File("chunkedD.CSV")),
-              detailsBefore + ExpectedDetails(dir, "grab400.CSV"));
+              detailsBefore + ExpectedDetails(dir, "grab400.CSV") + "bad.CSV," + kNoFigures);
 
     // Another kind of file as the details: nothing is added to either file.
     testing::WriteText(dir.File("notes.txt"), "my notes\r\n");
@@ -436,15 +439,18 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
-// A capture that stops the batch stops both files at the same line; its reason
-// is told once. An existing details file is not traded for a bare header.
-TEST_F(BatchTool, AStoppedBatchKeepsTheSameCapturesInBothFiles) {
+// A capture that stops the batch stops both files there: the details file
+// gives it its file, kind (as far as read) and empty fields; its reason is
+// told once. An existing details file is not traded for a bare header.
+TEST_F(BatchTool, AStoppedBatchGivesTheFailingCaptureAnEmptyDetailsLine) {
     WriteCaptureFile(dir.File("long.CSV"), *testing::MakeDyna({}, 4001), DiskTable(5));
     for (const char* stop : {"bad.CSV", "long.CSV"}) {
+        const bool wrongKind = stop == std::string("bad.CSV");
         const std::string reason =
-            std::string(stop) + (stop == std::string("bad.CSV")
-                                     ? ": Input file is neither \"grab\" nor \"dyna\"!\n"
-                                     : ": Range check error\n");
+            std::string(stop) + (wrongKind ? ": Input file is neither \"grab\" nor \"dyna\"!\n"
+                                           : ": Range check error\n");
+        const std::string failingLine =
+            std::string(stop) + (wrongKind ? "," : ",dyna") + kNoFigures;
         for (const char* results : {"-o r.CSV ", ""}) {
             const ToolRun run = RunTool(
                 dir, std::string(results) + "--details d.CSV grab300.CSV " + stop + " grab400.CSV");
@@ -454,11 +460,12 @@ TEST_F(BatchTool, AStoppedBatchKeepsTheSameCapturesInBothFiles) {
                                                "batch stopped at " +
                                                    std::string(stop) + "\n"
                                              : std::string()) +
-                                   "d.CSV: holds the details of 1 capture file; the batch stopped "
+                                   "d.CSV: holds the details of 2 capture files; the batch stopped "
                                    "at " +
                                    stop + "\n");
-            EXPECT_EQ(testing::ReadText(dir.File("d.CSV")),
-                      performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV"));
+            EXPECT_EQ(
+                testing::ReadText(dir.File("d.CSV")),
+                performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV") + failingLine);
         }
         const std::string before = testing::ReadText(dir.File("d.CSV"));
         const ToolRun first = RunTool(dir, std::string("-o r.CSV --details d.CSV ") + stop);
@@ -470,7 +477,8 @@ TEST_F(BatchTool, AStoppedBatchKeepsTheSameCapturesInBothFiles) {
     }
     const ToolRun fresh = RunTool(dir, "--details new.CSV bad.CSV");
     EXPECT_EQ(fresh.status, 1);
-    EXPECT_EQ(testing::ReadText(dir.File("new.CSV")), performance::DetailsHeader());
+    EXPECT_EQ(testing::ReadText(dir.File("new.CSV")),
+              performance::DetailsHeader() + "bad.CSV," + kNoFigures);
 }
 
 // The details file is never one of the batch's inputs or the results file,
