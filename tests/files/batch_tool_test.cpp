@@ -25,24 +25,10 @@ namespace {
 using analysis::CaptureRecord;
 using analysis::DiskTable;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing::ToolRun;
 
 ToolRun RunTool(const testing::TempDir& dir, const std::string& arguments) {
-    const std::string out = dir.File("stdout.txt");
-    const std::string err = dir.File("stderr.txt");
-    const std::string command = std::string("cd '") + dir.path().string() + "' && '" +
-                                CORVANE_BATCH_TOOL + "' " + arguments + " >'" + out + "' 2>'" +
-                                err + "'";
-    const int raw = std::system(command.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = testing::ReadText(out);
-    run.err = testing::ReadText(err);
-    return run;
+    return testing::RunIn(dir, "'" + std::string(CORVANE_BATCH_TOOL) + "'", arguments);
 }
 
 // The results line the window would write for this capture, from an analysis

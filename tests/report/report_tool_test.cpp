@@ -21,25 +21,8 @@
 namespace corvane::report {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-ToolRun RunIn(const testing::TempDir& dir, const std::string& program,
-              const std::string& arguments) {
-    const std::string out = dir.File("stdout.txt");
-    const std::string err = dir.File("stderr.txt");
-    const std::string command = "cd '" + dir.path().string() + "' && " + program + " " + arguments +
-                                " >'" + out + "' 2>'" + err + "'";
-    const int raw = std::system(command.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = testing::ReadText(out);
-    run.err = testing::ReadText(err);
-    return run;
-}
+using testing::RunIn;
+using testing::ToolRun;
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
