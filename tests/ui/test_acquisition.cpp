@@ -27,10 +27,6 @@ using namespace corvane::ui::test;
 
 namespace {
 
-const QString kMissingBoard =
-    "DAQ hardware not found: plug your USB cable in and re-start this program.\r\n"
-    "You may have to run the InstaCal program again.";
-
 // Holds the next scans open until the test, running on the window's thread
 // while the window waits for the scan, lets them go.
 class HeldScan {

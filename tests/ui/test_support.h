@@ -20,6 +20,11 @@ class ScriptedBoard;
 
 namespace corvane::ui::test {
 
+// What the user reads when a capture finds no board, word for word.
+inline const QString kMissingBoard =
+    "DAQ hardware not found: plug your USB cable in and re-start this program.\r\n"
+    "You may have to run the InstaCal program again.";
+
 class ScriptedUser : public UserPrompts {
 public:
     struct Box {

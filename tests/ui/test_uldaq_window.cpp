@@ -26,9 +26,6 @@ using namespace corvane::ui::test;
 
 namespace {
 
-const QString kMissingBoard =
-    "DAQ hardware not found: plug your USB cable in and re-start this program.\r\n"
-    "You may have to run the InstaCal program again.";
 const QString kDesignedHint = "Red means USB connection to DAQ has failed";
 
 // The fake library's controls, from the object the board opens by path. The
