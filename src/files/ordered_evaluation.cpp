@@ -13,6 +13,9 @@ namespace {
 
 // How far the threads may run ahead of the delivery, per thread.
 constexpr std::size_t kAheadPerThread = 32;
+// Outcomes the delivery waits for at once: woken for each file, the
+// delivering thread would take a core from the evaluations every time.
+constexpr std::size_t kDeliveredAtOnce = 16;
 
 class Pool {
 public:
@@ -34,7 +37,7 @@ public:
     CaptureOutcome Take(std::size_t index) {
         std::unique_lock lock(mutex_);
         Slot& slot = slots_[index % slots_.size()];
-        ready_.wait(lock, [&] { return slot.index == index && slot.done; });
+        if (!Done(index)) ready_.wait(lock, [&] { return DeliveryReady(); });
         slot.done = false;
         if (slot.error) std::rethrow_exception(slot.error);
         CaptureOutcome outcome = std::move(slot.outcome);
@@ -87,8 +90,25 @@ private:
             if (result.error) failedAt_ = std::min(failedAt_, index);
             result.done = true;
             slots_[index % slots_.size()] = std::move(result);
-            ready_.notify_one();
+            if (DeliveryReady()) ready_.notify_one();
         }
+    }
+
+    // Under the lock: whether paths_[index]'s outcome waits in its slot.
+    bool Done(std::size_t index) const {
+        const Slot& slot = slots_[index % slots_.size()];
+        return slot.index == index && slot.done;
+    }
+
+    // Under the lock: whether the next outcomes to deliver are all done, as
+    // many as are delivered at once, or all up to the end or the failed file.
+    bool DeliveryReady() const {
+        const std::size_t last = failedAt_ < paths_.size() ? failedAt_ + 1 : paths_.size();
+        const std::size_t end = std::min(last, delivered_ + kDeliveredAtOnce);
+        for (std::size_t i = delivered_; i < end; ++i) {
+            if (!Done(i)) return false;
+        }
+        return true;
     }
 
     const std::vector<std::string>& paths_;
