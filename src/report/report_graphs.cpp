@@ -74,12 +74,9 @@ ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
     ReportGraph graph = WindowGraph(ui::kChart3, evaluated, simulated, kPvGraphMm);
     auto& plot = static_cast<GraphPlot&>(*graph.plot);
     plot.graph(ui::kSeries3)->setName(QStringLiteral("cycle of the results table"));
-    const auto& loop = evaluated.performance.averagedLoop;
+    const std::vector<analysis::Point> points = ui::AveragedLoopLine(evaluated.performance);
     const auto* summary = evaluated.performance.summary ? &*evaluated.performance.summary : nullptr;
-    if (!loop.empty() && summary) {
-        std::vector<analysis::Point> points;
-        for (const performance::LoopPoint& p : loop) points.push_back({p.volumeMm3, p.pressureKpa});
-        points.push_back(points.front());  // a closed loop
+    if (!points.empty() && summary) {
         auto* curve = new QCPCurve(plot.xAxis, plot.yAxis);
         curve->setData(Xs(points), Ys(points));
         curve->setPen(Pen(kAveragedLoop, 2.0));

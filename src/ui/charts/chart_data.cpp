@@ -84,6 +84,16 @@ void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& res
     }
 }
 
+std::vector<analysis::Point> AveragedLoopLine(const performance::PerformanceResult& result) {
+    std::vector<analysis::Point> line;
+    if (result.averagedLoop.empty()) return line;
+    line.reserve(result.averagedLoop.size() + 1);
+    for (const performance::LoopPoint& p : result.averagedLoop)
+        line.push_back({p.volumeMm3, p.pressureKpa});
+    line.push_back(line.front());
+    return line;
+}
+
 bool BringsPowerCurves(const analysis::AnalysisResult& result) {
     return result.powerTorqueComputed || !result.powerSeries.empty() ||
            !result.torqueSeries.empty();

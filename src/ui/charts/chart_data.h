@@ -3,6 +3,7 @@
 // window's stack and for the graphs of a printed report.
 
 #include "analysis/analyse_capture.h"
+#include "performance/performance.h"
 
 class QCustomPlot;
 
@@ -18,6 +19,10 @@ enum class SpeedPoints { Replace, Merge };
 // by the result's points, in ascending x; the speed series as `speed` says.
 void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& result,
                SpeedPoints speed = SpeedPoints::Replace);
+
+// The averaged loop of the engine-performance evaluation closed on itself (its
+// first point again at the end), in the PV graph's units; empty when there is none.
+std::vector<analysis::Point> AveragedLoopLine(const performance::PerformanceResult& result);
 
 // Whether the result brings power and torque curves of its own; a grab leaves
 // those of the last dyna standing.

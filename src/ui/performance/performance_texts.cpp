@@ -147,14 +147,4 @@ TableText PointsTable(const PerformanceResult& r, const text::NumberFormat& fmt)
     return table;
 }
 
-std::vector<analysis::Point> AveragedLoopLine(const PerformanceResult& r) {
-    std::vector<analysis::Point> line;
-    if (r.averagedLoop.empty()) return line;
-    line.reserve(r.averagedLoop.size() + 1);
-    for (const performance::LoopPoint& p : r.averagedLoop)
-        line.push_back({p.volumeMm3, p.pressureKpa});
-    line.push_back(line.front());
-    return line;
-}
-
 }  // namespace corvane::ui

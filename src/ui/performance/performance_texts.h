@@ -37,8 +37,5 @@ TableText SummaryTable(const performance::PerformanceResult& result, const text:
 // A grab: cycle, rpm, work, indicated power. A dyna: the power curve's points
 // in time order (time, rpm, torque, power).
 TableText PointsTable(const performance::PerformanceResult& result, const text::NumberFormat& fmt);
-// The averaged loop closed on itself (its first point again at the end), in
-// the PV graph's units; empty when there is none.
-std::vector<analysis::Point> AveragedLoopLine(const performance::PerformanceResult& result);
 
 }  // namespace corvane::ui
