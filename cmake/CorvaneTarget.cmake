@@ -16,12 +16,16 @@ endfunction()
 # A GoogleTest executable registered with ctest:
 #   corvane_gtest(name sources... [PREFIX prefix.] [ENVIRONMENT VAR=value...])
 # PREFIX starts every test's ctest name (so that ctest -R can pick a family);
-# ENVIRONMENT is set for every test.
+# ENVIRONMENT is set for every test. The shared test helpers (a folder of its
+# own per test, running a tool in it) are on every test's include path: ctest
+# runs each case as a process of its own, in parallel, so no two may share a
+# file name in the system's temporary folder.
 function(corvane_gtest name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "ENVIRONMENT")
   add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
   corvane_setup(${name})
   target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   include(GoogleTest)
   set(properties)
   if(arg_ENVIRONMENT)

@@ -3,23 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "daq/board_errors.h"
 #include "daq/engine_settings.h"
 #include "daq/simulated_board.h"
+#include "temp_dir.h"
 
 namespace corvane::daq {
 namespace {
 
-std::string SettingsFile(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << text;
+std::string SettingsFile(const testing::TempDir& dir, const std::string& name,
+                         const std::string& text) {
+    const std::string path = dir.File(name);
+    testing::WriteText(path, text);
     return path;
 }
 
 TEST(BoardFactory, ChoosesTheBoardNamedInTheSettings) {
+    const testing::TempDir dir;
     struct Case {
         const char* text;
         const char* name;
@@ -34,7 +36,8 @@ TEST(BoardFactory, ChoosesTheBoardNamedInTheSettings) {
     };
     int index = 0;
     for (const auto& c : cases) {
-        settings::IniFile ini(SettingsFile("factory" + std::to_string(index++) + ".ini", c.text));
+        settings::IniFile ini(
+            SettingsFile(dir, "factory" + std::to_string(index++) + ".ini", c.text));
         const BoardChoice choice = MakeBoard(ini);
         ASSERT_NE(choice.board, nullptr) << c.text;
         EXPECT_EQ(choice.name, c.name) << c.text;
@@ -46,7 +49,8 @@ TEST(BoardFactory, ChoosesTheBoardNamedInTheSettings) {
 }
 
 TEST(BoardFactory, UnknownBoardFailsEveryCallLikeAMissingBoard) {
-    settings::IniFile ini(SettingsFile("unknown.ini", "[DAQ]\nBoard=nothing\n"));
+    const testing::TempDir dir;
+    settings::IniFile ini(SettingsFile(dir, "unknown.ini", "[DAQ]\nBoard=nothing\n"));
     const auto choice = MakeBoard(ini);
     Board& board = *choice.board;
     float revision = 5.72f;
@@ -63,7 +67,8 @@ TEST(BoardFactory, UnknownBoardFailsEveryCallLikeAMissingBoard) {
 }
 
 TEST(EngineSettings, ReadsItsSectionAndFallsBackOnBadValues) {
-    settings::IniFile ini(SettingsFile("engine.ini",
+    const testing::TempDir dir;
+    settings::IniFile ini(SettingsFile(dir, "engine.ini",
                                        "[SimulatedEngine]\n"
                                        "Rpm= 720.5 \n"
                                        "HeaterPower=-3\n"
@@ -96,7 +101,8 @@ TEST(EngineSettings, ReadsItsSectionAndFallsBackOnBadValues) {
 }
 
 TEST(EngineSettings, WrittenParametersReadBackTheSame) {
-    const std::string path = SettingsFile("roundtrip.ini", "");
+    const testing::TempDir dir;
+    const std::string path = SettingsFile(dir, "roundtrip.ini", "");
     EngineParameters parameters;
     parameters.rpm = 333.25;
     parameters.noiseVolts = 0.125;

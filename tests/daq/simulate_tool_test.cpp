@@ -9,13 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/analyse_capture.h"
 #include "files/capture_import.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -59,14 +58,8 @@ std::vector<double> ArrayAt(const std::string& json, const std::string& key) {
     return values;
 }
 
-std::string Path(const std::string& name) { return ::testing::TempDir() + name; }
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using corvane::testing::ReadText;
+using corvane::testing::TempDir;
 
 analysis::AnalysisResult Evaluate(const std::string& path, analysis::DiskTable& disks) {
     analysis::CaptureRecord record;
@@ -78,7 +71,8 @@ analysis::AnalysisResult Evaluate(const std::string& path, analysis::DiskTable& 
 }
 
 TEST(SimulateTool, GrabFileAnalysesToTheIndicatedPowerItPrints) {
-    const std::string file = Path("grab650.csv");
+    const TempDir dir;
+    const std::string file = dir.File("grab650.csv");
     const ToolRun run = Simulate("grab --rpm 650 --seed 7 -o " + file);
     ASSERT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("\"kind\": \"grab\""), std::string::npos) << run.out;
@@ -93,15 +87,16 @@ TEST(SimulateTool, GrabFileAnalysesToTheIndicatedPowerItPrints) {
     EXPECT_NEAR(result.rpm, 650.0, 650.0 * 1.5 / 92.0);
 
     // Seeded: the same seed writes the same file, another seed another one.
-    const std::string again = Path("grab650b.csv"), other = Path("grab650c.csv");
+    const std::string again = dir.File("grab650b.csv"), other = dir.File("grab650c.csv");
     ASSERT_EQ(Simulate("grab --rpm 650 --seed 7 -o " + again).status, 0);
     ASSERT_EQ(Simulate("grab --rpm 650 --seed 8 -o " + other).status, 0);
-    EXPECT_EQ(Contents(file), Contents(again));
-    EXPECT_NE(Contents(file), Contents(other));
+    EXPECT_EQ(ReadText(file), ReadText(again));
+    EXPECT_NE(ReadText(file), ReadText(other));
 }
 
 TEST(SimulateTool, DynaFileCarriesTheFlywheelAndMatchesTheTruth) {
-    const std::string file = Path("dyna.csv");
+    const TempDir dir;
+    const std::string file = dir.File("dyna.csv");
     const ToolRun run = Simulate("dyna --seed 3 -o " + file);
     ASSERT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("\"kind\": \"dyna\""), std::string::npos);
@@ -135,7 +130,8 @@ TEST(SimulateTool, DynaFileCarriesTheFlywheelAndMatchesTheTruth) {
 }
 
 TEST(SimulateTool, RefusesWhatItCannotDo) {
-    const std::string file = Path("never.csv");
+    const TempDir dir;
+    const std::string file = dir.File("never.csv");
     std::filesystem::remove(file);
     EXPECT_EQ(Simulate("grab --fault unplugged -o " + file).status, 2);
     EXPECT_FALSE(std::filesystem::exists(file)) << "no file from an unplugged board";
@@ -148,7 +144,8 @@ TEST(SimulateTool, RefusesWhatItCannotDo) {
 // NaN passes every range check, and "-1" would become seed 2^64 - 1: each is
 // a usage error, not a capture made quietly with other values.
 TEST(SimulateTool, RefusesNonFiniteNumbersAndNegativeSeeds) {
-    const std::string file = Path("refused.csv");
+    const TempDir dir;
+    const std::string file = dir.File("refused.csv");
     for (const std::string option : {"--rpm nan", "--rpm inf", "--noise nan", "--noise -nan",
                                      "--heater NaN", "--load 1e999", "--seed -1"}) {
         std::filesystem::remove(file);

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
@@ -15,13 +13,14 @@
 
 #include "daq/board_factory.h"
 #include "fake_uldaq_control.h"
+#include "temp_dir.h"
 
 namespace corvane::daq {
 namespace {
 
 using namespace uldaq;
 
-class UldaqBoardTest : public testing::Test {
+class UldaqBoardTest : public ::testing::Test {
 protected:
     void SetUp() override { fakeUl_reset(1); }
     void TearDown() override {
@@ -200,10 +199,9 @@ TEST_F(UldaqBoardTest, BuffersAreCheckedAndCopiedFromTheirFirstPoint) {
 // A library that is absent, not a library, or lacks a function: every board
 // access fails as without a board, and the reason names the cause.
 TEST_F(UldaqBoardTest, WithoutAUsableLibraryEveryBoardAccessFailsSayingWhy) {
-    const auto folder = std::filesystem::path(testing::TempDir()) / "uldaq_not_a_library";
-    std::filesystem::create_directories(folder);
-    const std::string notALibrary = (folder / kUldaqLibraryFile).string();
-    std::ofstream(notALibrary) << std::string(200, 'x') << "\n";
+    const testing::TempDir folder;
+    const std::string notALibrary = folder.File(kUldaqLibraryFile);
+    testing::WriteText(notALibrary, std::string(200, 'x') + "\n");
     const struct {
         std::string library;
         std::string cause;
@@ -362,11 +360,11 @@ TEST_F(UldaqBoardTest, ABoardTheLibraryLostIsFoundAgainWithoutAFailure) {
 }
 
 TEST(UldaqBoardFactory, SettingsChooseTheLinuxBackend) {
-    const auto path = std::filesystem::temp_directory_path() / "corvane_uldaq_factory.ini";
-    std::ofstream(path) << "[DAQ]\r\nBoard= UlDaq \r\nDevice=01A2B3C4\r\n";
-    settings::IniFile ini(path.string());
+    const testing::TempDir dir;
+    const std::string path = dir.File("CorvaneLogger.INI");
+    testing::WriteText(path, "[DAQ]\r\nBoard= UlDaq \r\nDevice=01A2B3C4\r\n");
+    settings::IniFile ini(path);
     BoardChoice choice = MakeBoard(ini);
-    std::filesystem::remove(path);
     EXPECT_EQ(choice.name, "uldaq");
     EXPECT_NE(dynamic_cast<UldaqBoard*>(choice.board.get()), nullptr);
     EXPECT_EQ(choice.simulated, nullptr);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +18,7 @@
 #include "daq/board_factory.h"
 #include "daq/uldaq/uldaq_api.h"
 #include "daq/uldaq/uldaq_board.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ namespace {
 
 const std::filesystem::path kUldaqDir = CORVANE_ULDAQ_DIR;
 
-class UldaqRealLibrary : public testing::Test {
+class UldaqRealLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(kUldaqDir / "lib" / kUldaqLibraryFile))
@@ -105,10 +105,10 @@ protected:
     }
 
     // The board as the program makes it from its settings file.
-    static std::unique_ptr<Board> FromSettings(const std::string& daqSection) {
-        const auto path = std::filesystem::path(testing::TempDir()) / "uldaq_real.ini";
-        std::ofstream(path, std::ios::binary) << "[DAQ]\r\n" << daqSection;
-        const settings::IniFile ini(path.string());
+    std::unique_ptr<Board> FromSettings(const std::string& daqSection) const {
+        const std::string path = dir_.File("CorvaneLogger.INI");
+        testing::WriteText(path, "[DAQ]\r\n" + daqSection);
+        const settings::IniFile ini(path);
         BoardChoice choice = MakeBoard(ini);
         EXPECT_EQ(choice.name, "uldaq");
         return std::move(choice.board);
@@ -132,6 +132,9 @@ protected:
             EXPECT_EQ(board.cbWinBufFree(buffer), kNoErrors);
         }
     }
+
+private:
+    testing::TempDir dir_;
 };
 
 // No board: every access fails with the missing-board result and says so, the
