@@ -54,6 +54,7 @@ TEST(GrabSummary, ASpreadOfThreeCyclesByHand) {
     const PerformanceResult r = Evaluate(*ThreeCycleGrab(5));
     ASSERT_EQ(r.status, Status::Evaluated);
     ASSERT_EQ(r.cycles.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.cycles[static_cast<std::size_t>(i)].number, i + 1);
     // Powers P, 2P, 3P with P = W(5 kPa) / 0.25 s: mean 2P; squares about the
     // mean 1 + 0 + 1 = 2 P^2 over n - 1 = 2 gives an sd of P (over n it would
     // be 0.816 P); the cov P / 2P is 50 %.
