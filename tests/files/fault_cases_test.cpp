@@ -67,47 +67,44 @@ TEST(NameList, AStreamThatFailsPartWayIsAnErrorNotAnEnd) {
 }
 
 // A capture whose evaluation fails ends the batch there: no file after it is
-// started once it has failed. Files after it that were already running when
-// it failed are held until then, so that the threads are busy and waiting.
+// started once it has failed. The files after it that a thread had already
+// taken are held until the delivery has reached the failed file, which it can
+// only once the failure is known; so at most one file per other thread is
+// started beyond it.
 TEST(EvaluateInOrder, NoFileIsStartedAfterAFailedOne) {
     constexpr std::size_t kFailing = 5;
     std::vector<std::string> paths;
     for (int i = 0; i < 200; ++i) paths.push_back(std::to_string(i));
     for (const int threads : {1, 2, 4}) {
+        const std::size_t most = kFailing + static_cast<std::size_t>(threads);
         std::mutex mutex;
-        std::condition_variable failedCv;
-        bool failed = false;
-        int startedAfter = 0;
+        std::condition_variable changed;
         std::size_t started = 0;
+        bool reachedTheFailure = false;
         const MakeEvaluation make = [&] {
             return EvaluateCapture([&](const std::string& path) -> CaptureOutcome {
                 const auto index = static_cast<std::size_t>(std::stoul(path));
                 std::unique_lock lock(mutex);
                 ++started;
-                if (failed) ++startedAfter;
-                if (index == kFailing) {
-                    failed = true;
-                    failedCv.notify_all();
-                    throw std::runtime_error("Range check error");
-                }
+                changed.notify_all();
+                if (index == kFailing) throw std::runtime_error("Range check error");
                 if (index > kFailing) {
-                    failedCv.wait_for(lock, std::chrono::seconds(5), [&] { return failed; });
-                    lock.unlock();
-                    // Time for the failure to reach the pool before this thread asks for more.
-                    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                    changed.wait_for(lock, std::chrono::seconds(10),
+                                     [&] { return reachedTheFailure || started > most; });
                 }
                 return CaptureOutcome{};
             });
         };
         std::vector<std::size_t> delivered;
-        EXPECT_THROW(
-            EvaluateInOrder(paths, threads, make,
-                            [&](std::size_t i, CaptureOutcome&) { delivered.push_back(i); }),
-            std::runtime_error)
-            << threads;
+        const DeliverOutcome deliver = [&](std::size_t index, CaptureOutcome&) {
+            delivered.push_back(index);
+            std::lock_guard lock(mutex);
+            reachedTheFailure = index + 1 == kFailing;
+            changed.notify_all();
+        };
+        EXPECT_THROW(EvaluateInOrder(paths, threads, make, deliver), std::runtime_error) << threads;
         EXPECT_EQ(delivered, (std::vector<std::size_t>{0, 1, 2, 3, 4})) << threads;
-        EXPECT_EQ(startedAfter, 0) << threads << " threads";
-        EXPECT_LE(started, kFailing + static_cast<std::size_t>(threads)) << threads;
+        EXPECT_LE(started, most) << threads << " threads";
     }
 }
 
