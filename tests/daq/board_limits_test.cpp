@@ -7,9 +7,11 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "daq/board_backend.h"
 #include "daq/board_errors.h"
+#include "daq/simulated_board.h"
 #include "scripted_board.h"
 
 namespace corvane::daq {
@@ -94,6 +96,28 @@ TEST(BoardBackend, ClosedDuringAScanWaitsForItAndRefusesNewOnes) {
     close.join();
     EXPECT_EQ(refusedWith, kBoardNotFound) << "a scan started while the board closes";
     EXPECT_FALSE(closedBeforeTheScanEnded);
+}
+
+// The simulated board's single readings (the monitor's temperatures and
+// heater) carry noise drawn from its seed, as its scans do.
+TEST(SimulatedBoard, SingleReadingsFollowTheSeed) {
+    const auto readings = [](std::uint64_t seed) {
+        EngineParameters parameters;
+        parameters.instantScans = true;
+        parameters.seed = seed;
+        SimulatedBoard board(parameters);
+        std::vector<std::uint16_t> counts;
+        for (int i = 0; i < 20; ++i) {
+            for (int channel = 0; channel <= 3; ++channel) {
+                std::uint16_t count = 0;
+                board.cbAIn(0, channel, kBip10Volts, &count);
+                counts.push_back(count);
+            }
+        }
+        return counts;
+    };
+    EXPECT_EQ(readings(1), readings(1));
+    EXPECT_NE(readings(1), readings(2));
 }
 
 }  // namespace
