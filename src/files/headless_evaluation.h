@@ -45,6 +45,10 @@ public:
     // throws UnevaluatedCapture, whose details line gives its name and kind.
     CaptureOutcome Evaluate(const std::string& path);
 
+    // Why the analysis of the last file stopped early ("No samples", "Bad red
+    // spikes", ...), or "" when it ran to its end.
+    const std::string& status() const { return status_; }
+
     // The record of the last file (unspecified after a failed one).
     analysis::CaptureRecord& record() { return *record_; }
     // The disk table after the last file (a dyna file brings its own rows).
@@ -59,6 +63,7 @@ private:
     analysis::DiskTable disks_;
     text::NumberFormat numbers_;
     Details details_;
+    std::string status_;
 };
 
 }  // namespace corvane::files

@@ -131,7 +131,7 @@ TEST_F(BatchToolEdges, NulSeparatedListsNeedTheirOption) {
 TEST_F(BatchToolEdges, OutputsThatAreNoOrdinaryFiles) {
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
     const std::string pipe = "'" + dir.File("pipe") + "'";
-    testing::RunIn(dir, "timeout 20 " + kTool, "-o pipe g.CSV & cat " + pipe + " >" + pipe + ".got; wait");
+    testing::RunIn(dir, "timeout 20 " + kTool, "-o pipe g.CSV & timeout 20 cat " + pipe + " >" + pipe + ".got; wait");
     fs::rename(dir.File("pipe.got"), dir.File("got"));
     EXPECT_EQ(testing::ReadText(dir.File("got")).substr(0, 6), "File, ");
     EXPECT_EQ(Lines(testing::ReadText(dir.File("got"))), 2);
