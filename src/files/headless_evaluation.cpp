@@ -77,6 +77,12 @@ CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::st
         outcome.column[row] = result.table[row][1];
     }
     if (result.dynaAdvice) outcome.notes.emplace_back(kDynaAdvice);
+    // A dyna analysed to its end with no power: the disks gave no usable
+    // moment of inertia (a mass or diameter beyond what can be calculated).
+    if (record_->IsDyna && result.status.empty() && KeepDigits(outcome.column[6]).empty() &&
+        KeepDigits(outcome.column[7]).empty()) {
+        outcome.notes.emplace_back(kNoPowerFromDisks);
+    }
     if (details_ == Details::Yes) {
         // The disk table as the analysis had it: a dyna file brings its own rows.
         const performance::PerformanceResult figures =

@@ -20,6 +20,11 @@ namespace corvane::files {
 
 using analysis::kDynaAdvice;  // what a dyna's note says when both averages are zero
 
+// The note of a dyna whose Power and Torque stay empty although its analysis ran to its end.
+inline constexpr const char* kNoPowerFromDisks =
+    "Power and Torque left empty: the disk table gives no moment of inertia that can be "
+    "calculated (check each disk's mass and diameter)";
+
 class HeadlessEvaluation {
 public:
     // disks: the disk table each file starts with (five rows in the window).

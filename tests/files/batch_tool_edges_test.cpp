@@ -201,5 +201,19 @@ TEST_F(BatchToolEdges, InterruptedRunsLeaveNoTemporaryFile) {
     }
 }
 
+// Disks too heavy to calculate with leave a dyna's Power and Torque empty:
+// the user is told why.
+TEST_F(BatchToolEdges, ADynaWithoutPowerSaysWhy) {
+    const analysis::DiskTable huge = {
+        {"1e300", "1e300", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}, {"", "", ""}};
+    WriteCaptureFile(dir.File("huge.CSV"), *testing::MakeDyna({.startRpm = 200, .endRpm = 400}),
+                     huge);
+    const ToolRun run = RunTool(dir, "huge.CSV");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("huge.CSV, 295.3, 352.8, , , , \r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "huge.CSV: Power and Torque left empty: the disk table gives no moment of "
+                       "inertia that can be calculated (check each disk's mass and diameter)\n");
+}
+
 }  // namespace
 }  // namespace corvane::files
