@@ -137,9 +137,13 @@ TEST_F(BatchToolEdges, OutputsThatAreNoOrdinaryFiles) {
     EXPECT_EQ(Lines(testing::ReadText(dir.File("got"))), 2);
     EXPECT_TRUE(fs::is_fifo(dir.File("pipe")));
 
-    const ToolRun devices = RunTool(dir, "-o /dev/null --details /dev/stdout g.CSV | cat");
-    EXPECT_EQ(devices.err, "");
-    EXPECT_EQ(devices.out.substr(0, 10), "file,kind,");
+    const std::string devices = "cd '" + dir.path().string() + "' && { " + kTool +
+                                " -o /dev/null --details /dev/stdout g.CSV 2>errors; echo $? "
+                                ">status; } | cat >details";
+    ASSERT_EQ(std::system(devices.c_str()), 0);
+    EXPECT_EQ(testing::ReadText(dir.File("details")).substr(0, 10), "file,kind,");
+    EXPECT_EQ(testing::ReadText(dir.File("errors")), "");
+    EXPECT_EQ(testing::ReadText(dir.File("status")), "0\n");
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     const ToolRun full = RunTool(dir, "-o /dev/full g.CSV");
     EXPECT_EQ(full.status, 1);
@@ -149,6 +153,16 @@ TEST_F(BatchToolEdges, OutputsThatAreNoOrdinaryFiles) {
     const ToolRun folder = RunTool(dir, "-o f g.CSV");
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.err, "f: File access denied: it is a folder; the file was left as it was\n");
+    EXPECT_EQ(Temporaries(), "");
+}
+
+// A new file made only so that appenders take turns is gone again when the
+// batch is refused before writing it.
+TEST_F(BatchToolEdges, ARefusedAppendLeavesNoNewFile) {
+    testing::WriteText(dir.File("other.csv"), "not details\r\n");
+    const ToolRun run = RunTool(dir, "--append -o new.CSV --details other.csv g.CSV");
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_FALSE(fs::exists(dir.File("new.CSV")));
     EXPECT_EQ(Temporaries(), "");
 }
 

@@ -132,6 +132,8 @@ TEST(NameList, OnlyEarlierOutputsAreLeftOut) {
     EXPECT_TRUE(EarlierOutput(dir.File("new.csv"), "File, Lo Temp"));
     EXPECT_FALSE(EarlierOutput(dir.File("capture.csv"), "File, Lo Temp"));
     EXPECT_FALSE(EarlierOutput(dir.File("results.csv"), "File, Lo Temp, Hi Temp, RPM"));
+    testing::WriteText(dir.File("near.csv"), "File, Lo Tem?\r\n");
+    EXPECT_FALSE(EarlierOutput(dir.File("near.csv"), "File, Lo Temp\r\n"));
 }
 
 // A link that leads nowhere is listed (the batch then says "File not found");
