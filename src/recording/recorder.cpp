@@ -154,6 +154,7 @@ RecordingEnd Record(daq::ScanStream& stream, RecordingWriter& writer,
     RecordingEnd end;
     try {
         pipeline.Note("start");
+        writer.Flush();
         while (pipeline.Take(stream.Read())) {
         }
         stream.Stop();
