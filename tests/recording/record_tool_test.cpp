@@ -138,6 +138,26 @@ TEST(RecordTool, AWrongCommandLineRecordsNothing) {
     EXPECT_NE(taken.err.find("full: already exists and is not an empty folder"), std::string::npos);
 }
 
+TEST(RecordTool, RecordsFromTheConfiguredBoard) {
+    TempDir dir;
+    const auto simulated = RunIn(dir, kTool, "-o live --seconds 1.5");
+    ASSERT_EQ(simulated.status, 0) << simulated.err;
+    const RecordingContents live = ReadRecording(dir.File("live"));
+    EXPECT_EQ(live.scans, 1500u);
+    EXPECT_EQ(live.manifest.board, "simulated");
+    EXPECT_TRUE(live.manifest.simulated);
+    EXPECT_GE(live.cycles.size(), 10u);
+
+    testing::WriteText(dir.File("lab.ini"), "[DAQ]\nBoard=no-such-board\n");
+    const auto absent = RunIn(dir, kTool, "-o absent --seconds 1 --settings lab.ini");
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_NE(absent.err.find("corvane-record: "), std::string::npos);
+    const RecordingContents kept = ReadRecording(dir.File("absent"));
+    EXPECT_EQ(kept.scans, 0u);
+    EXPECT_FALSE(kept.manifest.simulated);
+    EXPECT_EQ(kept.events[1].text.rfind("failed: ", 0), 0u) << kept.events[1].text;
+}
+
 pid_t Start(const TempDir& dir, const std::string& run) {
     const std::string trace = dir.File("trace.csv");
     const std::string folder = dir.File(run);
