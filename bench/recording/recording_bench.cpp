@@ -2,14 +2,17 @@
 // simulated engine's five channels as fast as it takes them. Target: at least
 // 60 seconds of data per second (the counter data_s_per_s), and less than
 // 10 MB more memory after two recorded hours than after the first minute
-// (rss_growth_mb of BM_TwoHours).
+// (rss_growth_mb of BM_TwoHours); no scan lost from the simulated board's
+// two-hour run sped up (lost_scans of BM_SimulatedTwoHours).
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <filesystem>
 
+#include "daq/board_stream.h"
 #include "daq/engine_model.h"
+#include "daq/simulated_board.h"
 #include "recording/recorder.h"
 #include "text/converter_counts.h"
 
@@ -134,6 +137,39 @@ void BM_TwoHours(benchmark::State& state) {
     state.counters["data_s_per_s"] = benchmark::Counter(7200.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TwoHours)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// Two hours of the simulated board's run, sped up, through its stream: the
+// scans it lost (target 0) and the memory the recording grew by.
+void BM_SimulatedTwoHours(benchmark::State& state) {
+    const auto folder = Folder("simulated");
+    daq::EngineParameters parameters;
+    parameters.run.speedUp = static_cast<double>(state.range(0));
+    parameters.run.warmUp = true;
+    for (auto _ : state) {
+        daq::SimulatedBoard board(parameters);
+        // Two seconds of the clock to fall behind by, as a board at its own pace has.
+        daq::BoardStreamOptions buffer;
+        buffer.bufferSeconds = 2 * parameters.run.speedUp;
+        const auto stream = daq::OpenBoardStream(board, kFormat, buffer);
+        long afterMinute = 0;
+        RecorderOptions options;
+        options.scanLimit = 2 * 3600 * kRate;
+        options.cycle = [&](const CycleRow& row) {
+            if (afterMinute == 0 && row.timeS >= 60) afterMinute = ResidentKiB();
+        };
+        Manifest manifest;
+        manifest.format = kFormat;
+        RecordingWriter writer(folder.string(), manifest);
+        const RecordingEnd end = Record(*stream, writer, options);
+        if (end.failed) state.SkipWithError(end.message.c_str());
+        state.counters["lost_scans"] = static_cast<double>(end.status.lostScans);
+        state.counters["scans"] = static_cast<double>(end.status.scans);
+        state.counters["cycles"] = static_cast<double>(end.status.cycles);
+        state.counters["rss_growth_mb"] = static_cast<double>(ResidentKiB() - afterMinute) / 1024;
+        std::filesystem::remove_all(folder);
+    }
+}
+BENCHMARK(BM_SimulatedTwoHours)->Arg(100)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
 }  // namespace corvane::recording

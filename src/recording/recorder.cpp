@@ -51,9 +51,6 @@ public:
     }
 
     void Close() {
-        std::vector<CycleRow> cycles;
-        tracker_.Finish(cycles);
-        AddCycles(cycles);
         Note("stop");
         writer_.Sync();
     }
@@ -97,9 +94,7 @@ private:
         if (first < writer_.Scans()) return;  // a gap in what is already written: nothing new
         if (first > writer_.Scans()) lost += first - writer_.Scans();
         if (options_.scanLimit) lost = std::min(lost, *options_.scanLimit - writer_.Scans());
-        std::vector<CycleRow> cycles;
-        tracker_.Gap(cycles);
-        AddCycles(cycles);
+        tracker_.Gap();
         Note(GapText(lost, format_.rate));
         writer_.AddLostScans(lost);
         status_.lostScans += lost;

@@ -37,6 +37,7 @@ using namespace corvane;
 constexpr const char* kProgram = "corvane-record";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr double kLongestSeconds = 1e8;  // three years
 constexpr const char* kUsage =
     "Usage: corvane-record -o RUN [--seconds S] [--settings INI]\n"
     "       corvane-record --replay SOURCE -o RUN [--fast] [--rate R] [--seconds S]\n"
@@ -101,7 +102,8 @@ void AddOptions(CLI::App& app, Options& options) {
                    "stop after S seconds of the stream (default: until the source ends or "
                    "Ctrl+C)")
         ->option_text("S")
-        ->check(kPositive);
+        ->check(kPositive)
+        ->check(CLI::Range(0.0, kLongestSeconds));
     app.add_option("--settings", options.settingsPath,
                    "settings file: its [DAQ] Board is the board recorded from (without it: the "
                    "simulated engine) and its disk table goes into the manifest; a file that "
@@ -235,7 +237,12 @@ int RecordRun(const Options& options, const analysis::DiskTable& disks) {
         };
     }
     const record::StopOnSignal signals(*source.stream);
-    const recording::RecordingEnd end = recording::Record(*source.stream, *writer, run);
+    recording::RecordingEnd end;
+    try {
+        end = recording::Record(*source.stream, *writer, run);
+    } catch (const std::exception& error) {  // a source without pressure and tachometer
+        return Failure(options.replay + ": " + error.what());
+    }
     std::printf("%s%s: %s\n", terminal ? "\r" : "", options.output.c_str(),
                 StatusLine(end.status).c_str());
     if (end.failed) return Failure(end.message);
