@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "corvane/version.h"
-#include "ui/charts/graph_pictures.h"
+#include "charts/graph_pictures.h"
 
 namespace corvane::report {
 

@@ -2,11 +2,11 @@
 
 #include <qcustomplot.h>
 
-#include "ui/charts/chart_data.h"
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_plot.h"
-#include "ui/charts/graph_table.h"
+#include "charts/chart_data.h"
+#include "charts/chart_setup.h"
+#include "charts/chart_stack.h"
+#include "charts/graph_plot.h"
+#include "charts/graph_table.h"
 
 namespace corvane::report {
 

@@ -8,7 +8,7 @@
 #include <array>
 
 #include "daq/take_capture.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/engine_monitor.h"
 #include "ui/main_window_texts.h"

@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -6,7 +6,7 @@
 #include "analysis/results_table.h"
 #include "daq/engine_monitor.h"
 #include "text/format.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"

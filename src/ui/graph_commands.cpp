@@ -14,9 +14,9 @@
 
 #include "files/file_error.h"
 #include "report/report_file.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_pictures.h"
-#include "ui/charts/graph_table.h"
+#include "charts/chart_stack.h"
+#include "charts/graph_pictures.h"
+#include "charts/graph_table.h"
 #include "ui/main_window_texts.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 #include "ui/control_panel.h"
 
 namespace corvane::ui {

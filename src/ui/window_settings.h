@@ -8,7 +8,7 @@
 #include "analysis/moment_of_inertia.h"
 #include "settings/ini_file.h"
 #include "text/number_format.h"
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 
 namespace corvane::ui {
 

@@ -16,7 +16,7 @@
 #include "daq/board_errors.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/main_window_texts.h"
 #include "ui/results_table.h"

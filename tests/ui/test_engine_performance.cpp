@@ -12,8 +12,8 @@
 
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_plot.h"
+#include "charts/chart_stack.h"
+#include "charts/graph_plot.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/help_viewer.h"

@@ -11,7 +11,7 @@
 #include <QtTest>
 
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/graph_commands.h"
 #include "ui/results_table.h"

@@ -10,7 +10,7 @@
 
 #include "daq/simulated_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/compact_cell_delegate.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"

@@ -13,7 +13,7 @@
 #include "as_ordinary_user.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/results_table.h"

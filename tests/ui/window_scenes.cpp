@@ -25,7 +25,7 @@
 #include "daq/simulated_board.h"
 #include "files/capture_writer.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/error_reporter.h"

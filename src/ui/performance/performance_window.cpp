@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/graph_plot.h"
+#include "charts/chart_setup.h"
+#include "charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_texts.h"
 

@@ -1,4 +1,4 @@
-#include "ui/charts/grouped_ticker.h"
+#include "charts/grouped_ticker.h"
 
 #include <cmath>
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "analysis/analyse_capture.h"
-#include "ui/charts/chart_data.h"
-#include "ui/charts/graph_table.h"
+#include "charts/chart_data.h"
+#include "charts/graph_table.h"
 
 class QCustomPlot;
 class QCPCurve;

@@ -1,4 +1,4 @@
-#include "ui/charts/hot_engine_picture.h"
+#include "charts/hot_engine_picture.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <memory>
 
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 
 namespace fixture {
 

@@ -1,10 +1,10 @@
-#include "ui/charts/chart_data.h"
+#include "charts/chart_data.h"
 
 #include <qcustomplot.h>
 
 #include <algorithm>
 
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 
 namespace corvane::ui {
 

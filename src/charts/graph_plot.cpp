@@ -1,4 +1,4 @@
-#include "ui/charts/graph_plot.h"
+#include "charts/graph_plot.h"
 
 #include <cstdlib>
 

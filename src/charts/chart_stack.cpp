@@ -1,4 +1,4 @@
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 
 #include <qcustomplot.h>
 
@@ -7,11 +7,11 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "ui/charts/chart_data.h"
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/graph_plot.h"
-#include "ui/charts/graph_table.h"
-#include "ui/charts/hot_engine_picture.h"
+#include "charts/chart_data.h"
+#include "charts/chart_setup.h"
+#include "charts/graph_plot.h"
+#include "charts/graph_table.h"
+#include "charts/hot_engine_picture.h"
 
 namespace corvane::ui {
 

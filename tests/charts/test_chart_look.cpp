@@ -5,8 +5,8 @@
 
 #include "chart_fixture.h"
 #include "chart_tests.h"
-#include "ui/charts/grouped_ticker.h"
-#include "ui/charts/hot_engine_picture.h"
+#include "charts/grouped_ticker.h"
+#include "charts/hot_engine_picture.h"
 
 using namespace corvane::ui;
 using namespace fixture;

@@ -7,7 +7,7 @@
 #include <QRgb>
 #include <array>
 
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 
 class QCPItemText;
 

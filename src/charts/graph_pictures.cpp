@@ -1,4 +1,4 @@
-#include "ui/charts/graph_pictures.h"
+#include "charts/graph_pictures.h"
 
 #include <qcustomplot.h>
 
