@@ -6,7 +6,7 @@
 
 #include "charts/chart_stack.h"
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 
@@ -99,4 +99,4 @@ bool BringsPowerCurves(const analysis::AnalysisResult& result) {
            !result.torqueSeries.empty();
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

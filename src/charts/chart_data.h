@@ -7,7 +7,7 @@
 
 class QCustomPlot;
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 // What becomes of the result's speed points: they are the whole speed graph
 // after the analysis (a dyna, which read the graph's points, or a report), or
@@ -28,4 +28,4 @@ std::vector<analysis::Point> AveragedLoopLine(const performance::PerformanceResu
 // those of the last dyna standing.
 bool BringsPowerCurves(const analysis::AnalysisResult& result);
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

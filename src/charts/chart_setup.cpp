@@ -7,7 +7,7 @@
 #include "charts/graph_table.h"
 #include "charts/grouped_ticker.h"
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 
@@ -96,4 +96,4 @@ QCPItemText* SetUpChart(GraphPlot& plot, int index) {
     return AddSimulatedMark(plot);
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -11,7 +11,7 @@
 
 class QCPItemText;
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 class GraphPlot;
 
@@ -36,4 +36,4 @@ QCPItemText* AddSimulatedMark(GraphPlot& plot);
 // the order of SeriesIndex; returns its (hidden) "SIMULATED" mark.
 QCPItemText* SetUpChart(GraphPlot& plot, int index);
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

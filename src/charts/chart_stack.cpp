@@ -13,7 +13,7 @@
 #include "charts/graph_table.h"
 #include "charts/hot_engine_picture.h"
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 
@@ -373,4 +373,4 @@ void ChartStack::paintEvent(QPaintEvent*) {
 
 void ChartStack::resizeEvent(QResizeEvent*) { relayout(); }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -17,7 +17,7 @@ class QCPCurve;
 class QCPGraph;
 class QLabel;
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 // Series of each graph, by their index on it (seriesPointCount's graphIndex):
 // the order of the graph's series in kGraphs (graph_table.h).
@@ -64,7 +64,7 @@ public:
     void clearTraces();
     // All ten series cleared (PrepareDyna).
     void clearAllSeries();
-    using SpeedPoints = ui::SpeedPoints;
+    using SpeedPoints = charts::SpeedPoints;
     // Copies an analysis result into the series (power series replaced by the
     // result's, RPM series as `speed` says), then replots once.
     void showResult(const analysis::AnalysisResult& result,
@@ -121,4 +121,4 @@ private:
     Impl* d_;
 };
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

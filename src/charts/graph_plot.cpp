@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 GraphPlot::GraphPlot(QWidget* parent) : QCustomPlot(parent) {
     setSelectionRectMode(QCP::srmZoom);
@@ -164,4 +164,4 @@ void GraphPlot::resizeEvent(QResizeEvent* event) {
     QCustomPlot::resizeEvent(event);
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -8,7 +8,7 @@
 #include <array>
 #include <span>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 // The graphs by their place in the stack and in kGraphs.
 enum ChartIndex { kChart1 = 0, kChart2, kChart3, kChart4, kChart5, kChartCount };
@@ -148,4 +148,4 @@ constexpr GraphChoice GraphsWhere(bool GraphEntry::*shown) {
 
 constexpr GraphChoice DesignedGraphs() { return GraphsWhere(&GraphEntry::designVisible); }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

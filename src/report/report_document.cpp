@@ -201,7 +201,7 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&buffer);
     // Text and lines keep the proportions they have on the screen only at its resolution.
-    const int dpi = graphs.empty() ? 96 : ui::ScreenDpi(*graphs.front().plot);
+    const int dpi = graphs.empty() ? 96 : charts::ScreenDpi(*graphs.front().plot);
     pdf.setResolution(dpi);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm - kFooterMm / 2),
@@ -232,7 +232,7 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
             ++current;
         }
         const QSize size(static_cast<int>(page.width()), static_cast<int>(placed[i].height));
-        ui::DrawGraph(painter, *graphs[i].plot, size,
+        charts::DrawGraph(painter, *graphs[i].plot, size,
                       QRectF(QPointF(0, placed[i].top), QSizeF(size)));
     }
     footer(current + 1);

@@ -12,8 +12,8 @@ namespace corvane::report {
 
 namespace {
 
-using ui::GraphPlot;
-namespace series = ui::graph_series;
+using charts::GraphPlot;
+namespace series = charts::graph_series;
 
 constexpr double kTimeGraphMm = 58.0;
 constexpr double kPvGraphMm = 110.0;
@@ -61,9 +61,9 @@ QPen Pen(QRgb colour, double width) {
 ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simulated,
                         double heightMm) {
     auto plot = std::make_unique<GraphPlot>();
-    QCPItemText* mark = ui::SetUpChart(*plot, index);
+    QCPItemText* mark = charts::SetUpChart(*plot, index);
     mark->setVisible(simulated);
-    ui::FillChart(*plot, index, evaluated.analysis);
+    charts::FillChart(*plot, index, evaluated.analysis);
     plot->applyAutomaticScaling();
     return ReportGraph(std::move(plot), heightMm);
 }
@@ -71,10 +71,10 @@ ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simul
 // The PV diagram of the results table's cycle, and over it the loop averaged
 // over every cycle of the capture.
 ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
-    ReportGraph graph = WindowGraph(ui::kChart3, evaluated, simulated, kPvGraphMm);
+    ReportGraph graph = WindowGraph(charts::kChart3, evaluated, simulated, kPvGraphMm);
     auto& plot = static_cast<GraphPlot&>(*graph.plot);
-    plot.graph(ui::kSeries3)->setName(QStringLiteral("cycle of the results table"));
-    const std::vector<analysis::Point> points = ui::AveragedLoopLine(evaluated.performance);
+    plot.graph(charts::kSeries3)->setName(QStringLiteral("cycle of the results table"));
+    const std::vector<analysis::Point> points = charts::AveragedLoopLine(evaluated.performance);
     const auto* summary = evaluated.performance.summary ? &*evaluated.performance.summary : nullptr;
     if (!points.empty() && summary) {
         auto* curve = new QCPCurve(plot.xAxis, plot.yAxis);
@@ -145,13 +145,13 @@ ReportGraph::~ReportGraph() = default;
 std::vector<ReportGraph> MakeReportGraphs(const EvaluatedCapture& evaluated, bool simulated) {
     std::vector<ReportGraph> graphs;
     if (evaluated.record->IsDyna) {
-        graphs.push_back(WindowGraph(ui::kChart2, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(ui::kChart4, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(ui::kChart5, evaluated, simulated, kPowerGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart4, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart5, evaluated, simulated, kPowerGraphMm));
         graphs.push_back(PowerCurve(evaluated));
     } else {
-        graphs.push_back(WindowGraph(ui::kChart1, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(ui::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart1, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraphMm));
         graphs.push_back(PressureVolume(evaluated, simulated));
     }
     return graphs;

@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <array>
 
-#include "daq/take_capture.h"
 #include "charts/chart_stack.h"
+#include "daq/take_capture.h"
 #include "ui/control_panel.h"
 #include "ui/engine_monitor.h"
 #include "ui/main_window_texts.h"
@@ -90,8 +90,8 @@ void AcquisitionFlow::Prepare(daq::CaptureKind kind, analysis::CaptureRecord& ta
         host_.charts->clearAllSeries();
     else if (!host_.panel->ContinuousCB->isChecked())
         host_.charts->clearTraces();
-    host_.panel->setGraphChoice(
-        GraphsWhere(dyna ? &GraphEntry::dynaVisible : &GraphEntry::grabVisible));
+    host_.panel->setGraphChoice(charts::GraphsWhere(dyna ? &charts::GraphEntry::dynaVisible
+                                                         : &charts::GraphEntry::grabVisible));
     target.SamplePeriod = daq::PlanOf(kind).preparedPeriod;
     host_.monitor->read(target);  // ReadEngineMonitor
 }

@@ -21,9 +21,12 @@
 class QTimer;
 class QWidget;
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
-class ChartStack;
 class ControlPanel;
 class EngineMonitor;
 class UserPrompts;
@@ -35,7 +38,7 @@ struct AcquisitionHost {
     daq::Board* board = nullptr;
     analysis::CaptureRecord* record = nullptr;
     ControlPanel* panel = nullptr;
-    ChartStack* charts = nullptr;
+    charts::ChartStack* charts = nullptr;
     EngineMonitor* monitor = nullptr;
     QTimer* continuousTimer = nullptr;
     bool* acquiring = nullptr;      // the window's Acquiring flag

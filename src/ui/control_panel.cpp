@@ -97,13 +97,13 @@ std::vector<QWidget*> ControlPanel::questionKeyControls() const {
             SG,         DynaButton, HelpButton,   MultipleButton};
 }
 
-GraphChoice ControlPanel::graphChoice() const {
-    GraphChoice choice{};
+charts::GraphChoice ControlPanel::graphChoice() const {
+    charts::GraphChoice choice{};
     for (std::size_t i = 0; i < graphBoxes.size(); ++i) choice[i] = graphBoxes[i]->isChecked();
     return choice;
 }
 
-void ControlPanel::setGraphChoice(const GraphChoice& choice) {
+void ControlPanel::setGraphChoice(const charts::GraphChoice& choice) {
     for (std::size_t i = 0; i < graphBoxes.size(); ++i) graphBoxes[i]->setChecked(choice[i]);
 }
 
@@ -185,17 +185,17 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setGeometry(15, 430, 84, 113);
     int top = 16;
-    for (std::size_t i = 0; i < kGraphs.size(); ++i) {
-        const GraphEntry& graph = kGraphs[i];
+    for (std::size_t i = 0; i < charts::kGraphs.size(); ++i) {
+        const charts::GraphEntry& graph = charts::kGraphs[i];
         graphBoxes[i] = Check(GroupBox1, graph.checkBoxName, graph.caption, graph.designVisible);
         Place(graphBoxes[i], 8, top, 70, 17);
         top += 18;
     }
-    PressureCB = graphBoxes[kChart1];
-    TachCB = graphBoxes[kChart2];
-    PVCB = graphBoxes[kChart3];
-    RPMCB = graphBoxes[kChart4];
-    PowerCB = graphBoxes[kChart5];
+    PressureCB = graphBoxes[charts::kChart1];
+    TachCB = graphBoxes[charts::kChart2];
+    PVCB = graphBoxes[charts::kChart3];
+    RPMCB = graphBoxes[charts::kChart4];
+    PowerCB = graphBoxes[charts::kChart5];
 
     Label1 = Label(this, "Label1", "Mass  Diam   MOI\n(g)      (mm)");
     Label1->setGeometry(6, 548, 84, 26);

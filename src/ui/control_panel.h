@@ -50,7 +50,7 @@ public:
     QCheckBox* RPMCB;
     QCheckBox* PowerCB;
     // The five graph check boxes in the order of kGraphs.
-    std::array<QCheckBox*, kGraphs.size()> graphBoxes;
+    std::array<QCheckBox*, charts::kGraphs.size()> graphBoxes;
     QLabel* Label1;
     DiskTable* MOISG;
     // Opens the Engine performance window; below the disk table, last in the tab order.
@@ -78,9 +78,9 @@ public:
     std::vector<QWidget*> helpKeyControls() const;
     std::vector<QWidget*> questionKeyControls() const;
 
-    GraphChoice graphChoice() const;
+    charts::GraphChoice graphChoice() const;
     // Sets the boxes in the order of the table; a box whose state changes runs its handler.
-    void setGraphChoice(const GraphChoice& choice);
+    void setGraphChoice(const charts::GraphChoice& choice);
 
 signals:
     // The indicator turned green or red.

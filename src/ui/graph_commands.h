@@ -21,16 +21,19 @@ class QCustomPlot;
 class QMenu;
 class QWidget;
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
-class ChartStack;
 class ResultsTable;
 class UserPrompts;
 
 struct GraphCommandsHost {
     QWidget* window = nullptr;
     UserPrompts* prompts = nullptr;
-    ChartStack* charts = nullptr;
+    charts::ChartStack* charts = nullptr;
     ResultsTable* results = nullptr;
     // Runs a command as the window runs its operations: through the busy gate,
     // its errors reported to the user; false when refused while another runs.

@@ -59,7 +59,7 @@ TForm1::TForm1(Options options, QWidget* parent)
 
     Panel1 = new ControlPanel(this);
     Panel1->MOISG->setNumberFormat(format_);
-    Panel2 = new ChartStack(this);
+    Panel2 = new charts::ChartStack(this);
     Panel2->setObjectName("Panel2");
     ContinuousTimer = new QTimer(this);
     ContinuousTimer->setInterval(100);
@@ -81,7 +81,7 @@ TForm1::TForm1(Options options, QWidget* parent)
     performanceForm_ = new PerformanceWindow(format_);
     performanceForm_->setFont(font());
     connect(performanceForm_, &PerformanceWindow::averagedLoopToggled, Panel2,
-            &ChartStack::setAveragedLoopShown);
+            &charts::ChartStack::setAveragedLoopShown);
     connect(performanceForm_, &PerformanceWindow::helpRequested, this,
             [this] { showHelpTopic(kHelpContextPerformance); });
     connect(new QShortcut(QKeySequence(ControlPanel::kPerformanceShortcut), this),
@@ -193,7 +193,7 @@ void TForm1::createGraphCommands() {
         return subject;
     };
     commands_ = new GraphCommands(std::move(host), this);
-    connect(Panel2, &ChartStack::menuRequested, commands_, &GraphCommands::showMenu);
+    connect(Panel2, &charts::ChartStack::menuRequested, commands_, &GraphCommands::showMenu);
 }
 
 void TForm1::connectHandlers() {
@@ -211,8 +211,8 @@ void TForm1::connectHandlers() {
     // A box runs its handler only when its state really changes.
     for (QCheckBox* box : p->graphBoxes)
         connect(box, &QCheckBox::toggled, this, &TForm1::PressureCBClick);
-    connect(Panel2, &ChartStack::scrolled, this, &TForm1::Chart1Scroll);
-    connect(Panel2, &ChartStack::undoZoomRequested, this, &TForm1::Chart1UndoZoom);
+    connect(Panel2, &charts::ChartStack::scrolled, this, &TForm1::Chart1Scroll);
+    connect(Panel2, &charts::ChartStack::undoZoomRequested, this, &TForm1::Chart1UndoZoom);
     connect(ContinuousTimer, &QTimer::timeout, this, &TForm1::ContinuousTimerTimer);
     connect(TempMonitorTimer, &QTimer::timeout, this, &TForm1::TempMonitorTimerTimer);
 }
@@ -389,8 +389,8 @@ void TForm1::Button1Click() {
 // ---- graphs ---------------------------------------------------------------
 
 void TForm1::PressureCBClick() {
-    const GraphChoice choice = Panel1->graphChoice();
-    for (int i = 0; i < kChartCount; ++i) Panel2->setChartVisible(i, choice[i]);
+    const charts::GraphChoice choice = Panel1->graphChoice();
+    for (int i = 0; i < charts::kChartCount; ++i) Panel2->setChartVisible(i, choice[i]);
     FormResize();
 }
 
@@ -449,9 +449,9 @@ void TForm1::AnalyseCapture() {
 
     Panel1->setLabelText(Panel1->lError, QString::fromStdString(result.status));
     Panel1->SG->setTable(result.table);
-    Panel2->setAveragedLoop(AveragedLoopLine(performance));  // drawn with the result
-    Panel2->showResult(result, speedGraphIsInput ? ChartStack::SpeedPoints::Replace
-                                                 : ChartStack::SpeedPoints::Merge);
+    Panel2->setAveragedLoop(charts::AveragedLoopLine(performance));  // drawn with the result
+    Panel2->showResult(result, speedGraphIsInput ? charts::ChartStack::SpeedPoints::Replace
+                                                 : charts::ChartStack::SpeedPoints::Merge);
     Form2_->setLines(result.log);
     performanceForm_->showResult(performance);
     if (result.pvPicture) pvImageForm_->showPicture(*result.pvPicture);

@@ -22,6 +22,10 @@ namespace corvane::daq {
 class SimulatedBoard;
 }
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
 class AcquisitionFlow;
@@ -30,7 +34,6 @@ class EngineMonitor;
 class EngineSimulatorWindow;
 class GraphCommands;
 class HelpViewer;
-class ChartStack;
 struct FormSettings;
 class ControlPanel;
 class KeyCommands;
@@ -60,7 +63,7 @@ public:
 
     // Parts, for the program's own wiring and for tests.
     ControlPanel* panel1() const { return Panel1; }
-    ChartStack* panel2() const { return Panel2; }
+    charts::ChartStack* panel2() const { return Panel2; }
     TpvImageForm* pvImageForm() const { return pvImageForm_; }
     TForm2* form2() const { return Form2_; }
     PerformanceWindow* performanceForm() const { return performanceForm_; }
@@ -149,7 +152,7 @@ private:
     std::shared_ptr<UserPrompts> prompts_;
     text::NumberFormat format_;
     ControlPanel* Panel1 = nullptr;
-    ChartStack* Panel2 = nullptr;
+    charts::ChartStack* Panel2 = nullptr;
     TpvImageForm* pvImageForm_ = nullptr;           // top-level, owned
     TForm2* Form2_ = nullptr;                       // top-level, owned
     PerformanceWindow* performanceForm_ = nullptr;  // top-level, owned

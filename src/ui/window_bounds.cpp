@@ -12,8 +12,8 @@ namespace corvane::ui {
 namespace {
 
 constexpr int SmallestGraphHeight() {
-    int smallest = kGraphs[0].designHeight;
-    for (const GraphEntry& graph : kGraphs) smallest = std::min(smallest, graph.designHeight);
+    int smallest = charts::kGraphs[0].designHeight;
+    for (const charts::GraphEntry& graph : charts::kGraphs) smallest = std::min(smallest, graph.designHeight);
     return smallest;
 }
 

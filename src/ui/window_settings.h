@@ -38,7 +38,7 @@ struct FormSettings {
     int top = 245;
     int width = 825;
     int height = 924;
-    GraphChoice graphs = DesignedGraphs();
+    charts::GraphChoice graphs = charts::DesignedGraphs();
     analysis::DiskTable disks;
     bool averagedLoop = false;  // the averaged loop drawn over the PV graph
     ExportSettings exports;

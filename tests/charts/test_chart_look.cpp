@@ -8,7 +8,7 @@
 #include "charts/grouped_ticker.h"
 #include "charts/hot_engine_picture.h"
 
-using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace fixture;
 
 namespace {

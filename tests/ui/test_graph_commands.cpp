@@ -18,6 +18,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {

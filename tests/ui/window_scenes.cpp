@@ -34,6 +34,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 using Clock = std::chrono::steady_clock;
 

@@ -14,6 +14,16 @@
 
 namespace corvane::ui {
 
+// The look every graph of the program shares.
+using charts::AddSeries;
+using charts::AddSimulatedMark;
+using charts::GraphPlot;
+using charts::PlotTitles;
+using charts::SeriesKind;
+using charts::SeriesLook;
+using charts::SetUpPlotLook;
+namespace graph_series = charts::graph_series;
+
 namespace {
 
 // The power curve as the main window draws power and torque: power blue on
