@@ -4,16 +4,16 @@
 
 #include <algorithm>
 
-#include "charts/chart_stack.h"
+#include "charts/graph_table.h"
 
 namespace corvane::charts {
 
 namespace {
 
-void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
-    // Every series keeps its points in ascending x; equal x keep their order.
-    std::stable_sort(points.begin(), points.end(),
-                     [](const analysis::Point& a, const analysis::Point& b) { return a.x < b.x; });
+QCPGraph* Graph(QCustomPlot& plot, SeriesId id) { return plot.graph(id.index); }
+
+// Points already in ascending x, equal x in their order.
+void SetSortedPoints(QCPGraph* graph, const std::vector<analysis::Point>& points) {
     QVector<double> keys(static_cast<qsizetype>(points.size()));
     QVector<double> values(static_cast<qsizetype>(points.size()));
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -23,21 +23,11 @@ void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
     graph->setData(keys, values, true);
 }
 
-// Adds points in ascending x to a graph in one pass: each goes after every
-// point of the graph at the same x or before, where adding them one at a time
-// after their equals put them.
-void MergePoints(QCPGraph* graph, const std::vector<analysis::Point>& added) {
-    if (added.empty()) return;
-    const auto data = graph->data();
-    QVector<QCPGraphData> merged;
-    merged.reserve(data->size() + static_cast<qsizetype>(added.size()));
-    auto old = data->constBegin();
-    for (const analysis::Point& p : added) {
-        while (old != data->constEnd() && !(p.x < old->key)) merged.push_back(*old++);
-        merged.push_back(QCPGraphData(p.x, p.y));
-    }
-    while (old != data->constEnd()) merged.push_back(*old++);
-    data->set(merged, true);
+void SetPoints(QCPGraph* graph, std::vector<analysis::Point> points) {
+    // Every series keeps its points in ascending x; equal x keep their order.
+    std::stable_sort(points.begin(), points.end(),
+                     [](const analysis::Point& a, const analysis::Point& b) { return a.x < b.x; });
+    SetSortedPoints(graph, points);
 }
 
 void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
@@ -52,36 +42,35 @@ void SetIndexed(QCPGraph* graph, const std::vector<double>& ys) {
 
 }  // namespace
 
-void FillChart(QCustomPlot& plot, int index, const analysis::AnalysisResult& result,
-               SpeedPoints speed) {
-    switch (index) {
-        case kChart1:
-            SetIndexed(plot.graph(kSeries1), result.series1);
-            break;
-        case kChart2:
-            SetPoints(plot.graph(kSeries2), result.series2);
-            SetPoints(plot.graph(kSeries4), result.series4);
-            SetPoints(plot.graph(kSeries5), result.series5);
-            break;
-        case kChart3:
-            SetPoints(plot.graph(kSeries3), result.series3);
-            break;
-        case kChart4:
-            if (speed == SpeedPoints::Merge) {
-                MergePoints(plot.graph(kRpmDataSeries), result.rpmPoints);
-            } else {
-                SetPoints(plot.graph(kRpmDataSeries), result.rpmPoints);
-            }
-            break;
-        case kChart5:
-            SetPoints(plot.graph(kPowerSeries), result.powerSeries);
-            SetPoints(plot.graph(kTorqueSeries), result.torqueSeries);
-            SetPoints(plot.graph(kSmoothedPowerSeries), result.smoothedPowerSeries);
-            SetPoints(plot.graph(kSmoothedTorqueSeries), result.smoothedTorqueSeries);
-            break;
-        default:
-            break;
-    }
+void FillPressure(QCustomPlot& plot, const ChartInput& input) {
+    SetIndexed(Graph(plot, series::kPressure), input.result.series1);
+}
+
+void FillTachometer(QCustomPlot& plot, const ChartInput& input) {
+    SetPoints(Graph(plot, series::kTachometer), input.result.series2);
+    SetPoints(Graph(plot, series::kHoleMarks), input.result.series4);
+    SetPoints(Graph(plot, series::kWideHoles), input.result.series5);
+}
+
+void FillPressureVolume(QCustomPlot& plot, const ChartInput& input) {
+    SetPoints(Graph(plot, series::kPvPoints), input.result.series3);
+}
+
+void FillSpeed(QCustomPlot& plot, const ChartInput& input) {
+    SetSortedPoints(Graph(plot, series::kSpeedPoints), input.speed.points());
+}
+
+void FillPowerTorque(QCustomPlot& plot, const ChartInput& input) {
+    const analysis::AnalysisResult& result = input.result;
+    if (!BringsPowerCurves(result)) return;
+    SetPoints(Graph(plot, series::kPower), result.powerSeries);
+    SetPoints(Graph(plot, series::kTorque), result.torqueSeries);
+    SetPoints(Graph(plot, series::kSmoothedPower), result.smoothedPowerSeries);
+    SetPoints(Graph(plot, series::kSmoothedTorque), result.smoothedTorqueSeries);
+}
+
+void FillChart(QCustomPlot& plot, int index, const ChartInput& input) {
+    kGraphs.at(static_cast<std::size_t>(index)).fill(plot, input);
 }
 
 std::vector<analysis::Point> AveragedLoopLine(const performance::PerformanceResult& result) {

@@ -33,7 +33,7 @@ void AddSeries(GraphPlot& plot, const SeriesLook& look);
 QCPItemText* AddSimulatedMark(GraphPlot& plot);
 
 // Gives graph `index` (0 = Chart1 .. 4 = Chart5) its title, axes and series, in
-// the order of SeriesIndex; returns its (hidden) "SIMULATED" mark.
+// the order of its row in kGraphs; returns its (hidden) "SIMULATED" mark.
 QCPItemText* SetUpChart(GraphPlot& plot, int index);
 
 }  // namespace corvane::charts

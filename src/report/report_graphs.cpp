@@ -63,7 +63,9 @@ ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simul
     auto plot = std::make_unique<GraphPlot>();
     QCPItemText* mark = charts::SetUpChart(*plot, index);
     mark->setVisible(simulated);
-    charts::FillChart(*plot, index, evaluated.analysis);
+    analysis::SpeedHistory speed;  // the capture's own speed points
+    speed.replace(evaluated.analysis.rpmPoints);
+    charts::FillChart(*plot, index, {evaluated.analysis, speed});
     plot->applyAutomaticScaling();
     return ReportGraph(std::move(plot), heightMm);
 }
@@ -73,7 +75,8 @@ ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simul
 ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
     ReportGraph graph = WindowGraph(charts::kChart3, evaluated, simulated, kPvGraphMm);
     auto& plot = static_cast<GraphPlot&>(*graph.plot);
-    plot.graph(charts::kSeries3)->setName(QStringLiteral("cycle of the results table"));
+    plot.graph(charts::series::kPvPoints.index)
+        ->setName(QStringLiteral("cycle of the results table"));
     const std::vector<analysis::Point> points = charts::AveragedLoopLine(evaluated.performance);
     const auto* summary = evaluated.performance.summary ? &*evaluated.performance.summary : nullptr;
     if (!points.empty() && summary) {
@@ -89,21 +92,26 @@ ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
 
 // Power and torque against speed from the engine-performance evaluation,
 // with its highest power marked.
+// The power curve's title and axes: speed across, power left, torque right.
+void SetUpPowerCurve(QCustomPlot& plot) {
+    plot.plotLayout()->insertRow(0);
+    plot.plotLayout()->addElement(
+        0, 0,
+        new QCPTextElement(&plot, QStringLiteral("Power Curve (Engine Performance)"),
+                           QFont(plot.font().family(), 9, QFont::Bold)));
+    plot.xAxis->setLabel(QStringLiteral("Speed (rpm)"));
+    plot.yAxis->setLabel(QStringLiteral("Power (milli watts)"));
+    plot.yAxis->setLabelColor(QColor(series::kBlue));
+    plot.yAxis2->setVisible(true);
+    plot.yAxis2->setTickLabels(true);
+    plot.yAxis2->setLabel(QStringLiteral("Torque (milli Nm)"));
+    plot.yAxis2->setLabelColor(QColor(series::kRed));
+    plot.axisRect()->setMinimumMargins(QMargins(74, 4, 62, 4));
+}
+
 ReportGraph PowerCurve(const EvaluatedCapture& evaluated) {
     auto plot = std::make_unique<QCustomPlot>();
-    plot->plotLayout()->insertRow(0);
-    plot->plotLayout()->addElement(
-        0, 0,
-        new QCPTextElement(plot.get(), QStringLiteral("Power Curve (Engine Performance)"),
-                           QFont(plot->font().family(), 9, QFont::Bold)));
-    plot->xAxis->setLabel(QStringLiteral("Speed (rpm)"));
-    plot->yAxis->setLabel(QStringLiteral("Power (milli watts)"));
-    plot->yAxis->setLabelColor(QColor(series::kBlue));
-    plot->yAxis2->setVisible(true);
-    plot->yAxis2->setTickLabels(true);
-    plot->yAxis2->setLabel(QStringLiteral("Torque (milli Nm)"));
-    plot->yAxis2->setLabelColor(QColor(series::kRed));
-    plot->axisRect()->setMinimumMargins(QMargins(74, 4, 62, 4));
+    SetUpPowerCurve(*plot);
 
     std::vector<analysis::Point> power, torque;
     for (const performance::DynaPoint& p : evaluated.performance.dynaPoints) {

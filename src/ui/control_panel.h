@@ -18,6 +18,7 @@ class QPushButton;
 namespace corvane::ui {
 
 class DiskTable;
+class KeyCommands;
 class ResultsTable;
 class ScanProgress;
 
@@ -44,11 +45,6 @@ public:
     QLabel* lError;
     ResultsTable* SG;
     QGroupBox* GroupBox1;
-    QCheckBox* PressureCB;
-    QCheckBox* TachCB;
-    QCheckBox* PVCB;
-    QCheckBox* RPMCB;
-    QCheckBox* PowerCB;
     // The five graph check boxes in the order of kGraphs.
     std::array<QCheckBox*, charts::kGraphs.size()> graphBoxes;
     QLabel* Label1;
@@ -77,6 +73,11 @@ public:
     // The controls that answer F1 with the help, and those that answer "?".
     std::vector<QWidget*> helpKeyControls() const;
     std::vector<QWidget*> questionKeyControls() const;
+    // F1 (at the start page, or the Engine performance page on its button) and
+    // "?" on the controls above.
+    void attachKeys(KeyCommands& keys) const;
+    // The results and disk tables' columns as designed.
+    void setDesignedColumnWidths();
 
     charts::GraphChoice graphChoice() const;
     // Sets the boxes in the order of the table; a box whose state changes runs its handler.
@@ -87,6 +88,12 @@ signals:
     void boardValidChanged(bool valid);
 
 private:
+    // The controls from the top of the panel down, in their designed places.
+    void createCaptureControls();
+    void createFileControls();
+    void createResultControls();
+    void createGraphBoxes();
+    void createDiskControls();
     void setTabOrders();
     void showBoardHint();
     bool boardValid_ = true;

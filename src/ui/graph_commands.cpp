@@ -17,6 +17,7 @@
 #include "charts/graph_table.h"
 #include "files/file_error.h"
 #include "report/report_file.h"
+#include "ui/capture_window.h"
 #include "ui/main_window_texts.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
@@ -115,7 +116,7 @@ void GraphCommands::saveGraphPicture(int chart) {
 void GraphCommands::saveGraphsPicture() { savePicture(shownGraphs(), QStringLiteral("Graphs")); }
 
 void GraphCommands::savePicture(const std::vector<QCustomPlot*>& plots, const QString& name) {
-    const bool ran = host_.perform([&] {
+    const bool ran = host_.owner->Perform([&] {
         if (plots.empty()) {
             host_.prompts->message(host_.window, ApplicationTitle(), kNoGraphShown);
             return;
@@ -168,7 +169,7 @@ void GraphCommands::copyResultsTable() {
 }
 
 void GraphCommands::printGraphs() {
-    const bool ran = host_.perform([&] {
+    const bool ran = host_.owner->Perform([&] {
         const std::vector<QCustomPlot*> plots = shownGraphs();
         if (plots.empty()) {
             host_.prompts->message(host_.window, ApplicationTitle(), kNoGraphShown);
@@ -187,8 +188,8 @@ void GraphCommands::printGraphs() {
 }
 
 void GraphCommands::saveReport() {
-    const bool ran = host_.perform([&] {
-        const std::optional<report::ReportSubject> subject = host_.reportSubject();
+    const bool ran = host_.owner->Perform([&] {
+        const std::optional<report::ReportSubject> subject = host_.owner->reportSubject();
         if (!subject) {
             host_.prompts->message(host_.window, ApplicationTitle(), kNoCapture);
             return;

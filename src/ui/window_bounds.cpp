@@ -13,7 +13,8 @@ namespace {
 
 constexpr int SmallestGraphHeight() {
     int smallest = charts::kGraphs[0].designHeight;
-    for (const charts::GraphEntry& graph : charts::kGraphs) smallest = std::min(smallest, graph.designHeight);
+    for (const charts::GraphEntry& graph : charts::kGraphs)
+        smallest = std::min(smallest, graph.designHeight);
     return smallest;
 }
 

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "analysis/moment_of_inertia.h"
+#include "charts/graph_table.h"
 #include "settings/ini_file.h"
 #include "text/number_format.h"
-#include "charts/graph_table.h"
 
 namespace corvane::ui {
 
@@ -59,7 +59,8 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the defaults.
+// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the
+// defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
 // Writes them in the same order (the caller saves the file). The Performance
