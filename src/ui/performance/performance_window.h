@@ -56,6 +56,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void createPowerCurve();
+    void layOut();
     void showCurve(const performance::PerformanceResult& result);
 
     text::NumberFormat format_;
