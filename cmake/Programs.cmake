@@ -51,8 +51,10 @@ function(corvane_finish_programs)
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
     # Both are answered before any window or board exists: no display needed.
-    corvane_answer_test(${name} --version "${name} ${PROJECT_VERSION}")
-    corvane_answer_test(${name} --help "Usage: ${name}")
+    if(BUILD_TESTING)
+      corvane_answer_test(${name} --version "${name} ${PROJECT_VERSION}")
+      corvane_answer_test(${name} --help "Usage: ${name}")
+    endif()
 
     if(HELP2MAN AND GZIP)
       set(page ${PROJECT_BINARY_DIR}/man/${name}.1)

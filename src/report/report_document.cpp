@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "charts/graph_pictures.h"
 #include "corvane/version.h"
-#include "ui/charts/graph_pictures.h"
 
 namespace corvane::report {
 
@@ -193,6 +193,16 @@ std::vector<Placement> PlaceGraphs(const std::vector<ReportGraph>& graphs, doubl
     return placed;
 }
 
+// A4 pages at the screen's resolution, room for the footer, the report's title.
+void SetUpPdf(QPdfWriter& pdf, const ReportTexts& texts, int dpi) {
+    pdf.setResolution(dpi);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm - kFooterMm / 2),
+                       QPageLayout::Millimeter);
+    pdf.setTitle(Q(texts.title) + " \u2013 lab report");
+    pdf.setCreator(Q(VersionLine(kProgramName)));
+}
+
 }  // namespace
 
 QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& graphs) {
@@ -201,13 +211,8 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&buffer);
     // Text and lines keep the proportions they have on the screen only at its resolution.
-    const int dpi = graphs.empty() ? 96 : ui::ScreenDpi(*graphs.front().plot);
-    pdf.setResolution(dpi);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm - kFooterMm / 2),
-                       QPageLayout::Millimeter);
-    pdf.setTitle(Q(texts.title) + " \u2013 lab report");
-    pdf.setCreator(Q(VersionLine(kProgramName)));
+    const int dpi = graphs.empty() ? 96 : charts::ScreenDpi(*graphs.front().plot);
+    SetUpPdf(pdf, texts, dpi);
 
     Page measure(nullptr, pdf, dpi);
     const double pageHeight = pdf.height() - measure.mm(kFooterMm);
@@ -232,8 +237,8 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
             ++current;
         }
         const QSize size(static_cast<int>(page.width()), static_cast<int>(placed[i].height));
-        ui::DrawGraph(painter, *graphs[i].plot, size,
-                      QRectF(QPointF(0, placed[i].top), QSizeF(size)));
+        charts::DrawGraph(painter, *graphs[i].plot, size,
+                          QRectF(QPointF(0, placed[i].top), QSizeF(size)));
     }
     footer(current + 1);
     painter.end();

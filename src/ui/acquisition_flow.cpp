@@ -7,8 +7,9 @@
 #include <QWidget>
 #include <array>
 
+#include "charts/chart_stack.h"
 #include "daq/take_capture.h"
-#include "ui/charts/chart_stack.h"
+#include "ui/capture_window.h"
 #include "ui/control_panel.h"
 #include "ui/engine_monitor.h"
 #include "ui/main_window_texts.h"
@@ -86,12 +87,14 @@ void AcquisitionFlow::Prepare(daq::CaptureKind kind, analysis::CaptureRecord& ta
     host_.charts->undoZoom();  // Chart1UndoZoom
     host_.panel->ExportButton->setEnabled(true);
     // A Grab in continuous mode leaves the last capture standing during its scan.
-    if (dyna)
+    if (dyna) {
+        host_.speed->clear();  // a dyna's speed history starts with it
         host_.charts->clearAllSeries();
-    else if (!host_.panel->ContinuousCB->isChecked())
+    } else if (!host_.panel->ContinuousCB->isChecked()) {
         host_.charts->clearTraces();
-    host_.panel->setGraphChoice(
-        GraphsWhere(dyna ? &GraphEntry::dynaVisible : &GraphEntry::grabVisible));
+    }
+    host_.panel->setGraphChoice(charts::GraphsWhere(dyna ? &charts::GraphEntry::dynaVisible
+                                                         : &charts::GraphEntry::grabVisible));
     target.SamplePeriod = daq::PlanOf(kind).preparedPeriod;
     host_.monitor->read(target);  // ReadEngineMonitor
 }
@@ -151,7 +154,7 @@ void AcquisitionFlow::GrabButtonClick() {
         host_.board->cbWinBufToArray(session.buffer(), capture.RawSamples.data(), 0,
                                      capture.SampleCount);
         attempt.commit();
-        host_.analyse();
+        host_.owner->AnalyseCapture();
     }
     if (host_.panel->ContinuousCB->isChecked()) host_.continuousTimer->start();
 }
@@ -183,7 +186,7 @@ void AcquisitionFlow::DynaButtonClick() {
         attempt.commit();
     }
     // The Dyna's clean-up comes before its analysis.
-    host_.analyse();
+    host_.owner->AnalyseCapture();
 }
 
 }  // namespace corvane::ui

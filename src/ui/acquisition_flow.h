@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "analysis/capture_record.h"
+#include "analysis/speed_history.h"
 #include "daq/board.h"
 #include "daq/capture_plan.h"
 #include "ui/scan_session.h"
@@ -21,9 +22,13 @@
 class QTimer;
 class QWidget;
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
-class ChartStack;
+class CaptureWindow;
 class ControlPanel;
 class EngineMonitor;
 class UserPrompts;
@@ -35,11 +40,12 @@ struct AcquisitionHost {
     daq::Board* board = nullptr;
     analysis::CaptureRecord* record = nullptr;
     ControlPanel* panel = nullptr;
-    ChartStack* charts = nullptr;
+    charts::ChartStack* charts = nullptr;
+    analysis::SpeedHistory* speed = nullptr;  // what the speed graph draws
     EngineMonitor* monitor = nullptr;
     QTimer* continuousTimer = nullptr;
-    bool* acquiring = nullptr;      // the window's Acquiring flag
-    std::function<void()> analyse;  // AnalyseCapture on the record
+    bool* acquiring = nullptr;       // the window's Acquiring flag
+    CaptureWindow* owner = nullptr;  // AnalyseCapture on the record
     ClosingWait closingWait;
 };
 

@@ -4,9 +4,9 @@
 #include <QCoreApplication>
 
 #include "analysis/results_table.h"
+#include "charts/chart_stack.h"
 #include "daq/engine_monitor.h"
 #include "text/format.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
@@ -49,7 +49,7 @@ void EngineMonitor::tick() {
     charts_.setHotEngineVisible(false);
     if (daq::IsTooHot(tick->highK)) {
         prompts_.beep();
-        panel_.TachCB->setChecked(true);
+        panel_.graphBoxes[charts::ChartStack::kHotEngineGraph]->setChecked(true);
         charts_.setHotEngineVisible(true);
     }
 }

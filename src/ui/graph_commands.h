@@ -21,22 +21,24 @@ class QCustomPlot;
 class QMenu;
 class QWidget;
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
-class ChartStack;
+class CaptureWindow;
 class ResultsTable;
 class UserPrompts;
 
 struct GraphCommandsHost {
     QWidget* window = nullptr;
     UserPrompts* prompts = nullptr;
-    ChartStack* charts = nullptr;
+    charts::ChartStack* charts = nullptr;
     ResultsTable* results = nullptr;
-    // Runs a command as the window runs its operations: through the busy gate,
-    // its errors reported to the user; false when refused while another runs.
-    std::function<bool(const std::function<void()>&)> perform;
-    // The capture on screen, or nothing before the first one.
-    std::function<std::optional<report::ReportSubject>()> reportSubject;
+    // Runs the commands as its operations (Perform) and names the capture on
+    // screen (reportSubject).
+    CaptureWindow* owner = nullptr;
 };
 
 class GraphCommands : public QObject {

@@ -61,64 +61,70 @@ void BackgroundScan::closing() {
     if (state_->loop) state_->loop->quit();
 }
 
-ScanOutcome BackgroundScan::run(const std::function<void(double)>& progress) {
-    std::thread worker([state = state_, scan = scan_] {
-        int result = daq::kNoErrors;
-        std::exception_ptr error;
-        try {
-            result = scan();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        {
-            std::lock_guard lock(state->mutex);
-            state->result = result;
-            state->error = error;
-            state->done = true;
-        }
-        state->ended.notify_all();
-        // Wakes the local loop on the window's thread (a no-op once it has gone).
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            QMetaObject::invokeMethod(
-                app,
-                [state] {
-                    if (state->loop) state->loop->quit();
-                },
-                Qt::QueuedConnection);
-        }
-    });
-
-    if (!closing_) {
-        QEventLoop loop;
-        QElapsedTimer clock;
-        clock.start();
-        QTimer ticker;
-        ticker.setInterval(100);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            if (progress) progress(clock.elapsed() / 1000.0);
-        });
-        ticker.start();
-        state_->loop = &loop;
-        // Ends when the scan is in, the window closes, or the application quits
-        // (which ends every local loop at once, and would again at each exec).
-        if (!state_->finished()) loop.exec();
-        state_->loop = nullptr;
+void BackgroundScan::Work(std::shared_ptr<State> state, std::function<int()> scan) {
+    int result = daq::kNoErrors;
+    std::exception_ptr error;
+    try {
+        result = scan();
+    } catch (...) {
+        error = std::current_exception();
     }
+    {
+        std::lock_guard lock(state->mutex);
+        state->result = result;
+        state->error = error;
+        state->done = true;
+    }
+    state->ended.notify_all();
+    // Wakes the local loop on the window's thread (a no-op once it has gone).
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(
+            app,
+            [state] {
+                if (state->loop) state->loop->quit();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void BackgroundScan::serveWindow(const std::function<void(double)>& progress) {
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer ticker;
+    ticker.setInterval(100);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (progress) progress(clock.elapsed() / 1000.0);
+    });
+    ticker.start();
+    state_->loop = &loop;
+    // Ends when the scan is in, the window closes, or the application quits
+    // (which ends every local loop at once, and would again at each exec).
+    if (!state_->finished()) loop.exec();
+    state_->loop = nullptr;
+}
+
+bool BackgroundScan::awaitEndAfterClosing() {
+    if (state_->waitFor(wait_.scanEndMs)) return true;
+    try {
+        if (stop_) stop_();
+    } catch (...) {
+        // The board could not be asked; the wait below decides.
+    }
+    return state_->waitFor(wait_.stopMs);
+}
+
+ScanOutcome BackgroundScan::run(const std::function<void(double)>& progress) {
+    std::thread worker(&BackgroundScan::Work, state_, scan_);
+    if (!closing_) serveWindow(progress);
 
     ScanOutcome outcome;
     if (!state_->finished()) {
         outcome.closing = true;
-        if (!state_->waitFor(wait_.scanEndMs)) {
-            try {
-                if (stop_) stop_();
-            } catch (...) {
-                // The board could not be asked; the wait below decides.
-            }
-            if (!state_->waitFor(wait_.stopMs)) {
-                worker.detach();
-                outcome.leftBehind = true;
-                return outcome;
-            }
+        if (!awaitEndAfterClosing()) {
+            worker.detach();
+            outcome.leftBehind = true;
+            return outcome;
         }
     }
     worker.join();

@@ -66,6 +66,14 @@ public:
 
 private:
     struct State;
+    // The worker thread: the scan, its result or exception handed over, the
+    // window's loop woken.
+    static void Work(std::shared_ptr<State> state, std::function<int()> scan);
+    // Repaints the window (and reports the progress) until the scan is in or the window closes.
+    void serveWindow(const std::function<void(double)>& progress);
+    // The window closes during the scan: waits for its end, asks the board to
+    // stop it, waits again; false when it still runs.
+    bool awaitEndAfterClosing();
     std::function<int()> scan_;
     std::function<void()> stop_;
     ClosingWait wait_;

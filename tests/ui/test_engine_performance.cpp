@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "charts/chart_stack.h"
+#include "charts/graph_plot.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_plot.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/help_viewer.h"
@@ -24,6 +24,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {
@@ -66,7 +67,7 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     h.start();
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     PerformanceWindow* w = h.form->performanceForm();
     QCOMPARE(w->windowTitle(), QString("Engine performance"));
     QVERIFY(w->isHidden());
@@ -142,7 +143,7 @@ void EnginePerformanceTest::windowFollowsGrabDynaImportAndRerun() {
     QVERIFY(w->powerCurve()->isHidden());
 
     // A dyna with the simulated flywheel in the disk table: the power curve.
-    DiskTable* disks = h.form->panel1()->MOISG;
+    DiskTable* disks = Panel1(*h.form)->MOISG;
     disks->setCellText(0, 0, "100");
     disks->setCellText(1, 0, "100");
     h.scripted().QueueScan(Samples(SimulatedDyna()));
@@ -187,7 +188,7 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     h.start();
     h.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
-    auto* pv = static_cast<GraphPlot*>(h.form->panel2()->chart(kChart3));
+    auto* pv = static_cast<GraphPlot*>(Panel2(*h.form)->chart(kChart3));
     const auto settle = [pv] {
         QCoreApplication::processEvents();
         pv->applyAutomaticScaling();
@@ -197,15 +198,15 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     // Off: Series3 alone, the axes spanning exactly its points.
     QCOMPARE(pv->plottableCount(), 1);
     bool found = false;
-    const QCPRange keys = pv->graph(kSeries3)->getKeyRange(found);
-    const QCPRange values = pv->graph(kSeries3)->getValueRange(found);
+    const QCPRange keys = pv->graph(series::kPvPoints.index)->getKeyRange(found);
+    const QCPRange values = pv->graph(series::kPvPoints.index)->getValueRange(found);
     QCOMPARE(RangeOf(pv->xAxis), keys);
     QCOMPARE(RangeOf(pv->yAxis), values);
 
     h.form->performanceForm()->averagedLoopBox()->setChecked(true);
     settle();
     QCOMPARE(pv->plottableCount(), 2);
-    QCPCurve* loop = h.form->panel2()->averagedLoopCurve();
+    QCPCurve* loop = Panel2(*h.form)->averagedLoopCurve();
     QVERIFY(loop);
     QCOMPARE(loop->dataCount(), 361);  // 0 .. 359 degrees and back to 0
     QCOMPARE(loop->data()->at(0)->key, loop->data()->at(360)->key);
@@ -215,15 +216,15 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
 
     // A new capture draws its own loop; a dyna has none.
     Import(h, WriteCapture(h, "run2.CSV", false));
-    QCOMPARE(h.form->panel2()->averagedLoopCurve()->dataCount(), 361);
+    QCOMPARE(Panel2(*h.form)->averagedLoopCurve()->dataCount(), 361);
     Import(h, WriteCapture(h, "accel.CSV", true));
-    QCOMPARE(h.form->panel2()->averagedLoopCurve()->dataCount(), 0);
+    QCOMPARE(Panel2(*h.form)->averagedLoopCurve()->dataCount(), 0);
     Import(h, WriteCapture(h, "run3.CSV", false));
 
     h.form->performanceForm()->averagedLoopBox()->setChecked(false);
     settle();
     QCOMPARE(pv->plottableCount(), 1);
-    QVERIFY(!h.form->panel2()->averagedLoopCurve());
+    QVERIFY(!Panel2(*h.form)->averagedLoopCurve());
     QCOMPARE(RangeOf(pv->xAxis), keys);
     QCOMPARE(RangeOf(pv->yAxis), values);
 }
@@ -244,9 +245,9 @@ void EnginePerformanceTest::switchIsKeptInTheProgramsOwnSection() {
 
     h.start();
     QVERIFY(h.form->performanceForm()->averagedLoopShown());
-    QVERIFY(h.form->panel2()->averagedLoopShown());
+    QVERIFY(Panel2(*h.form)->averagedLoopShown());
     h.form->performanceForm()->setAveragedLoopShown(false);
-    QVERIFY(!h.form->panel2()->averagedLoopShown());
+    QVERIFY(!Panel2(*h.form)->averagedLoopShown());
     h.form.reset();
     QVERIFY(h.readSettings().endsWith("[Performance]\r\nAveragedLoop=No\r\n"));
     h.start();

@@ -7,12 +7,22 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/graph_plot.h"
+#include "charts/chart_setup.h"
+#include "charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_texts.h"
 
 namespace corvane::ui {
+
+// The look every graph of the program shares.
+using charts::AddSeries;
+using charts::AddSimulatedMark;
+using charts::GraphPlot;
+using charts::PlotTitles;
+using charts::SeriesKind;
+using charts::SeriesLook;
+using charts::SetUpPlotLook;
+namespace graph_series = charts::graph_series;
 
 namespace {
 
@@ -44,6 +54,21 @@ void FitHeightToRows(CopyableTable* table) {
     table->setFixedHeight(height);
 }
 
+// The analysis' status in bold red, hidden while there is none.
+QLabel* StatusLabel(QWidget* parent) {
+    auto* status = new QLabel(parent);
+    status->setObjectName(QStringLiteral("status"));
+    status->setWordWrap(true);
+    QFont font = status->font();
+    font.setBold(true);
+    status->setFont(font);
+    QPalette palette = status->palette();
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    status->setPalette(palette);
+    status->hide();
+    return status;
+}
+
 }  // namespace
 
 PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
@@ -58,28 +83,13 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     headline_->setWordWrap(true);
     headline_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setWordWrap(true);
-    QFont statusFont = status_->font();
-    statusFont.setBold(true);
-    status_->setFont(statusFont);
-    QPalette statusPalette = status_->palette();
-    statusPalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    status_->setPalette(statusPalette);
-    status_->hide();
+    status_ = StatusLabel(this);
 
     summary_ = new CopyableTable(this);
     summary_->setObjectName(QStringLiteral("SummaryTable"));
     summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    curve_ = new GraphPlot(this);
-    curve_->setObjectName(QStringLiteral("PowerCurve"));
-    SetUpPlotLook(*curve_, kCurveTitles);
-    for (const SeriesLook& look : kCurveLooks) AddSeries(*curve_, look);
-    simulatedMark_ = AddSimulatedMark(*curve_);
-    curve_->setMinimumHeight(260);
-    curve_->hide();
+    createPowerCurve();
 
     pointsTitle_ = new QLabel(this);
     pointsTitle_->setObjectName(QStringLiteral("pointsTitle"));
@@ -92,6 +102,26 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
         QStringLiteral("Draw the loop averaged over every cycle of a grab over the PV points"));
     connect(averagedLoop_, &QCheckBox::toggled, this, &PerformanceWindow::averagedLoopToggled);
 
+    layOut();
+
+    // Before the first analysis: the headings of a grab, no figures.
+    summary_->setContents(TableText{{"Figure", "Value", "Unit"}, {}});
+    FitHeightToRows(summary_);
+    pointsTitle_->setText(QStringLiteral("Cycles"));
+    points_->setContents(PointsTable(performance::PerformanceResult{}, format_));
+}
+
+void PerformanceWindow::createPowerCurve() {
+    curve_ = new GraphPlot(this);
+    curve_->setObjectName(QStringLiteral("PowerCurve"));
+    SetUpPlotLook(*curve_, kCurveTitles);
+    for (const SeriesLook& look : kCurveLooks) AddSeries(*curve_, look);
+    simulatedMark_ = AddSimulatedMark(*curve_);
+    curve_->setMinimumHeight(260);
+    curve_->hide();
+}
+
+void PerformanceWindow::layOut() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(headline_);
     layout->addWidget(status_);
@@ -100,12 +130,6 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     layout->addWidget(pointsTitle_);
     layout->addWidget(points_, 1);
     layout->addWidget(averagedLoop_);
-
-    // Before the first analysis: the headings of a grab, no figures.
-    summary_->setContents(TableText{{"Figure", "Value", "Unit"}, {}});
-    FitHeightToRows(summary_);
-    pointsTitle_->setText(QStringLiteral("Cycles"));
-    points_->setContents(PointsTable(performance::PerformanceResult{}, format_));
 }
 
 void PerformanceWindow::showResult(const performance::PerformanceResult& result) {

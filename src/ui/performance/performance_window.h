@@ -16,10 +16,13 @@ class QCheckBox;
 class QCPItemText;
 class QLabel;
 
+namespace corvane::charts {
+class GraphPlot;
+}
+
 namespace corvane::ui {
 
 class CopyableTable;
-class GraphPlot;
 
 class PerformanceWindow : public QWidget {
     Q_OBJECT
@@ -41,7 +44,7 @@ public:
     QLabel* statusText() const { return status_; }
     CopyableTable* summaryTable() const { return summary_; }
     CopyableTable* pointsTable() const { return points_; }
-    GraphPlot* powerCurve() const { return curve_; }
+    charts::GraphPlot* powerCurve() const { return curve_; }
     QCheckBox* averagedLoopBox() const { return averagedLoop_; }
 
 signals:
@@ -53,6 +56,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void createPowerCurve();
+    void layOut();
     void showCurve(const performance::PerformanceResult& result);
 
     text::NumberFormat format_;
@@ -62,7 +67,7 @@ private:
     CopyableTable* summary_;
     QLabel* pointsTitle_;
     CopyableTable* points_;
-    GraphPlot* curve_;
+    charts::GraphPlot* curve_;
     QCPItemText* simulatedMark_;
     QCheckBox* averagedLoop_;
 };

@@ -14,7 +14,7 @@ class QCustomPlot;
 class QCPPainter;
 class QPrinter;
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 enum class PictureFormat { Png, Svg, Pdf };
 
@@ -47,4 +47,4 @@ void SaveStackPicture(const std::vector<QCustomPlot*>& plots, const QString& pat
 // The stack on a printer's page, as large as fits, keeping its proportions.
 void PrintStack(const std::vector<QCustomPlot*>& plots, QPrinter& printer);
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 QString FormatGroupedLabel(double value, const QLocale& locale);
 
@@ -17,4 +17,4 @@ protected:
                          int precision) override;
 };
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

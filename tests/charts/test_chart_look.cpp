@@ -5,33 +5,32 @@
 
 #include "chart_fixture.h"
 #include "chart_tests.h"
-#include "ui/charts/grouped_ticker.h"
-#include "ui/charts/hot_engine_picture.h"
+#include "charts/grouped_ticker.h"
+#include "charts/hot_engine_picture.h"
 
-using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace fixture;
+using corvane::analysis::SpeedHistory;
 
 namespace {
-QCPGraph* Graph(ChartStack& stack, int chart, int series) {
-    return stack.chart(chart)->graph(series);
-}
+QCPGraph* Graph(ChartStack& stack, SeriesId id) { return stack.chart(id.chart)->graph(id.index); }
 }  // namespace
 
 void ChartLookTest::resultFillsSeriesInAscendingX() {
     auto stack = ShownStack();
     const AnalysisResult result = GrabLikeResult();
     stack->showResult(result);
-    QCOMPARE(stack->seriesPointCount(kChart1, kSeries1), 1000);
-    QCOMPARE(stack->seriesPointCount(kChart2, kSeries2), 1000);
-    QCOMPARE(stack->seriesPointCount(kChart2, kSeries4), 3);
-    QCOMPARE(stack->seriesPointCount(kChart2, kSeries5), 5);
-    QCOMPARE(stack->seriesPointCount(kChart3, kSeries3), 100);
-    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);
+    QCOMPARE(stack->seriesPointCount(series::kPressure), 1000);
+    QCOMPARE(stack->seriesPointCount(series::kTachometer), 1000);
+    QCOMPARE(stack->seriesPointCount(series::kHoleMarks), 3);
+    QCOMPARE(stack->seriesPointCount(series::kWideHoles), 5);
+    QCOMPARE(stack->seriesPointCount(series::kPvPoints), 100);
+    QCOMPARE(stack->seriesPointCount(series::kSpeedPoints), 3);
     // Series1 takes its x from the point number.
-    QCOMPARE(Graph(*stack, kChart1, kSeries1)->data()->at(10)->key, 10.0);
-    QCOMPARE(Graph(*stack, kChart1, kSeries1)->data()->at(10)->value, result.series1[10]);
+    QCOMPARE(Graph(*stack, series::kPressure)->data()->at(10)->key, 10.0);
+    QCOMPARE(Graph(*stack, series::kPressure)->data()->at(10)->value, result.series1[10]);
     // The PV points were added in cycle order and are kept by ascending volume.
-    const auto pv = Graph(*stack, kChart3, kSeries3)->data();
+    const auto pv = Graph(*stack, series::kPvPoints)->data();
     for (int i = 1; i < pv->size(); ++i) QVERIFY(pv->at(i - 1)->key <= pv->at(i)->key);
     QCOMPARE(stack->rpmPoints(), result.rpmPoints);
 }
@@ -44,20 +43,19 @@ void ChartLookTest::grabLeavesPowerCurvesStanding() {
     dyna.torqueSeries = {{150, 15.708}};
     dyna.powerTorqueComputed = true;
     stack->showResult(dyna);
-    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
-    QCOMPARE(stack->seriesPointCount(kChart5, kTorqueSeries), 1);
-    QCOMPARE(stack->chart(kChart5)->graph(kTorqueSeries)->valueAxis(),
-             stack->chart(kChart5)->yAxis2);
+    QCOMPARE(stack->seriesPointCount(series::kPower), 1);
+    QCOMPARE(stack->seriesPointCount(series::kTorque), 1);
+    QCOMPARE(Graph(*stack, series::kTorque)->valueAxis(), stack->chart(kChart5)->yAxis2);
 
     stack->showResult(GrabLikeResult());  // a grab computes no power
-    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
-    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);
+    QCOMPARE(stack->seriesPointCount(series::kPower), 1);
+    QCOMPARE(stack->seriesPointCount(series::kSpeedPoints), 3);
 
     AnalysisResult shortDyna;  // too few speed points: the curves are cleared
     shortDyna.powerTorqueComputed = true;
     stack->showResult(shortDyna);
-    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 0);
-    QCOMPARE(stack->seriesPointCount(kChart5, kTorqueSeries), 0);
+    QCOMPARE(stack->seriesPointCount(series::kPower), 0);
+    QCOMPARE(stack->seriesPointCount(series::kTorque), 0);
 }
 
 // A grab's speed points join the graph after every point at the same time or
@@ -67,16 +65,20 @@ void ChartLookTest::grabsSpeedPointsMergeAfterTheirEquals() {
     AnalysisResult before;
     before.rpmPoints = {{200, 2}, {200, 3}, {400, 4}};
     stack->showResult(before);
+    SpeedHistory speed;  // the window's history: the graph draws it
+    speed.replace(before.rpmPoints);
     AnalysisResult grab;
     grab.rpmPoints = {{100, 5}, {200, 9}, {500, 6}};
-    stack->showResult(grab, ChartStack::SpeedPoints::Merge);
+    speed.merge(grab.rpmPoints);
+    stack->showResult(grab, speed);
     QCOMPARE(stack->rpmPoints(),
              (std::vector<Point>{{100, 5}, {200, 2}, {200, 3}, {200, 9}, {400, 4}, {500, 6}}));
     grab.rpmPoints = {{50, 7}, {100, 8}};  // all at or before the graph's first point
-    stack->showResult(grab, ChartStack::SpeedPoints::Merge);
+    speed.merge(grab.rpmPoints);
+    stack->showResult(grab, speed);
     QCOMPARE(stack->rpmPoints().front(), (Point{50, 7}));
     QCOMPARE(stack->rpmPoints()[2], (Point{100, 8}));
-    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 8);
+    QCOMPARE(stack->seriesPointCount(series::kSpeedPoints), 8);
 }
 
 void ChartLookTest::automaticAxisSpansData() {
@@ -111,17 +113,14 @@ void ChartLookTest::clearingSeries() {
     result.powerTorqueComputed = true;
     stack->showResult(result);
     stack->clearTraces();
-    for (auto [chart, series] : {std::pair{kChart1, kSeries1},
-                                 {kChart2, kSeries2},
-                                 {kChart2, kSeries4},
-                                 {kChart2, kSeries5},
-                                 {kChart3, kSeries3}})
-        QCOMPARE(stack->seriesPointCount(chart, series), 0);
-    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 3);  // left standing
-    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 1);
+    for (SeriesId id : {series::kPressure, series::kTachometer, series::kHoleMarks,
+                        series::kWideHoles, series::kPvPoints})
+        QCOMPARE(stack->seriesPointCount(id), 0);
+    QCOMPARE(stack->seriesPointCount(series::kSpeedPoints), 3);  // left standing
+    QCOMPARE(stack->seriesPointCount(series::kPower), 1);
     stack->clearAllSeries();
-    QCOMPARE(stack->seriesPointCount(kChart4, kRpmDataSeries), 0);
-    QCOMPARE(stack->seriesPointCount(kChart5, kPowerSeries), 0);
+    QCOMPARE(stack->seriesPointCount(series::kSpeedPoints), 0);
+    QCOMPARE(stack->seriesPointCount(series::kPower), 0);
 }
 
 void ChartLookTest::oneDrawingPerChange() {

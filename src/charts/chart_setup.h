@@ -7,11 +7,11 @@
 #include <QRgb>
 #include <array>
 
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 
 class QCPItemText;
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 class GraphPlot;
 
@@ -33,7 +33,7 @@ void AddSeries(GraphPlot& plot, const SeriesLook& look);
 QCPItemText* AddSimulatedMark(GraphPlot& plot);
 
 // Gives graph `index` (0 = Chart1 .. 4 = Chart5) its title, axes and series, in
-// the order of SeriesIndex; returns its (hidden) "SIMULATED" mark.
+// the order of its row in kGraphs; returns its (hidden) "SIMULATED" mark.
 QCPItemText* SetUpChart(GraphPlot& plot, int index);
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

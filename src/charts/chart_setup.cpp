@@ -1,13 +1,13 @@
-#include "ui/charts/chart_setup.h"
+#include "charts/chart_setup.h"
 
 #include <QLocale>
 #include <memory>
 
-#include "ui/charts/graph_plot.h"
-#include "ui/charts/graph_table.h"
-#include "ui/charts/grouped_ticker.h"
+#include "charts/graph_plot.h"
+#include "charts/graph_table.h"
+#include "charts/grouped_ticker.h"
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 
@@ -96,4 +96,4 @@ QCPItemText* SetUpChart(GraphPlot& plot, int index) {
     return AddSimulatedMark(plot);
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

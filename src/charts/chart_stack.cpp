@@ -1,4 +1,4 @@
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 
 #include <qcustomplot.h>
 
@@ -7,13 +7,12 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "ui/charts/chart_data.h"
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/graph_plot.h"
-#include "ui/charts/graph_table.h"
-#include "ui/charts/hot_engine_picture.h"
+#include "charts/chart_setup.h"
+#include "charts/graph_plot.h"
+#include "charts/graph_table.h"
+#include "charts/hot_engine_picture.h"
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 
@@ -63,7 +62,7 @@ struct ChartStack::Impl {
     bool alignmentPending = false;
     int alignmentPasses = 0;
 
-    QCPGraph* graph(int chart, int series) const { return plots.at(chart)->graph(series); }
+    QCPGraph* graph(SeriesId id) const { return plots.at(id.chart)->graph(id.index); }
 };
 
 ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
@@ -85,7 +84,7 @@ ChartStack::ChartStack(QWidget* parent) : QWidget(parent), d_(new Impl) {
     }
     d_->timeMargins = new QCPMarginGroup(d_->plots[kChart1]);
     for (int i = 0; i < kChartCount; ++i) joinTimeMargins(i);
-    d_->hotEngine = new QLabel(d_->plots[kChart2]);
+    d_->hotEngine = new QLabel(d_->plots[kHotEngineGraph]);
     d_->hotEngine->setObjectName(QStringLiteral("HotEngine"));
     d_->hotEngine->setPixmap(DrawHotEnginePicture());
     d_->hotEngine->setGeometry(120, 16, kHotEngineWidth, kHotEngineHeight);
@@ -173,20 +172,20 @@ void ChartStack::relayout() {
     const int width = std::max(0, this->width() - 2);
     const int inner = std::max(0, height() - 2);
     d_->client->setGeometry(1, 1, width, inner);
-    // Chart1..Chart4 are stacked from the top, Chart5 takes what is left.
+    // Stacked from the top in the table's order; a visible graph of the last
+    // row that takes the rest fills what the others leave.
     int top = 0;
-    for (int i = kChart1; i <= kChart4; ++i) {
-        const int h = std::max(0, d_->heights[i]);
+    for (int i = 0; i < kChartCount; ++i) {
+        const bool rest = kGraphs[i].height == GraphHeight::Rest && d_->visible[i];
+        const int h = rest ? std::max(0, inner - top) : std::max(0, d_->heights[i]);
         d_->plots[i]->setGeometry(0, top, width, h);
         if (d_->visible[i]) top += h;
     }
-    const int fill =
-        d_->visible[kChart5] ? std::max(0, inner - top) : std::max(0, d_->heights[kChart5]);
-    d_->plots[kChart5]->setGeometry(0, top, width, fill);
 }
 
 int ChartStack::chartHeight(int index) const {
-    if (index == kChart5 && d_->visible[kChart5]) return d_->plots[kChart5]->height();
+    if (kGraphs.at(index).height == GraphHeight::Rest && d_->visible[index])
+        return d_->plots[index]->height();
     return d_->heights.at(index);
 }
 
@@ -209,8 +208,9 @@ analysis::TimeRange ChartStack::horizontalRange(int index) const {
 }
 
 std::optional<analysis::TimeRange> ChartStack::speedRange() const {
-    if (d_->plots[kChart4]->horizontalAutomatic()) return std::nullopt;
-    return horizontalRange(kChart4);
+    const int speedGraph = series::kSpeedPoints.chart;
+    if (d_->plots[speedGraph]->horizontalAutomatic()) return std::nullopt;
+    return horizontalRange(speedGraph);
 }
 
 void ChartStack::linkHorizontalRange(int sender) {
@@ -239,27 +239,31 @@ void ChartStack::linkHorizontalRange(int sender) {
     d_->linking = false;
 }
 
+void ChartStack::clearGraphs(bool allSeries) {
+    for (int i = 0; i < kChartCount; ++i) {
+        if (!allSeries && kGraphs[i].cleared != ClearedWith::Traces) continue;
+        GraphPlot* plot = d_->plots[i];
+        for (int s = 0; s < plot->graphCount(); ++s) plot->graph(s)->data()->clear();
+        requestReplot(i);
+    }
+}
+
 void ChartStack::clearTraces() {
-    d_->graph(kChart1, kSeries1)->data()->clear();
-    d_->graph(kChart2, kSeries2)->data()->clear();
-    d_->graph(kChart3, kSeries3)->data()->clear();
-    d_->graph(kChart2, kSeries4)->data()->clear();
-    d_->graph(kChart2, kSeries5)->data()->clear();
+    clearGraphs(false);
     setAveragedLoop({});
-    for (int i : {kChart1, kChart2, kChart3}) requestReplot(i);
 }
 
 void ChartStack::setAveragedLoop(std::vector<analysis::Point> loop) {
     d_->loop = std::move(loop);
     if (d_->loopCurve) {
         SetLoop(d_->loopCurve, d_->loop);
-        requestReplot(kChart3);
+        requestReplot(series::kPvPoints.chart);
     }
 }
 
 void ChartStack::setAveragedLoopShown(bool shown) {
     if (shown == (d_->loopCurve != nullptr)) return;
-    GraphPlot* plot = d_->plots[kChart3];
+    GraphPlot* plot = d_->plots[series::kPvPoints.chart];
     if (shown) {
         d_->loopCurve = new QCPCurve(plot->xAxis, plot->yAxis);
         d_->loopCurve->setName(QStringLiteral("AveragedLoopSeries"));
@@ -273,7 +277,7 @@ void ChartStack::setAveragedLoopShown(bool shown) {
         plot->removePlottable(d_->loopCurve);
         d_->loopCurve = nullptr;
     }
-    requestReplot(kChart3);
+    requestReplot(series::kPvPoints.chart);
 }
 
 bool ChartStack::averagedLoopShown() const { return d_->loopCurve != nullptr; }
@@ -281,33 +285,33 @@ bool ChartStack::averagedLoopShown() const { return d_->loopCurve != nullptr; }
 QCPCurve* ChartStack::averagedLoopCurve() const { return d_->loopCurve; }
 
 void ChartStack::clearAllSeries() {
-    clearTraces();
-    d_->graph(kChart4, kRpmDataSeries)->data()->clear();
-    for (int s : {kPowerSeries, kTorqueSeries, kSmoothedPowerSeries, kSmoothedTorqueSeries})
-        d_->graph(kChart5, s)->data()->clear();
-    for (int i : {kChart4, kChart5}) requestReplot(i);
+    clearGraphs(true);
+    setAveragedLoop({});
 }
 
-void ChartStack::showResult(const analysis::AnalysisResult& result, SpeedPoints speed) {
-    for (int i = 0; i < kChartCount; ++i) {
-        if (i == kChart5 && !BringsPowerCurves(result)) continue;
-        FillChart(*d_->plots[i], i, result, speed);
-    }
+void ChartStack::showResult(const analysis::AnalysisResult& result,
+                            const analysis::SpeedHistory& speed) {
+    const ChartInput input{result, speed};
+    for (int i = 0; i < kChartCount; ++i) kGraphs[i].fill(*d_->plots[i], input);
     replotAll();
+}
+
+void ChartStack::showResult(const analysis::AnalysisResult& result) {
+    analysis::SpeedHistory speed;
+    speed.replace(result.rpmPoints);
+    showResult(result, speed);
 }
 
 std::vector<analysis::Point> ChartStack::rpmPoints() const {
     std::vector<analysis::Point> points;
-    const auto data = d_->graph(kChart4, kRpmDataSeries)->data();
+    const auto data = d_->graph(series::kSpeedPoints)->data();
     points.reserve(static_cast<std::size_t>(data->size()));
     for (auto it = data->constBegin(); it != data->constEnd(); ++it)
         points.push_back({it->key, it->value});
     return points;
 }
 
-int ChartStack::seriesPointCount(int chart, int graphIndex) const {
-    return d_->graph(chart, graphIndex)->dataCount();
-}
+int ChartStack::seriesPointCount(SeriesId series) const { return d_->graph(series)->dataCount(); }
 
 void ChartStack::setHotEngineVisible(bool visible) { d_->hotEngine->setVisible(visible); }
 
@@ -373,4 +377,4 @@ void ChartStack::paintEvent(QPaintEvent*) {
 
 void ChartStack::resizeEvent(QResizeEvent*) { relayout(); }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -1,4 +1,4 @@
-#include "ui/charts/graph_pictures.h"
+#include "charts/graph_pictures.h"
 
 #include <qcustomplot.h>
 
@@ -14,7 +14,7 @@
 #include "files/atomic_file.h"
 #include "files/file_error.h"
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 
@@ -179,4 +179,4 @@ void PrintStack(const std::vector<QCustomPlot*>& plots, QPrinter& printer) {
     for (QCustomPlot* plot : plots) plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

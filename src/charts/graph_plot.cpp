@@ -1,8 +1,8 @@
-#include "ui/charts/graph_plot.h"
+#include "charts/graph_plot.h"
 
 #include <cstdlib>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 GraphPlot::GraphPlot(QWidget* parent) : QCustomPlot(parent) {
     setSelectionRectMode(QCP::srmZoom);
@@ -156,12 +156,12 @@ void GraphPlot::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void GraphPlot::resizeEvent(QResizeEvent* event) {
     // A graph squeezed to nothing has nothing to draw; it is drawn again when it
-    // gets room.
+    // gets room. QCustomPlot's own handler would replot at no size: skipped.
     if (event->size().isEmpty()) {
-        QWidget::resizeEvent(event);
+        QWidget::resizeEvent(event);  // NOLINT(bugprone-parent-virtual-call)
         return;
     }
     QCustomPlot::resizeEvent(event);
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -1,8 +1,8 @@
-#include "ui/charts/grouped_ticker.h"
+#include "charts/grouped_ticker.h"
 
 #include <cmath>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 QString FormatGroupedLabel(double value, const QLocale& locale) {
     constexpr int kDecimals = 6;
@@ -29,4 +29,4 @@ QString GroupedTicker::getTickLabel(double tick, const QLocale& locale, QChar, i
     return FormatGroupedLabel(tick, locale);
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

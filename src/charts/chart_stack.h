@@ -9,34 +9,22 @@
 #include <vector>
 
 #include "analysis/analyse_capture.h"
-#include "ui/charts/chart_data.h"
-#include "ui/charts/graph_table.h"
+#include "analysis/speed_history.h"
+#include "charts/graph_table.h"
 
 class QCustomPlot;
 class QCPCurve;
 class QCPGraph;
 class QLabel;
 
-namespace corvane::ui {
-
-// Series of each graph, by their index on it (seriesPointCount's graphIndex):
-// the order of the graph's series in kGraphs (graph_table.h).
-enum SeriesIndex {
-    kSeries1 = 0,               // Chart1: pressure
-    kSeries2 = 0,               // Chart2: tachometer
-    kSeries4 = 1,               //         flywheel-hole marks
-    kSeries5 = 2,               //         wide-hole spikes
-    kSeries3 = 0,               // Chart3: PV points
-    kRpmDataSeries = 0,         // Chart4: speed points
-    kPowerSeries = 0,           // Chart5: raw power (left axis)
-    kTorqueSeries = 1,          //         raw torque (right axis)
-    kSmoothedPowerSeries = 2,   //         smoothed power (left axis)
-    kSmoothedTorqueSeries = 3,  //         smoothed torque (right axis)
-};
+namespace corvane::charts {
 
 class ChartStack : public QWidget {
     Q_OBJECT
 public:
+    // The graph the hot-engine warning lies on: the tachometer's.
+    static constexpr int kHotEngineGraph = series::kTachometer.chart;
+
     explicit ChartStack(QWidget* parent = nullptr);
     ~ChartStack() override;
 
@@ -60,18 +48,19 @@ public:
     // A graph's horizontal range as its axis holds it.
     analysis::TimeRange horizontalRange(int index) const;
 
-    // Series1..Series5 cleared (PrepareGrab outside continuous mode, each analysis).
+    // The series of the graphs cleared with the traces (PrepareGrab outside
+    // continuous mode), and the averaged loop.
     void clearTraces();
-    // All ten series cleared (PrepareDyna).
+    // Every graph's series cleared (PrepareDyna).
     void clearAllSeries();
-    using SpeedPoints = ui::SpeedPoints;
-    // Copies an analysis result into the series (power series replaced by the
-    // result's, RPM series as `speed` says), then replots once.
-    void showResult(const analysis::AnalysisResult& result,
-                    SpeedPoints speed = SpeedPoints::Replace);
-    // RPMDataSeries as it stands (input of the next analysis).
+    // Fills every graph by its row's fill function (a grab leaves the power
+    // curves standing), the speed graph from `speed`, then replots once.
+    void showResult(const analysis::AnalysisResult& result, const analysis::SpeedHistory& speed);
+    // The same, the speed graph showing the result's own speed points.
+    void showResult(const analysis::AnalysisResult& result);
+    // The points the speed graph draws.
     std::vector<analysis::Point> rpmPoints() const;
-    int seriesPointCount(int chart, int graphIndex) const;
+    int seriesPointCount(SeriesId series) const;
 
     // The engine-performance evaluation's phase-averaged loop over the PV
     // points: a closed line in crank-angle order, on Chart3 only while shown.
@@ -112,6 +101,7 @@ protected:
 
 private:
     void relayout();
+    void clearGraphs(bool allSeries);
     void joinTimeMargins(int index);
     void scheduleAlignment();
     void replotNow(int index);
@@ -121,4 +111,4 @@ private:
     Impl* d_;
 };
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -1,10 +1,10 @@
-#include "ui/charts/hot_engine_picture.h"
+#include "charts/hot_engine_picture.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 namespace {
 // The words sit in the band x 22..364, y 33..66 of the picture.
@@ -45,4 +45,4 @@ QPixmap DrawHotEnginePicture() {
     return picture;
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <memory>
 
-#include "ui/charts/chart_stack.h"
+#include "charts/chart_stack.h"
 
 namespace fixture {
 
@@ -35,8 +35,8 @@ inline AnalysisResult GrabLikeResult() {
 }
 
 // A stack as big as the designed right panel, shown on the offscreen screen.
-inline std::unique_ptr<corvane::ui::ChartStack> ShownStack(int width = 704, int height = 890) {
-    auto stack = std::make_unique<corvane::ui::ChartStack>();
+inline std::unique_ptr<corvane::charts::ChartStack> ShownStack(int width = 704, int height = 890) {
+    auto stack = std::make_unique<corvane::charts::ChartStack>();
     stack->resize(width, height);
     stack->show();
     (void)QTest::qWaitForWindowExposed(stack.get());
@@ -45,10 +45,10 @@ inline std::unique_ptr<corvane::ui::ChartStack> ShownStack(int width = 704, int 
 }
 
 // What the main window's Chart1Scroll and Chart1UndoZoom do.
-inline void LinkLikeTheWindow(corvane::ui::ChartStack& stack) {
-    QObject::connect(&stack, &corvane::ui::ChartStack::scrolled, &stack,
-                     &corvane::ui::ChartStack::linkHorizontalRange);
-    QObject::connect(&stack, &corvane::ui::ChartStack::undoZoomRequested, &stack,
+inline void LinkLikeTheWindow(corvane::charts::ChartStack& stack) {
+    QObject::connect(&stack, &corvane::charts::ChartStack::scrolled, &stack,
+                     &corvane::charts::ChartStack::linkHorizontalRange);
+    QObject::connect(&stack, &corvane::charts::ChartStack::undoZoomRequested, &stack,
                      [&stack](int) { stack.undoZoom(); });
 }
 

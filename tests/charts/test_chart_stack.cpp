@@ -6,8 +6,8 @@
 #include "chart_fixture.h"
 #include "chart_tests.h"
 
-using corvane::ui::ChartStack;
-using namespace corvane::ui;
+using corvane::charts::ChartStack;
+using namespace corvane::charts;
 using namespace fixture;
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <qcustomplot.h>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 class GraphPlot : public QCustomPlot {
     Q_OBJECT
@@ -74,4 +74,4 @@ private:
     QList<QCPRange> scrollStartVertical_;
 };
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts

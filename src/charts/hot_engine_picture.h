@@ -4,11 +4,11 @@
 
 #include <QPixmap>
 
-namespace corvane::ui {
+namespace corvane::charts {
 
 inline constexpr int kHotEngineWidth = 400;
 inline constexpr int kHotEngineHeight = 100;
 
 QPixmap DrawHotEnginePicture();
 
-}  // namespace corvane::ui
+}  // namespace corvane::charts
