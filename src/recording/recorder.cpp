@@ -25,6 +25,7 @@ public:
           options_(options),
           format_(stream.Format()),
           tracker_(format_),
+          steady_(options.steady),
           lastFlush_(Clock::now()),
           lastSync_(lastFlush_),
           lastStatus_(lastFlush_) {}
@@ -100,6 +101,7 @@ private:
         std::vector<CycleRow> cycles;
         tracker_.Gap(cycles);
         AddCycles(cycles);
+        steady_.Gap();
         Note(GapText(lost, format_.rate));
         writer_.AddLostScans(lost);
         status_.lostScans += lost;
@@ -107,7 +109,8 @@ private:
     }
 
     void AddCycles(const std::vector<CycleRow>& cycles) {
-        for (const CycleRow& cycle : cycles) {
+        for (CycleRow cycle : cycles) {
+            cycle.steady = steady_.Add(cycle);
             writer_.AddCycle(cycle);
             if (options_.cycle) options_.cycle(cycle);
             ++status_.cycles;
@@ -140,6 +143,7 @@ private:
     const RecorderOptions& options_;
     daq::StreamFormat format_;
     CycleTracker tracker_;
+    SteadyDetector steady_;
     RecordingStatus status_;
     std::string failure_;
     Clock::time_point lastFlush_, lastSync_, lastStatus_;
