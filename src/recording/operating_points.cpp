@@ -49,8 +49,8 @@ constexpr Column kColumns[] = {
     {"lo_temp_k", &OperatingPoint::loTempK, 2},
     {"hi_temp_k", &OperatingPoint::hiTempK, 2},
     {"heater_power_w", &OperatingPoint::heaterPowerW, 3},
-    {"indicated_efficiency_pct", &OperatingPoint::indicatedEfficiencyPercent, 4},
-    {"carnot_pct", &OperatingPoint::carnotPercent, 3},
+    {"indicated_efficiency_percent", &OperatingPoint::indicatedEfficiencyPercent, 4},
+    {"carnot_percent", &OperatingPoint::carnotPercent, 3},
 };
 
 std::string Header(char separator) {

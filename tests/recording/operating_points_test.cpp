@@ -86,8 +86,8 @@ TEST(OperatingPoints, TheTableCopiesAsTabsAndSavesAsCsv) {
     const std::string header =
         "kind,start_s,length_s,cycles,rpm_mean,rpm_sd,indicated_power_mw_mean,"
         "indicated_power_mw_sd,lo_temp_k_mean,lo_temp_k_sd,hi_temp_k_mean,hi_temp_k_sd,"
-        "heater_power_w_mean,heater_power_w_sd,indicated_efficiency_pct_mean,"
-        "indicated_efficiency_pct_sd,carnot_pct_mean,carnot_pct_sd\n";
+        "heater_power_w_mean,heater_power_w_sd,indicated_efficiency_percent_mean,"
+        "indicated_efficiency_percent_sd,carnot_percent_mean,carnot_percent_sd\n";
     const std::string line =
         "steady,10.000,0.360,3,500.00,2.00,12.000,2.000,300.00,0.00,400.00,25.00,4.000,0.000,"
         "0.3000,0.0500,24.804,4.709\n";
