@@ -43,27 +43,43 @@ RecordingStream::RecordingStream(const std::string& folder)
 
 daq::StreamChunk RecordingStream::Read() {
     if (stopped_ || next_ >= samples_.Scans()) return Ended();
-    const auto channels = static_cast<std::size_t>(format_.Channels());
-    const auto chunk = static_cast<std::uint64_t>(ChunkScans(format_.rate));
     daq::StreamChunk out;
     out.firstScan = next_;
-    std::vector<std::uint16_t> counts = samples_.Read(next_, chunk);
-    const std::span<const std::uint16_t> all(counts);
-    const auto lost = [&](std::size_t scan) { return IsLostScan(all.subspan(scan * channels, channels)); };
-    const std::size_t scans = counts.size() / channels;
-    std::size_t run = 0;
-    const bool gap = lost(0);
-    while (run < scans && lost(run) == gap) ++run;
-    if (gap) {
+    std::vector<std::uint16_t> counts = samples_.Read(next_, ChunkScans(format_.rate));
+    if (const std::uint64_t lost = LostScansFrom(counts); lost > 0) {
+        // One gap as it was recorded, however many chunks it spans.
         out.kind = daq::StreamChunk::Kind::Gap;
-        out.lostScans = run;
-    } else {
-        out.kind = daq::StreamChunk::Kind::Scans;
-        counts.resize(run * channels);
-        out.counts = std::move(counts);
+        out.lostScans = lost;
+        while (next_ + out.lostScans < samples_.Scans()) {
+            const auto more = samples_.Read(next_ + out.lostScans, ChunkScans(format_.rate));
+            const std::uint64_t further = LostScansFrom(more);
+            out.lostScans += further;
+            if (further * Channels() < more.size()) break;
+        }
+        next_ += out.lostScans;
+        return out;
     }
-    next_ += run;
+    std::size_t whole = 0;  // scans up to the first lost one
+    while (whole * Channels() < counts.size() &&
+           !IsLostScan(std::span(counts).subspan(whole * Channels(), Channels()))) {
+        ++whole;
+    }
+    out.kind = daq::StreamChunk::Kind::Scans;
+    counts.resize(whole * Channels());
+    out.counts = std::move(counts);
+    next_ += whole;
     return out;
+}
+
+std::size_t RecordingStream::Channels() const { return static_cast<std::size_t>(format_.Channels()); }
+
+std::uint64_t RecordingStream::LostScansFrom(std::span<const std::uint16_t> counts) const {
+    std::uint64_t lost = 0;
+    while ((lost + 1) * Channels() <= counts.size() &&
+           IsLostScan(counts.subspan(lost * Channels(), Channels()))) {
+        ++lost;
+    }
+    return lost;
 }
 
 VoltsCsvStream::VoltsCsvStream(const std::string& path, long rate)

@@ -33,6 +33,10 @@ public:
     void Stop() override { stopped_ = true; }
 
 private:
+    std::size_t Channels() const;
+    // Lost scans at the start of the counts.
+    std::uint64_t LostScansFrom(std::span<const std::uint16_t> counts) const;
+
     daq::StreamFormat format_;
     SampleFile samples_;
     std::uint64_t next_ = 0;
