@@ -22,6 +22,10 @@ inline std::vector<recording::CycleRow> RunCycles(const RunCourse& course, doubl
     std::normal_distribution<double> scatter(0.0, 1.0);
     std::vector<recording::CycleRow> cycles;
     for (double t = 0.0; t < seconds;) {
+        if (course.rpm(t) < 30) {  // hardly turning: no cycle is completed
+            t += 1.0;
+            continue;
+        }
         recording::CycleRow row;
         row.timeS = t;
         row.rpm = course.rpm(t) + course.rpmSd * scatter(random);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "daq/engine_run.h"
 #include "recording/recording_settings.h"
 #include "run_trace.h"
 
@@ -69,6 +70,52 @@ TEST(SteadyState, AWarmUpIsFlaggedWithinTwoMinutesOfItsSettling) {
         // Close to the criteria the scatter of single cycles may clear the flag now and then.
         EXPECT_GT(SteadyShareAfter(cycles, flags, settled + 300), 0.9);
     }
+}
+
+// The simulated engine's warm-up, a second at a time, as its cycles would be.
+struct SimulatedWarmUp {
+    std::vector<daq::RunState> states;
+    explicit SimulatedWarmUp(double seconds) {
+        daq::EngineParameters parameters;
+        parameters.run.warmUp = true;
+        daq::EngineRun run(parameters);
+        for (double t = 0; t < seconds; t += daq::kRunStepS, run.Advance()) states.push_back(run.State());
+    }
+    const daq::RunState& At(double t) const {
+        return states[std::min(states.size() - 1, static_cast<std::size_t>(t))];
+    }
+    static double PowerMilliW(const daq::RunState& s) { return s.workMicroJ * s.rpm / 60 / 1000; }
+    // From when on the true change of every quantity over each minute stays
+    // within its criterion.
+    double SettledS(const SteadyCriteria& c) const {
+        double settled = 0;
+        for (std::size_t i = 0; i + 60 < states.size(); ++i) {
+            const daq::RunState &a = states[i], &b = states[i + 60];
+            if (std::abs(b.rpm - a.rpm) >= c.rpmPerMinute ||
+                std::abs(b.highTemperatureK - a.highTemperatureK) >= c.highTempKPerMinute ||
+                std::abs(PowerMilliW(b) - PowerMilliW(a)) >=
+                    c.powerPercentPerMinute / 100 * PowerMilliW(b)) {
+                settled = static_cast<double>(i) + 30;  // the minute's middle
+            }
+        }
+        return settled;
+    }
+};
+
+TEST(SteadyState, TheSimulatedEnginesWarmUpIsFlaggedWithinTwoMinutesOfItsSettling) {
+    const SimulatedWarmUp warmUp(3600);
+    const RunCourse course{[&](double t) { return warmUp.At(t).rpm; },
+                           [&](double t) { return SimulatedWarmUp::PowerMilliW(warmUp.At(t)); },
+                           [&](double t) { return warmUp.At(t).highTemperatureK; }};
+    const auto cycles = RunCycles(course, 3600);
+    const SteadyCriteria criteria;
+    const double settled = warmUp.SettledS(criteria);
+    ASSERT_GT(settled, 300);  // it does warm up
+    const double first = FirstSteadyS(cycles, SteadyFlags(cycles, criteria));
+    RecordProperty("settled_s", std::to_string(settled));
+    RecordProperty("first_steady_s", std::to_string(first));
+    EXPECT_GE(first, settled - 60);
+    EXPECT_LE(first, settled + 120);
 }
 
 TEST(SteadyState, ARampOfOnePercentAMinuteIsNeverSteady) {
