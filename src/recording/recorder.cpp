@@ -32,6 +32,10 @@ public:
 
     // True while the stream goes on.
     bool Take(daq::StreamChunk chunk) {
+        // Marks made before a stop still go in, at the time the stream has reached.
+        if (options_.marks) {
+            for (const std::string& text : options_.marks()) Note(text);
+        }
         switch (chunk.kind) {
             case daq::StreamChunk::Kind::Scans:
                 AddScans(chunk);
