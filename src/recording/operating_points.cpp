@@ -90,6 +90,22 @@ std::vector<Stretch> SteadyStretches(const std::vector<bool>& steady) {
     return stretches;
 }
 
+std::vector<Stretch> SteadyStretches(const std::vector<CycleRow>& cycles, double windowSeconds) {
+    std::vector<bool> flags;
+    flags.reserve(cycles.size());
+    for (const CycleRow& c : cycles) flags.push_back(c.steady);
+    std::vector<Stretch> trimmed;
+    for (Stretch s : SteadyStretches(flags)) {
+        if (s.first + s.count < cycles.size()) {
+            const double lastWindow =
+                std::floor(cycles[s.first + s.count - 1].timeS / windowSeconds) * windowSeconds;
+            while (s.count > 0 && cycles[s.first + s.count - 1].timeS >= lastWindow) --s.count;
+        }
+        if (s.count > 0) trimmed.push_back(s);
+    }
+    return trimmed;
+}
+
 Stretch StretchBetween(const std::vector<CycleRow>& cycles, double fromS, double toS) {
     const auto starts = [](const CycleRow& row, double t) { return row.timeS < t; };
     const auto first = std::lower_bound(cycles.begin(), cycles.end(), fromS, starts);

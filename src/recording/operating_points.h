@@ -36,6 +36,10 @@ struct OperatingPoint {
 
 // Every run of consecutive steady cycles.
 std::vector<Stretch> SteadyStretches(const std::vector<bool>& steady);
+// The same from the cycles' flags, without the cycles of the window whose
+// end cleared the flag: they were flagged before the change within their
+// window was known (a stretch the run's end cuts off keeps all its cycles).
+std::vector<Stretch> SteadyStretches(const std::vector<CycleRow>& cycles, double windowSeconds);
 // The cycles that start in [fromS, toS).
 Stretch StretchBetween(const std::vector<CycleRow>& cycles, double fromS, double toS);
 

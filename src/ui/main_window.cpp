@@ -28,6 +28,8 @@
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
 #include "ui/performance/performance_window.h"
+#include "recording/recording_settings.h"
+#include "ui/recorder/recorder_source.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
 #include "ui/window_bounds.h"
@@ -87,6 +89,8 @@ TForm1::TForm1(Options options, QWidget* parent)
     connect(new QShortcut(QKeySequence(ControlPanel::kPerformanceShortcut), this),
             &QShortcut::activated, this, &TForm1::PerformanceButtonClick);
 
+    createRecorder();
+
     Panel2->setSimulated(options_.simulated);
     performanceForm_->setSimulated(options_.simulated);
     if (options_.simulated) Panel1->setBoardNote("SIMULATED engine: no real measurement");
@@ -115,6 +119,7 @@ TForm1::~TForm1() {
     delete pvImageForm_;
     delete Form2_;
     delete performanceForm_;
+    delete recorderForm_;  // stops a recording and closes its folder
 }
 
 void TForm1::FormCreate() {
@@ -208,6 +213,7 @@ void TForm1::connectHandlers() {
     connect(p->QuitButton, &QPushButton::clicked, this, &TForm1::QuitButtonClick);
     connect(p->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(p->PerformanceButton, &QPushButton::clicked, this, &TForm1::PerformanceButtonClick);
+    connect(p->RecordButton, &QPushButton::clicked, this, &TForm1::RecordButtonClick);
     // A box runs its handler only when its state really changes.
     for (QCheckBox* box : p->graphBoxes)
         connect(box, &QCheckBox::toggled, this, &TForm1::PressureCBClick);
@@ -363,6 +369,32 @@ void TForm1::showHelpTopic(int context) {
         else
             ShowManual(context);
     });
+}
+
+void TForm1::createRecorder() {
+    RecorderSource source =
+        BoardRecorderSource(*board_, options_.simulated, [this] { return Panel1->MOISG->table(); });
+    source.steadyCriteria = [this] {
+        return recording::LoadSteadyCriteria(settings::IniFile(settingsPath().toStdString()));
+    };
+    recorderForm_ = new RecorderWindow(std::move(source), recording::SteadyCriteria{});
+    recorderForm_->setFont(font());
+    connect(new QShortcut(QKeySequence(ControlPanel::kRecorderShortcut), this),
+            &QShortcut::activated, this, &TForm1::RecordButtonClick);
+    // The board scans for the recording: the monitor's single readings wait.
+    connect(recorderForm_, &RecorderWindow::recordingChanged, this, [this](bool recording) {
+        if (recording) {
+            TempMonitorTimer->stop();
+        } else if (options_.armTimers) {
+            TempMonitorTimer->start();
+        }
+    });
+}
+
+void TForm1::RecordButtonClick() {
+    recorderForm_->show();
+    recorderForm_->raise();
+    recorderForm_->activateWindow();
 }
 
 void TForm1::PerformanceButtonClick() {

@@ -35,6 +35,7 @@ struct FormSettings;
 class ControlPanel;
 class KeyCommands;
 class PerformanceWindow;
+class RecorderWindow;
 class SettingsStore;
 class TForm2;
 class TpvImageForm;
@@ -64,6 +65,7 @@ public:
     TpvImageForm* pvImageForm() const { return pvImageForm_; }
     TForm2* form2() const { return Form2_; }
     PerformanceWindow* performanceForm() const { return performanceForm_; }
+    RecorderWindow* recorderForm() const { return recorderForm_; }
     analysis::CaptureRecord& record() { return *record_; }
     QTimer* continuousTimer() const { return ContinuousTimer; }
     QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
@@ -97,6 +99,9 @@ public slots:
     void ShowEngineSimulator();
     // The Engine performance window (its button below the disk table, or Ctrl+E).
     void PerformanceButtonClick();
+    // The Recorder window (its button below Performance, or Ctrl+Shift+R).
+    void RecordButtonClick();
+    void createRecorder();
 
 public:
     void ImportCaptureFile(const QString& path);
@@ -153,6 +158,7 @@ private:
     TpvImageForm* pvImageForm_ = nullptr;           // top-level, owned
     TForm2* Form2_ = nullptr;                       // top-level, owned
     PerformanceWindow* performanceForm_ = nullptr;  // top-level, owned
+    RecorderWindow* recorderForm_ = nullptr;        // top-level, owned
     KeyCommands* keys_ = nullptr;
     GraphCommands* commands_ = nullptr;
     QTimer* ContinuousTimer = nullptr;

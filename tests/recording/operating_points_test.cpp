@@ -76,6 +76,13 @@ TEST(OperatingPoints, StretchesAreTheRunsOfSteadyCyclesOrTheTimesChosen) {
     };
     for (const Case& c : cases) EXPECT_EQ(SteadyStretches(c.flags), c.stretches);
 
+    // From the cycles' flags: the window whose end cleared the flag is left out.
+    std::vector<CycleRow> run;
+    for (int i = 0; i < 12; ++i) run.push_back(Cycle(i * 10.0, 500, 12, 400, i >= 2 && i <= 8));
+    EXPECT_EQ(SteadyStretches(run, 30.0), (std::vector<Stretch>{{2, 4}}));  // 60..80 s dropped
+    run.back().steady = true;  // a last cycle the run's end cuts off stays
+    EXPECT_EQ(SteadyStretches(run, 30.0), (std::vector<Stretch>{{2, 4}, {11, 1}}));
+
     EXPECT_EQ(StretchBetween(kThree, 10.0, 10.24), (Stretch{0, 2}));
     EXPECT_EQ(StretchBetween(kThree, 10.05, 99), (Stretch{1, 2}));
     EXPECT_EQ(StretchBetween(kThree, 0, 5).count, 0u);
