@@ -57,7 +57,7 @@ CycleTracker::CycleTracker(const daq::StreamFormat& format)
 
 void CycleTracker::Add(std::uint64_t firstScan, std::span<const std::uint16_t> counts,
                        std::vector<CycleRow>& completed) {
-    if (firstScan != nextScan_ && lastTach_) Gap(completed);
+    if (firstScan != nextScan_ && lastTach_) Gap();
     if (held_.empty()) heldFrom_ = firstScan;
     held_.insert(held_.end(), counts.begin(), counts.end());
     const std::size_t scans = counts.size() / static_cast<std::size_t>(channels_);
@@ -72,12 +72,7 @@ void CycleTracker::Add(std::uint64_t firstScan, std::span<const std::uint16_t> c
     Trim();
 }
 
-void CycleTracker::Gap(std::vector<CycleRow>& completed) {
-    Finish(completed);
-    Forget();
-}
-
-void CycleTracker::Finish(std::vector<CycleRow>& completed) { EvaluateWhenReady(completed, true); }
+void CycleTracker::Gap() { Forget(); }
 
 void CycleTracker::Forget() {
     firstHole_ += static_cast<std::int64_t>(holes_.size());
@@ -85,7 +80,6 @@ void CycleTracker::Forget() {
     searchFrom_ = firstHole_;
     open_.reset();
     lastWide_.reset();
-    pending_.reset();
     lastTach_.reset();
     held_.clear();
     heldFrom_ = nextScan_;
@@ -109,7 +103,6 @@ void CycleTracker::Scan(std::uint64_t n, double beforeVolts, double tachVolts,
 // Each window of 17 holes from the one after the last wide hole gives its
 // widest hole (the first of equal widths), as the analysis of a grab does.
 void CycleTracker::HoleClosed(std::vector<CycleRow>& completed) {
-    EvaluateWhenReady(completed, false);
     const auto held = [this] { return firstHole_ + static_cast<std::int64_t>(holes_.size()); };
     while (held() >= searchFrom_ + kHolesPerRevolution + 1) {
         std::int64_t widest = searchFrom_;
@@ -121,27 +114,23 @@ void CycleTracker::HoleClosed(std::vector<CycleRow>& completed) {
                 widestWidth = hole.up - hole.down;
             }
         }
-        WideHole(widest);
+        WideHole(widest, completed);
         searchFrom_ = widest + 1;
-        EvaluateWhenReady(completed, false);
     }
 }
 
-void CycleTracker::WideHole(std::int64_t number) {
+// A wide hole 16 holes after the last one closes a cycle. Its window of 17
+// holes started after the last wide hole, so the hole after this one is
+// already there: a knot of the crank angle beyond the cycle's end.
+void CycleTracker::WideHole(std::int64_t number, std::vector<CycleRow>& completed) {
     if (lastWide_) {
         if (number - *lastWide_ == kHolesPerRevolution) {
-            pending_ = Cycle{*lastWide_, number};
+            completed.push_back(Evaluate({*lastWide_, number}));
         } else {
             ++skipped_;
         }
     }
     lastWide_ = number;
-}
-
-void CycleTracker::EvaluateWhenReady(std::vector<CycleRow>& completed, bool now) {
-    if (!pending_ || !(now || Holds(pending_->to + 1))) return;
-    completed.push_back(Evaluate(*pending_));
-    pending_.reset();
 }
 
 bool CycleTracker::Holds(std::int64_t number) const {
@@ -162,7 +151,6 @@ std::uint16_t CycleTracker::Count(std::uint64_t scan, int offset) const {
 void CycleTracker::Trim() {
     std::int64_t keepHole = searchFrom_;
     if (lastWide_) keepHole = std::min(keepHole, *lastWide_ - 1);
-    if (pending_) keepHole = std::min(keepHole, pending_->from - 1);
     while (!holes_.empty() && firstHole_ < keepHole) {
         holes_.pop_front();
         ++firstHole_;

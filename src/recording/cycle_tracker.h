@@ -38,9 +38,7 @@ public:
     void Add(std::uint64_t firstScan, std::span<const std::uint16_t> counts,
              std::vector<CycleRow>& completed);
     // Scans went missing: nothing before joins a cycle after.
-    void Gap(std::vector<CycleRow>& completed);
-    // The stream ended: a cycle still waiting for the hole after it is evaluated.
-    void Finish(std::vector<CycleRow>& completed);
+    void Gap();
 
     // Revolutions between two wide holes that were not 16 holes apart.
     int SkippedRevolutions() const { return skipped_; }
@@ -60,8 +58,7 @@ private:
     void Scan(std::uint64_t n, double beforeVolts, double tachVolts,
               std::vector<CycleRow>& completed);
     void HoleClosed(std::vector<CycleRow>& completed);
-    void WideHole(std::int64_t number);
-    void EvaluateWhenReady(std::vector<CycleRow>& completed, bool now);
+    void WideHole(std::int64_t number, std::vector<CycleRow>& completed);
     CycleRow Evaluate(const Cycle& cycle) const;
     void Forget();
     const Hole& HoleNumber(std::int64_t number) const;
@@ -81,7 +78,6 @@ private:
     std::int64_t firstHole_ = 0;   // the number of holes_.front()
     std::int64_t searchFrom_ = 0;  // where the next window of 17 holes starts
     std::optional<std::int64_t> lastWide_;
-    std::optional<Cycle> pending_;  // waits for the hole after it, a knot of its crank angle
     std::vector<std::uint16_t> held_;  // scans from heldFrom_ on, interleaved
     std::uint64_t heldFrom_ = 0;
     int skipped_ = 0;

@@ -56,9 +56,6 @@ public:
     }
 
     void Close() {
-        std::vector<CycleRow> cycles;
-        tracker_.Finish(cycles);
-        AddCycles(cycles);
         Note("stop");
         writer_.Sync();
     }
@@ -102,9 +99,7 @@ private:
         if (first < writer_.Scans()) return;  // a gap in what is already written: nothing new
         if (first > writer_.Scans()) lost += first - writer_.Scans();
         if (options_.scanLimit) lost = std::min(lost, *options_.scanLimit - writer_.Scans());
-        std::vector<CycleRow> cycles;
-        tracker_.Gap(cycles);
-        AddCycles(cycles);
+        tracker_.Gap();
         steady_.Gap();
         Note(GapText(lost, format_.rate));
         writer_.AddLostScans(lost);
@@ -162,6 +157,7 @@ RecordingEnd Record(daq::ScanStream& stream, RecordingWriter& writer,
     RecordingEnd end;
     try {
         pipeline.Note("start");
+        writer.Flush();
         while (pipeline.Take(stream.Read())) {
         }
         stream.Stop();

@@ -168,12 +168,14 @@ daq::StreamChunk PacedStream::Read() {
 }
 
 void PacedStream::Stop() {
+    // The source first: its next Read ends the stream even while the wake-up
+    // below is still on its way.
+    source_->Stop();
     {
         const std::lock_guard lock(mutex_);
         stopped_ = true;
     }
     wake_.notify_all();
-    source_->Stop();
 }
 
 std::unique_ptr<daq::ScanStream> OpenReplay(const std::string& source, long rate) {

@@ -32,7 +32,6 @@ std::vector<CycleRow> Track(const std::vector<std::uint16_t>& counts, std::size_
     for (const auto& c : testing::ChunksOf(counts, 5, first, chunk)) {
         tracker.Add(c.firstScan, c.counts, cycles);
     }
-    tracker.Finish(cycles);
     return cycles;
 }
 
@@ -109,10 +108,9 @@ TEST(CycleTracker, NoCycleSpansAGap) {
     std::vector<CycleRow> cycles;
     tracker.Add(0, testing::EngineScans(model, kRate, 0, 3000), cycles);
     const std::size_t before = cycles.size();
-    tracker.Gap(cycles);
+    tracker.Gap();
     // The scans after the gap start 250 ms later: implied by their numbers too.
     tracker.Add(3250, testing::EngineScans(model, kRate, 3250, 3000), cycles);
-    tracker.Finish(cycles);
     const double period = 60 / daq::GrabTruthOf(model).rpm;
     for (const CycleRow& row : cycles) {
         const bool across = row.timeS < 3.0 && row.timeS + period > 3.0;
@@ -126,7 +124,6 @@ TEST(CycleTracker, NoCycleSpansAGap) {
     std::vector<CycleRow> jumpedCycles;
     jumped.Add(0, testing::EngineScans(model, kRate, 0, 3000), jumpedCycles);
     jumped.Add(3250, testing::EngineScans(model, kRate, 3250, 3000), jumpedCycles);
-    jumped.Finish(jumpedCycles);
     EXPECT_EQ(jumpedCycles.size(), cycles.size());
 }
 

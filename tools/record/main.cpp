@@ -9,12 +9,16 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
+#include "daq/board_factory.h"
+#include "daq/board_stream.h"
+#include "daq/capture_plan.h"
 #include "files/capture_writer.h"
 #include "recording/grab_export.h"
 #include "recording/recorder.h"
@@ -23,6 +27,7 @@
 #include "recording/replay_stream.h"
 #include "recording/recording_settings.h"
 #include "settings/disk_table_settings.h"
+#include "settings/ini_file.h"
 #include "stop_signals.h"
 #include "text/number_format.h"
 
@@ -33,6 +38,7 @@ using namespace corvane;
 constexpr const char* kProgram = "corvane-record";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr double kLongestSeconds = 1e8;  // three years
 constexpr const char* kUsage =
     "Usage: corvane-record -o RUN [--seconds S] [--settings INI]\n"
     "       corvane-record --replay SOURCE -o RUN [--fast] [--rate R] [--seconds S]\n"
@@ -97,10 +103,12 @@ void AddOptions(CLI::App& app, Options& options) {
                    "stop after S seconds of the stream (default: until the source ends or "
                    "Ctrl+C)")
         ->option_text("S")
-        ->check(kPositive);
+        ->check(kPositive)
+        ->check(CLI::Range(0.0, kLongestSeconds));
     app.add_option("--settings", options.settingsPath,
-                   "settings file: its disk table goes into the manifest; a file that cannot "
-                   "be read is an error")
+                   "settings file: its [DAQ] Board is the board recorded from (without it: the "
+                   "simulated engine) and its disk table goes into the manifest; a file that "
+                   "cannot be read is an error")
         ->option_text("INI");
     app.add_option("--replay", options.replay,
                    "take the scans from SOURCE instead of the board: a recording folder, or a "
@@ -133,7 +141,8 @@ std::string Misuse(const Options& o) {
     }
     if (o.at) return "--at belongs to --export";
     if (o.replay.empty() && o.fast) return "--fast belongs to --replay";
-    if (o.replay.empty() && o.rate) return "--rate belongs to a CSV --replay";
+    if (o.rate && (o.replay.empty() || std::filesystem::is_directory(o.replay)))
+        return "--rate belongs to a CSV --replay; a recording and the board keep their own";
     return {};
 }
 
@@ -168,20 +177,40 @@ std::string StatusLine(const recording::RecordingStatus& status) {
 }
 
 struct Source {
+    daq::BoardChoice board;  // outlives the stream that scans it
     std::unique_ptr<daq::ScanStream> stream;
-    std::string board;
+    std::string name;
     bool simulated = false;
 };
 
+// The board the settings file configures ([DAQ] Board); without one, the
+// simulated engine.
+Source OpenBoard(const Options& options) {
+    const settings::IniFile ini = options.settingsPath.empty()
+                                      ? settings::IniFile::FromText("", "")
+                                      : settings::IniFile(options.settingsPath,
+                                                          settings::IniFile::Missing::IsAnError);
+    Source source;
+    source.board = daq::MakeBoard(ini);
+    source.name = source.board.name;
+    source.simulated = source.board.simulated != nullptr;
+    const daq::StreamFormat format{daq::kRecordingPlan.lowChannel, daq::kRecordingPlan.highChannel,
+                                   daq::kRecordingPlan.rate};
+    source.stream = daq::OpenBoardStream(*source.board.board, format);
+    return source;
+}
+
 Source OpenSource(const Options& options) {
-    if (options.replay.empty()) {
-        throw recording::RecordingError(
-            "recording from the board is not available in this build; use --replay SOURCE");
-    }
+    if (options.replay.empty()) return OpenBoard(options);
     Source source;
     source.stream = recording::OpenReplay(options.replay, options.rate.value_or(1000));
-    source.board = "replay of " + options.replay;
-    if (!options.fast) source.stream = std::make_unique<recording::PacedStream>(std::move(source.stream));
+    source.name = "replay of " + options.replay;
+    if (std::filesystem::is_directory(options.replay)) {
+        source.simulated = recording::ReadRecording(options.replay).manifest.simulated;
+    }
+    if (!options.fast) {
+        source.stream = std::make_unique<recording::PacedStream>(std::move(source.stream));
+    }
     return source;
 }
 
@@ -191,7 +220,7 @@ int RecordRun(const Options& options, const analysis::DiskTable& disks,
     std::unique_ptr<recording::RecordingWriter> writer;
     try {
         source = OpenSource(options);
-        recording::Manifest manifest{recording::UtcNow(), source.stream->Format(), source.board,
+        recording::Manifest manifest{recording::UtcNow(), source.stream->Format(), source.name,
                                      source.simulated, VersionLine(kProgram), disks, 0};
         writer = std::make_unique<recording::RecordingWriter>(options.output, manifest);
     } catch (const std::exception& error) {
@@ -211,7 +240,12 @@ int RecordRun(const Options& options, const analysis::DiskTable& disks,
         };
     }
     const record::StopOnSignal signals(*source.stream);
-    const recording::RecordingEnd end = recording::Record(*source.stream, *writer, run);
+    recording::RecordingEnd end;
+    try {
+        end = recording::Record(*source.stream, *writer, run);
+    } catch (const std::exception& error) {  // a source without pressure and tachometer
+        return Failure(options.replay + ": " + error.what());
+    }
     std::printf("%s%s: %s\n", terminal ? "\r" : "", options.output.c_str(),
                 StatusLine(end.status).c_str());
     if (end.failed) return Failure(end.message);
