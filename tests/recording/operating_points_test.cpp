@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace corvane::recording {
 namespace {
 
@@ -60,6 +62,8 @@ TEST(OperatingPoints, MissingMonitorValuesLeaveTheirFiguresEmpty) {
     EXPECT_NEAR(p.hiTempK->mean, 425, 1e-9);  // the one cycle that has it
     EXPECT_EQ(p.hiTempK->sd, 0);
     EXPECT_EQ(OperatingPointOf(cycles, {3, 2}, true).cycles, 0u);  // nothing there
+    // Two cycles already have a spread: 498 and 500 rpm, sd = sqrt(2).
+    EXPECT_NEAR(OperatingPointOf(kThree, {0, 2}, false).rpm->sd, std::sqrt(2.0), 1e-9);
 }
 
 TEST(OperatingPoints, StretchesAreTheRunsOfSteadyCyclesOrTheTimesChosen) {

@@ -175,6 +175,16 @@ TEST(SteadyState, AGapOrAStallStartsTheJudgementAfresh) {
             EXPECT_TRUE(flags[i]) << t;
         }
     }
+    // A window with hardly a cycle in it (the engine nearly stalled) too.
+    auto nearlyStalled = RunCycles(course, 600);
+    std::erase_if(nearlyStalled,
+                  [](const CycleRow& c) { return c.timeS > 300.05 && c.timeS < 329.95; });
+    flags = SteadyFlags(nearlyStalled, SteadyCriteria{});
+    for (std::size_t i = 0; i < nearlyStalled.size(); ++i) {
+        if (nearlyStalled[i].timeS >= 330 && nearlyStalled[i].timeS < 420) {
+            EXPECT_FALSE(flags[i]) << nearlyStalled[i].timeS;
+        }
+    }
     // A stretch of windows without cycles (a stalled engine) does the same.
     std::erase_if(cycles, [](const CycleRow& c) { return c.timeS > 300 && c.timeS < 340; });
     flags = SteadyFlags(cycles, SteadyCriteria{});

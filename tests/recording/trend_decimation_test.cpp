@@ -36,6 +36,11 @@ TEST(TrendDecimation, ALongRunKeepsItsExtremesEndsAndOrderInFewPoints) {
 TEST(TrendDecimation, NothingToDrawGivesNothing) {
     const std::vector<double> t = {1, 2, 3}, v = {4, 5, 6};
     EXPECT_TRUE(Decimate({}, {}, 0, 10, 100).t.empty());
+    // However few buckets are asked for, there is at least one: four points.
+    std::vector<double> many(100), values(100);
+    for (int i = 0; i < 100; ++i) many[static_cast<std::size_t>(i)] = i;
+    EXPECT_LE(Decimate(many, values, 0, 99, 1).t.size(), 4u);
+    EXPECT_LE(Decimate(many, many, 0, 99, 0).t.size(), 4u);
     EXPECT_TRUE(Decimate(t, v, 5, 4, 100).t.empty());  // an empty range
     EXPECT_EQ(Decimate(t, v, 10, 20, 100).t, std::vector<double>{3});  // the last before it
 }
