@@ -26,6 +26,8 @@
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
 #include "ui/performance/performance_window.h"
+#include "recording/recording_settings.h"
+#include "ui/recorder/recorder_source.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
 #include "ui/window_help.h"
@@ -51,6 +53,7 @@ TForm1::TForm1(Options options, QWidget* parent)
     attachKeys();
     createOtherWindows();
     showBoardKind();
+    createRecorder();
     if (options_.armTimers) {
         ContinuousTimer->start();
         TempMonitorTimer->start();
@@ -108,6 +111,7 @@ TForm1::~TForm1() {
     // end of the process rather than freed under that scan.
     if (acquisition_->boardLeftBehind()) (void)board_.release();
     FormDestroy();
+    recorderForm_.reset();  // stops a recording and closes its folder while the board is there
 }
 
 void TForm1::FormCreate() {
@@ -173,6 +177,7 @@ void TForm1::connectHandlers() {
     connect(p->QuitButton, &QPushButton::clicked, this, &TForm1::QuitButtonClick);
     connect(p->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(p->PerformanceButton, &QPushButton::clicked, this, &TForm1::PerformanceButtonClick);
+    connect(p->RecordButton, &QPushButton::clicked, this, &TForm1::RecordButtonClick);
     // A box runs its handler only when its state really changes.
     for (QCheckBox* box : p->graphBoxes)
         connect(box, &QCheckBox::toggled, this, &TForm1::PressureCBClick);
@@ -270,6 +275,32 @@ void TForm1::HelpButtonClick() { showHelpTopic(kHelpContextStart); }
 
 void TForm1::showHelpTopic(int context) {
     Run([this, context] { help_->show(context); });
+}
+
+void TForm1::createRecorder() {
+    RecorderSource source =
+        BoardRecorderSource(*board_, options_.simulated, [this] { return Panel1->MOISG->table(); });
+    source.steadyCriteria = [this] {
+        return recording::LoadSteadyCriteria(settings::IniFile(settingsPath().toStdString()));
+    };
+    recorderForm_ = std::make_unique<RecorderWindow>(std::move(source), recording::SteadyCriteria{});
+    recorderForm_->setFont(font());
+    connect(new QShortcut(QKeySequence(ControlPanel::kRecorderShortcut), this),
+            &QShortcut::activated, this, &TForm1::RecordButtonClick);
+    // The board scans for the recording: the monitor's single readings wait.
+    connect(recorderForm_.get(), &RecorderWindow::recordingChanged, this, [this](bool recording) {
+        if (recording) {
+            TempMonitorTimer->stop();
+        } else if (options_.armTimers) {
+            TempMonitorTimer->start();
+        }
+    });
+}
+
+void TForm1::RecordButtonClick() {
+    recorderForm_->show();
+    recorderForm_->raise();
+    recorderForm_->activateWindow();
 }
 
 void TForm1::PerformanceButtonClick() {

@@ -19,6 +19,7 @@
 #include "ui/help/help_viewer.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_window.h"
+#include "ui/recorder/recorder_window.h"
 #include "ui/results_table.h"
 #include "ui/scan_progress.h"
 
@@ -101,6 +102,22 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     QVERIFY(button.left() >= p->frameWidth() && button.right() < ControlPanel::kWidth - 1);
     QVERIFY(!button.intersects(p->scanProgress->geometry()));
     QVERIFY(p->PerformanceButton->toolTip().startsWith("Engine performance (Ctrl+E)"));
+    // The Recorder's button just below it, in the same free room.
+    const QRect record = p->RecordButton->geometry();
+    QVERIFY(record.top() > button.bottom() && record.left() == button.left());
+    QVERIFY(record.right() < ControlPanel::kWidth - 1);
+    QVERIFY(!record.intersects(p->scanProgress->geometry()));
+    for (const auto& [control, bounds] : designed) QVERIFY(!control->geometry().intersects(record));
+    QVERIFY(p->RecordButton->toolTip().startsWith("Recorder (Ctrl+Shift+R)"));
+    RecorderWindow* recorder = h.form->recorderForm();
+    QVERIFY(recorder->isHidden());
+    QTest::mouseClick(p->RecordButton, Qt::LeftButton);
+    QVERIFY(recorder->isVisible());
+    recorder->close();
+    p->GrabButton->setFocus();
+    QTest::keyClick(p->GrabButton, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(recorder->isVisible());
+    recorder->close();
 
     QTest::mouseClick(p->PerformanceButton, Qt::LeftButton);
     QVERIFY(w->isVisible());

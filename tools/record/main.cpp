@@ -25,6 +25,7 @@
 #include "recording/recording_error.h"
 #include "recording/recording_reader.h"
 #include "recording/replay_stream.h"
+#include "recording/recording_settings.h"
 #include "settings/disk_table_settings.h"
 #include "settings/ini_file.h"
 #include "stop_signals.h"
@@ -213,7 +214,8 @@ Source OpenSource(const Options& options) {
     return source;
 }
 
-int RecordRun(const Options& options, const analysis::DiskTable& disks) {
+int RecordRun(const Options& options, const analysis::DiskTable& disks,
+              const recording::SteadyCriteria& steady) {
     Source source;
     std::unique_ptr<recording::RecordingWriter> writer;
     try {
@@ -226,6 +228,7 @@ int RecordRun(const Options& options, const analysis::DiskTable& disks) {
     }
     const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     recording::RecorderOptions run;
+    run.steady = steady;
     if (options.seconds) {
         run.scanLimit = static_cast<std::uint64_t>(
             std::llround(*options.seconds * static_cast<double>(source.stream->Format().rate)));
@@ -274,6 +277,7 @@ int main(int argc, char** argv) {
     if (!options.exportRun.empty()) return Export(options);
 
     analysis::DiskTable disks(settings::kDiskTableRows);
+    recording::SteadyCriteria steady;
     if (!options.settingsPath.empty()) {
         auto loaded = settings::LoadDiskTableFile(options.settingsPath, text::PointComma());
         if (!loaded.error.empty()) {
@@ -281,6 +285,7 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        steady = recording::LoadSteadyCriteria(settings::IniFile(options.settingsPath));
     }
-    return RecordRun(options, disks);
+    return RecordRun(options, disks, steady);
 }
