@@ -38,17 +38,17 @@ void ReadMonitorInto(Board& board, analysis::CaptureRecord& record) {
 
 }  // namespace
 
-int ScanPlan(Board& board, const CapturePlan& plan, BufferHandle buffer) {
+int ScanPlan(Board& board, const analysis::CapturePlan& plan, BufferHandle buffer) {
     long rate = plan.rate;
     return board.cbAInScan(0, plan.lowChannel, plan.highChannel, plan.sampleCount, &rate,
                            kBip10Volts, buffer, 0);
 }
 
-int TakeCapture(Board& board, CaptureKind kind, analysis::CaptureRecord& record) {
-    const CapturePlan& plan = PlanOf(kind);
+int TakeCapture(Board& board, analysis::CaptureKind kind, analysis::CaptureRecord& record) {
+    const analysis::CapturePlan& plan = analysis::PlanOf(kind);
     // The capture is taken into a copy that replaces the record once it is whole.
     auto working = std::make_unique<analysis::CaptureRecord>(record);
-    working->IsDyna = kind == CaptureKind::Dyna;
+    working->IsDyna = kind == analysis::CaptureKind::Dyna;
     ReadMonitorInto(board, *working);
     working->SamplePeriod = plan.ScanPeriod();
     working->SampleCount = static_cast<std::int32_t>(plan.sampleCount);

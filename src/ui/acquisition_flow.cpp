@@ -81,8 +81,8 @@ void AcquisitionFlow::closing() {
     if (running_) running_->closing();
 }
 
-void AcquisitionFlow::Prepare(daq::CaptureKind kind, analysis::CaptureRecord& target) {
-    const bool dyna = kind == daq::CaptureKind::Dyna;
+void AcquisitionFlow::Prepare(analysis::CaptureKind kind, analysis::CaptureRecord& target) {
+    const bool dyna = kind == analysis::CaptureKind::Dyna;
     host_.charts->undoZoom();  // Chart1UndoZoom
     host_.panel->ExportButton->setEnabled(true);
     // A Grab in continuous mode leaves the last capture standing during its scan.
@@ -92,7 +92,7 @@ void AcquisitionFlow::Prepare(daq::CaptureKind kind, analysis::CaptureRecord& ta
         host_.charts->clearTraces();
     host_.panel->setGraphChoice(
         GraphsWhere(dyna ? &GraphEntry::dynaVisible : &GraphEntry::grabVisible));
-    target.SamplePeriod = daq::PlanOf(kind).preparedPeriod;
+    target.SamplePeriod = analysis::PlanOf(kind).preparedPeriod;
     host_.monitor->read(target);  // ReadEngineMonitor
 }
 
@@ -100,7 +100,7 @@ void AcquisitionFlow::ShowMissingBoard() {
     host_.prompts->message(host_.window, ApplicationTitle(), kMissingBoard);
 }
 
-ScanOutcome AcquisitionFlow::Scan(const daq::CapturePlan& plan, ScanSession& session) {
+ScanOutcome AcquisitionFlow::Scan(const analysis::CapturePlan& plan, ScanSession& session) {
     if (closing_) return ScanOutcome{daq::kNoErrors, true, false};
     ScanProgress* progress = host_.panel->scanProgress;
     progress->start(plan.Seconds());
@@ -127,7 +127,7 @@ ScanOutcome AcquisitionFlow::Scan(const daq::CapturePlan& plan, ScanSession& ses
 }
 
 void AcquisitionFlow::GrabButtonClick() {
-    const daq::CapturePlan& plan = daq::kGrabPlan;
+    const analysis::CapturePlan& plan = analysis::kGrabPlan;
     host_.window->setWindowTitle(kCaption);
     Attempt attempt(*this);
     analysis::CaptureRecord& capture = attempt.capture();
@@ -157,7 +157,7 @@ void AcquisitionFlow::GrabButtonClick() {
 }
 
 void AcquisitionFlow::DynaButtonClick() {
-    const daq::CapturePlan& plan = daq::kDynaPlan;
+    const analysis::CapturePlan& plan = analysis::kDynaPlan;
     host_.window->setWindowTitle(kCaption);
     Attempt attempt(*this);
     analysis::CaptureRecord& capture = attempt.capture();

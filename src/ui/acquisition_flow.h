@@ -15,7 +15,7 @@
 
 #include "analysis/capture_record.h"
 #include "daq/board.h"
-#include "daq/capture_plan.h"
+#include "analysis/capture_plan.h"
 #include "ui/scan_session.h"
 
 class QTimer;
@@ -52,7 +52,7 @@ public:
     void DynaButtonClick();
     // PrepareGrab or PrepareDyna: readies the display and the capture `target`
     // for a capture of the kind (also before an import).
-    void Prepare(daq::CaptureKind kind, analysis::CaptureRecord& target);
+    void Prepare(analysis::CaptureKind kind, analysis::CaptureRecord& target);
     // The window closes: a capture under way ends after its scan, without analysis.
     void closing();
     // A scan that never returned still runs inside the board: the board must outlive it.
@@ -61,7 +61,7 @@ public:
 private:
     class Attempt;
     // The scan of the plan into the session's buffer, on a worker thread.
-    ScanOutcome Scan(const daq::CapturePlan& plan, ScanSession& session);
+    ScanOutcome Scan(const analysis::CapturePlan& plan, ScanSession& session);
     void ShowMissingBoard();
 
     AcquisitionHost host_;

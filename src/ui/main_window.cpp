@@ -163,7 +163,7 @@ void TForm1::createFileFlow() {
     host.record = record_.get();
     host.startFolder = [this] { return AppDir; };
     host.setCaption = [this](const QString& caption) { setWindowTitle(caption); };
-    host.prepare = [this](daq::CaptureKind kind, analysis::CaptureRecord& target) {
+    host.prepare = [this](analysis::CaptureKind kind, analysis::CaptureRecord& target) {
         acquisition_->Prepare(kind, target);
     };
     host.analyse = [this] { AnalyseCapture(); };
@@ -484,11 +484,11 @@ void TForm1::ShowBoardProblem() {
 // ---- captures -----------------------------------------------------------------
 
 void TForm1::PrepareGrab(analysis::CaptureRecord& target) {
-    acquisition_->Prepare(daq::CaptureKind::Grab, target);
+    acquisition_->Prepare(analysis::CaptureKind::Grab, target);
 }
 
 void TForm1::PrepareDyna(analysis::CaptureRecord& target) {
-    acquisition_->Prepare(daq::CaptureKind::Dyna, target);
+    acquisition_->Prepare(analysis::CaptureKind::Dyna, target);
 }
 
 void TForm1::GrabButtonClick() {

@@ -13,7 +13,7 @@
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
-#include "daq/capture_plan.h"
+#include "analysis/capture_plan.h"
 #include "daq/engine_model.h"
 #include "daq/engine_truth.h"
 #include "daq/simulated_board.h"
@@ -27,7 +27,7 @@ using namespace corvane;
 
 constexpr const char* kProgram = "corvane-simulate";
 constexpr int kDiskRows = 5;
-constexpr double kDynaMs = daq::kDynaPlan.Seconds() * 1000.0;
+constexpr double kDynaMs = analysis::kDynaPlan.Seconds() * 1000.0;
 constexpr double kTruthStepMs = 10.0;
 
 std::string NumberText(double value) {
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
 
     daq::SimulatedBoard board(parameters);
     const daq::EngineModel model(board.Parameters());
-    const auto captureKind = kind == "dyna" ? daq::CaptureKind::Dyna : daq::CaptureKind::Grab;
+    const auto captureKind = kind == "dyna" ? analysis::CaptureKind::Dyna : analysis::CaptureKind::Grab;
     analysis::CaptureRecord record;
     if (daq::TakeCapture(board, captureKind, record) != 0) {
         std::fprintf(stderr,
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     }
 
     const std::string json =
-        captureKind == daq::CaptureKind::Dyna
+        captureKind == analysis::CaptureKind::Dyna
             ? simulate::DynaTruthJson(daq::DynaTruthOf(model, kDynaMs, kTruthStepMs), model)
             : simulate::GrabTruthJson(daq::GrabTruthOf(model), model);
     std::printf("%s\n", json.c_str());

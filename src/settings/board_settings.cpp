@@ -1,4 +1,4 @@
-#include "daq/engine_settings.h"
+#include "settings/board_settings.h"
 
 #include <charconv>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "daq/simulated_board.h"
 
-namespace corvane::daq {
+namespace corvane::settings {
 
 namespace {
 
@@ -18,7 +18,7 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 template <typename Number>
-Number ReadNumber(const settings::IniFile& ini, const char* key, Number fallback) {
+Number ReadNumber(const IniFile& ini, const char* key, Number fallback) {
     const std::string stored = ini.ReadString(kEngineSection, key, "");
     const std::string_view text = Trimmed(stored);
     Number value{};
@@ -28,7 +28,7 @@ Number ReadNumber(const settings::IniFile& ini, const char* key, Number fallback
 }
 
 template <typename Number>
-void WriteNumber(settings::IniFile& ini, const char* key, Number value) {
+void WriteNumber(IniFile& ini, const char* key, Number value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     ini.WriteString(kEngineSection, key, error == std::errc{} ? std::string(buffer, end) : "");
@@ -36,9 +36,17 @@ void WriteNumber(settings::IniFile& ini, const char* key, Number value) {
 
 }  // namespace
 
-EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
-    const EngineParameters defaults;
-    EngineParameters parameters;
+daq::BoardSettings ReadBoardSettings(const IniFile& ini) {
+    daq::BoardSettings board;
+    board.board = ini.ReadString(kDaqSection, "Board", "");
+    board.device = ini.ReadString(kDaqSection, "Device", "");
+    board.engine = ReadEngineParameters(ini);
+    return board;
+}
+
+daq::EngineParameters ReadEngineParameters(const IniFile& ini) {
+    const daq::EngineParameters defaults;
+    daq::EngineParameters parameters;
     parameters.rpm = ReadNumber(ini, "Rpm", defaults.rpm);
     parameters.heaterPowerW = ReadNumber(ini, "HeaterPower", defaults.heaterPowerW);
     parameters.loadMilliNm = ReadNumber(ini, "Load", defaults.loadMilliNm);
@@ -52,10 +60,10 @@ EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
     parameters.faults.missedHole = ini.ReadYesNo(kEngineSection, "MissedHole", false);
     parameters.faults.tooHot = ini.ReadYesNo(kEngineSection, "TooHot", false);
     parameters.faults.stopped = ini.ReadYesNo(kEngineSection, "Stopped", false);
-    return CheckedParameters(parameters);
+    return daq::CheckedParameters(parameters);
 }
 
-void WriteEngineParameters(settings::IniFile& ini, const EngineParameters& parameters) {
+void WriteEngineParameters(IniFile& ini, const daq::EngineParameters& parameters) {
     WriteNumber(ini, "Rpm", parameters.rpm);
     WriteNumber(ini, "HeaterPower", parameters.heaterPowerW);
     WriteNumber(ini, "Load", parameters.loadMilliNm);
@@ -70,4 +78,4 @@ void WriteEngineParameters(settings::IniFile& ini, const EngineParameters& param
     ini.WriteYesNo(kEngineSection, "Stopped", parameters.faults.stopped);
 }
 
-}  // namespace corvane::daq
+}  // namespace corvane::settings
