@@ -1,4 +1,5 @@
-# Warnings as errors on our own code only; sanitizers when asked for.
+# Warnings as errors on our own code only; sanitizers when asked for (the
+# address and undefined-behaviour pair, or the thread sanitizer alone).
 function(corvane_setup target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
   # GCC 12 at -O3 reports overlapping copies inside std::string's inlined
@@ -10,6 +11,10 @@ function(corvane_setup target)
   if(CORVANE_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(CORVANE_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   endif()
 endfunction()
 

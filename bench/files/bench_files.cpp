@@ -14,7 +14,7 @@
 
 #include "analysis/capture_record.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 #include "files/batch.h"
 #include "files/capture_reader.h"
 #include "files/capture_writer.h"

@@ -65,9 +65,4 @@ OpenedCapture CheckCaptureKind(std::string text, LineLimits limits = {},
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
                      analysis::DiskTable& disks);
 
-// One reader step: converts field `field` of the line to a count, stores it at
-// RawSamples[n] and adds 1 to n. Throws ConvertError, or RangeError beyond the
-// 4097th sample.
-void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n);
-
 }  // namespace corvane::files

@@ -66,7 +66,6 @@ public:
     PerformanceWindow* performanceForm() const { return performanceForm_; }
     analysis::CaptureRecord& record() { return *record_; }
     QTimer* continuousTimer() const { return ContinuousTimer; }
-    QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
     bool acquiring() const { return Acquiring; }
     bool busy() const { return gate_.busy(); }
     QString appDir() const { return AppDir; }

@@ -13,7 +13,7 @@
 #include "analysis/analyse_capture.h"
 #include "daq/engine_model.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 
 namespace corvane::daq {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "analysis/capture_record.h"
 #include "daq/board_errors.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 
 namespace corvane::daq {
 namespace {

@@ -12,7 +12,7 @@
 #include "analysis/analyse_capture.h"
 #include "daq/engine_model.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 #include "performance/performance.h"
 
 namespace corvane::performance {

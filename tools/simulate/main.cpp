@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "analysis/capture_plan.h"
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
-#include "analysis/capture_plan.h"
+#include "daq/capture_transaction.h"
 #include "daq/engine_model.h"
 #include "daq/engine_truth.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
 #include "files/capture_writer.h"
+#include "tool_messages.h"
 #include "truth_json.h"
 
 namespace {
@@ -47,7 +48,9 @@ analysis::DiskTable DiskTableOf(const daq::EngineModel& model) {
     return table;
 }
 
-constexpr int kExitUsage = 2;
+using corvane::tools::kExitFailed;
+using corvane::tools::kExitUsage;
+constexpr int kExitNoBoard = 2;  // the simulated board is unplugged
 
 // CLI11's ranges let NaN through (every comparison with it is false).
 const CLI::Validator kFinite(
@@ -135,13 +138,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "corvane-simulate: DAQ hardware not found (the simulated board is "
                      "unplugged); no file written\n");
-        return 2;
+        return kExitNoBoard;
     }
     try {
         files::WriteCaptureFile(output, record, DiskTableOf(model));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "corvane-simulate: %s: %s\n", output.c_str(), error.what());
-        return 1;
+        return kExitFailed;
     }
 
     const std::string json =
