@@ -18,7 +18,7 @@ target_include_directories(corvane_version INTERFACE ${PROJECT_BINARY_DIR}/gener
 
 # Man pages are made from each program's --help and --version at build time;
 # the sanitizer build has no use for them.
-if(NOT CORVANE_SANITIZE)
+if(NOT CORVANE_SANITIZE AND NOT CORVANE_TSAN)
   find_program(HELP2MAN help2man)
   find_program(GZIP gzip)
   if(NOT HELP2MAN OR NOT GZIP)

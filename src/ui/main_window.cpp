@@ -390,16 +390,16 @@ void TForm1::TempMonitorTimerTimer() {
 
 // ---- captures -----------------------------------------------------------------
 
-void TForm1::PrepareCapture(files::CaptureKind kind, analysis::CaptureRecord& target) {
+void TForm1::PrepareCapture(analysis::CaptureKind kind, analysis::CaptureRecord& target) {
     acquisition_->Prepare(kind, target);
 }
 
 void TForm1::PrepareGrab(analysis::CaptureRecord& target) {
-    PrepareCapture(daq::CaptureKind::Grab, target);
+    PrepareCapture(analysis::CaptureKind::Grab, target);
 }
 
 void TForm1::PrepareDyna(analysis::CaptureRecord& target) {
-    PrepareCapture(daq::CaptureKind::Dyna, target);
+    PrepareCapture(analysis::CaptureKind::Dyna, target);
 }
 
 void TForm1::GrabButtonClick() {

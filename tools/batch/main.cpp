@@ -25,15 +25,22 @@
 #include "settings/disk_table_settings.h"
 #include "interrupted_run.h"
 #include "text/number_format.h"
+#include "tool_messages.h"
 
 namespace {
 
 constexpr const char* kProgram = "corvane-batch";
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+using corvane::tools::kExitFailed;
+using corvane::tools::kExitUsage;
+using corvane::tools::ReportFile;
 constexpr const char* kUsage =
     "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--settings INI]\n"
     "                     [-j N] [-r] [--files-from LIST [-0]] CAPTURE|FOLDER...";
+
+int UsageError(const std::string& message) {
+    return corvane::tools::UsageError(kProgram, kUsage, message);
+}
+
 constexpr int kMaxThreads = 1024;
 
 constexpr const char* kLargeBatches =
@@ -51,17 +58,6 @@ constexpr const char* kLargeBatches =
     "Exit status: 0 every file evaluated and written; 1 a capture file failed (the\n"
     "lines before it are kept) or the results (details) could not be written; 2 a\n"
     "wrong command line, nothing evaluated or written.";
-
-int UsageError(const std::string& message) {
-    std::cerr << "corvane-batch: " << message << '\n' << kUsage << '\n';
-    return kExitUsage;
-}
-
-// "FILE: message" on standard error; a control character in the name cannot
-// start a line of its own.
-void Report(const std::string& path, const std::string& message) {
-    std::cerr << corvane::files::PrintableName(path) << ": " << message << '\n';
-}
 
 // The cores this process may run on (a container or taskset may allow fewer
 // than the machine has).
@@ -132,7 +128,7 @@ std::vector<std::string> LeftOutOfFolders(const std::string& results, const std:
 
 // A file that could not be written: the message, and that it was kept.
 void ReportUnwritten(const std::string& path, const std::string& message) {
-    Report(path, message + "; the file was left as it was");
+    ReportFile(path, message + "; the file was left as it was");
 }
 
 }  // namespace
@@ -231,7 +227,7 @@ int main(int argc, char** argv) {
                   nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line),
             recursive, LeftOutOfFolders(toStandardOutput ? std::string() : resultsPath, detailsPath));
     } catch (const files::InputReadError& error) {
-        Report(error.path(), error.what());
+        ReportFile(error.path(), error.what());
         return kExitUsage;
     }
     if (captures.empty()) {
@@ -245,7 +241,7 @@ int main(int argc, char** argv) {
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
-            Report(settingsPath, loaded.error);
+            ReportFile(settingsPath, loaded.error);
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
@@ -277,7 +273,7 @@ int main(int argc, char** argv) {
                                          const files::CaptureOutcome& outcome) {
         if (outcome.notes.empty()) return;
         if (toStandardOutput) FlushStandardOutput();
-        for (const std::string& note : outcome.notes) Report(path, note);
+        for (const std::string& note : outcome.notes) ReportFile(path, note);
     };
 
     try {
@@ -297,9 +293,9 @@ int main(int argc, char** argv) {
     } catch (const files::NotAResultsFileError& error) {
         return UsageError(error.what());
     } catch (const files::BatchFileError& error) {
-        Report(error.path(), error.message());
-        if (!toStandardOutput) Report(resultsPath, files::StoppedBatchNote(error));
-        if (withDetails) Report(detailsPath, files::StoppedDetailsNote(error));
+        ReportFile(error.path(), error.message());
+        if (!toStandardOutput) ReportFile(resultsPath, files::StoppedBatchNote(error));
+        if (withDetails) ReportFile(detailsPath, files::StoppedDetailsNote(error));
         return kExitFailed;
     } catch (const files::BatchOutputError& error) {
         // A file could not be written; it is left as it was.
@@ -307,7 +303,7 @@ int main(int argc, char** argv) {
         return kExitFailed;
     } catch (const std::exception& error) {
         // The results file itself could not be written; it is left as it was.
-        if (toStandardOutput) Report("standard output", error.what());
+        if (toStandardOutput) ReportFile("standard output", error.what());
         if (!toStandardOutput) ReportUnwritten(resultsPath, error.what());
         return kExitFailed;
     }

@@ -14,11 +14,11 @@
 #include <optional>
 #include <string>
 
+#include "analysis/capture_plan.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
 #include "daq/board_factory.h"
 #include "daq/board_stream.h"
-#include "daq/capture_plan.h"
 #include "files/capture_writer.h"
 #include "recording/grab_export.h"
 #include "recording/recorder.h"
@@ -26,6 +26,7 @@
 #include "recording/recording_reader.h"
 #include "recording/replay_stream.h"
 #include "recording/recording_settings.h"
+include "settings/board_settings.h"
 #include "settings/disk_table_settings.h"
 #include "settings/ini_file.h"
 #include "stop_signals.h"
@@ -191,11 +192,11 @@ Source OpenBoard(const Options& options) {
                                       : settings::IniFile(options.settingsPath,
                                                           settings::IniFile::Missing::IsAnError);
     Source source;
-    source.board = daq::MakeBoard(ini);
+    source.board = daq::MakeBoard(settings::ReadBoardSettings(ini));
     source.name = source.board.name;
     source.simulated = source.board.simulated != nullptr;
-    const daq::StreamFormat format{daq::kRecordingPlan.lowChannel, daq::kRecordingPlan.highChannel,
-                                   daq::kRecordingPlan.rate};
+    const daq::StreamFormat format{analysis::kRecordingPlan.lowChannel, analysis::kRecordingPlan.highChannel,
+                                   analysis::kRecordingPlan.rate};
     source.stream = daq::OpenBoardStream(*source.board.board, format);
     return source;
 }
