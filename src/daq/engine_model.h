@@ -64,6 +64,7 @@ public:
 
 private:
     double RippledAngle(double smoothRad) const;
+    double VolumeAmplitudeMm3() const;
 
     EngineParameters parameters_;
     double highTemperatureK_ = 0.0;

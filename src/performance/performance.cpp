@@ -268,7 +268,8 @@ std::string_view StatusText(Status status) {
 
 PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
                                      const analysis::DiskTable& disks,
-                                     const text::NumberFormat& format) {
+                                     const text::NumberFormat& format,
+                                     const UncertaintyBudget& budget) {
     PerformanceResult result;
     result.isDyna = record.IsDyna;
     result.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
@@ -280,6 +281,7 @@ PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
         beyond.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
         return beyond;
     }
+    result.uncertainty = AssessUncertainty(record, result, budget);
     return result;
 }
 

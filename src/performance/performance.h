@@ -10,6 +10,7 @@
 
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
+#include "performance/uncertainty.h"
 #include "text/number_format.h"
 
 namespace corvane::performance {
@@ -98,13 +99,18 @@ struct PerformanceResult {
     // Dyna: the points in time order; the power curve is power and torque against rpm.
     std::vector<DynaPoint> dynaPoints;
     std::optional<DynaSummary> dyna;
+
+    // How sure each figure is, from the budget the evaluation was given.
+    PerformanceUncertainty uncertainty;
 };
 
 // Evaluates the record's capture (its raw samples, kind, period and monitor
 // values); the disk table gives a dyna's moment of inertia, its cells read in
-// `format`. Never throws for any content of the record.
+// `format`; the budget gives the figures' uncertainties. Never throws for any
+// content of the record.
 PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
                                      const analysis::DiskTable& disks,
-                                     const text::NumberFormat& format);
+                                     const text::NumberFormat& format,
+                                     const UncertaintyBudget& budget = {});
 
 }  // namespace corvane::performance
