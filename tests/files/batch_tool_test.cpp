@@ -50,14 +50,15 @@ const std::string kNoFigures = std::string(19, ',') + "\r\n";
 // The details line of a capture file, from the engine-performance analysis of
 // the file as the window imports it.
 std::string ExpectedDetails(const testing::TempDir& dir, const std::string& name,
-                            DiskTable disks = DiskTable(5)) {
+                            DiskTable disks = DiskTable(5),
+                            const performance::UncertaintyBudget& budget = {}) {
     auto record = std::make_unique<CaptureRecord>();
     ImportCaptureFile(dir.File(name), *record, disks, [](CaptureKind kind, CaptureRecord& working) {
         working.IsDyna = kind == CaptureKind::Dyna;
         working.SamplePeriod = working.IsDyna ? kDynaSamplePeriod : kGrabSamplePeriod;
     });
     const performance::PerformanceResult result =
-        performance::AnalysePerformance(*record, disks, text::PointComma());
+        performance::AnalysePerformance(*record, disks, text::PointComma(), budget);
     return performance::DetailsLine(name, record->IsDyna, &result);
 }
 
@@ -427,6 +428,16 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
               performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV"));
     EXPECT_EQ(fs::status(dir.File("d2.CSV")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
+
+    // The settings file's budget gives the uncertainties.
+    testing::WriteText(dir.File("lab.ini"), "[Performance]\r\nPhaseUDeg=3\r\nGeometryUPercent=0\r\n");
+    ASSERT_EQ(RunTool(dir, "--settings lab.ini --details d3.CSV grab300.CSV").status, 0);
+    performance::UncertaintyBudget lab;
+    lab.phaseDeg = 3;
+    lab.geometryPercent = 0;
+    const std::string labLine = ExpectedDetails(dir, "grab300.CSV", DiskTable(5), lab);
+    EXPECT_NE(labLine, ExpectedDetails(dir, "grab300.CSV"));
+    EXPECT_EQ(testing::ReadText(dir.File("d3.CSV")), performance::DetailsHeader() + labLine);
 }
 
 // A capture that stops the batch stops both files there: the details file

@@ -22,6 +22,7 @@
 #include "files/headless_evaluation.h"
 #include "performance/details_csv.h"
 #include "settings/disk_table_settings.h"
+#include "settings/performance_settings.h"
 #include "text/number_format.h"
 
 namespace {
@@ -140,8 +141,9 @@ int main(int argc, char** argv) {
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
     app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table "
-                   "(default: five blank rows); a file that cannot be read is an error")
+                   "settings file whose Flywheel sections give the disk table (default: five "
+                   "blank rows) and whose [Performance] section gives the uncertainty budget "
+                   "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
     app.add_option("-j,--jobs", threads,
                    "capture files evaluated at once (default: the number of cores); the results "
@@ -198,6 +200,7 @@ int main(int argc, char** argv) {
 
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
+    corvane::performance::UncertaintyBudget budget;
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
@@ -205,13 +208,15 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        budget = corvane::settings::LoadUncertaintyBudgetFile(settingsPath);
     }
     // One evaluation, and so one working record, per thread.
     const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
                                      : files::HeadlessEvaluation::Details::No;
-    const files::MakeEvaluation evaluation = [&disks, &numbers,
-                                              details]() -> files::EvaluateCapture {
-        auto headless = std::make_shared<files::HeadlessEvaluation>(disks, numbers, details);
+    const files::MakeEvaluation evaluation = [&disks, &numbers, details,
+                                              &budget]() -> files::EvaluateCapture {
+        auto headless =
+            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, budget);
         return [headless](const std::string& path) { return headless->Evaluate(path); };
     };
     files::BatchOptions options;
