@@ -14,8 +14,19 @@ namespace corvane::daq {
 using BufferHandle = std::intptr_t;  // 0: no buffer
 
 inline constexpr int kNoErrors = 0;
-inline constexpr int kBip10Volts = 1;  // range code of +-10 V
-inline constexpr int kAiFunction = 1;  // cbStopBackground: the analogue input scan
+inline constexpr int kNoBackgroundScan = 7;  // the board cannot scan in the background
+inline constexpr int kBip10Volts = 1;        // range code of +-10 V
+inline constexpr int kAiFunction = 1;        // cbStopBackground: the analogue input scan
+
+// cbAInScan options. Both together start a scan that returns at once and runs
+// without end round the buffer (of count samples, a whole number of scans)
+// until cbStopBackground; cbGetStatus says how far it has come.
+inline constexpr int kBackground = 0x0001;
+inline constexpr int kContinuous = 0x0002;
+
+// cbGetStatus: whether the background scan still runs.
+inline constexpr short kIdle = 0;
+inline constexpr short kRunning = 1;
 
 class Board {
 public:
@@ -37,6 +48,17 @@ public:
     // with a nonzero result. A board whose scans cannot hang need not override
     // it; the caller waits a bounded time for the scan either way.
     virtual int cbStopBackground(int /*board*/, int /*functionType*/) { return kNoErrors; }
+
+    // The background scan: *status kRunning or kIdle, *curCount the samples it
+    // has put into its buffer since it started (they keep counting round the
+    // buffer), *curIndex where the last whole scan begins in the buffer (-1
+    // before the first). Nonzero when the scan broke off (the board went
+    // away): the samples counted so far are in the buffer. A board without
+    // background scans says so with a nonzero result.
+    virtual int cbGetStatus(int /*board*/, short* /*status*/, long* /*curCount*/,
+                            long* /*curIndex*/, int /*functionType*/) {
+        return kNoBackgroundScan;
+    }
 
     // Why the last failed board access failed, in the backend's words (for the
     // board indicator's hint and the log); empty when it has not said.

@@ -6,6 +6,10 @@
 //
 // Buffers may be allocated, read and freed from any thread while a scan runs;
 // a backend locks its own state in ReadChannel and ScanChannels.
+//
+// A background scan (kBackground | kContinuous) is the backend's producer
+// handing scans to Deliver; the base writes them round the circular buffer and
+// answers cbGetStatus. The backend starts and stops its producer.
 
 #include <condition_variable>
 #include <cstdint>
@@ -37,11 +41,12 @@ public:
     // Board 0, a channel 0..kHighestChannel, +-10 V and a result to fill, or
     // kBadArgument; *value is written only on success.
     int cbAIn(int board, int channel, int range, std::uint16_t* value) override;
-    // Board 0, +-10 V, options 0, channels low..high within 0..kHighestChannel,
-    // whole scans, a rate 1..kHighestRate, or kBadArgument; a buffer of at least
-    // count samples, or kBadBuffer. The samples reach the buffer only when the
-    // whole scan succeeded (and the buffer still exists); *rate then holds the
-    // rate the board used.
+    // Board 0, +-10 V, options 0 (or kBackground | kContinuous), channels low..high within
+    // 0..kHighestChannel, whole scans, a rate 1..kHighestRate, or kBadArgument; a buffer of at
+    // least count samples, or kBadBuffer. The samples reach the buffer only when the whole scan
+    // succeeded (and the buffer still exists); *rate then holds the rate the board used. A
+    // background scan returns at once (kScanRunning while one runs); its count is the circular
+    // buffer's size.
     int cbAInScan(int board, int lowChannel, int highChannel, long count, long* rate, int range,
                   BufferHandle buffer, int options) override;
     BufferHandle cbWinBufAlloc(long count) override;
@@ -49,6 +54,11 @@ public:
                         long count) override;
     int cbWinBufFree(BufferHandle buffer) override;
     std::string LastError() const override;
+    int cbGetStatus(int board, short* status, long* curCount, long* curIndex,
+                    int functionType) override;
+    // Ends the background scan (its producer stops before this returns);
+    // backends whose blocking scans can hang extend it.
+    int cbStopBackground(int board, int functionType) override;
 
     std::size_t LiveBuffers() const;
 
@@ -61,6 +71,19 @@ protected:
     virtual int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
                              long& rate) = 0;
 
+    // Starts the backend's producer of a checked background scan; may set
+    // rate. Its samples go to Deliver until StopContinuous. Without one, a
+    // board has no background scan.
+    virtual int StartContinuous(const ScanRequest& request, long& rate);
+    // Makes the producer stop and waits until it has; called without any lock
+    // of this class, also when the producer ended the scan itself.
+    virtual void StopContinuous() {}
+    // From the producer: whole scans, written round the buffer. False once
+    // the scan has ended (stopped, or its buffer freed): the producer stops.
+    bool Deliver(std::span<const std::uint16_t> samples);
+    // From the producer: the scan broke off; cbGetStatus gives result.
+    void EndContinuous(int result, std::string why);
+
     // Notes why an access failed (for LastError) and returns result.
     int Fail(int result, std::string why);
 
@@ -70,7 +93,18 @@ protected:
     void CloseScans();
 
 private:
-    mutable std::mutex mutex_;  // buffers, scan count, closing
+    struct Continuous {
+        bool running = false;
+        BufferHandle buffer = 0;
+        std::size_t size = 0;     // samples round the buffer
+        std::uint64_t total = 0;  // samples delivered since the start
+        int channels = 1;
+        int result = kNoErrors;  // why it broke off
+    };
+    int StartBackgroundScan(const ScanRequest& request, long* rate, BufferHandle buffer);
+
+    mutable std::mutex mutex_;  // buffers, scan count, closing, the background scan
+    Continuous continuous_;
     std::condition_variable scanLeft_;
     BufferPool buffers_;
     int scansRunning_ = 0;

@@ -35,6 +35,15 @@ inline constexpr CapturePlan kGrabPlan{CaptureKind::Grab,       0,    1, kScanRa
 // seconds at the rate (the button's hint says five).
 inline constexpr CapturePlan kDynaPlan{CaptureKind::Dyna, 1, 1, kScanRate, 4000, 0.00125};
 
+// A recording: the five engine channels (pressure, tachometer, low
+// temperature, heater, high temperature) scanned without end at the rate.
+struct RecordingPlan {
+    int lowChannel;
+    int highChannel;
+    long rate;  // scans per second
+};
+inline constexpr RecordingPlan kRecordingPlan{0, 4, kScanRate};
+
 constexpr const CapturePlan& PlanOf(CaptureKind kind) {
     return kind == CaptureKind::Dyna ? kDynaPlan : kGrabPlan;
 }

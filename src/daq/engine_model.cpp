@@ -75,7 +75,18 @@ double DynaMotion::Turned(double t) const {
 EngineModel::EngineModel(const EngineParameters& parameters) : parameters_(parameters) {
     heaterPowerW_ = parameters_.faults.tooHot ? std::max(parameters_.heaterPowerW, kRunawayHeaterW)
                                               : parameters_.heaterPowerW;
-    highTemperatureK_ = kLowTemperatureK + kHeaterKelvinPerWatt * heaterPowerW_;
+    Build(kLowTemperatureK + kHeaterKelvinPerWatt * heaterPowerW_);
+}
+
+EngineModel::EngineModel(const EngineParameters& parameters, double highTemperatureK)
+    : parameters_(parameters) {
+    heaterPowerW_ = parameters_.faults.tooHot ? std::max(parameters_.heaterPowerW, kRunawayHeaterW)
+                                              : parameters_.heaterPowerW;
+    Build(highTemperatureK);
+}
+
+void EngineModel::Build(double highTemperatureK) {
+    highTemperatureK_ = highTemperatureK;
     // Charged with air at atmospheric pressure, cold, at mid-stroke.
     gasConstant_ = kAtmosphereKPa * kMeanVolumeMm3 / kLowTemperatureK;
 
@@ -138,6 +149,10 @@ double EngineModel::IndicatedPowerMilliW() const {
 double EngineModel::RippledAngle(double smoothRad) const {
     // Fastest at the wide hole, just after the expansion has pushed the flywheel.
     return smoothRad + kSpeedRipple * std::sin(smoothRad);
+}
+
+double EngineModel::RippledCrankDeg(double smoothDeg) const {
+    return RippledAngle(smoothDeg * kRadPerDeg) / kRadPerDeg;
 }
 
 double EngineModel::SteadyCrankDeg(double t, double startDeg) const {

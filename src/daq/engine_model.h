@@ -32,6 +32,9 @@ struct DynaMotion {
 class EngineModel {
 public:
     explicit EngineModel(const EngineParameters& parameters);
+    // The engine at a moment of a run, its hot end at highTemperatureK
+    // (warming up or drifting) instead of the heater's steady temperature.
+    EngineModel(const EngineParameters& parameters, double highTemperatureK);
 
     const EngineParameters& Parameters() const { return parameters_; }
 
@@ -52,6 +55,8 @@ public:
     // Crank angle of a dyna run t seconds after it started at startDeg.
     double DynaCrankDeg(double t, double startDeg) const;
     const DynaMotion& Dyna() const { return dyna_; }
+    // The crank angle for an angle turned at a smooth speed, with the ripple.
+    double RippledCrankDeg(double smoothDeg) const;
 
     // Flywheel: the disks the user would enter in the disk table.
     std::vector<FlywheelDisk> Disks() const;
@@ -63,6 +68,7 @@ public:
     double PressureTransducerVolts(double crankDeg) const;
 
 private:
+    void Build(double highTemperatureK);
     double RippledAngle(double smoothRad) const;
     double VolumeAmplitudeMm3() const;
 

@@ -3,6 +3,7 @@
 // seed and timing. The defaults are a healthy engine at about 500 rpm.
 
 #include <cstdint>
+#include <vector>
 
 namespace corvane::daq {
 
@@ -11,6 +12,28 @@ struct EngineFaults {
     bool missedHole = false;  // the sensor does not see one of the small holes
     bool tooHot = false;      // the heater runs away: high temperature above 370 K
     bool stopped = false;     // the crank does not turn
+};
+
+// A change the experimenter makes during a run: from atS seconds on, the
+// heater and the load take these values.
+struct RunStep {
+    double atS = 0.0;
+    double heaterPowerW = 0.0;
+    double loadMilliNm = 0.0;
+};
+
+// How the engine behaves over a continuous scan (a recording). Block scans
+// (Grab, Dyna) and single readings always see the steady engine.
+struct EngineRunSettings {
+    bool warmUp = false;         // the heater is switched on as the scan starts, engine cold
+    double warmUpMinutes = 4.0;  // time constant of the hot end's temperature
+    double driftKPerHour = 0.0;  // slow drift of the hot end (room, mains voltage)
+    std::vector<RunStep> steps;  // in time order
+    double speedUp = 1.0;        // board seconds per real second
+    // The board falls behind once: at overrunAtS (>= 0) of board time the
+    // buffer is overrun and overrunS seconds of scans are lost.
+    double overrunAtS = -1.0;
+    double overrunS = 0.0;
 };
 
 struct EngineParameters {
@@ -23,6 +46,7 @@ struct EngineParameters {
     std::uint64_t seed = 1;     // the same seed gives the same captures
     bool instantScans = false;  // scans return at once instead of taking the real time
     EngineFaults faults;
+    EngineRunSettings run;
     // A real bench's imperfections, none by default. The crank angle from
     // maximum volume is the angle the holes give plus the phase offset.
     double phaseOffsetDeg = 0.0;

@@ -8,10 +8,16 @@
 #include "daq/board_errors.h"
 #include "daq/engine_model.h"
 #include "daq/engine_scan.h"
+#include "daq/run_scan.h"
 
 namespace corvane::daq {
 
 namespace {
+
+constexpr auto kProducerTick = std::chrono::milliseconds(10);
+// An overrun: the board stalls this long before the burst that overruns the
+// buffer, so that a reader has taken everything before it.
+constexpr auto kOverrunStall = std::chrono::seconds(1);
 
 double Within(double value, double lowest, double highest, double fallback) {
     return (std::isfinite(value) && value >= lowest && value <= highest) ? value : fallback;
@@ -48,6 +54,7 @@ SimulatedBoard::~SimulatedBoard() {
         closing_ = true;
     }
     changed_.notify_all();
+    StopContinuous();
     CloseScans();
 }
 
@@ -65,14 +72,14 @@ void SimulatedBoard::SetParameters(const EngineParameters& parameters) {
     changed_.notify_all();
 }
 
-int SimulatedBoard::cbStopBackground(int board, int) {
+int SimulatedBoard::cbStopBackground(int board, int functionType) {
     if (board != 0) return kBadArgument;
     {
         std::lock_guard lock(mutex_);
         ++stopRequests_;
     }
     changed_.notify_all();
-    return kNoErrors;
+    return BoardBackend::cbStopBackground(board, functionType);
 }
 
 int SimulatedBoard::Unplugged() {
@@ -115,6 +122,96 @@ int SimulatedBoard::ScanChannels(const ScanRequest& request, std::span<std::uint
     if (simulated.size() != samples.size()) return Fail(kBadArgument, "scan: not whole scans");
     std::copy(simulated.begin(), simulated.end(), samples.begin());
     return kNoErrors;
+}
+
+}  // namespace corvane::daq
+
+namespace corvane::daq {
+
+int SimulatedBoard::StartContinuous(const ScanRequest& request, long&) {
+    std::lock_guard producing(producerMutex_);
+    EngineParameters parameters;
+    {
+        std::lock_guard lock(mutex_);
+        if (parameters_.faults.unplugged) return Unplugged();
+        if (closing_) return Fail(kBoardNotFound, "simulated engine: closed");
+        parameters = parameters_;
+    }
+    stopProducer_ = false;
+    producer_ = std::thread([this, parameters, request] { Produce(parameters, request); });
+    return kNoErrors;
+}
+
+void SimulatedBoard::StopContinuous() {
+    std::lock_guard producing(producerMutex_);
+    stopProducer_ = true;
+    changed_.notify_all();
+    if (producer_.joinable()) producer_.join();
+}
+
+// Waits, and says whether the producer goes on; a pulled cable ends the scan.
+bool SimulatedBoard::Paced(std::chrono::steady_clock::duration wait) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, wait,
+                      [this] { return stopProducer_ || closing_ || parameters_.faults.unplugged; });
+    if (stopProducer_ || closing_) return false;
+    if (!parameters_.faults.unplugged) return true;
+    lock.unlock();
+    EndContinuous(kBoardNotFound, "simulated engine: the USB cable is pulled out");
+    return false;
+}
+
+// Delivers the run's scans until `scans` have gone to the buffer; at once
+// (in one delivery) when the board falls behind.
+bool SimulatedBoard::Feed(RunScan& scan, std::uint64_t scans, bool atOnce) {
+    std::vector<std::uint16_t> burst;
+    const auto width = static_cast<std::size_t>(scan.Channels());
+    while (delivered_ < scans) {
+        if (stopProducer_) return false;
+        if (pendingAt_ == pending_.size()) {
+            pending_ = scan.NextBlock();
+            pendingAt_ = 0;
+        }
+        const std::uint64_t left = (pending_.size() - pendingAt_) / width;
+        const std::uint64_t take = std::min(left, scans - delivered_);
+        const std::span<const std::uint16_t> part(pending_.data() + pendingAt_, take * width);
+        if (atOnce)
+            burst.insert(burst.end(), part.begin(), part.end());
+        else if (!Deliver(part))
+            return false;
+        pendingAt_ += part.size();
+        delivered_ += take;
+    }
+    return !atOnce || Deliver(burst);
+}
+
+void SimulatedBoard::Produce(const EngineParameters& parameters, const ScanRequest& request) {
+    using Clock = std::chrono::steady_clock;
+    RunScan scan(parameters, request);
+    pending_.clear();
+    pendingAt_ = 0;
+    delivered_ = 0;
+    const double rate = static_cast<double>(request.rate);
+    const auto& run = parameters.run;
+    const bool overruns = run.overrunAtS >= 0.0 && run.overrunS > 0.0;
+    const auto overrunAt =
+        static_cast<std::uint64_t>(std::llround(std::max(run.overrunAtS, 0.0) * rate));
+    const auto lost = static_cast<std::uint64_t>(std::llround(run.overrunS * rate));
+    const auto bufferScans = static_cast<std::uint64_t>(request.count / request.Channels());
+    bool overrunDone = !overruns;
+    const auto start = Clock::now();
+    while (Paced(kProducerTick)) {
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        const auto due = static_cast<std::uint64_t>(elapsed * run.speedUp * rate);
+        if (!overrunDone && due >= overrunAt) {
+            // The reader takes everything before; then more than the buffer
+            // holds arrives at once: `lost` scans are overwritten unread.
+            if (!Feed(scan, overrunAt) || !Paced(kOverrunStall)) return;
+            if (!Feed(scan, overrunAt + bufferScans + lost, true)) return;
+            overrunDone = true;
+        }
+        if (!Feed(scan, due)) return;
+    }
 }
 
 }  // namespace corvane::daq

@@ -4,11 +4,18 @@
 // once), and fails every board access while "unplugged". Its parameters may be
 // changed from another thread while a scan runs; a scan uses the parameters it
 // started with, but unplugging during a scan fails it at once.
+//
+// Its background scan is the engine's run (engine_run.h), sped up as the
+// parameters say: scans arrive faster than real time, numbered as if real.
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <random>
+#include <thread>
+#include <vector>
 
 #include "daq/board_backend.h"
 #include "daq/engine_model.h"
@@ -37,6 +44,18 @@ private:
     int ScanChannels(const ScanRequest& request, std::span<std::uint16_t> samples,
                      long& rate) override;
     int Unplugged();
+    int StartContinuous(const ScanRequest& request, long& rate) override;
+    void StopContinuous() override;
+    void Produce(const EngineParameters& parameters, const ScanRequest& request);
+    bool Paced(std::chrono::steady_clock::duration wait);
+    bool Feed(class RunScan& scan, std::uint64_t scans, bool atOnce = false);
+
+    std::mutex producerMutex_;  // starting and joining the producer
+    std::thread producer_;
+    std::atomic<bool> stopProducer_{false};
+    std::vector<std::uint16_t> pending_;  // the producer's block not yet delivered
+    std::size_t pendingAt_ = 0;
+    std::uint64_t delivered_ = 0;  // scans
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;  // a pulled cable, closing, a stop

@@ -41,6 +41,9 @@ TEST(BoardBackend, EveryBackendChecksArgumentsAlike) {
         {1, 0, 1, 2000, 1000, kBip10Volts, 0, true, kBadArgument},    // board 1
         {0, 0, 1, 2000, 1000, 0, 0, true, kBadArgument},              // range
         {0, 0, 1, 2000, 1000, kBip10Volts, 1, true, kBadArgument},    // background
+        {0, 0, 1, 2000, 1000, kBip10Volts, 2, true, kBadArgument},    // continuous alone
+        {0, 1, 0, 2000, 1000, kBip10Volts, 3, true, kBadArgument},    // reversed, background
+        {0, 0, 1, 2002, 1000, kBip10Volts, 3, true, kBadBuffer},      // round no such buffer
         {0, 1, 0, 2000, 1000, kBip10Volts, 0, true, kBadArgument},    // reversed
         {0, 0, 8, 2000, 1000, kBip10Volts, 0, true, kBadArgument},    // no input 8
         {0, -1, 1, 2000, 1000, kBip10Volts, 0, true, kBadArgument},   // no input -1

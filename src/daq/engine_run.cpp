@@ -1,0 +1,114 @@
+#include "daq/engine_run.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+namespace corvane::daq {
+
+namespace {
+
+constexpr double kSecondsPerHour = 3600.0;
+
+double NetTorqueNm(double workMicroJ, double loadMilliNm) {
+    return workMicroJ * 1e-6 / (2.0 * std::numbers::pi) - loadMilliNm * 1e-3;
+}
+
+// A first-order lag over one step toward target.
+double Lagged(double value, double target, double timeConstantS) {
+    if (!(timeConstantS > 0.0)) return target;
+    return target + (value - target) * std::exp(-kRunStepS / timeConstantS);
+}
+
+std::string Number(double value) {
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc{} ? std::string(buffer, end) : std::string("nan");
+}
+
+}  // namespace
+
+EngineRun::EngineRun(const EngineParameters& parameters)
+    : parameters_(parameters), model_(parameters) {
+    referenceTorqueNm_ = NetTorqueNm(model_.WorkPerCycleMicroJ(), parameters_.loadMilliNm);
+    referenceWorkMicroJ_ = model_.WorkPerCycleMicroJ();
+    flywheelLagS_ = model_.Dyna().timeConstant;
+    state_.heaterPowerW = parameters_.heaterPowerW;
+    state_.loadMilliNm = parameters_.loadMilliNm;
+    TakeSteps(0.0);
+    laggedHighK_ = parameters_.run.warmUp ? model_.LowTemperatureK() : targetHighK_;
+    const double startRpm = parameters_.run.warmUp ? 0.0 : -1.0;  // -1: settled at once
+    Take(0.0, startRpm);
+}
+
+void EngineRun::Advance() {
+    const double t = state_.timeS + kRunStepS;
+    TakeSteps(t);
+    laggedHighK_ = Lagged(laggedHighK_, targetHighK_, parameters_.run.warmUpMinutes * 60.0);
+    Take(t, state_.rpm);
+}
+
+EngineParameters EngineRun::Settled(double heaterPowerW, double loadMilliNm) const {
+    EngineParameters settled = parameters_;
+    settled.heaterPowerW = heaterPowerW;
+    settled.loadMilliNm = loadMilliNm;
+    return settled;
+}
+
+// The heater and load steps due by t, and the temperature the heater now aims at.
+void EngineRun::TakeSteps(double t) {
+    const auto& steps = parameters_.run.steps;
+    const bool first = targetHighK_ == 0.0;
+    bool changed = first;
+    for (; nextStep_ < steps.size() && steps[nextStep_].atS <= t; ++nextStep_) {
+        state_.heaterPowerW = steps[nextStep_].heaterPowerW;
+        state_.loadMilliNm = steps[nextStep_].loadMilliNm;
+        changed = true;
+    }
+    if (changed)
+        targetHighK_ =
+            EngineModel(Settled(state_.heaterPowerW, state_.loadMilliNm)).HighTemperatureK();
+}
+
+// Speed the engine settles at: the configured speed scaled by the torque it
+// has to spare against its load (friction rising with speed takes the rest).
+double EngineRun::SettledRpm(double workMicroJ, double loadMilliNm) const {
+    if (parameters_.faults.stopped || !(referenceWorkMicroJ_ > 0.0)) return 0.0;
+    const double share = referenceTorqueNm_ > 0.0
+                             ? NetTorqueNm(workMicroJ, loadMilliNm) / referenceTorqueNm_
+                             : workMicroJ / referenceWorkMicroJ_;
+    return parameters_.rpm * std::max(share, 0.0);
+}
+
+// The state from t on: the hot end with its drift, the speed lagging behind
+// the settled speed by the flywheel's time constant (rpm < 0: settled at once).
+void EngineRun::Take(double t, double rpm) {
+    const double highK = laggedHighK_ + parameters_.run.driftKPerHour * t / kSecondsPerHour;
+    model_ = EngineModel(Settled(state_.heaterPowerW, state_.loadMilliNm), highK);
+    const double work = model_.WorkPerCycleMicroJ();
+    const double settled = SettledRpm(work, state_.loadMilliNm);
+    state_.timeS = t;
+    state_.highTemperatureK = highK;
+    state_.workMicroJ = work;
+    state_.rpm = rpm < 0.0 ? settled : Lagged(rpm, settled, flywheelLagS_);
+}
+
+std::vector<RunTruthRow> RunTruthOf(const EngineParameters& parameters, double seconds) {
+    std::vector<RunTruthRow> rows;
+    EngineRun run(parameters);
+    for (; run.State().timeS < seconds; run.Advance()) {
+        const RunState& state = run.State();
+        rows.push_back({state.timeS, state.rpm, state.workMicroJ / 1000.0});
+    }
+    return rows;
+}
+
+void WriteRunTruthCsv(std::ostream& out, const std::vector<RunTruthRow>& rows) {
+    out << "time_s,rpm,work_mj\n";
+    for (const auto& row : rows)
+        out << Number(row.timeS) << ',' << Number(row.rpm) << ',' << Number(row.workMilliJ) << '\n';
+}
+
+}  // namespace corvane::daq
