@@ -46,11 +46,11 @@ void AddSpread(std::vector<Contribution>& to, const std::vector<double>& values)
 }
 
 // The averaged loop's work, in millijoules, with the volume read at each
-// angle shifted by the given crank phase.
-double ShiftedLoopWork(const std::vector<LoopPoint>& loop, double phaseDeg) {
+// angle (already corrected by the calibrated offset) shifted by a crank phase.
+double ShiftedLoopWork(const std::vector<LoopPoint>& loop, double offsetDeg, double phaseDeg) {
     std::vector<double> volume, pressure;
     for (const LoopPoint& p : loop) {
-        volume.push_back(analysis::CylinderVolumeDouble(p.angleDeg + phaseDeg));
+        volume.push_back(analysis::CylinderVolumeDouble(p.angleDeg + offsetDeg + phaseDeg));
         pressure.push_back(p.pressureKpa);
     }
     return LoopWorkMicroJ(volume, pressure) / 1000;
@@ -101,8 +101,9 @@ std::vector<Contribution> LoopSources(const PerformanceResult& result, double sa
                                       const UncertaintyBudget& budget, double meanDurationS) {
     const double work = result.summary->meanWorkMilliJ;
     const auto& loop = result.averagedLoop;
-    const double slope = (ShiftedLoopWork(loop, kPhaseStepDeg) -
-                          ShiftedLoopWork(loop, -kPhaseStepDeg)) / (2 * kPhaseStepDeg);
+    const double offset = result.phaseOffsetDeg;
+    const double slope = (ShiftedLoopWork(loop, offset, kPhaseStepDeg) -
+                          ShiftedLoopWork(loop, offset, -kPhaseStepDeg)) / (2 * kPhaseStepDeg);
     const double cycles = result.summary->cycles;
     return {
         {Source::PressureScale, std::abs(work) * budget.pressureScalePercent / 100},

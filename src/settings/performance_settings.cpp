@@ -3,19 +3,19 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
+#include <optional>
 
 namespace corvane::settings {
 
 namespace {
 
-// A whole point-decimal number, not negative; nothing otherwise.
-bool ReadStandardUncertainty(const std::string& text, double& value) {
+// A whole point-decimal number; nothing otherwise.
+std::optional<double> ReadNumber(const std::string& text) {
     double parsed = 0.0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, parsed);
-    if (error != std::errc() || stop != end || !std::isfinite(parsed) || parsed < 0) return false;
-    value = parsed;
-    return true;
+    if (error != std::errc() || stop != end || !std::isfinite(parsed)) return std::nullopt;
+    return parsed;
 }
 
 }  // namespace
@@ -23,14 +23,23 @@ bool ReadStandardUncertainty(const std::string& text, double& value) {
 performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini) {
     performance::UncertaintyBudget budget;
     for (const BudgetKey& k : kBudgetKeys) {
-        ReadStandardUncertainty(ini.ReadString(kPerformanceSection, k.key, ""), budget.*k.entry);
+        const auto value = ReadNumber(ini.ReadString(kPerformanceSection, k.key, ""));
+        if (value && *value >= 0) budget.*k.entry = *value;
     }
     return budget;
 }
 
-performance::UncertaintyBudget LoadUncertaintyBudgetFile(const std::string& path) {
+performance::BenchSettings LoadBenchSettings(const IniFile& ini) {
+    performance::BenchSettings bench;
+    bench.budget = LoadUncertaintyBudget(ini);
+    bench.phaseOffsetDeg =
+        ReadNumber(ini.ReadString(kPerformanceSection, kPhaseOffsetKey, "")).value_or(0.0);
+    return bench;
+}
+
+performance::BenchSettings LoadBenchSettingsFile(const std::string& path) {
     try {
-        return LoadUncertaintyBudget(IniFile(path));
+        return LoadBenchSettings(IniFile(path));
     } catch (const std::exception&) {
         return {};
     }

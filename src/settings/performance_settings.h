@@ -3,7 +3,7 @@
 // the engine-performance figures are given with. A key that is missing, not a
 // number (point decimal) or negative keeps its default.
 
-#include "performance/uncertainty.h"
+#include "performance/performance.h"
 #include "settings/ini_file.h"
 
 namespace corvane::settings {
@@ -26,10 +26,14 @@ inline constexpr BudgetKey kBudgetKeys[] = {
     {"InertiaUPercent", &performance::UncertaintyBudget::inertiaPercent},
 };
 
-performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini);
+inline constexpr const char* kPhaseOffsetKey = "PhaseOffset";  // degrees, any sign
 
-// The budget of a settings file the user named (a tool's --settings); a file
-// that cannot be read gives the defaults (the disk table's load reports it).
-performance::UncertaintyBudget LoadUncertaintyBudgetFile(const std::string& path);
+performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini);
+// The budget and the calibrations.
+performance::BenchSettings LoadBenchSettings(const IniFile& ini);
+
+// Those of a settings file the user named (a tool's --settings); a file that
+// cannot be read gives the defaults (the disk table's load reports it).
+performance::BenchSettings LoadBenchSettingsFile(const std::string& path);
 
 }  // namespace corvane::settings

@@ -188,6 +188,7 @@ void TForm1::createGraphCommands() {
         subject.record = record_.get();
         subject.disks = Panel1->MOISG->table();
         subject.format = format_;
+        subject.bench = bench_;
         // A capture of a file was made wherever the file came from.
         subject.simulated = options_.simulated && subject.fileName.empty();
         return subject;
@@ -267,6 +268,7 @@ void TForm1::loadSettings() {
     Panel1->MOISG->setTable(state.disks);
     Panel1->MOISG->setCurrentCell(0, 0);
     performanceForm_->setAveragedLoopShown(state.averagedLoop);
+    bench_ = state.bench;
     if (!settings_->notice().isEmpty())
         prompts_->message(this, ApplicationTitle(), settings_->notice());
 }
@@ -445,7 +447,7 @@ void TForm1::AnalyseCapture() {
     // The finer evaluation beside the specified figures, of the same capture
     // and disk table; it changes nothing the analysis shows.
     const performance::PerformanceResult performance =
-        performance::AnalysePerformance(*record_, disks, format_);
+        performance::AnalysePerformance(*record_, disks, format_, bench_);
 
     Panel1->setLabelText(Panel1->lError, QString::fromStdString(result.status));
     Panel1->SG->setTable(result.table);

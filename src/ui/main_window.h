@@ -12,6 +12,7 @@
 #include "analysis/analyse_capture.h"
 #include "analysis/capture_record.h"
 #include "daq/board.h"
+#include "performance/performance.h"
 #include "text/number_format.h"
 #include "ui/busy_gate.h"
 #include "ui/scan_session.h"
@@ -148,6 +149,7 @@ private:
     std::unique_ptr<daq::Board> board_;
     std::shared_ptr<UserPrompts> prompts_;
     text::NumberFormat format_;
+    performance::BenchSettings bench_;  // the settings file's, for the finer evaluation
     ControlPanel* Panel1 = nullptr;
     ChartStack* Panel2 = nullptr;
     TpvImageForm* pvImageForm_ = nullptr;           // top-level, owned

@@ -51,14 +51,14 @@ const std::string kNoFigures = std::string(19, ',') + "\r\n";
 // the file as the window imports it.
 std::string ExpectedDetails(const testing::TempDir& dir, const std::string& name,
                             DiskTable disks = DiskTable(5),
-                            const performance::UncertaintyBudget& budget = {}) {
+                            const performance::BenchSettings& bench = {}) {
     auto record = std::make_unique<CaptureRecord>();
     ImportCaptureFile(dir.File(name), *record, disks, [](CaptureKind kind, CaptureRecord& working) {
         working.IsDyna = kind == CaptureKind::Dyna;
         working.SamplePeriod = working.IsDyna ? kDynaSamplePeriod : kGrabSamplePeriod;
     });
     const performance::PerformanceResult result =
-        performance::AnalysePerformance(*record, disks, text::PointComma(), budget);
+        performance::AnalysePerformance(*record, disks, text::PointComma(), bench);
     return performance::DetailsLine(name, record->IsDyna, &result);
 }
 
@@ -429,12 +429,13 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
     EXPECT_EQ(fs::status(dir.File("d2.CSV")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
 
-    // The settings file's budget gives the uncertainties.
-    testing::WriteText(dir.File("lab.ini"), "[Performance]\r\nPhaseUDeg=3\r\nGeometryUPercent=0\r\n");
+    // The settings file's budget gives the uncertainties, its phase offset the loop.
+    testing::WriteText(dir.File("lab.ini"), "[Performance]\r\nPhaseUDeg=3\r\nGeometryUPercent=0\r\nPhaseOffset=-2.5\r\n");
     ASSERT_EQ(RunTool(dir, "--settings lab.ini --details d3.CSV grab300.CSV").status, 0);
-    performance::UncertaintyBudget lab;
-    lab.phaseDeg = 3;
-    lab.geometryPercent = 0;
+    performance::BenchSettings lab;
+    lab.budget.phaseDeg = 3;
+    lab.budget.geometryPercent = 0;
+    lab.phaseOffsetDeg = -2.5;
     const std::string labLine = ExpectedDetails(dir, "grab300.CSV", DiskTable(5), lab);
     EXPECT_NE(labLine, ExpectedDetails(dir, "grab300.CSV"));
     EXPECT_EQ(testing::ReadText(dir.File("d3.CSV")), performance::DetailsHeader() + labLine);

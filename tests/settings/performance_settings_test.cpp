@@ -31,7 +31,21 @@ TEST(PerformanceSettings, BudgetKeysReadOrKeepTheirDefaults) {
             }
         }
     }
-    EXPECT_EQ(LoadUncertaintyBudgetFile("/nonexistent/folder/x.ini").phaseDeg, defaults.phaseDeg);
+    EXPECT_EQ(LoadBenchSettingsFile("/nonexistent/folder/x.ini").budget.phaseDeg,
+              defaults.phaseDeg);
+}
+
+// The phase offset takes any sign; what is not a number leaves it at 0.
+TEST(PerformanceSettings, PhaseOffsetRoundTrip) {
+    IniFile ini = IniFile::FromText("x.ini", "[Performance]\r\nAveragedLoop=Yes\r\n");
+    EXPECT_EQ(LoadBenchSettings(ini).phaseOffsetDeg, 0.0);
+    for (const char* value : {"-4.75", "5", "0.125"}) {
+        ini.WriteString(kPerformanceSection, kPhaseOffsetKey, value);
+        const IniFile reread = IniFile::FromText("x.ini", ini.Text());
+        EXPECT_EQ(LoadBenchSettings(reread).phaseOffsetDeg, std::stod(value)) << value;
+    }
+    ini.WriteString(kPerformanceSection, kPhaseOffsetKey, "5 deg");
+    EXPECT_EQ(LoadBenchSettings(ini).phaseOffsetDeg, 0.0);
 }
 
 }  // namespace

@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
     app.add_option("--settings", settingsPath,
                    "settings file whose Flywheel sections give the disk table (default: five "
                    "blank rows) and whose [Performance] section gives the uncertainty budget "
+                   "and the calibrations "
                    "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
     app.add_option("-j,--jobs", threads,
@@ -200,7 +201,7 @@ int main(int argc, char** argv) {
 
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
-    corvane::performance::UncertaintyBudget budget;
+    corvane::performance::BenchSettings bench;
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
@@ -208,15 +209,15 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
-        budget = corvane::settings::LoadUncertaintyBudgetFile(settingsPath);
+        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
     }
     // One evaluation, and so one working record, per thread.
     const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
                                      : files::HeadlessEvaluation::Details::No;
     const files::MakeEvaluation evaluation = [&disks, &numbers, details,
-                                              &budget]() -> files::EvaluateCapture {
+                                              &bench]() -> files::EvaluateCapture {
         auto headless =
-            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, budget);
+            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, bench);
         return [headless](const std::string& path) { return headless->Evaluate(path); };
     };
     files::BatchOptions options;

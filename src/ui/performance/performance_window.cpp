@@ -11,6 +11,7 @@
 #include "ui/charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_texts.h"
+#include "ui/performance/uncertainty_texts.h"
 
 namespace corvane::ui {
 
@@ -58,6 +59,12 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     headline_->setWordWrap(true);
     headline_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    uncertainty_ = new QLabel(this);
+    uncertainty_->setObjectName(QStringLiteral("uncertainty"));
+    uncertainty_->setWordWrap(true);
+    uncertainty_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    uncertainty_->hide();
+
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setWordWrap(true);
@@ -72,6 +79,15 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     summary_ = new CopyableTable(this);
     summary_->setObjectName(QStringLiteral("SummaryTable"));
     summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    budgetShown_ = new QCheckBox(QStringLiteral("Show the uncertainty budget"), this);
+    budgetShown_->setObjectName(QStringLiteral("BudgetCB"));
+    budgetShown_->setToolTip(
+        QStringLiteral("What each source contributes to each figure's uncertainty"));
+    budget_ = new CopyableTable(this);
+    budget_->setObjectName(QStringLiteral("BudgetTable"));
+    budget_->hide();
+    connect(budgetShown_, &QCheckBox::toggled, budget_, &QWidget::setVisible);
 
     curve_ = new GraphPlot(this);
     curve_->setObjectName(QStringLiteral("PowerCurve"));
@@ -94,8 +110,11 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(headline_);
+    layout->addWidget(uncertainty_);
     layout->addWidget(status_);
     layout->addWidget(summary_);
+    layout->addWidget(budgetShown_);
+    layout->addWidget(budget_, 1);
     layout->addWidget(curve_, 2);
     layout->addWidget(pointsTitle_);
     layout->addWidget(points_, 1);
@@ -114,8 +133,12 @@ void PerformanceWindow::showResult(const performance::PerformanceResult& result)
     const QString status = PerformanceStatusText(result);
     status_->setText(status);
     status_->setVisible(!status.isEmpty());
+    const QStringList uncertain = UncertaintyLines(result, format_);
+    uncertainty_->setText(uncertain.join('\n'));
+    uncertainty_->setVisible(!uncertain.isEmpty());
     summary_->setContents(SummaryTable(result, format_));
     FitHeightToRows(summary_);
+    budget_->setContents(BudgetTable(result, format_));
     pointsTitle_->setText(result.isDyna ? QStringLiteral("Power curve, at every flywheel hole")
                                         : QStringLiteral("Cycles"));
     points_->setContents(PointsTable(result, format_));
