@@ -103,6 +103,13 @@ TEST(UncertaintyBudget, GrabWorkedByHand) {
                     std::hypot(u.indicatedEfficiencyPercent->expanded / efficiency,
                                u.carnotPercent->expanded / 25.0),
                 1e-9);
+
+    // Two cycles already have a spread: sd 0.1414 / sqrt(2).
+    PerformanceResult two = HandGrab();
+    two.cycles.resize(2);
+    two.summary->cycles = 2;
+    EXPECT_NEAR(Share(*AssessUncertainty(record, two, budget).workMilliJ, Source::CycleSpread), 0.1,
+                1e-9);
 }
 
 // Torque rising steadily with a square wave of +-0.1 mNm, 32 points a half
