@@ -8,7 +8,8 @@ set(CORVANE_PROGRAMS
   corvane-batch    "evaluate capture files into one results file"
   corvane-calibrate "calibrate the bench from captures taken for it"
   corvane-simulate "make capture files from the simulated engine"
-  corvane-report   "write a PDF lab report for each capture file")
+  corvane-report   "write a PDF lab report for each capture file"
+  corvane-record   "record a whole experiment: every scan and every engine cycle")
 
 # One version for every program, from project(), through a generated header.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in

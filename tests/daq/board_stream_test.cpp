@@ -129,7 +129,8 @@ std::vector<std::uint16_t> ReadScans(ScanStream& stream, std::uint64_t scans,
 
 // The simulated board's stream is its run, sample for sample, whoever reads it.
 TEST(BoardStream, SimulatedBoardStreamsItsRunWithoutGaps) {
-    const EngineParameters parameters = SpedUp(40.0);
+    EngineParameters parameters = SpedUp(40.0);
+    parameters.run.overrunS = 0.5;  // a length without a moment causes no overrun
     SimulatedBoard board(parameters);
     const StreamFormat format;  // the five engine channels at 1000 scans/s
     auto stream = OpenBoardStream(board, format);
@@ -152,7 +153,7 @@ TEST(BoardStream, InjectedOverrunIsAGapOfItsTimeAndLength) {
     parameters.run.overrunAtS = 1.5;
     parameters.run.overrunS = 0.75;
     SimulatedBoard board(parameters);
-    auto stream = OpenBoardStream(board, StreamFormat{}, {2.0, std::chrono::milliseconds(2)});
+    auto stream = OpenBoardStream(board, StreamFormat{}, {10.0, std::chrono::milliseconds(2)});
     std::vector<StreamChunk> gaps;
     ReadScans(*stream, 4000, &gaps);
     ASSERT_EQ(gaps.size(), 1u);
