@@ -6,6 +6,7 @@
 set(CORVANE_PROGRAMS
   corvane-logger   "capture and analyse the laboratory heat engine"
   corvane-batch    "evaluate capture files into one results file"
+  corvane-calibrate "calibrate the bench from captures taken for it"
   corvane-simulate "make capture files from the simulated engine"
   corvane-report   "write a PDF lab report for each capture file"
   corvane-record   "record a whole experiment: every scan and every engine cycle")

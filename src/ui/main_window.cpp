@@ -160,6 +160,7 @@ std::optional<report::ReportSubject> TForm1::reportSubject() const {
     subject.record = record_.get();
     subject.disks = Panel1->MOISG->table();
     subject.format = format_;
+    subject.bench = state_->bench();
     // A capture of a file was made wherever the file came from.
     subject.simulated = options_.simulated && subject.fileName.empty();
     return subject;
@@ -373,7 +374,7 @@ void TForm1::AnalyseCapture() {
     // The finer evaluation beside the specified figures, of the same capture
     // and disk table; it changes nothing the analysis shows.
     const performance::PerformanceResult performance =
-        performance::AnalysePerformance(*record_, disks, format_);
+        performance::AnalysePerformance(*record_, disks, format_, state_->bench());
     presenter_->show(result, performance, dyna);
 }
 

@@ -13,6 +13,7 @@
 #include "analysis/capture_record.h"
 #include "analysis/speed_history.h"
 #include "daq/board.h"
+#include "performance/performance.h"
 #include "text/number_format.h"
 #include "ui/busy_gate.h"
 #include "ui/capture_window.h"
@@ -152,6 +153,7 @@ private:
     std::unique_ptr<daq::Board> board_;
     std::shared_ptr<UserPrompts> prompts_;
     text::NumberFormat format_;
+    performance::BenchSettings bench_;  // the settings file's, for the finer evaluation
     ControlPanel* Panel1 = nullptr;
     charts::ChartStack* Panel2 = nullptr;
     std::unique_ptr<TpvImageForm> pvImageForm_;           // top-level

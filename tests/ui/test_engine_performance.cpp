@@ -59,6 +59,7 @@ private slots:
     void windowFollowsGrabDynaImportAndRerun();
     void averagedLoopOverThePvGraphOnlyWhenSwitchedOn();
     void switchIsKeptInTheProgramsOwnSection();
+    void uncertaintyFromTheSettingsBudget();
     void tablesCopyAsSpreadsheetCells_data();
     void tablesCopyAsSpreadsheetCells();
 };
@@ -269,6 +270,44 @@ void EnginePerformanceTest::switchIsKeptInTheProgramsOwnSection() {
     QVERIFY(h.readSettings().endsWith("[Performance]\r\nAveragedLoop=No\r\n"));
     h.start();
     QVERIFY(!h.form->performanceForm()->averagedLoopShown());
+}
+
+// Each figure with its expanded uncertainty, from the budget in [Performance];
+// the table of contributions only when asked for, and kept by a new capture.
+void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
+    Harness h;
+    h.writeSettings("[Performance]\r\nPhaseUDeg=0\r\nPressureScaleUPercent=10\r\n");
+    h.start();
+    PerformanceWindow* w = h.form->performanceForm();
+    QVERIFY(w->uncertaintyText()->isHidden());
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    QCOMPARE(w->result()->status, performance::Status::Evaluated);
+    const auto& power = *w->result()->uncertainty.indicatedPowerMilliW;
+    const QString text = w->uncertaintyText()->text();
+    QVERIFY2(!w->uncertaintyText()->isHidden() &&
+                 QRegularExpression("^Indicated power \\d+(\\.\\d+)? ± \\d+(\\.\\d+)? mW \\(k = 2\\)$",
+                                    QRegularExpression::MultilineOption)
+                     .match(text)
+                     .hasMatch(),
+             qPrintable(text));
+    // A tenth of the power from the scale alone: U at least a fifth of it.
+    QVERIFY2(power.expanded >= 0.2 * power.value, qPrintable(QString::number(power.expanded)));
+
+    QVERIFY(w->budgetTable()->isHidden());
+    w->budgetBox()->setChecked(true);
+    QVERIFY(!w->budgetTable()->isHidden());
+    const CopyableTable* t = w->budgetTable();
+    QStringList sources;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        if (t->item(r, 0)->text() == "Indicated power") sources << t->item(r, 1)->text();
+    }
+    QCOMPARE(sources, QStringList({"Cycle-to-cycle spread", "Pressure transducer scale",
+                                   "Pressure transducer zero", "Converter step", "Crank phase",
+                                   "Engine geometry", "Expanded (k = 2)"}));
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    QVERIFY(!w->budgetTable()->isHidden());
 }
 
 void EnginePerformanceTest::tablesCopyAsSpreadsheetCells_data() {

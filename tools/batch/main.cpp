@@ -24,6 +24,7 @@
 #include "performance/details_csv.h"
 #include "settings/disk_table_settings.h"
 #include "interrupted_run.h"
+#include "settings/performance_settings.h"
 #include "text/number_format.h"
 #include "tool_messages.h"
 
@@ -161,15 +162,20 @@ int main(int argc, char** argv) {
                    "also write the engine-performance figures of each capture into DETAILS: "
                    "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,"
                    "cov_percent,heater_power_w,indicated_efficiency_percent,carnot_percent,"
-                   "max_power_mw,rpm_at_max_power,torque_at_max_power_mnm (point decimal, CR LF). "
+                   "max_power_mw,rpm_at_max_power,torque_at_max_power_mnm, then the expanded "
+                   "uncertainties (k = 2) work_u_mj,indicated_power_u_mw,rpm_u,"
+                   "indicated_efficiency_u_percent,carnot_u_percent,max_power_u_mw,"
+                   "torque_at_max_power_u_mnm (point decimal, CR LF). "
                    "A grab leaves the last three empty, a dyna the cycle, work, indicated power "
                    "and efficiency fields; a capture whose figures cannot be evaluated gets its "
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
     app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table "
-                   "(default: five blank rows); a file that cannot be read is an error")
+                   "settings file whose Flywheel sections give the disk table (default: five "
+                   "blank rows) and whose [Performance] section gives the uncertainty budget "
+                   "and the calibrations "
+                   "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
     app.add_option("-j,--jobs", threads,
                    "capture files evaluated at once (default: the number of cores); the results "
@@ -238,6 +244,7 @@ int main(int argc, char** argv) {
 
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
+    corvane::performance::BenchSettings bench;
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
@@ -245,6 +252,7 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
     }
     // A run that was killed left its temporary files; this one removes its own
     // when interrupted.
@@ -257,9 +265,10 @@ int main(int argc, char** argv) {
     // One evaluation, and so one working record, per thread.
     const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
                                      : files::HeadlessEvaluation::Details::No;
-    const files::MakeEvaluation evaluation = [&disks, &numbers,
-                                              details]() -> files::EvaluateCapture {
-        auto headless = std::make_shared<files::HeadlessEvaluation>(disks, numbers, details);
+    const files::MakeEvaluation evaluation = [&disks, &numbers, details,
+                                              &bench]() -> files::EvaluateCapture {
+        auto headless =
+            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, bench);
         return [headless](const std::string& path) { return headless->Evaluate(path); };
     };
     files::BatchOptions options;

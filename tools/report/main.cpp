@@ -21,6 +21,7 @@
 #include "files/headless_evaluation.h"
 #include "report/report_file.h"
 #include "settings/disk_table_settings.h"
+#include "settings/performance_settings.h"
 #include "text/number_format.h"
 #include "tool_messages.h"
 
@@ -96,8 +97,10 @@ int main(int argc, char** argv) {
         ->option_text("FOLDER")
         ->required();
     app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table "
-                   "(default: five blank rows); a file that cannot be read is an error")
+                   "settings file whose Flywheel sections give the disk table (default: five "
+                   "blank rows) and whose [Performance] section gives the uncertainty budget "
+                   "and the calibrations "
+                   "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
     app.add_option("CAPTURE", captures, "capture files (grab or dyna)")->required();
     try {
@@ -111,6 +114,7 @@ int main(int argc, char** argv) {
     namespace files = corvane::files;
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
+    corvane::performance::BenchSettings bench;
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
@@ -118,6 +122,7 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
     }
     if (!OutputFolder(folder)) return kExitUsage;
 
@@ -159,6 +164,7 @@ int main(int argc, char** argv) {
         subject.record = &evaluation.record();
         subject.disks = evaluation.disks();
         subject.format = numbers;
+        subject.bench = bench;
         try {
             corvane::report::WriteReport(pdf, subject, created);
         } catch (const files::FileError& error) {

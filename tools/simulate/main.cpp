@@ -131,6 +131,12 @@ int main(int argc, char** argv) {
         ->check(kFinite)
         ->check(CLI::Range(0.0, 1000.0))
         ->capture_default_str();
+    app.add_option("--phase-offset", parameters.phaseOffsetDeg,
+                   "crank angle of maximum volume past the wide hole's centre, degrees "
+                   "(with --heater 0: a motored capture for corvane-calibrate phase)")
+        ->check(kFinite)
+        ->check(CLI::Range(-180.0, 180.0))
+        ->capture_default_str();
     app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
     app.add_option("-o,--output", output, "capture file to write")->required();
