@@ -26,7 +26,7 @@
 #include "recording/recording_reader.h"
 #include "recording/replay_stream.h"
 #include "recording/recording_settings.h"
-include "settings/board_settings.h"
+#include "settings/board_settings.h"
 #include "settings/disk_table_settings.h"
 #include "settings/ini_file.h"
 #include "stop_signals.h"
