@@ -1,6 +1,11 @@
-# Warnings as errors on our own code only; sanitizers when asked for.
+# Warnings on our own code only, as errors unless CORVANE_WERROR is off;
+# sanitizers when asked for (the address and undefined-behaviour pair, or the
+# thread sanitizer alone).
 function(corvane_setup target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(CORVANE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
   # GCC 12 at -O3 reports overlapping copies inside std::string's inlined
   # insert ("text" + std::to_string(n)) that cannot happen: in optimised
   # builds that one warning would only stop the build on correct code.
@@ -10,6 +15,10 @@ function(corvane_setup target)
   if(CORVANE_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(CORVANE_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   endif()
 endfunction()
 

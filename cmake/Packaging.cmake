@@ -2,6 +2,10 @@
 # the install rules put under /usr, with the library packages it needs
 # computed by dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
+# The licence as Debian wants it: a machine-readable copyright file in the
+# package's documentation folder (the full text is in LICENSE).
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane-logger)
 set(CPACK_PACKAGE_NAME corvane-logger)
 set(CPACK_PACKAGE_VENDOR "Corvane")
 set(CPACK_PACKAGE_CONTACT "Corvane Data Logger maintainers <maintainers@users.noreply.c-seed-ff3cb7ac.example>")

@@ -6,6 +6,7 @@
 set(CORVANE_PROGRAMS
   corvane-logger   "capture and analyse the laboratory heat engine"
   corvane-batch    "evaluate capture files into one results file"
+  corvane-calibrate "calibrate the bench from captures taken for it"
   corvane-simulate "make capture files from the simulated engine"
   corvane-report   "write a PDF lab report for each capture file"
   corvane-record   "record a whole experiment: every scan and every engine cycle")
@@ -18,7 +19,7 @@ target_include_directories(corvane_version INTERFACE ${PROJECT_BINARY_DIR}/gener
 
 # Man pages are made from each program's --help and --version at build time;
 # the sanitizer build has no use for them.
-if(NOT CORVANE_SANITIZE)
+if(NOT CORVANE_SANITIZE AND NOT CORVANE_TSAN)
   find_program(HELP2MAN help2man)
   find_program(GZIP gzip)
   if(NOT HELP2MAN OR NOT GZIP)
@@ -51,8 +52,10 @@ function(corvane_finish_programs)
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
     # Both are answered before any window or board exists: no display needed.
-    corvane_answer_test(${name} --version "${name} ${PROJECT_VERSION}")
-    corvane_answer_test(${name} --help "Usage: ${name}")
+    if(BUILD_TESTING)
+      corvane_answer_test(${name} --version "${name} ${PROJECT_VERSION}")
+      corvane_answer_test(${name} --help "Usage: ${name}")
+    endif()
 
     if(HELP2MAN AND GZIP)
       set(page ${PROJECT_BINARY_DIR}/man/${name}.1)

@@ -24,6 +24,7 @@ struct CycleRow {
     std::optional<double> loTempK;
     std::optional<double> hiTempK;
     std::optional<double> heaterPowerW;
+    bool steady = false;  // the run was steady when the cycle arrived (SteadyDetector)
 };
 
 class CycleTracker {

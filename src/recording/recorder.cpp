@@ -25,12 +25,17 @@ public:
           options_(options),
           format_(stream.Format()),
           tracker_(format_),
+          steady_(options.steady),
           lastFlush_(Clock::now()),
           lastSync_(lastFlush_),
           lastStatus_(lastFlush_) {}
 
     // True while the stream goes on.
     bool Take(daq::StreamChunk chunk) {
+        // Marks made before a stop still go in, at the time the stream has reached.
+        if (options_.marks) {
+            for (const std::string& text : options_.marks()) Note(text);
+        }
         switch (chunk.kind) {
             case daq::StreamChunk::Kind::Scans:
                 AddScans(chunk);
@@ -95,6 +100,7 @@ private:
         if (first > writer_.Scans()) lost += first - writer_.Scans();
         if (options_.scanLimit) lost = std::min(lost, *options_.scanLimit - writer_.Scans());
         tracker_.Gap();
+        steady_.Gap();
         Note(GapText(lost, format_.rate));
         writer_.AddLostScans(lost);
         status_.lostScans += lost;
@@ -102,7 +108,8 @@ private:
     }
 
     void AddCycles(const std::vector<CycleRow>& cycles) {
-        for (const CycleRow& cycle : cycles) {
+        for (CycleRow cycle : cycles) {
+            cycle.steady = steady_.Add(cycle);
             writer_.AddCycle(cycle);
             if (options_.cycle) options_.cycle(cycle);
             ++status_.cycles;
@@ -135,6 +142,7 @@ private:
     const RecorderOptions& options_;
     daq::StreamFormat format_;
     CycleTracker tracker_;
+    SteadyDetector steady_;
     RecordingStatus status_;
     std::string failure_;
     Clock::time_point lastFlush_, lastSync_, lastStatus_;

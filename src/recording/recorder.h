@@ -9,10 +9,12 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "daq/scan_stream.h"
 #include "recording/cycle_tracker.h"
 #include "recording/recording_writer.h"
+#include "recording/steady_state.h"
 
 namespace corvane::recording {
 
@@ -36,6 +38,10 @@ struct RecorderOptions {
     std::optional<std::uint64_t> scanLimit;  // stop once this many scans (lost ones too) are in
     std::function<void(const RecordingStatus&)> everySecond;  // by the clock, on this thread
     std::function<void(const CycleRow&)> cycle;               // each cycle as it is evaluated
+    SteadyCriteria steady;  // how each cycle's `steady` flag is judged
+    // Asked after every chunk: texts the user marked since, each noted as an
+    // event at the stream's present time.
+    std::function<std::vector<std::string>()> marks;
 };
 
 // Runs until the stream ends, fails, or the limit is reached; the folder is

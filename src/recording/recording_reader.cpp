@@ -32,9 +32,12 @@ std::string ReadWhole(const std::string& path) {
 // Every whole line after the header as `parse` takes it; a line it refuses
 // names the file and line.
 template <typename Row, typename Parse>
-std::vector<Row> ReadRows(const std::string& path, std::string_view header, Parse parse) {
+std::vector<Row> ReadRows(const std::string& path, std::string_view header, Parse parse,
+                          std::string_view olderHeader = {}) {
     const std::string text = ReadWhole(path);
-    const auto lines = WholeLines(text, header);
+    auto lines = WholeLines(text, header);
+    // Recordings made before a column was added still open.
+    if (!lines && !olderHeader.empty()) lines = WholeLines(text, olderHeader);
     if (!lines) {
         // A crash right after the file was made may have left its header torn.
         if (header.starts_with(text)) return {};
@@ -60,7 +63,8 @@ RecordingContents ReadRecording(const std::string& folder) {
     contents.manifest = ParseManifest(ReadWhole(PathOf(folder, kManifestFile)));
     contents.scans = SampleFile(folder, contents.manifest.format).Scans();
     contents.cycles = ReadRows<CycleRow>(PathOf(folder, kCyclesFile), kCyclesHeader,
-                                         [](std::string_view line) { return ParseCycleLine(line); });
+                                         [](std::string_view line) { return ParseCycleLine(line); },
+                                         kCyclesHeaderWithoutSteady);
     contents.events = ReadRows<Event>(PathOf(folder, kEventsFile), kEventsHeader,
                                       [](std::string_view line) { return ParseEventLine(line); });
     return contents;

@@ -1,5 +1,6 @@
 #include "recording/recording_texts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -73,11 +74,16 @@ std::string SecondsText(double seconds) { return Fixed(seconds, 3); }
 std::string CycleLine(const CycleRow& row) {
     return Fixed(row.timeS, 4) + ',' + Fixed(row.rpm, 3) + ',' + Fixed(row.workMilliJ, 5) + ',' +
            Fixed(row.indicatedPowerMilliW, 4) + ',' + Optional(row.loTempK, 3) + ',' +
-           Optional(row.hiTempK, 3) + ',' + Optional(row.heaterPowerW, 4) + '\n';
+           Optional(row.hiTempK, 3) + ',' + Optional(row.heaterPowerW, 4) + ',' +
+           (row.steady ? '1' : '0') + '\n';
 }
 
 std::string EventLine(const Event& event) {
-    return SecondsText(event.timeS) + ',' + Quoted(event.text) + '\n';
+    // The file is read a line at a time: a line end inside a text would make
+    // the rest of it unreadable, so it is kept as a space.
+    std::string text = event.text;
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return SecondsText(event.timeS) + ',' + Quoted(text) + '\n';
 }
 
 std::optional<std::vector<std::string_view>> WholeLines(std::string_view text,
@@ -101,13 +107,17 @@ std::optional<CycleRow> ParseCycleLine(std::string_view line) {
         numbers[i] = Number(fields[static_cast<std::size_t>(i)]);
         if (!numbers[i]) return std::nullopt;
     }
-    CycleRow row{*numbers[0], *numbers[1], *numbers[2], *numbers[3], {}, {}, {}};
+    CycleRow row{*numbers[0], *numbers[1], *numbers[2], *numbers[3], {}, {}, {}, false};
     std::optional<double>* monitor[] = {&row.loTempK, &row.hiTempK, &row.heaterPowerW};
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string_view field = fields[4 + i];
         if (field.empty()) continue;
         *monitor[i] = Number(field);
         if (!*monitor[i]) return std::nullopt;
+    }
+    if (fields.size() > 7) {
+        if (fields[7] != "0" && fields[7] != "1") return std::nullopt;
+        row.steady = fields[7] == "1";
     }
     return row;
 }

@@ -18,6 +18,9 @@ inline constexpr const char* kEventsFile = "events.csv";
 inline constexpr const char* kManifestFile = "manifest.ini";
 
 inline constexpr std::string_view kCyclesHeader =
+    "time_s,rpm,work_mj,indicated_power_mw,lo_temp_k,hi_temp_k,heater_power_w,steady\n";
+// Recordings from before steady state was judged; their cycles read as not steady.
+inline constexpr std::string_view kCyclesHeaderWithoutSteady =
     "time_s,rpm,work_mj,indicated_power_mw,lo_temp_k,hi_temp_k,heater_power_w\n";
 inline constexpr std::string_view kEventsHeader = "time_s,text\n";
 
@@ -37,7 +40,8 @@ std::optional<std::vector<std::string_view>> WholeLines(std::string_view text,
                                                         std::string_view header);
 
 // A line as CycleLine or EventLine wrote it (its LF removed); nothing for
-// anything else. More cycle columns after the seven are allowed.
+// anything else. `steady` is 0 or 1 when present; more cycle columns after
+// it are allowed.
 std::optional<CycleRow> ParseCycleLine(std::string_view line);
 std::optional<Event> ParseEventLine(std::string_view line);
 

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "charts/graph_pictures.h"
 #include "corvane/version.h"
-#include "ui/charts/graph_pictures.h"
 
 namespace corvane::report {
 
@@ -158,6 +158,11 @@ double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
         y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
     y += page.mm(1);
     y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.performanceNote), kQuiet);
+    if (texts.uncertainty.empty()) return y;
+    y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
+                   "Uncertainty (k = 2)");
+    for (const ReportLine& figure : texts.uncertainty)
+        y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
     return y;
 }
 
@@ -193,6 +198,16 @@ std::vector<Placement> PlaceGraphs(const std::vector<ReportGraph>& graphs, doubl
     return placed;
 }
 
+// A4 pages at the screen's resolution, room for the footer, the report's title.
+void SetUpPdf(QPdfWriter& pdf, const ReportTexts& texts, int dpi) {
+    pdf.setResolution(dpi);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm - kFooterMm / 2),
+                       QPageLayout::Millimeter);
+    pdf.setTitle(Q(texts.title) + " \u2013 lab report");
+    pdf.setCreator(Q(VersionLine(kProgramName)));
+}
+
 }  // namespace
 
 QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& graphs) {
@@ -201,13 +216,8 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&buffer);
     // Text and lines keep the proportions they have on the screen only at its resolution.
-    const int dpi = graphs.empty() ? 96 : ui::ScreenDpi(*graphs.front().plot);
-    pdf.setResolution(dpi);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm - kFooterMm / 2),
-                       QPageLayout::Millimeter);
-    pdf.setTitle(Q(texts.title) + " \u2013 lab report");
-    pdf.setCreator(Q(VersionLine(kProgramName)));
+    const int dpi = graphs.empty() ? 96 : charts::ScreenDpi(*graphs.front().plot);
+    SetUpPdf(pdf, texts, dpi);
 
     Page measure(nullptr, pdf, dpi);
     const double pageHeight = pdf.height() - measure.mm(kFooterMm);
@@ -232,8 +242,8 @@ QByteArray ReportPdf(const ReportTexts& texts, const std::vector<ReportGraph>& g
             ++current;
         }
         const QSize size(static_cast<int>(page.width()), static_cast<int>(placed[i].height));
-        ui::DrawGraph(painter, *graphs[i].plot, size,
-                      QRectF(QPointF(0, placed[i].top), QSizeF(size)));
+        charts::DrawGraph(painter, *graphs[i].plot, size,
+                          QRectF(QPointF(0, placed[i].top), QSizeF(size)));
     }
     footer(current + 1);
     painter.end();

@@ -2,18 +2,18 @@
 
 #include <qcustomplot.h>
 
-#include "ui/charts/chart_data.h"
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_plot.h"
-#include "ui/charts/graph_table.h"
+#include "charts/chart_data.h"
+#include "charts/chart_setup.h"
+#include "charts/chart_stack.h"
+#include "charts/graph_plot.h"
+#include "charts/graph_table.h"
 
 namespace corvane::report {
 
 namespace {
 
-using ui::GraphPlot;
-namespace series = ui::graph_series;
+using charts::GraphPlot;
+namespace series = charts::graph_series;
 
 constexpr double kTimeGraphMm = 58.0;
 constexpr double kPvGraphMm = 110.0;
@@ -61,9 +61,11 @@ QPen Pen(QRgb colour, double width) {
 ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simulated,
                         double heightMm) {
     auto plot = std::make_unique<GraphPlot>();
-    QCPItemText* mark = ui::SetUpChart(*plot, index);
+    QCPItemText* mark = charts::SetUpChart(*plot, index);
     mark->setVisible(simulated);
-    ui::FillChart(*plot, index, evaluated.analysis);
+    analysis::SpeedHistory speed;  // the capture's own speed points
+    speed.replace(evaluated.analysis.rpmPoints);
+    charts::FillChart(*plot, index, {evaluated.analysis, speed});
     plot->applyAutomaticScaling();
     return ReportGraph(std::move(plot), heightMm);
 }
@@ -71,10 +73,11 @@ ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simul
 // The PV diagram of the results table's cycle, and over it the loop averaged
 // over every cycle of the capture.
 ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
-    ReportGraph graph = WindowGraph(ui::kChart3, evaluated, simulated, kPvGraphMm);
+    ReportGraph graph = WindowGraph(charts::kChart3, evaluated, simulated, kPvGraphMm);
     auto& plot = static_cast<GraphPlot&>(*graph.plot);
-    plot.graph(ui::kSeries3)->setName(QStringLiteral("cycle of the results table"));
-    const std::vector<analysis::Point> points = ui::AveragedLoopLine(evaluated.performance);
+    plot.graph(charts::series::kPvPoints.index)
+        ->setName(QStringLiteral("cycle of the results table"));
+    const std::vector<analysis::Point> points = charts::AveragedLoopLine(evaluated.performance);
     const auto* summary = evaluated.performance.summary ? &*evaluated.performance.summary : nullptr;
     if (!points.empty() && summary) {
         auto* curve = new QCPCurve(plot.xAxis, plot.yAxis);
@@ -89,21 +92,26 @@ ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
 
 // Power and torque against speed from the engine-performance evaluation,
 // with its highest power marked.
+// The power curve's title and axes: speed across, power left, torque right.
+void SetUpPowerCurve(QCustomPlot& plot) {
+    plot.plotLayout()->insertRow(0);
+    plot.plotLayout()->addElement(
+        0, 0,
+        new QCPTextElement(&plot, QStringLiteral("Power Curve (Engine Performance)"),
+                           QFont(plot.font().family(), 9, QFont::Bold)));
+    plot.xAxis->setLabel(QStringLiteral("Speed (rpm)"));
+    plot.yAxis->setLabel(QStringLiteral("Power (milli watts)"));
+    plot.yAxis->setLabelColor(QColor(series::kBlue));
+    plot.yAxis2->setVisible(true);
+    plot.yAxis2->setTickLabels(true);
+    plot.yAxis2->setLabel(QStringLiteral("Torque (milli Nm)"));
+    plot.yAxis2->setLabelColor(QColor(series::kRed));
+    plot.axisRect()->setMinimumMargins(QMargins(74, 4, 62, 4));
+}
+
 ReportGraph PowerCurve(const EvaluatedCapture& evaluated) {
     auto plot = std::make_unique<QCustomPlot>();
-    plot->plotLayout()->insertRow(0);
-    plot->plotLayout()->addElement(
-        0, 0,
-        new QCPTextElement(plot.get(), QStringLiteral("Power Curve (Engine Performance)"),
-                           QFont(plot->font().family(), 9, QFont::Bold)));
-    plot->xAxis->setLabel(QStringLiteral("Speed (rpm)"));
-    plot->yAxis->setLabel(QStringLiteral("Power (milli watts)"));
-    plot->yAxis->setLabelColor(QColor(series::kBlue));
-    plot->yAxis2->setVisible(true);
-    plot->yAxis2->setTickLabels(true);
-    plot->yAxis2->setLabel(QStringLiteral("Torque (milli Nm)"));
-    plot->yAxis2->setLabelColor(QColor(series::kRed));
-    plot->axisRect()->setMinimumMargins(QMargins(74, 4, 62, 4));
+    SetUpPowerCurve(*plot);
 
     std::vector<analysis::Point> power, torque;
     for (const performance::DynaPoint& p : evaluated.performance.dynaPoints) {
@@ -145,13 +153,13 @@ ReportGraph::~ReportGraph() = default;
 std::vector<ReportGraph> MakeReportGraphs(const EvaluatedCapture& evaluated, bool simulated) {
     std::vector<ReportGraph> graphs;
     if (evaluated.record->IsDyna) {
-        graphs.push_back(WindowGraph(ui::kChart2, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(ui::kChart4, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(ui::kChart5, evaluated, simulated, kPowerGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart4, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart5, evaluated, simulated, kPowerGraphMm));
         graphs.push_back(PowerCurve(evaluated));
     } else {
-        graphs.push_back(WindowGraph(ui::kChart1, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(ui::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart1, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraphMm));
         graphs.push_back(PressureVolume(evaluated, simulated));
     }
     return graphs;

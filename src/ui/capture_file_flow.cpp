@@ -1,11 +1,16 @@
 #include "ui/capture_file_flow.h"
 
 #include <QFileInfo>
+#include <QWidget>
 
 #include "files/capture_import.h"
 #include "files/capture_writer.h"
 #include "files/file_identity.h"
+#include "ui/capture_window.h"
+#include "ui/control_panel.h"
+#include "ui/disk_table.h"
 #include "ui/main_window_texts.h"
+#include "ui/results_table.h"
 #include "ui/user_prompts.h"
 
 namespace corvane::ui {
@@ -27,39 +32,43 @@ void CaptureFileFlow::ExportButtonClick() {
     // The dialog asks before replacing a file: a capture overwritten by
     // mistake is a measurement lost.
     const auto path = host_.prompts->saveFileName(
-        host_.window, SaveDialogSetup("Specify Export file name", host_.startFolder(), true));
+        host_.window,
+        SaveDialogSetup("Specify Export file name", host_.owner->startFolder(), true));
     if (!path) return;
-    files::WriteCaptureFile(path->toStdString(), *host_.record, host_.disks());
+    files::WriteCaptureFile(path->toStdString(), *host_.record, host_.panel->MOISG->table());
 }
 
 void CaptureFileFlow::ImportButtonClick() {
     const auto path = host_.prompts->openFileName(
-        host_.window, OpenDialogSetup("Select file to be Imported", host_.startFolder()));
+        host_.window, OpenDialogSetup("Select file to be Imported", host_.owner->startFolder()));
     if (!path) return;
     ImportCaptureFile(*path);
 }
 
 void CaptureFileFlow::ImportCaptureFile(const QString& path) {
-    host_.setCaption(CaptionNaming(QFileInfo(path).fileName()));
-    analysis::DiskTable disks = host_.disks();
+    host_.window->setWindowTitle(CaptionNaming(QFileInfo(path).fileName()));
+    analysis::DiskTable disks = host_.panel->MOISG->table();
     try {
-        files::ImportCaptureFile(path.toStdString(), *host_.record, disks, host_.prepare);
+        files::ImportCaptureFile(path.toStdString(), *host_.record, disks,
+                                 [this](files::CaptureKind kind, analysis::CaptureRecord& target) {
+                                     host_.owner->PrepareCapture(kind, target);
+                                 });
     } catch (const files::WrongKindError& e) {
         host_.prompts->message(host_.window, ApplicationTitle(), QString::fromStdString(e.what()));
         throw ImportRefused();
     }
-    host_.setDisks(disks);
-    host_.analyse();
+    host_.panel->MOISG->setTable(disks);
+    host_.owner->AnalyseCapture();
 }
 
 std::optional<QString> CaptureFileFlow::ChooseResultsFile() {
     const auto results = host_.prompts->saveFileName(
         host_.window, SaveDialogSetup("In what file do you wish to save the multiple results?",
-                                      host_.startFolder(), false));
+                                      host_.owner->startFolder(), false));
     if (!results) return std::nullopt;
     // The window writes its settings file again at quit: results written there
     // would be lost then, and the settings the window does not know with them.
-    if (files::SameFile(results->toStdString(), host_.settingsPath().toStdString()))
+    if (files::SameFile(results->toStdString(), host_.owner->settingsPath().toStdString()))
         throw files::ResultsFileIsInputError(results->toStdString(), "the settings file");
     if (QFileInfo::exists(*results) &&
         !host_.prompts->confirm(
@@ -73,7 +82,7 @@ void CaptureFileFlow::MultipleButtonClick() {
     if (!results) return;
     const auto captures = host_.prompts->openFileNames(
         host_.window,
-        OpenDialogSetup("Select multiple files to be evaluated", host_.startFolder()));
+        OpenDialogSetup("Select multiple files to be evaluated", host_.owner->startFolder()));
     if (!captures) return;
 
     std::vector<std::string> paths;
@@ -87,7 +96,7 @@ void CaptureFileFlow::MultipleButtonClick() {
                 refusedWithMessage = true;
                 throw;
             }
-            return host_.resultsColumn();
+            return host_.panel->SG->column(1);
         });
     } catch (const files::BatchFileError& e) {
         // The batch stops at that file. The caption names it; the user reads the

@@ -3,7 +3,6 @@
 // capture-file buttons around the file work of corvane_files.
 
 #include <QString>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -16,22 +15,18 @@ class QWidget;
 
 namespace corvane::ui {
 
+class CaptureWindow;
+class ControlPanel;
 class UserPrompts;
 
-// What the flow needs of the window.
+// What the flow works with: the window (its caption, the parent of the
+// dialogs), the record, and the disk and results tables of the panel.
 struct CaptureFileHost {
     QWidget* window = nullptr;
+    CaptureWindow* owner = nullptr;  // the same window, as the flow asks of it
     UserPrompts* prompts = nullptr;
     analysis::CaptureRecord* record = nullptr;
-    std::function<QString()> startFolder;  // AppDir
-    std::function<void(const QString&)> setCaption;
-    // PrepareGrab or PrepareDyna on the record being read.
-    std::function<void(files::CaptureKind, analysis::CaptureRecord&)> prepare;
-    std::function<void()> analyse;  // AnalyseCapture
-    std::function<analysis::DiskTable()> disks;
-    std::function<void(const analysis::DiskTable&)> setDisks;
-    std::function<files::ResultsColumn()> resultsColumn;  // SG column 1
-    std::function<QString()> settingsPath;                // written again at quit
+    ControlPanel* panel = nullptr;
 };
 
 // An import refused with its own message box: the operation ends without a

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ui/disk_table.h"
+#include "ui/key_commands.h"
 #include "ui/results_table.h"
 #include "ui/scan_progress.h"
 
@@ -97,13 +98,27 @@ std::vector<QWidget*> ControlPanel::questionKeyControls() const {
             SG,         DynaButton, HelpButton,   MultipleButton};
 }
 
-GraphChoice ControlPanel::graphChoice() const {
-    GraphChoice choice{};
+void ControlPanel::attachKeys(KeyCommands& keys) const {
+    for (QWidget* control : helpKeyControls()) keys.attachHelpKey(control);
+    keys.attachHelpKey(PerformanceButton, kHelpContextPerformance);
+    for (QWidget* control : questionKeyControls()) keys.attachQuestionKey(control);
+}
+
+void ControlPanel::setDesignedColumnWidths() {
+    SG->setColumnWidth(0, 45);
+    SG->setColumnWidth(1, 55);
+    MOISG->setColumnWidth(0, 25);
+    MOISG->setColumnWidth(1, 25);
+    MOISG->setColumnWidth(2, 50);
+}
+
+charts::GraphChoice ControlPanel::graphChoice() const {
+    charts::GraphChoice choice{};
     for (std::size_t i = 0; i < graphBoxes.size(); ++i) choice[i] = graphBoxes[i]->isChecked();
     return choice;
 }
 
-void ControlPanel::setGraphChoice(const GraphChoice& choice) {
+void ControlPanel::setGraphChoice(const charts::GraphChoice& choice) {
     for (std::size_t i = 0; i < graphBoxes.size(); ++i) graphBoxes[i]->setChecked(choice[i]);
 }
 
@@ -111,7 +126,21 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     setObjectName("Panel1");
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
+    createCaptureControls();
+    createFileControls();
+    createResultControls();
+    createGraphBoxes();
+    createDiskControls();
 
+    for (const QLabel* label : {lPress, lTemps, lError}) designFonts_[label] = label->font();
+    // Hidden until "?"; before the first monitor reading it holds its design text.
+    setLabelText(lPress, lPress->text());
+
+    setBoardValid(true);
+    setTabOrders();
+}
+
+void ControlPanel::createCaptureControls() {
     GrabButton = Button(this, "GrabButton", "Grab");
     GrabButton->setToolTip("Grab 1 second of data and display Pressure, Tachometer, and PV graphs");
     Place(GrabButton, 16, 8, 57, 20);
@@ -140,7 +169,9 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     lPress->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lPress->setGeometry(84, 59, 58, 24);
     lPress->hide();
+}
 
+void ControlPanel::createFileControls() {
     ExportButton = Button(this, "ExportButton", "&Export");
     ExportButton->setEnabled(false);
     Place(ExportButton, 16, 84, 57, 20);
@@ -163,7 +194,9 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
     Button1 = Button(this, "Button1", "Button1");
     Button1->setGeometry(88, 184, 17, 17);
     Button1->hide();
+}
 
+void ControlPanel::createResultControls() {
     lTemps = Label(this, "lTemps", "lTemps");
     lTemps->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lTemps->setGeometry(9, 211, 34, 13);
@@ -180,23 +213,22 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
 
     SG = new ResultsTable(this);
     SG->setGeometry(2, 246, 103, 175);
+}
 
+void ControlPanel::createGraphBoxes() {
     GroupBox1 = new QGroupBox("Enable Graphs", this);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setGeometry(15, 430, 84, 113);
     int top = 16;
-    for (std::size_t i = 0; i < kGraphs.size(); ++i) {
-        const GraphEntry& graph = kGraphs[i];
+    for (std::size_t i = 0; i < charts::kGraphs.size(); ++i) {
+        const charts::GraphEntry& graph = charts::kGraphs[i];
         graphBoxes[i] = Check(GroupBox1, graph.checkBoxName, graph.caption, graph.designVisible);
         Place(graphBoxes[i], 8, top, 70, 17);
         top += 18;
     }
-    PressureCB = graphBoxes[kChart1];
-    TachCB = graphBoxes[kChart2];
-    PVCB = graphBoxes[kChart3];
-    RPMCB = graphBoxes[kChart4];
-    PowerCB = graphBoxes[kChart5];
+}
 
+void ControlPanel::createDiskControls() {
     Label1 = Label(this, "Label1", "Mass  Diam   MOI\n(g)      (mm)");
     Label1->setGeometry(6, 548, 84, 26);
     Label1->adjustSize();
@@ -213,17 +245,15 @@ ControlPanel::ControlPanel(QWidget* parent) : QFrame(parent) {
                 "Carnot limit, the dyna's power curve")
             .arg(kPerformanceShortcut));
     Place(PerformanceButton, 16, 700, 81, 20);
+    RecordButton = Button(this, "RecordButton", "Record");
+    RecordButton->setToolTip(
+        QString("Recorder (%1): record the whole run, its trends, steady state and operating points")
+            .arg(kRecorderShortcut));
+    Place(RecordButton, 16, 724, 81, 20);
 
     scanProgress = new ScanProgress(this);
-    scanProgress->move(4, 726);
+    scanProgress->move(4, 748);
     scanProgress->hide();
-
-    for (const QLabel* label : {lPress, lTemps, lError}) designFonts_[label] = label->font();
-    // Hidden until "?"; before the first monitor reading it holds its design text.
-    setLabelText(lPress, lPress->text());
-
-    setBoardValid(true);
-    setTabOrders();
 }
 
 void ControlPanel::setBoardValid(bool valid) {
@@ -257,7 +287,8 @@ void ControlPanel::setTabOrders() {
     std::vector<QWidget*> order{GrabButton,   ContinuousCB, DynaButton, ExportButton,
                                 ImportButton, QuitButton,   SG};
     order.insert(order.end(), graphBoxes.begin(), graphBoxes.end());
-    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1, PerformanceButton});
+    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1, PerformanceButton,
+                               RecordButton});
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

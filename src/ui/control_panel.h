@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -18,6 +18,7 @@ class QPushButton;
 namespace corvane::ui {
 
 class DiskTable;
+class KeyCommands;
 class ResultsTable;
 class ScanProgress;
 
@@ -27,6 +28,8 @@ public:
     static constexpr int kWidth = 113;
     // The Engine performance window's key, also named in the button's hint.
     static constexpr const char* kPerformanceShortcut = "Ctrl+E";
+    // The Recorder window's key, also named in the Record button's hint.
+    static constexpr const char* kRecorderShortcut = "Ctrl+Shift+R";
     explicit ControlPanel(QWidget* parent = nullptr);
 
     QPushButton* GrabButton;
@@ -44,17 +47,14 @@ public:
     QLabel* lError;
     ResultsTable* SG;
     QGroupBox* GroupBox1;
-    QCheckBox* PressureCB;
-    QCheckBox* TachCB;
-    QCheckBox* PVCB;
-    QCheckBox* RPMCB;
-    QCheckBox* PowerCB;
     // The five graph check boxes in the order of kGraphs.
-    std::array<QCheckBox*, kGraphs.size()> graphBoxes;
+    std::array<QCheckBox*, charts::kGraphs.size()> graphBoxes;
     QLabel* Label1;
     DiskTable* MOISG;
     // Opens the Engine performance window; below the disk table, last in the tab order.
     QPushButton* PerformanceButton;
+    // Opens the Recorder window; below the Performance button.
+    QPushButton* RecordButton;
     // Shown only while a scan runs: the seconds of the scan elapsed.
     ScanProgress* scanProgress;
 
@@ -77,16 +77,27 @@ public:
     // The controls that answer F1 with the help, and those that answer "?".
     std::vector<QWidget*> helpKeyControls() const;
     std::vector<QWidget*> questionKeyControls() const;
+    // F1 (at the start page, or the Engine performance page on its button) and
+    // "?" on the controls above.
+    void attachKeys(KeyCommands& keys) const;
+    // The results and disk tables' columns as designed.
+    void setDesignedColumnWidths();
 
-    GraphChoice graphChoice() const;
+    charts::GraphChoice graphChoice() const;
     // Sets the boxes in the order of the table; a box whose state changes runs its handler.
-    void setGraphChoice(const GraphChoice& choice);
+    void setGraphChoice(const charts::GraphChoice& choice);
 
 signals:
     // The indicator turned green or red.
     void boardValidChanged(bool valid);
 
 private:
+    // The controls from the top of the panel down, in their designed places.
+    void createCaptureControls();
+    void createFileControls();
+    void createResultControls();
+    void createGraphBoxes();
+    void createDiskControls();
     void setTabOrders();
     void showBoardHint();
     bool boardValid_ = true;

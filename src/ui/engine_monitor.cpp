@@ -4,9 +4,9 @@
 #include <QCoreApplication>
 
 #include "analysis/results_table.h"
+#include "charts/chart_stack.h"
 #include "daq/engine_monitor.h"
 #include "text/format.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
@@ -22,15 +22,9 @@ QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt) {
 
 void EngineMonitor::read(analysis::CaptureRecord& target) {
     panel_.setBoardValid(false);
-    const daq::EngineReading previous{target.LoTemp, target.ResistorPower, target.HiTemp};
     // The board has answered once channel 2 has: green before channels 3 and 4.
-    const auto reading =
-        daq::ReadEngineChannels(board_, previous, [this] { panel_.setBoardValid(true); });
-    if (!reading) return;
-    target.LoTemp = reading->loTemp;
-    target.ResistorPower = reading->resistorPower;
-    target.HiTemp = reading->hiTemp;
-    show(target);
+    if (daq::ReadEngineMonitorInto(board_, target, [this] { panel_.setBoardValid(true); }))
+        show(target);
 }
 
 void EngineMonitor::show(const analysis::CaptureRecord& source) {
@@ -49,7 +43,7 @@ void EngineMonitor::tick() {
     charts_.setHotEngineVisible(false);
     if (daq::IsTooHot(tick->highK)) {
         prompts_.beep();
-        panel_.TachCB->setChecked(true);
+        panel_.graphBoxes[charts::ChartStack::kHotEngineGraph]->setChecked(true);
         charts_.setHotEngineVisible(true);
     }
 }

@@ -11,9 +11,12 @@
 #include "daq/board.h"
 #include "text/number_format.h"
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
-class ChartStack;
 class ControlPanel;
 class UserPrompts;
 
@@ -22,8 +25,8 @@ QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt);
 
 class EngineMonitor {
 public:
-    EngineMonitor(daq::Board& board, ControlPanel& panel, ChartStack& charts, UserPrompts& prompts,
-                  const text::NumberFormat& fmt)
+    EngineMonitor(daq::Board& board, ControlPanel& panel, charts::ChartStack& charts,
+                  UserPrompts& prompts, const text::NumberFormat& fmt)
         : board_(board), panel_(panel), charts_(charts), prompts_(prompts), format_(fmt) {}
 
     // ReadEngineMonitor: LoTemp, ResistorPower and HiTemp into the record and
@@ -39,7 +42,7 @@ public:
 private:
     daq::Board& board_;
     ControlPanel& panel_;
-    ChartStack& charts_;
+    charts::ChartStack& charts_;
     UserPrompts& prompts_;
     const text::NumberFormat& format_;
 };

@@ -12,11 +12,12 @@
 #include <QPrinter>
 #include <stdexcept>
 
+#include "charts/chart_stack.h"
+#include "charts/graph_pictures.h"
+#include "charts/graph_table.h"
 #include "files/file_error.h"
 #include "report/report_file.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_pictures.h"
-#include "ui/charts/graph_table.h"
+#include "ui/capture_window.h"
 #include "ui/main_window_texts.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
@@ -102,19 +103,20 @@ QMenu* GraphCommands::showMenu(int chart, QPoint globalPos) {
 
 std::vector<QCustomPlot*> GraphCommands::shownGraphs() const {
     std::vector<QCustomPlot*> plots;
-    for (int i = 0; i < kChartCount; ++i)
+    for (int i = 0; i < charts::kChartCount; ++i)
         if (host_.charts->chartVisible(i)) plots.push_back(host_.charts->chart(i));
     return plots;
 }
 
 void GraphCommands::saveGraphPicture(int chart) {
-    savePicture({host_.charts->chart(chart)}, QString::fromLatin1(kGraphs.at(chart).settingsKey));
+    savePicture({host_.charts->chart(chart)},
+                QString::fromLatin1(charts::kGraphs.at(chart).settingsKey));
 }
 
 void GraphCommands::saveGraphsPicture() { savePicture(shownGraphs(), QStringLiteral("Graphs")); }
 
 void GraphCommands::savePicture(const std::vector<QCustomPlot*>& plots, const QString& name) {
-    const bool ran = host_.perform([&] {
+    const bool ran = host_.owner->Perform([&] {
         if (plots.empty()) {
             host_.prompts->message(host_.window, ApplicationTitle(), kNoGraphShown);
             return;
@@ -124,16 +126,16 @@ void GraphCommands::savePicture(const std::vector<QCustomPlot*>& plots, const QS
             FileDialogSetup{"Save picture", kPictureFilter, pictureSuffix_,
                             StartIn(remembered_.pictureFolder, name + "." + pictureSuffix_), true});
         if (!path) return;
-        const auto format = PictureFormatOf(*path);
+        const auto format = charts::PictureFormatOf(*path);
         if (!format) {
             host_.prompts->message(host_.window, ApplicationTitle(),
                                    "A picture is saved as PNG, SVG or PDF: end the file name in "
                                    ".png, .svg or .pdf.");
             return;
         }
-        const int screen = ScreenDpi(*plots.front());
+        const int screen = charts::ScreenDpi(*plots.front());
         int dpi = screen;
-        if (*format == PictureFormat::Png) {
+        if (*format == charts::PictureFormat::Png) {
             const auto chosen = host_.prompts->askNumber(
                 host_.window, "Save picture",
                 QStringLiteral("Resolution in dots per inch (%1: the size on the screen):")
@@ -146,7 +148,7 @@ void GraphCommands::savePicture(const std::vector<QCustomPlot*>& plots, const QS
         }
         {
             WaitCursor wait;
-            SaveStackPicture(plots, *path, *format, dpi);
+            charts::SaveStackPicture(plots, *path, *format, dpi);
         }
         remembered_.pictureFolder = QFileInfo(*path).absolutePath();
         pictureSuffix_ = QFileInfo(*path).suffix().toLower();
@@ -156,7 +158,7 @@ void GraphCommands::savePicture(const std::vector<QCustomPlot*>& plots, const QS
 
 void GraphCommands::copyGraph(int chart) {
     QCustomPlot* plot = host_.charts->chart(chart);
-    QApplication::clipboard()->setImage(StackImage({plot}, ScreenDpi(*plot)));
+    QApplication::clipboard()->setImage(charts::StackImage({plot}, charts::ScreenDpi(*plot)));
 }
 
 void GraphCommands::copyResultsTable() {
@@ -167,27 +169,27 @@ void GraphCommands::copyResultsTable() {
 }
 
 void GraphCommands::printGraphs() {
-    const bool ran = host_.perform([&] {
+    const bool ran = host_.owner->Perform([&] {
         const std::vector<QCustomPlot*> plots = shownGraphs();
         if (plots.empty()) {
             host_.prompts->message(host_.window, ApplicationTitle(), kNoGraphShown);
             return;
         }
         QPrinter printer;
-        const QSize size = StackSize(plots);
+        const QSize size = charts::StackSize(plots);
         printer.setPageOrientation(size.width() > size.height() ? QPageLayout::Landscape
                                                                 : QPageLayout::Portrait);
         printer.setDocName(QStringLiteral("Corvane Data Logger graphs"));
         if (!host_.prompts->choosePrinter(host_.window, printer)) return;
         WaitCursor wait;
-        PrintStack(plots, printer);
+        charts::PrintStack(plots, printer);
     });
     if (!ran) host_.prompts->beep();
 }
 
 void GraphCommands::saveReport() {
-    const bool ran = host_.perform([&] {
-        const std::optional<report::ReportSubject> subject = host_.reportSubject();
+    const bool ran = host_.owner->Perform([&] {
+        const std::optional<report::ReportSubject> subject = host_.owner->reportSubject();
         if (!subject) {
             host_.prompts->message(host_.window, ApplicationTitle(), kNoCapture);
             return;

@@ -21,22 +21,24 @@ class QCustomPlot;
 class QMenu;
 class QWidget;
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
-class ChartStack;
+class CaptureWindow;
 class ResultsTable;
 class UserPrompts;
 
 struct GraphCommandsHost {
     QWidget* window = nullptr;
     UserPrompts* prompts = nullptr;
-    ChartStack* charts = nullptr;
+    charts::ChartStack* charts = nullptr;
     ResultsTable* results = nullptr;
-    // Runs a command as the window runs its operations: through the busy gate,
-    // its errors reported to the user; false when refused while another runs.
-    std::function<bool(const std::function<void()>&)> perform;
-    // The capture on screen, or nothing before the first one.
-    std::function<std::optional<report::ReportSubject>()> reportSubject;
+    // Runs the commands as its operations (Perform) and names the capture on
+    // screen (reportSubject).
+    CaptureWindow* owner = nullptr;
 };
 
 class GraphCommands : public QObject {
@@ -57,11 +59,6 @@ public:
     // The folders and resolution the dialogs remember (the settings file keeps them).
     const ExportSettings& remembered() const { return remembered_; }
     void remember(const ExportSettings& settings) { remembered_ = settings; }
-
-    // The window-wide keys, shown beside their entries in the menu.
-    QAction* saveGraphsAction() const { return saveGraphs_; }
-    QAction* printAction() const { return print_; }
-    QAction* reportAction() const { return report_; }
 
 private:
     std::vector<QCustomPlot*> shownGraphs() const;

@@ -7,9 +7,7 @@
 
 namespace corvane::ui {
 
-KeyCommands::KeyCommands(std::function<void(int context)> onHelpKey,
-                         std::function<void()> onQuestionKey, QObject* parent)
-    : QObject(parent), onHelpKey_(std::move(onHelpKey)), onQuestionKey_(std::move(onQuestionKey)) {}
+KeyCommands::KeyCommands(QObject* parent) : QObject(parent) {}
 
 void KeyCommands::attachHelpKey(QWidget* control, int context) {
     helpControls_.insert(control, context);
@@ -30,10 +28,10 @@ bool KeyCommands::eventFilter(QObject* watched, QEvent* event) {
     QWidget* focus = QApplication::focusWidget();
     if (!widget || !focus || !(focus == widget || widget->isAncestorOf(focus))) return false;
     if (key->key() == Qt::Key_F1 && helpControls_.contains(watched)) {
-        onHelpKey_(helpControls_.value(watched));
+        emit helpKey(helpControls_.value(watched));
         return true;
     }
-    if (key->text() == "?" && questionControls_.contains(watched)) onQuestionKey_();
+    if (key->text() == "?" && questionControls_.contains(watched)) emit questionKey();
     return false;
 }
 

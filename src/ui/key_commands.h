@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QObject>
 #include <QSet>
-#include <functional>
 
 #include "ui/help/help_viewer.h"
 
@@ -16,19 +15,22 @@ namespace corvane::ui {
 class KeyCommands : public QObject {
     Q_OBJECT
 public:
-    KeyCommands(std::function<void(int context)> onHelpKey, std::function<void()> onQuestionKey,
-                QObject* parent = nullptr);
+    explicit KeyCommands(QObject* parent = nullptr);
     // F1 is consumed and opens the help at the control's context.
     void attachHelpKey(QWidget* control, int context = kHelpContextStart);
     // "?" toggles, and the character passes on.
     void attachQuestionKey(QWidget* control);
 
+signals:
+    // F1 on a control given to attachHelpKey, with its context.
+    void helpKey(int context);
+    // "?" on a control given to attachQuestionKey.
+    void questionKey();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::function<void(int context)> onHelpKey_;
-    std::function<void()> onQuestionKey_;
     QHash<QObject*, int> helpControls_;
     QSet<QObject*> questionControls_;
 };

@@ -11,9 +11,12 @@
 
 #include "analysis/analyse_capture.h"
 #include "analysis/capture_record.h"
+#include "analysis/speed_history.h"
 #include "daq/board.h"
+#include "performance/performance.h"
 #include "text/number_format.h"
 #include "ui/busy_gate.h"
+#include "ui/capture_window.h"
 #include "ui/scan_session.h"
 
 class QTimer;
@@ -22,25 +25,29 @@ namespace corvane::daq {
 class SimulatedBoard;
 }
 
+namespace corvane::charts {
+class ChartStack;
+}
+
 namespace corvane::ui {
 
 class AcquisitionFlow;
+class AnalysisPresenter;
+class BoardStatus;
 class CaptureFileFlow;
 class EngineMonitor;
-class EngineSimulatorWindow;
 class GraphCommands;
-class HelpViewer;
-class ChartStack;
-struct FormSettings;
 class ControlPanel;
+class FormState;
 class KeyCommands;
 class PerformanceWindow;
-class SettingsStore;
+class RecorderWindow;
 class TForm2;
 class TpvImageForm;
 class UserPrompts;
+class WindowHelp;
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public CaptureWindow {
     Q_OBJECT
 public:
     struct Options {
@@ -58,22 +65,19 @@ public:
     explicit TForm1(Options options, QWidget* parent = nullptr);
     ~TForm1() override;  // FormDestroy
 
-    // Parts, for the program's own wiring and for tests.
-    ControlPanel* panel1() const { return Panel1; }
-    ChartStack* panel2() const { return Panel2; }
-    TpvImageForm* pvImageForm() const { return pvImageForm_; }
-    TForm2* form2() const { return Form2_; }
-    PerformanceWindow* performanceForm() const { return performanceForm_; }
+    // What the tests read of the window beside its widgets, which they reach by
+    // object name (Panel1, Panel2, ContinuousTimer, GraphCommands, ...); the
+    // PV, text and Engine performance windows are top-level windows of their own.
+    TpvImageForm* pvImageForm() const { return pvImageForm_.get(); }
+    TForm2* form2() const { return Form2_.get(); }
+    PerformanceWindow* performanceForm() const { return performanceForm_.get(); }
+    RecorderWindow* recorderForm() const { return recorderForm_.get(); }
     analysis::CaptureRecord& record() { return *record_; }
-    QTimer* continuousTimer() const { return ContinuousTimer; }
-    QTimer* tempMonitorTimer() const { return TempMonitorTimer; }
     bool acquiring() const { return Acquiring; }
     bool busy() const { return gate_.busy(); }
     QString appDir() const { return AppDir; }
-    QString settingsPath() const;
+    QString settingsPath() const override;
     daq::Board& board() { return *board_; }
-    EngineSimulatorWindow* engineSimulator() const { return simulatorWindow_; }
-    GraphCommands* graphCommands() const { return commands_; }
 
 public slots:
     void FormShow();
@@ -97,6 +101,9 @@ public slots:
     void ShowEngineSimulator();
     // The Engine performance window (its button below the disk table, or Ctrl+E).
     void PerformanceButtonClick();
+    // The Recorder window (its button below Performance, or Ctrl+Shift+R).
+    void RecordButtonClick();
+    void createRecorder();
 
 public:
     void ImportCaptureFile(const QString& path);
@@ -104,7 +111,8 @@ public:
     void PrepareDyna(analysis::CaptureRecord& target);
     void ReadEngineMonitor(analysis::CaptureRecord& target);
     void ShowEngineMonitor(const analysis::CaptureRecord& source);
-    void AnalyseCapture();
+    void AnalyseCapture() override;
+    void PrepareCapture(files::CaptureKind kind, analysis::CaptureRecord& target) override;
 
 signals:
     // The window was closed: the program ends.
@@ -115,58 +123,58 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void FormDestroy();
+    void createParts();
+    void createOtherWindows();
+    // The simulated engine's marks and window, the board's failures.
+    void showBoardKind();
     void createFlows();
-    void createFileFlow();
-    void createGraphCommands();
     void connectHandlers();
     void attachKeys();
-    void loadSettings();
     // What an analysis of the record takes from the window: the disk table, the
-    // number format, Chart4's range and, when asked, the speed graph's points.
-    analysis::AnalysisInputs analysisInputs(bool speedGraphIsInput) const;
-    void saveSettings();
-    FormSettings currentFormState() const;
+    // number format, Chart4's range and, when asked, the speed history.
+    analysis::AnalysisInputs analysisInputs(bool speedHistoryIsInput) const;
     // Runs one handler; an error ends it there and is shown to the user.
     void Run(const std::function<void()>& handler);
     // Runs an operation on the capture through the busy gate (and Run);
     // returns false when another one runs and this one is refused.
-    bool Perform(const std::function<void()>& operation);
+    bool Perform(const std::function<void()>& operation) override;
+    QString startFolder() const override { return AppDir; }
+    std::optional<report::ReportSubject> reportSubject() const override;
     // A Grab of continuous mode; one refused while another operation runs is
     // taken at the next tick after that operation, while the box stays checked.
     void ContinuousGrab();
-    // The board's words for its failure, in the indicator's hint and the log.
-    void ShowBoardProblem();
     void showHelpTopic(int context);
-    void ShowManual(int context);
 
     Options options_;
     std::unique_ptr<daq::Board> board_;
     std::shared_ptr<UserPrompts> prompts_;
     text::NumberFormat format_;
+    performance::BenchSettings bench_;  // the settings file's, for the finer evaluation
     ControlPanel* Panel1 = nullptr;
-    ChartStack* Panel2 = nullptr;
-    TpvImageForm* pvImageForm_ = nullptr;           // top-level, owned
-    TForm2* Form2_ = nullptr;                       // top-level, owned
-    PerformanceWindow* performanceForm_ = nullptr;  // top-level, owned
+    charts::ChartStack* Panel2 = nullptr;
+    std::unique_ptr<TpvImageForm> pvImageForm_;           // top-level
+    std::unique_ptr<TForm2> Form2_;                       // top-level
+    std::unique_ptr<PerformanceWindow> performanceForm_;  // top-level
+    std::unique_ptr<RecorderWindow> recorderForm_;        // top-level
     KeyCommands* keys_ = nullptr;
     GraphCommands* commands_ = nullptr;
     QTimer* ContinuousTimer = nullptr;
     QTimer* TempMonitorTimer = nullptr;
     std::unique_ptr<analysis::CaptureRecord> record_;  // holds RawSamples
+    analysis::SpeedHistory speed_;                     // RPMDataSeries, drawn on Chart4
+    std::unique_ptr<AnalysisPresenter> presenter_;
     BusyGate gate_;
     std::unique_ptr<EngineMonitor> monitor_;
     std::unique_ptr<AcquisitionFlow> acquisition_;
     std::unique_ptr<CaptureFileFlow> files_;
     QString AppDir;
-    QString ManualFolder;  // the help: the HTML manual beside the program
-    HelpViewer* helpViewer_ = nullptr;
-    EngineSimulatorWindow* simulatorWindow_ = nullptr;
-    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<WindowHelp> help_;
+    BoardStatus* boardStatus_ = nullptr;
+    std::unique_ptr<FormState> state_;
     bool Acquiring = false;
     bool shown_ = false;
 };

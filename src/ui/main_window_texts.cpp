@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace corvane::ui {
 
@@ -17,6 +18,12 @@ QString ApplicationTitle() {
     const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (name.isEmpty()) return QString(kCaption);
     return name.left(1) + name.mid(1).toLower();
+}
+
+text::NumberFormat UserNumberFormat() {
+    const QLocale locale;
+    return text::NumberFormat{locale.decimalPoint().toStdString(),
+                              locale.groupSeparator().toStdString()};
 }
 
 }  // namespace corvane::ui

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "text/number_format.h"
+
 namespace corvane::ui {
 
 inline constexpr const char* kCaption = "Corvane Data Logger";
@@ -15,5 +17,8 @@ QString FileNameInCaption(const QString& caption);
 // The application's title, caption of its message boxes: the program file's
 // name without extension, every letter after the first in lower case.
 QString ApplicationTitle();
+
+// The decimal point and group separator of the user's locale.
+text::NumberFormat UserNumberFormat();
 
 }  // namespace corvane::ui

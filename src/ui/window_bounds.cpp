@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "ui/charts/graph_table.h"
+#include "charts/graph_table.h"
 #include "ui/control_panel.h"
 
 namespace corvane::ui {
@@ -12,8 +12,9 @@ namespace corvane::ui {
 namespace {
 
 constexpr int SmallestGraphHeight() {
-    int smallest = kGraphs[0].designHeight;
-    for (const GraphEntry& graph : kGraphs) smallest = std::min(smallest, graph.designHeight);
+    int smallest = charts::kGraphs[0].designHeight;
+    for (const charts::GraphEntry& graph : charts::kGraphs)
+        smallest = std::min(smallest, graph.designHeight);
     return smallest;
 }
 

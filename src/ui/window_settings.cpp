@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "settings/disk_table_settings.h"
+#include "settings/performance_settings.h"
 
 namespace corvane::ui {
 
@@ -41,10 +42,12 @@ FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& 
     state.top = ini.ReadInteger("Form", "Top", current.top);
     state.height = ini.ReadInteger("Form", "Height", current.height);
     state.width = ini.ReadInteger("Form", "Width", current.width);
-    for (std::size_t i = 0; i < kGraphs.size(); ++i)
-        state.graphs[i] = ini.ReadYesNo("Graphs", kGraphs[i].settingsKey, current.graphs[i]);
+    for (std::size_t i = 0; i < charts::kGraphs.size(); ++i)
+        state.graphs[i] =
+            ini.ReadYesNo("Graphs", charts::kGraphs[i].settingsKey, current.graphs[i]);
     state.disks = settings::LoadDiskTable(ini, fmt);
     state.averagedLoop = ini.ReadYesNo(kPerformanceSection, kAveragedLoopKey, current.averagedLoop);
+    state.bench = settings::LoadBenchSettings(ini);
     ExportSettings& exports = state.exports;
     exports.pictureFolder = QString::fromStdString(ini.ReadString("Pictures", "Folder", ""));
     exports.pictureDpi = ini.ReadInteger("Pictures", "Dpi", 0);
@@ -59,8 +62,8 @@ void SaveFormSettings(settings::IniFile& ini, const FormSettings& state) {
     ini.WriteInteger("Form", "Top", state.top);
     ini.WriteInteger("Form", "Height", state.height);
     ini.WriteInteger("Form", "Width", state.width);
-    for (std::size_t i = 0; i < kGraphs.size(); ++i)
-        ini.WriteYesNo("Graphs", kGraphs[i].settingsKey, state.graphs[i]);
+    for (std::size_t i = 0; i < charts::kGraphs.size(); ++i)
+        ini.WriteYesNo("Graphs", charts::kGraphs[i].settingsKey, state.graphs[i]);
     settings::SaveDiskTable(ini, state.disks);
     // A key that is present reads the same whatever the fallback.
     const bool present = ini.ReadString(kPerformanceSection, kAveragedLoopKey, "Yes") ==

@@ -6,9 +6,10 @@
 #include <memory>
 
 #include "analysis/moment_of_inertia.h"
+#include "charts/graph_table.h"
+#include "performance/performance.h"
 #include "settings/ini_file.h"
 #include "text/number_format.h"
-#include "ui/charts/graph_table.h"
 
 namespace corvane::ui {
 
@@ -38,9 +39,10 @@ struct FormSettings {
     int top = 245;
     int width = 825;
     int height = 924;
-    GraphChoice graphs = DesignedGraphs();
+    charts::GraphChoice graphs = charts::DesignedGraphs();
     analysis::DiskTable disks;
     bool averagedLoop = false;  // the averaged loop drawn over the PV graph
+    performance::BenchSettings bench;  // read only: the lab sets it in the file
     ExportSettings exports;
 };
 
@@ -59,7 +61,8 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the defaults.
+// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the
+// defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);
 // Writes them in the same order (the caller saves the file). The Performance

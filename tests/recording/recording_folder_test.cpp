@@ -55,9 +55,9 @@ TEST(RecordingFolder, ReadsBackWhatWasWrittenByteForByte) {
     EXPECT_EQ(ReadText(folder + "/samples.u16"),
               std::string("\x23\x01\xFF\x0F\x00\x08\x00\x00\xFF\xFF\xFF\xFF", 12));
     EXPECT_EQ(ReadText(folder + "/cycles.csv"),
-              "time_s,rpm,work_mj,indicated_power_mw,lo_temp_k,hi_temp_k,heater_power_w\n"
-              "1.2500,500.125,12.50000,104.2500,295.500,351.000,4.0000\n"
-              "2.5000,499.000,12.00000,100.0000,,,\n");
+              "time_s,rpm,work_mj,indicated_power_mw,lo_temp_k,hi_temp_k,heater_power_w,steady\n"
+              "1.2500,500.125,12.50000,104.2500,295.500,351.000,4.0000,0\n"
+              "2.5000,499.000,12.00000,100.0000,,,,0\n");
     EXPECT_EQ(ReadText(folder + "/events.csv"),
               "time_s,text\n0.000,start\n0.002,gap: 1 scans lost (0.001 s)\n"
               "0.003,\"mark: load 2, \"\"brake\"\" on\"\n");

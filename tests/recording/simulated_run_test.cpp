@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "daq/board_stream.h"
-#include "daq/capture_plan.h"
+#include "analysis/capture_plan.h"
 #include "daq/engine_run.h"
 #include "daq/simulated_board.h"
 #include "recording/recorder.h"
@@ -17,8 +17,8 @@
 namespace corvane::recording {
 namespace {
 
-const daq::StreamFormat kRecording{daq::kRecordingPlan.lowChannel, daq::kRecordingPlan.highChannel,
-                                   daq::kRecordingPlan.rate};
+const daq::StreamFormat kRecording{analysis::kRecordingPlan.lowChannel, analysis::kRecordingPlan.highChannel,
+                                   analysis::kRecordingPlan.rate};
 
 daq::EngineParameters SpedUp(double speedUp) {
     daq::EngineParameters parameters;

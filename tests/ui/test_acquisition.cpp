@@ -13,16 +13,17 @@
 #include <ctime>
 #include <thread>
 
+#include "charts/chart_stack.h"
 #include "daq/board_errors.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/main_window_texts.h"
 #include "ui/results_table.h"
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {
@@ -141,7 +142,7 @@ void AcquisitionTest::missingBoardAtStartUpIsReportedOnce() {
     QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(h.user->messages.size()), 1, 3000);
     QCOMPARE(h.user->messages[0].text, kMissingBoard);
     QCOMPARE(h.user->messages[0].caption, ApplicationTitle());
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QVERIFY(!p->boardValid());
     QVERIFY(!p->ContinuousCB->isChecked());
     QVERIFY(p->ExportButton->isEnabled());  // prepared before the scan failed
@@ -179,20 +180,20 @@ void AcquisitionTest::grabScansTwoChannelsAndSetsTheTimeBase() {
     QCOMPARE(h.form->record().SampleCount, 2000);
     QCOMPARE(h.form->record().SamplePeriod, 0.001);
     QVERIFY(!h.form->record().IsDyna);
-    QVERIFY(h.form->panel1()->boardValid());
+    QVERIFY(Panel1(*h.form)->boardValid());
     QVERIFY(!h.form->acquiring());
-    QVERIFY(!h.form->continuousTimer()->isActive());
-    QVERIFY(h.form->panel1()->SG->cellText(1, 5).endsWith(" mW"));
+    QVERIFY(!ContinuousTimer(*h.form)->isActive());
+    QVERIFY(Panel1(*h.form)->SG->cellText(1, 5).endsWith(" mW"));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 
     // A failed scan keeps the new counts, says so once and turns the indicator red.
     h.scripted().QueueScan({daq::kScriptedFailure, {}});
     h.form->GrabButtonClick();
     QCOMPARE(h.user->messages.back().text, kMissingBoard);
-    QVERIFY(!h.form->panel1()->boardValid());
+    QVERIFY(!Panel1(*h.form)->boardValid());
     QCOMPARE(h.form->record().SampleCount, 2000);
     QCOMPARE(h.form->record().SamplePeriod, 0.001);
-    QCOMPARE(h.form->panel2()->seriesPointCount(kChart1, 0), 0);  // cleared before the scan
+    QCOMPARE(Panel2(*h.form)->seriesPointCount(series::kPressure), 0);  // cleared before the scan
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(h.scripted().LiveBuffers(), std::size_t{0});
 }
@@ -202,44 +203,44 @@ void AcquisitionTest::continuousModeKeepsTheTracesDuringTheScan() {
     h.start();
     h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
     h.form->GrabButtonClick();
-    ChartStack* charts = h.form->panel2();
-    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
+    ChartStack* charts = Panel2(*h.form);
+    QCOMPARE(charts->seriesPointCount(series::kPressure), 1000);
 
     int during = -1;
     {
         HeldScan held(h.scripted());
-        held.duringScan([&] { during = charts->seriesPointCount(kChart1, 0); });
-        h.form->panel1()->ContinuousCB->setChecked(true);  // grabs at once
+        held.duringScan([&] { during = charts->seriesPointCount(series::kPressure); });
+        Panel1(*h.form)->ContinuousCB->setChecked(true);  // grabs at once
     }
     QCOMPARE(during, 1000);
-    QVERIFY(h.form->continuousTimer()->isActive());  // waiting for the next Grab
+    QVERIFY(ContinuousTimer(*h.form)->isActive());  // waiting for the next Grab
     {
-        QSignalBlocker quiet(h.form->panel1()->ContinuousCB);
-        h.form->panel1()->ContinuousCB->setChecked(false);
+        QSignalBlocker quiet(Panel1(*h.form)->ContinuousCB);
+        Panel1(*h.form)->ContinuousCB->setChecked(false);
     }
-    h.form->continuousTimer()->stop();
+    ContinuousTimer(*h.form)->stop();
     {
         HeldScan held(h.scripted());
-        held.duringScan([&] { during = charts->seriesPointCount(kChart1, 0); });
+        held.duringScan([&] { during = charts->seriesPointCount(series::kPressure); });
         h.form->GrabButtonClick();
     }
     QCOMPARE(during, 0);  // outside continuous mode the traces go first
-    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
+    QCOMPARE(charts->seriesPointCount(series::kPressure), 1000);
 }
 
 void AcquisitionTest::uncheckingContinuousWhileArmedGivesOneMoreGrab() {
     Harness h;
     h.start();
     h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
-    h.form->panel1()->ContinuousCB->setChecked(true);
+    Panel1(*h.form)->ContinuousCB->setChecked(true);
     QCOMPARE(Scans(h), 1);
-    QVERIFY(h.form->continuousTimer()->isActive());
-    h.form->panel1()->ContinuousCB->setChecked(false);  // its handler does nothing
+    QVERIFY(ContinuousTimer(*h.form)->isActive());
+    Panel1(*h.form)->ContinuousCB->setChecked(false);  // its handler does nothing
     QCOMPARE(Scans(h), 1);
     QTRY_COMPARE_WITH_TIMEOUT(Scans(h), 2, 2000);
     QTest::qWait(400);
     QCOMPARE(Scans(h), 2);
-    QVERIFY(!h.form->continuousTimer()->isActive());
+    QVERIFY(!ContinuousTimer(*h.form)->isActive());
 }
 
 void AcquisitionTest::speedPointsAccumulateUntilADyna() {
@@ -248,16 +249,16 @@ void AcquisitionTest::speedPointsAccumulateUntilADyna() {
     h.scripted().QueueScan(Samples(SimulatedGrab()));
     h.scripted().QueueScan(Samples(SimulatedGrab()));
     h.form->GrabButtonClick();
-    const int afterOne = h.form->panel2()->seriesPointCount(kChart4, 0);
+    const int afterOne = Panel2(*h.form)->seriesPointCount(series::kSpeedPoints);
     QVERIFY(afterOne >= 1);
     h.form->GrabButtonClick();
-    QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), 2 * afterOne);
+    QCOMPARE(Panel2(*h.form)->seriesPointCount(series::kSpeedPoints), 2 * afterOne);
 
     h.scripted().SetDefaultScan(Samples(SimulatedDyna()));
     h.form->DynaButtonClick();
-    const int dyna = h.form->panel2()->seriesPointCount(kChart4, 0);
+    const int dyna = Panel2(*h.form)->seriesPointCount(series::kSpeedPoints);
     h.form->DynaButtonClick();
-    QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), dyna);
+    QCOMPARE(Panel2(*h.form)->seriesPointCount(series::kSpeedPoints), dyna);
 }
 
 // Each grab's speed points are merged into the graph as it stands: the graph
@@ -273,7 +274,7 @@ void AcquisitionTest::speedGraphHoldsEveryGrabsPointsInTimeOrder() {
         analysis::AnalysisInputs inputs;
         inputs.rpmPoints = expected;
         expected = analysis::AnalyseCapture(copy, inputs).rpmPoints;
-        QCOMPARE(h.form->panel2()->rpmPoints(), expected);
+        QCOMPARE(Panel2(*h.form)->rpmPoints(), expected);
     };
     for (double rpm : {500.0, 430.0, 610.0}) {
         h.scripted().QueueScan(Samples(SimulatedGrab(rpm)));
@@ -294,8 +295,8 @@ void AcquisitionTest::dynaScansTheTachometerAndSetsTheGraphs() {
     h.start();
     h.scripted().SetDefaultScan(Samples(SimulatedDyna()));
     {
-        QSignalBlocker quiet(h.form->panel1()->ContinuousCB);
-        h.form->panel1()->ContinuousCB->setChecked(true);
+        QSignalBlocker quiet(Panel1(*h.form)->ContinuousCB);
+        Panel1(*h.form)->ContinuousCB->setChecked(true);
     }
     h.scripted().ClearCalls();
     h.form->DynaButtonClick();
@@ -307,10 +308,11 @@ void AcquisitionTest::dynaScansTheTachometerAndSetsTheGraphs() {
     QCOMPARE(h.form->record().SampleCount, 4000);
     QCOMPARE(h.form->record().SamplePeriod, 0.001);
     QVERIFY(h.form->record().IsDyna);
-    ControlPanel* p = h.form->panel1();
-    QVERIFY(!p->PressureCB->isChecked() && p->TachCB->isChecked() && !p->PVCB->isChecked());
-    QVERIFY(p->RPMCB->isChecked() && p->PowerCB->isChecked());
-    QVERIFY(!h.form->continuousTimer()->isActive());  // a Dyna never re-arms it
+    ControlPanel* p = Panel1(*h.form);
+    QVERIFY(!Box(p, "PressureCB")->isChecked() && Box(p, "TachCB")->isChecked() &&
+            !Box(p, "PVCB")->isChecked());
+    QVERIFY(Box(p, "RPMCB")->isChecked() && Box(p, "PowerCB")->isChecked());
+    QVERIFY(!ContinuousTimer(*h.form)->isActive());  // a Dyna never re-arms it
     // An empty disk table gives no power: the advice to read the help.
     QCOMPARE(h.user->messages.back().text,
              QString("Please consult Help for proper Dynamometer methodology"));
@@ -319,7 +321,7 @@ void AcquisitionTest::dynaScansTheTachometerAndSetsTheGraphs() {
     h.form->DynaButtonClick();
     QCOMPARE(h.user->messages.back().text, kMissingBoard);
     QVERIFY(p->ContinuousCB->isChecked());  // a failed Dyna leaves Continuous alone
-    QCOMPARE(h.form->panel2()->seriesPointCount(kChart4, 0), 0);
+    QCOMPARE(Panel2(*h.form)->seriesPointCount(series::kSpeedPoints), 0);
 }
 
 void AcquisitionTest::temperaturesShownAreThoseReadBeforeTheScan() {
@@ -335,21 +337,21 @@ void AcquisitionTest::temperaturesShownAreThoseReadBeforeTheScan() {
         board.SetChannelCount(4, 3100);
     });
     h.form->GrabButtonClick();
-    QCOMPARE(h.form->panel1()->SG->cellText(0, 0), QString("Lo Tmp"));
-    QCOMPARE(h.form->panel1()->SG->cellText(1, 0), QString("294.9 K"));
-    QCOMPARE(h.form->panel1()->SG->cellText(1, 1), QString("352.5 K"));
-    QCOMPARE(h.form->panel1()->SG->cellText(1, 2), QString("14.4 W"));
+    QCOMPARE(Panel1(*h.form)->SG->cellText(0, 0), QString("Lo Tmp"));
+    QCOMPARE(Panel1(*h.form)->SG->cellText(1, 0), QString("294.9 K"));
+    QCOMPARE(Panel1(*h.form)->SG->cellText(1, 1), QString("352.5 K"));
+    QCOMPARE(Panel1(*h.form)->SG->cellText(1, 2), QString("14.4 W"));
 }
 
 void AcquisitionTest::monitorTickShowsTemperaturesPressureAndHeat() {
     Harness h;
     h.start();
     daq::ScriptedBoard& board = h.scripted();
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     board.SetChannelCount(0, 1946);  // -0.498 V
     board.SetChannelCount(2, 2652);
     board.SetChannelCount(4, 2805);  // 369.63 K: not yet too hot
-    p->TachCB->setChecked(false);
+    Box(p, "TachCB")->setChecked(false);
     board.ClearCalls();
     h.form->TempMonitorTimerTimer();
     std::vector<double> channels;
@@ -358,19 +360,19 @@ void AcquisitionTest::monitorTickShowsTemperaturesPressureAndHeat() {
     QCOMPARE(p->lPress->text(), QString("-\r\n0\r\n.\r\n5\r\n0\r\n"));
     QCOMPARE(p->lTemps->text(), QString("294.9 K - 369.6 K"));
     QCOMPARE(h.user->beeps, 0);
-    QVERIFY(!h.form->panel2()->hotEngineVisible());
-    QVERIFY(!p->TachCB->isChecked());
+    QVERIFY(!Panel2(*h.form)->hotEngineVisible());
+    QVERIFY(!Box(p, "TachCB")->isChecked());
 
     board.SetChannelCount(4, 2806);  // 370.12 K
     h.form->TempMonitorTimerTimer();
     QCOMPARE(h.user->beeps, 1);
-    QVERIFY(p->TachCB->isChecked());
-    QVERIFY(h.form->panel2()->hotEngineVisible());
-    QVERIFY(h.form->panel2()->chartVisible(kChart2));
+    QVERIFY(Box(p, "TachCB")->isChecked());
+    QVERIFY(Panel2(*h.form)->hotEngineVisible());
+    QVERIFY(Panel2(*h.form)->chartVisible(kChart2));
 
     board.SetChannelCount(4, 2805);
     h.form->TempMonitorTimerTimer();
-    QVERIFY(!h.form->panel2()->hotEngineVisible());
+    QVERIFY(!Panel2(*h.form)->hotEngineVisible());
 
     // A board that stops answering turns the indicator red and freezes the labels.
     board.SetChannelResult(4, daq::kScriptedFailure);
@@ -405,7 +407,7 @@ void AcquisitionTest::monitorReadingTurnsTheIndicatorGreenOnceChannel2Answers() 
     auto owned = std::make_unique<IndicatorWatchingBoard>();
     IndicatorWatchingBoard* board = owned.get();
     h.start(std::move(owned));
-    board->indicator = [&h] { return h.form->panel1()->boardValid(); };
+    board->indicator = [&h] { return Panel1(*h.form)->boardValid(); };
     h.form->ReadEngineMonitor(h.form->record());
     using Seen = std::vector<std::pair<int, bool>>;
     QCOMPARE(board->seen, (Seen{{2, false}, {3, true}, {4, true}}));
@@ -413,7 +415,7 @@ void AcquisitionTest::monitorReadingTurnsTheIndicatorGreenOnceChannel2Answers() 
     board->seen.clear();
     h.form->TempMonitorTimerTimer();
     QCOMPARE(board->seen, (Seen{{2, false}, {4, false}, {0, false}}));
-    QVERIFY(h.form->panel1()->boardValid());
+    QVERIFY(Panel1(*h.form)->boardValid());
 }
 
 void AcquisitionTest::secondOperationDuringAScanIsRefused() {
@@ -468,7 +470,7 @@ void AcquisitionTest::continuousLoopSurvivesARefusedGrab() {
     Harness h;
     h.start();
     h.scripted().SetDefaultScan(Samples(SimulatedGrab()));
-    QCheckBox* continuous = h.form->panel1()->ContinuousCB;
+    QCheckBox* continuous = Panel1(*h.form)->ContinuousCB;
     if (armedBefore) continuous->setChecked(true);  // grabs at once, then waits
     h.scripted().QueueScan(Samples(SimulatedDyna()));
     {
@@ -490,7 +492,7 @@ void AcquisitionTest::continuousLoopSurvivesARefusedGrab() {
     }
     QSignalBlocker quiet(continuous);
     continuous->setChecked(false);
-    h.form->continuousTimer()->stop();
+    ContinuousTimer(*h.form)->stop();
 }
 
 void AcquisitionTest::failedCaptureLeavesTheLastGoodCapture_data() {
@@ -510,7 +512,7 @@ void AcquisitionTest::failedCaptureLeavesTheLastGoodCapture() {
     Harness h;
     h.start();
     daq::ScriptedBoard& board = h.scripted();
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     board.SetChannelCount(2, 2652);
     board.SetChannelCount(3, 2437);
     board.SetChannelCount(4, 2770);

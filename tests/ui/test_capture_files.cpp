@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "charts/chart_stack.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/main_window_texts.h"
@@ -20,6 +20,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {
@@ -63,7 +64,7 @@ void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
     QCOMPARE(dialog.folder, h.form->appDir());
 
     QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (run1.CSV)"));
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QVERIFY(p->ExportButton->isEnabled());
     QCOMPARE(p->lError->text(), QString());
     QCOMPARE(p->SG->cellText(1, 0), QString("295.3 K"));
@@ -71,12 +72,12 @@ void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
     QVERIFY(p->SG->cellText(1, 4).toDouble() > 400);  // the engine runs at about 500 rpm
     QVERIFY(p->SG->cellText(1, 5).endsWith(" mW"));
     QCOMPARE(p->SG->cellText(1, 6), QString());
-    ChartStack* charts = h.form->panel2();
-    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
-    QCOMPARE(charts->seriesPointCount(kChart2, 0), 1000);
-    QVERIFY(charts->seriesPointCount(kChart2, 1) > 100);  // hole marks
-    QVERIFY(charts->seriesPointCount(kChart3, 0) > 50);   // PV points of one cycle
-    QVERIFY(charts->seriesPointCount(kChart4, 0) >= 1);
+    ChartStack* charts = Panel2(*h.form);
+    QCOMPARE(charts->seriesPointCount(series::kPressure), 1000);
+    QCOMPARE(charts->seriesPointCount(series::kTachometer), 1000);
+    QVERIFY(charts->seriesPointCount(series::kHoleMarks) > 100);  // hole marks
+    QVERIFY(charts->seriesPointCount(series::kPvPoints) > 50);    // PV points of one cycle
+    QVERIFY(charts->seriesPointCount(series::kSpeedPoints) >= 1);
     QVERIFY(
         h.form->form2()->memo1()->toPlainText().startsWith("FlyHoles: num, down, up, mid, width"));
     QVERIFY(!h.form->pvImageForm()->picture().isNull());
@@ -89,15 +90,16 @@ void CaptureFilesTest::importOfADynaFillsPowerAndDiskTable() {
     h.user->openAnswers = {path};
     h.form->ImportButtonClick();
     QVERIFY2(h.user->errors.empty(), h.user->errors.empty() ? "" : qPrintable(h.user->errors[0]));
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QCOMPARE(p->MOISG->cellText(0, 0), QString("100"));
     QCOMPARE(p->MOISG->cellText(1, 0), QString(" 100"));  // the blank after ", " stays
-    QVERIFY(!p->PressureCB->isChecked() && !p->PVCB->isChecked());
-    QVERIFY(p->TachCB->isChecked() && p->RPMCB->isChecked() && p->PowerCB->isChecked());
+    QVERIFY(!Box(p, "PressureCB")->isChecked() && !Box(p, "PVCB")->isChecked());
+    QVERIFY(Box(p, "TachCB")->isChecked() && Box(p, "RPMCB")->isChecked() &&
+            Box(p, "PowerCB")->isChecked());
     QVERIFY(p->SG->cellText(1, 6).endsWith(" mw"));
     QVERIFY(p->SG->cellText(1, 7).endsWith(" mNm"));
     QCOMPARE(p->SG->cellText(1, 4), QString());
-    QVERIFY(h.form->panel2()->seriesPointCount(kChart5, 0) > 10);
+    QVERIFY(Panel2(*h.form)->seriesPointCount(series::kPower) > 10);
 }
 
 void CaptureFilesTest::refusedImportsSayWhy_data() {
@@ -131,7 +133,7 @@ void CaptureFilesTest::refusedImportsSayWhy() {
         QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
         QCOMPARE(h.user->messages[0].text, message);
         QCOMPARE(h.user->messages[0].caption, ApplicationTitle());
-        QVERIFY(!h.form->panel1()->ExportButton->isEnabled());  // nothing was prepared
+        QVERIFY(!Panel1(*h.form)->ExportButton->isEnabled());  // nothing was prepared
     }
     if (error.isEmpty())
         QVERIFY(h.user->errors.empty());
@@ -152,7 +154,7 @@ void CaptureFilesTest::analysisRangeErrorIsReportedAfterTheDisplay() {
     h.form->ImportButtonClick();
     QCOMPARE(h.user->errors, std::vector<QString>{"Range check error"});
     QCOMPARE(h.form->record().SampleCount, 4001);
-    QCOMPARE(h.form->panel1()->SG->cellText(1, 0), QString("295.3 K"));  // shown before it
+    QCOMPARE(Panel1(*h.form)->SG->cellText(1, 0), QString("295.3 K"));  // shown before it
     QVERIFY(!h.form->busy());
 
     // A file of the two header lines alone: an empty capture, said so.
@@ -160,7 +162,7 @@ void CaptureFilesTest::analysisRangeErrorIsReportedAfterTheDisplay() {
     h.user->openAnswers = {h.path("empty.CSV")};
     h.form->ImportButtonClick();
     QCOMPARE(h.form->record().SampleCount, 0);
-    QVERIFY(!h.form->panel1()->lError->text().isEmpty());
+    QVERIFY(!Panel1(*h.form)->lError->text().isEmpty());
     QCOMPARE(static_cast<int>(h.user->errors.size()), 1);
 }
 

@@ -10,20 +10,22 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "charts/chart_stack.h"
+#include "charts/graph_plot.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
-#include "ui/charts/graph_plot.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/help_viewer.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_window.h"
+#include "ui/recorder/recorder_window.h"
 #include "ui/results_table.h"
 #include "ui/scan_progress.h"
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {
@@ -57,6 +59,7 @@ private slots:
     void windowFollowsGrabDynaImportAndRerun();
     void averagedLoopOverThePvGraphOnlyWhenSwitchedOn();
     void switchIsKeptInTheProgramsOwnSection();
+    void uncertaintyFromTheSettingsBudget();
     void tablesCopyAsSpreadsheetCells_data();
     void tablesCopyAsSpreadsheetCells();
 };
@@ -66,7 +69,7 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     h.start();
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     PerformanceWindow* w = h.form->performanceForm();
     QCOMPARE(w->windowTitle(), QString("Engine performance"));
     QVERIFY(w->isHidden());
@@ -100,6 +103,22 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     QVERIFY(button.left() >= p->frameWidth() && button.right() < ControlPanel::kWidth - 1);
     QVERIFY(!button.intersects(p->scanProgress->geometry()));
     QVERIFY(p->PerformanceButton->toolTip().startsWith("Engine performance (Ctrl+E)"));
+    // The Recorder's button just below it, in the same free room.
+    const QRect record = p->RecordButton->geometry();
+    QVERIFY(record.top() > button.bottom() && record.left() == button.left());
+    QVERIFY(record.right() < ControlPanel::kWidth - 1);
+    QVERIFY(!record.intersects(p->scanProgress->geometry()));
+    for (const auto& [control, bounds] : designed) QVERIFY(!control->geometry().intersects(record));
+    QVERIFY(p->RecordButton->toolTip().startsWith("Recorder (Ctrl+Shift+R)"));
+    RecorderWindow* recorder = h.form->recorderForm();
+    QVERIFY(recorder->isHidden());
+    QTest::mouseClick(p->RecordButton, Qt::LeftButton);
+    QVERIFY(recorder->isVisible());
+    recorder->close();
+    p->GrabButton->setFocus();
+    QTest::keyClick(p->GrabButton, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(recorder->isVisible());
+    recorder->close();
 
     QTest::mouseClick(p->PerformanceButton, Qt::LeftButton);
     QVERIFY(w->isVisible());
@@ -142,7 +161,7 @@ void EnginePerformanceTest::windowFollowsGrabDynaImportAndRerun() {
     QVERIFY(w->powerCurve()->isHidden());
 
     // A dyna with the simulated flywheel in the disk table: the power curve.
-    DiskTable* disks = h.form->panel1()->MOISG;
+    DiskTable* disks = Panel1(*h.form)->MOISG;
     disks->setCellText(0, 0, "100");
     disks->setCellText(1, 0, "100");
     h.scripted().QueueScan(Samples(SimulatedDyna()));
@@ -187,7 +206,7 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     h.start();
     h.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
-    auto* pv = static_cast<GraphPlot*>(h.form->panel2()->chart(kChart3));
+    auto* pv = static_cast<GraphPlot*>(Panel2(*h.form)->chart(kChart3));
     const auto settle = [pv] {
         QCoreApplication::processEvents();
         pv->applyAutomaticScaling();
@@ -197,15 +216,15 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     // Off: Series3 alone, the axes spanning exactly its points.
     QCOMPARE(pv->plottableCount(), 1);
     bool found = false;
-    const QCPRange keys = pv->graph(kSeries3)->getKeyRange(found);
-    const QCPRange values = pv->graph(kSeries3)->getValueRange(found);
+    const QCPRange keys = pv->graph(series::kPvPoints.index)->getKeyRange(found);
+    const QCPRange values = pv->graph(series::kPvPoints.index)->getValueRange(found);
     QCOMPARE(RangeOf(pv->xAxis), keys);
     QCOMPARE(RangeOf(pv->yAxis), values);
 
     h.form->performanceForm()->averagedLoopBox()->setChecked(true);
     settle();
     QCOMPARE(pv->plottableCount(), 2);
-    QCPCurve* loop = h.form->panel2()->averagedLoopCurve();
+    QCPCurve* loop = Panel2(*h.form)->averagedLoopCurve();
     QVERIFY(loop);
     QCOMPARE(loop->dataCount(), 361);  // 0 .. 359 degrees and back to 0
     QCOMPARE(loop->data()->at(0)->key, loop->data()->at(360)->key);
@@ -215,15 +234,15 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
 
     // A new capture draws its own loop; a dyna has none.
     Import(h, WriteCapture(h, "run2.CSV", false));
-    QCOMPARE(h.form->panel2()->averagedLoopCurve()->dataCount(), 361);
+    QCOMPARE(Panel2(*h.form)->averagedLoopCurve()->dataCount(), 361);
     Import(h, WriteCapture(h, "accel.CSV", true));
-    QCOMPARE(h.form->panel2()->averagedLoopCurve()->dataCount(), 0);
+    QCOMPARE(Panel2(*h.form)->averagedLoopCurve()->dataCount(), 0);
     Import(h, WriteCapture(h, "run3.CSV", false));
 
     h.form->performanceForm()->averagedLoopBox()->setChecked(false);
     settle();
     QCOMPARE(pv->plottableCount(), 1);
-    QVERIFY(!h.form->panel2()->averagedLoopCurve());
+    QVERIFY(!Panel2(*h.form)->averagedLoopCurve());
     QCOMPARE(RangeOf(pv->xAxis), keys);
     QCOMPARE(RangeOf(pv->yAxis), values);
 }
@@ -244,13 +263,51 @@ void EnginePerformanceTest::switchIsKeptInTheProgramsOwnSection() {
 
     h.start();
     QVERIFY(h.form->performanceForm()->averagedLoopShown());
-    QVERIFY(h.form->panel2()->averagedLoopShown());
+    QVERIFY(Panel2(*h.form)->averagedLoopShown());
     h.form->performanceForm()->setAveragedLoopShown(false);
-    QVERIFY(!h.form->panel2()->averagedLoopShown());
+    QVERIFY(!Panel2(*h.form)->averagedLoopShown());
     h.form.reset();
     QVERIFY(h.readSettings().endsWith("[Performance]\r\nAveragedLoop=No\r\n"));
     h.start();
     QVERIFY(!h.form->performanceForm()->averagedLoopShown());
+}
+
+// Each figure with its expanded uncertainty, from the budget in [Performance];
+// the table of contributions only when asked for, and kept by a new capture.
+void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
+    Harness h;
+    h.writeSettings("[Performance]\r\nPhaseUDeg=0\r\nPressureScaleUPercent=10\r\n");
+    h.start();
+    PerformanceWindow* w = h.form->performanceForm();
+    QVERIFY(w->uncertaintyText()->isHidden());
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    QCOMPARE(w->result()->status, performance::Status::Evaluated);
+    const auto& power = *w->result()->uncertainty.indicatedPowerMilliW;
+    const QString text = w->uncertaintyText()->text();
+    QVERIFY2(!w->uncertaintyText()->isHidden() &&
+                 QRegularExpression("^Indicated power \\d+(\\.\\d+)? ± \\d+(\\.\\d+)? mW \\(k = 2\\)$",
+                                    QRegularExpression::MultilineOption)
+                     .match(text)
+                     .hasMatch(),
+             qPrintable(text));
+    // A tenth of the power from the scale alone: U at least a fifth of it.
+    QVERIFY2(power.expanded >= 0.2 * power.value, qPrintable(QString::number(power.expanded)));
+
+    QVERIFY(w->budgetTable()->isHidden());
+    w->budgetBox()->setChecked(true);
+    QVERIFY(!w->budgetTable()->isHidden());
+    const CopyableTable* t = w->budgetTable();
+    QStringList sources;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        if (t->item(r, 0)->text() == "Indicated power") sources << t->item(r, 1)->text();
+    }
+    QCOMPARE(sources, QStringList({"Cycle-to-cycle spread", "Pressure transducer scale",
+                                   "Pressure transducer zero", "Converter step", "Crank phase",
+                                   "Engine geometry", "Expanded (k = 2)"}));
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    QVERIFY(!w->budgetTable()->isHidden());
 }
 
 void EnginePerformanceTest::tablesCopyAsSpreadsheetCells_data() {

@@ -10,14 +10,15 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "charts/chart_stack.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/graph_commands.h"
 #include "ui/results_table.h"
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {
@@ -89,7 +90,7 @@ private slots:
 void GraphCommandsTest::rightClickOpensTheMenuRightDragDoesNot() {
     Harness h;
     StartWithGrab(h);
-    QCustomPlot* pv = h.form->panel2()->chart(kChart3);
+    QCustomPlot* pv = Panel2(*h.form)->chart(kChart3);
     const QPoint centre = pv->axisRect()->rect().center();
     QTest::mouseClick(pv, Qt::RightButton, Qt::NoModifier, centre);
     QMenu* menu = OpenMenu();
@@ -106,10 +107,10 @@ void GraphCommandsTest::rightClickOpensTheMenuRightDragDoesNot() {
     QTRY_VERIFY(!OpenMenu());
 
     // A drag with the right button scrolls and opens nothing.
-    const double before = h.form->panel2()->horizontalRange(kChart3).min;
+    const double before = Panel2(*h.form)->horizontalRange(kChart3).min;
     RightDrag(pv, centre, centre + QPoint(80, 0));
     QVERIFY(!OpenMenu());
-    QVERIFY(h.form->panel2()->horizontalRange(kChart3).min < before);
+    QVERIFY(Panel2(*h.form)->horizontalRange(kChart3).min < before);
 }
 
 void GraphCommandsTest::picturesInEachFormat_data() {
@@ -131,7 +132,7 @@ void GraphCommandsTest::picturesInEachFormat() {
     QFETCH(bool, stack);
     Harness h;
     StartWithGrab(h);
-    ChartStack* charts = h.form->panel2();
+    ChartStack* charts = Panel2(*h.form);
     // The grab shows Pressure, Tach and P/V.
     QSize size = charts->chart(kChart2)->size();
     if (stack) size.setHeight(size.height() * 3);
@@ -139,9 +140,9 @@ void GraphCommandsTest::picturesInEachFormat() {
     h.user->saveAnswers = {path};
     h.user->numberAnswers = {dpi};
     if (stack)
-        h.form->graphCommands()->saveGraphsPicture();
+        Commands(*h.form)->saveGraphsPicture();
     else
-        h.form->graphCommands()->saveGraphPicture(kChart2);
+        Commands(*h.form)->saveGraphPicture(kChart2);
     QVERIFY2(h.user->errors.empty(),
              qPrintable(h.user->errors.empty() ? QString() : h.user->errors.front()));
     QCOMPARE(h.user->dialogs.back().title, QString("Save picture"));
@@ -174,7 +175,7 @@ void GraphCommandsTest::aPictureNeedsAKnownEnding() {
     Harness h;
     StartWithGrab(h);
     h.user->saveAnswers = {h.path("graph.jpg")};
-    h.form->graphCommands()->saveGraphPicture(kChart1);
+    Commands(*h.form)->saveGraphPicture(kChart1);
     QCOMPARE(h.user->messages.size(), std::size_t(1));
     QVERIFY(h.user->messages[0].text.contains(".png, .svg or .pdf"));
     QVERIFY(!QFile::exists(h.path("graph.jpg")));
@@ -183,7 +184,7 @@ void GraphCommandsTest::aPictureNeedsAKnownEnding() {
 void GraphCommandsTest::copiesForOtherPrograms() {
     Harness h;
     StartWithGrab(h);
-    ResultsTable* table = h.form->panel1()->SG;
+    ResultsTable* table = Panel1(*h.form)->SG;
     QString expected;
     for (int row = 0; row < ResultsTable::kRows; ++row)
         expected += table->cellText(0, row) + "\t" + table->cellText(1, row) + "\n";
@@ -192,7 +193,7 @@ void GraphCommandsTest::copiesForOtherPrograms() {
 
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
-    h.form->graphCommands()->copyResultsTable();
+    Commands(*h.form)->copyResultsTable();
     QCOMPARE(clipboard->text(), expected);
     QVERIFY(clipboard->mimeData()->html().contains("<td>Lo Tmp</td><td>295.3 K</td>"));
 
@@ -203,17 +204,17 @@ void GraphCommandsTest::copiesForOtherPrograms() {
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(clipboard->text(), expected);
 
-    h.form->graphCommands()->copyGraph(kChart1);
-    QCOMPARE(clipboard->image().size(), h.form->panel2()->chart(kChart1)->size());
+    Commands(*h.form)->copyGraph(kChart1);
+    QCOMPARE(clipboard->image().size(), Panel2(*h.form)->chart(kChart1)->size());
 }
 
 void GraphCommandsTest::printingGoesThroughThePrintDialog() {
     Harness h;
     StartWithGrab(h);
     h.user->printAnswers = {"", h.path("printed.pdf")};
-    h.form->graphCommands()->printGraphs();  // cancelled
+    Commands(*h.form)->printGraphs();  // cancelled
     QVERIFY(!QFile::exists(h.path("printed.pdf")));
-    h.form->graphCommands()->printGraphs();
+    Commands(*h.form)->printGraphs();
     QVERIFY(h.user->errors.empty());
     QVERIFY(ReadAll(h.path("printed.pdf")).startsWith("%PDF-"));
 }
@@ -234,7 +235,7 @@ void GraphCommandsTest::reportOfTheCaptureOnScreen() {
     h.form->ImportButtonClick();
     const QString path = h.path("window.pdf");
     h.user->saveAnswers = {path};
-    h.form->graphCommands()->saveReport();
+    Commands(*h.form)->saveReport();
     QVERIFY2(h.user->errors.empty(),
              qPrintable(h.user->errors.empty() ? QString() : h.user->errors.front()));
     QCOMPARE(QFileInfo(h.user->dialogs.back().folder).fileName(),
@@ -248,7 +249,7 @@ void GraphCommandsTest::reportOfTheCaptureOnScreen() {
     QVERIFY(fromTool.contains(dyna ? "Maximum power" : "Indicated power"));
     QCOMPARE(PageOneWithoutDate(path), fromTool);
     // Its results rows are the window's table.
-    ResultsTable* table = h.form->panel1()->SG;
+    ResultsTable* table = Panel1(*h.form)->SG;
     for (int row = 0; row < ResultsTable::kRows; ++row) {
         const QString value = table->cellText(1, row);
         if (!value.isEmpty()) QVERIFY2(fromTool.contains(value), qPrintable(value));
@@ -258,7 +259,7 @@ void GraphCommandsTest::reportOfTheCaptureOnScreen() {
 void GraphCommandsTest::noReportWithoutACapture() {
     Harness h;
     h.start();
-    h.form->graphCommands()->saveReport();
+    Commands(*h.form)->saveReport();
     QVERIFY(h.user->dialogs.empty());
     QCOMPARE(h.user->messages.size(), std::size_t(1));
     QVERIFY(h.user->messages[0].text.startsWith("There is no capture to report on yet"));
@@ -286,9 +287,9 @@ void GraphCommandsTest::dialogsRememberTheirFolder() {
     QDir(h.folder.path()).mkdir("pictures");
     h.user->saveAnswers = {h.path("pictures/tach.png")};
     h.user->numberAnswers = {150};
-    h.form->graphCommands()->saveGraphPicture(kChart2);
+    Commands(*h.form)->saveGraphPicture(kChart2);
     h.user->saveAnswers = {""};
-    h.form->graphCommands()->saveGraphsPicture();
+    Commands(*h.form)->saveGraphsPicture();
     QCOMPARE(h.user->dialogs.back().folder, h.path("pictures/Graphs.png"));
     h.form.reset();  // FormDestroy saves the settings
     const QByteArray saved = h.readSettings();
@@ -302,7 +303,7 @@ void GraphCommandsTest::dialogsRememberTheirFolder() {
     h.form->ImportButtonClick();
     h.user->saveAnswers = {h.path("again.png")};
     h.user->numberAnswers = {};
-    h.form->graphCommands()->saveGraphPicture(kChart1);
+    Commands(*h.form)->saveGraphPicture(kChart1);
     QCOMPARE(h.user->dialogs.back().folder, h.path("pictures/Pressure.png"));
 
     // A run that saved no picture writes none of these sections.

@@ -8,9 +8,9 @@
 #include <QtTest>
 #include <atomic>
 
+#include "charts/chart_stack.h"
 #include "daq/simulated_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/compact_cell_delegate.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
@@ -19,6 +19,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 namespace {
@@ -98,7 +99,7 @@ private slots:
 void LiveEngineTest::startUpShowsAFullGrab() {
     Harness h;
     h.start(InstantSimulatedBoard(), true);
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QTRY_VERIFY_WITH_TIMEOUT(p->SG->cellText(1, 5).endsWith(" mW"), 3000);
     QVERIFY(h.user->messages.empty());
     QVERIFY(h.user->errors.empty());
@@ -107,25 +108,25 @@ void LiveEngineTest::startUpShowsAFullGrab() {
     const double rpm = p->SG->cellText(1, 4).remove(',').toDouble();
     QVERIFY2(rpm > 450 && rpm < 550, qPrintable(p->SG->cellText(1, 4)));
     for (int row = 0; row < 4; ++row) QVERIFY(!p->SG->cellText(1, row).isEmpty());
-    ChartStack* charts = h.form->panel2();
-    QCOMPARE(charts->seriesPointCount(kChart1, 0), 1000);
-    QVERIFY(charts->seriesPointCount(kChart3, 0) > 50);
-    QVERIFY(charts->seriesPointCount(kChart4, 0) >= 1);
+    ChartStack* charts = Panel2(*h.form);
+    QCOMPARE(charts->seriesPointCount(series::kPressure), 1000);
+    QVERIFY(charts->seriesPointCount(series::kPvPoints) > 50);
+    QVERIFY(charts->seriesPointCount(series::kSpeedPoints) >= 1);
 }
 
 void LiveEngineTest::dynaWithTheFlywheelInTheTableGivesPowerAndTorque() {
     Harness h;
     h.start(InstantSimulatedBoard());
-    DiskTable* disks = h.form->panel1()->MOISG;
+    DiskTable* disks = Panel1(*h.form)->MOISG;
     disks->setCellText(0, 0, "100");  // the simulated flywheel: 100 g, 100 mm
     disks->setCellText(1, 0, "100");
     h.form->DynaButtonClick();
     QVERIFY(h.user->messages.empty());  // no advice: the run gave power
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QVERIFY(p->SG->cellText(1, 6).endsWith(" mw"));
     QVERIFY(p->SG->cellText(1, 6) != "0 mw");
     QVERIFY(p->SG->cellText(1, 7).endsWith(" mNm"));
-    QVERIFY(h.form->panel2()->seriesPointCount(kChart5, 2) >= 1);  // smoothed power
+    QVERIFY(Panel2(*h.form)->seriesPointCount(series::kSmoothedPower) >= 1);  // smoothed power
 }
 
 void LiveEngineTest::continuousRunKeepsTheWindowResponsive() {
@@ -144,10 +145,10 @@ void LiveEngineTest::continuousRunKeepsTheWindowResponsive() {
         ++ticks;
     });
     heartbeat.start(50);
-    h.form->panel1()->ContinuousCB->setChecked(true);
+    Panel1(*h.form)->ContinuousCB->setChecked(true);
     QTRY_VERIFY_WITH_TIMEOUT(counting->scans >= 5, 10000);
-    h.form->panel1()->ContinuousCB->setChecked(false);
-    QTRY_VERIFY_WITH_TIMEOUT(!h.form->busy() && !h.form->continuousTimer()->isActive(), 3000);
+    Panel1(*h.form)->ContinuousCB->setChecked(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!h.form->busy() && !ContinuousTimer(*h.form)->isActive(), 3000);
     heartbeat.stop();
     QVERIFY(h.user->messages.empty());
     // The window handled its events all along, never blocked for a scan's second.
@@ -159,12 +160,12 @@ void LiveEngineTest::engineSimulatorWindowShowsTheFaults() {
     Harness h;
     h.start(InstantSimulatedBoard());
     h.form->ShowEngineSimulator();
-    EngineSimulatorWindow* simulator = h.form->engineSimulator();
+    EngineSimulatorWindow* simulator = EngineSimulator(*h.form);
     QVERIFY(simulator && simulator->isVisible());
     // Nobody mistakes a simulated capture for a measurement.
-    QVERIFY(h.form->panel2()->simulated());
-    QVERIFY(h.form->panel1()->boardIsValid->toolTip().contains("SIMULATED"));
-    ControlPanel* p = h.form->panel1();
+    QVERIFY(Panel2(*h.form)->simulated());
+    QVERIFY(Panel1(*h.form)->boardIsValid->toolTip().contains("SIMULATED"));
+    ControlPanel* p = Panel1(*h.form);
 
     simulator->unplugged()->setChecked(true);
     h.form->TempMonitorTimerTimer();
@@ -175,8 +176,8 @@ void LiveEngineTest::engineSimulatorWindowShowsTheFaults() {
     simulator->unplugged()->setChecked(false);
 
     simulator->tooHot()->setChecked(true);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (h.form->TempMonitorTimerTimer(), h.form->panel2()->hotEngineVisible()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((h.form->TempMonitorTimerTimer(), Panel2(*h.form)->hotEngineVisible()),
+                             5000);
     QVERIFY(h.user->beeps >= 1);
     QVERIFY(p->boardValid());
 
@@ -193,7 +194,7 @@ void LiveEngineTest::everyFigureIsDrawnWhole() {
     Harness h;
     h.start(std::make_unique<daq::SimulatedBoard>(engine));
     auto& board = dynamic_cast<daq::SimulatedBoard&>(*h.board);
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     h.form->FormKeyPress();  // "?": the pressure label before any reading
     QVERIFY2(Clipped(p).isEmpty(), qPrintable(Clipped(p).join(" | ")));
 
@@ -214,8 +215,8 @@ void LiveEngineTest::everyFigureIsDrawnWhole() {
 
     engine.faults.tooHot = true;
     board.SetParameters(engine);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (h.form->TempMonitorTimerTimer(), h.form->panel2()->hotEngineVisible()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((h.form->TempMonitorTimerTimer(), Panel2(*h.form)->hotEngineVisible()),
+                             5000);
     QVERIFY2(Clipped(p).isEmpty(), qPrintable(Clipped(p).join(" | ")));
     h.form->FormKeyPress();
 }

@@ -11,9 +11,9 @@
 #include <QtTest>
 
 #include "as_ordinary_user.h"
+#include "charts/chart_stack.h"
 #include "scripted_board.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/results_table.h"
@@ -23,6 +23,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 
 class MainWindowTest : public QObject {
@@ -53,14 +54,14 @@ void MainWindowTest::startUpDefaults() {
     TForm1& form = *h.form;
     QCOMPARE(form.windowTitle(), QString("Corvane Data Logger"));
     QCOMPARE(form.geometry(), QRect(360, 245, 825, 924));
-    ControlPanel* p = form.panel1();
-    QVERIFY(p->PressureCB->isChecked());
-    QVERIFY(p->TachCB->isChecked());
-    QVERIFY(p->PVCB->isChecked());
-    QVERIFY(!p->RPMCB->isChecked());
-    QVERIFY(!p->PowerCB->isChecked());
-    QVERIFY(form.panel2()->chartVisible(kChart1) && form.panel2()->chartVisible(kChart3));
-    QVERIFY(!form.panel2()->chartVisible(kChart4) && !form.panel2()->chartVisible(kChart5));
+    ControlPanel* p = Panel1(form);
+    QVERIFY(Box(p, "PressureCB")->isChecked());
+    QVERIFY(Box(p, "TachCB")->isChecked());
+    QVERIFY(Box(p, "PVCB")->isChecked());
+    QVERIFY(!Box(p, "RPMCB")->isChecked());
+    QVERIFY(!Box(p, "PowerCB")->isChecked());
+    QVERIFY(Panel2(form)->chartVisible(kChart1) && Panel2(form)->chartVisible(kChart3));
+    QVERIFY(!Panel2(form)->chartVisible(kChart4) && !Panel2(form)->chartVisible(kChart5));
     QVERIFY(!p->ExportButton->isEnabled());
     QVERIFY(p->Button1->isHidden());
     QVERIFY(p->lPress->isHidden());
@@ -122,11 +123,12 @@ void MainWindowTest::settingsAreReadAsStored() {
     Harness h;
     if (!ini.isEmpty()) h.writeSettings(ini);
     h.start();
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QCOMPARE(h.form->geometry(), bounds);
-    const QCheckBox* boxes[] = {p->PressureCB, p->TachCB, p->PVCB, p->RPMCB, p->PowerCB};
+    const QCheckBox* boxes[] = {Box(p, "PressureCB"), Box(p, "TachCB"), Box(p, "PVCB"),
+                                Box(p, "RPMCB"), Box(p, "PowerCB")};
     for (int i = 0; i < 5; ++i) QCOMPARE(boxes[i]->isChecked(), graphs[i] == '1');
-    for (int i = 0; i < 5; ++i) QCOMPARE(h.form->panel2()->chartVisible(i), graphs[i] == '1');
+    for (int i = 0; i < 5; ++i) QCOMPARE(Panel2(*h.form)->chartVisible(i), graphs[i] == '1');
     QCOMPARE(p->MOISG->rowCount(), 5);
     for (int col = 0; col < 3; ++col) {
         QCOMPARE(p->MOISG->cellText(col, 0), row0[col]);
@@ -178,7 +180,7 @@ void MainWindowTest::savingRenumbersDiskRowsAndKeepsOtherSections() {
     h.writeSettings("[DAQ]\r\nBoard=simulated\r\n[Flywheel2]\r\nMass=200\r\nDiam=100\r\nMI=99\r\n");
     h.start();
     h.form->setGeometry(100, 120, 800, 700);
-    h.form->panel1()->RPMCB->setChecked(true);
+    Box(Panel1(*h.form), "RPMCB")->setChecked(true);
     h.form.reset();  // FormDestroy saves
     const QByteArray text = h.readSettings();
     QVERIFY2(text.contains("Board=simulated"), text.constData());
@@ -249,7 +251,7 @@ void MainWindowTest::damagedSettingsAreKeptBeforeTheFirstSave() {
     }
     h.writeSettings(ini);
     h.start();
-    QCOMPARE(h.form->panel1()->MOISG->cellText(0, 0), mass);
+    QCOMPARE(Panel1(*h.form)->MOISG->cellText(0, 0), mass);
     QCOMPARE(static_cast<int>(h.user->messages.size()), damaged ? 1 : 0);
     auto backupText = [&] {
         QFile file(backup);
@@ -323,20 +325,21 @@ void MainWindowTest::graphHeightsFollowTheClientHeight() {
     Harness h;
     h.start();
     TForm1& form = *h.form;
-    ControlPanel* p = form.panel1();
-    ChartStack* charts = form.panel2();
+    ControlPanel* p = Panel1(form);
+    ChartStack* charts = Panel2(form);
     form.setGeometry(360, 245, 825, 890);
-    for (QCheckBox* box : {p->RPMCB, p->PowerCB}) box->setChecked(true);
+    for (QCheckBox* box : {Box(p, "RPMCB"), Box(p, "PowerCB")}) box->setChecked(true);
     for (int i = kChart1; i <= kChart4; ++i) QCOMPARE(charts->chartHeight(i), 178);
     QCOMPARE(charts->chart(kChart5)->height(), 176);
 
-    for (QCheckBox* box : {p->PVCB, p->RPMCB, p->PowerCB}) box->setChecked(false);
+    for (QCheckBox* box : {Box(p, "PVCB"), Box(p, "RPMCB"), Box(p, "PowerCB")})
+        box->setChecked(false);
     QCOMPARE(charts->chartHeight(kChart1), 445);
     QCOMPARE(charts->chartHeight(kChart2), 445);
 
-    p->PressureCB->setChecked(false);
+    Box(p, "PressureCB")->setChecked(false);
     QCOMPARE(charts->chartHeight(kChart2), 890);
-    p->TachCB->setChecked(false);  // nothing left to show: the heights stay
+    Box(p, "TachCB")->setChecked(false);  // nothing left to show: the heights stay
     for (int i = kChart1; i < kChartCount; ++i) {
         QVERIFY(!charts->chartVisible(i));
         QCOMPARE(charts->chartHeight(i), 890);
@@ -346,7 +349,7 @@ void MainWindowTest::graphHeightsFollowTheClientHeight() {
 void MainWindowTest::zoomOnOneGraphReachesTheOthers() {
     Harness h;
     h.start();
-    ChartStack* charts = h.form->panel2();
+    ChartStack* charts = Panel2(*h.form);
     charts->chart(kChart2)->xAxis->setRange(200, 400);
     emit charts->scrolled(kChart2);
     for (int i = kChart1; i < kChartCount; ++i) {
@@ -370,7 +373,7 @@ void MainWindowTest::questionMarkTogglesPressureLabelAndPvWindow() {
     h.start();
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     p->GrabButton->setFocus();
     QTest::keyClick(p->GrabButton, '?');
     QVERIFY(p->lPress->isVisible());
@@ -381,8 +384,8 @@ void MainWindowTest::questionMarkTogglesPressureLabelAndPvWindow() {
     QVERIFY(!p->lPress->isVisible());
     QVERIFY(!h.form->pvImageForm()->isVisible());
     // A graph box does not answer "?".
-    p->TachCB->setFocus();
-    QTest::keyClick(p->TachCB, '?');
+    Box(p, "TachCB")->setFocus();
+    QTest::keyClick(Box(p, "TachCB"), '?');
     QVERIFY(!p->lPress->isVisible());
 
     // The label's own state toggles, whether or not the window is on screen.
@@ -399,11 +402,11 @@ void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
     h.start();
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    ControlPanel* p = h.form->panel1();
-    const QList<QWidget*> answering{p->GrabButton, p->DynaButton, p->ExportButton, p->ImportButton,
-                                    p->HelpButton, p->QuitButton, p->SG,           p->MOISG,
-                                    p->PressureCB, p->TachCB,     p->PVCB,         p->RPMCB,
-                                    p->PowerCB};
+    ControlPanel* p = Panel1(*h.form);
+    const QList<QWidget*> answering{
+        p->GrabButton,  p->DynaButton,   p->ExportButton,  p->ImportButton,      p->HelpButton,
+        p->QuitButton,  p->SG,           p->MOISG,         Box(p, "PressureCB"), Box(p, "TachCB"),
+        Box(p, "PVCB"), Box(p, "RPMCB"), Box(p, "PowerCB")};
     p->ExportButton->setEnabled(true);  // a disabled button cannot hold the focus
     for (QWidget* control : answering) {
         h.helpContexts.clear();
@@ -439,7 +442,7 @@ void MainWindowTest::tabOrderFollowsTheControlPanel() {
     h.start();
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     p->ExportButton->setEnabled(true);
     const QList<QWidget*> order{p->GrabButton,
                                 p->ContinuousCB,
@@ -448,11 +451,11 @@ void MainWindowTest::tabOrderFollowsTheControlPanel() {
                                 p->ImportButton,
                                 p->QuitButton,
                                 p->SG,
-                                p->PressureCB,
-                                p->TachCB,
-                                p->PVCB,
-                                p->RPMCB,
-                                p->PowerCB,
+                                Box(p, "PressureCB"),
+                                Box(p, "TachCB"),
+                                Box(p, "PVCB"),
+                                Box(p, "RPMCB"),
+                                Box(p, "PowerCB"),
                                 p->MOISG,
                                 p->HelpButton,
                                 p->MultipleButton,
@@ -476,6 +479,8 @@ void MainWindowTest::tabOrderFollowsTheControlPanel() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), p->PerformanceButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), p->RecordButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), p->GrabButton);
 }
 
@@ -484,7 +489,7 @@ void MainWindowTest::diskTableLagsOneKeyBehind() {
     h.start();
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    DiskTable* grid = h.form->panel1()->MOISG;
+    DiskTable* grid = Panel1(*h.form)->MOISG;
     grid->setCellText(0, 0, "200");
     grid->setCellText(1, 0, "10");
     grid->setCellText(2, 0, "");
@@ -539,8 +544,8 @@ void MainWindowTest::altQClosesAndEscapeClosesTheLog() {
     QSignalSpy closed(h.form.get(), &TForm1::closed);
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    h.form->panel1()->GrabButton->setFocus();
-    QTest::keyClick(h.form->panel1()->GrabButton, Qt::Key_Q, Qt::AltModifier);
+    Panel1(*h.form)->GrabButton->setFocus();
+    QTest::keyClick(Panel1(*h.form)->GrabButton, Qt::Key_Q, Qt::AltModifier);
     QTRY_COMPARE(closed.count(), 1);  // the access key clicks the button, animated
     QVERIFY(!h.form->isVisible());
 }

@@ -1,12 +1,18 @@
 #include "test_support.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QPrinter>
+#include <QTimer>
 #include <algorithm>
 
+#include "charts/chart_stack.h"
 #include "daq/simulated_board.h"
 #include "files/capture_writer.h"
 #include "scripted_board.h"
+#include "ui/control_panel.h"
+#include "ui/engine_simulator_window.h"
+#include "ui/graph_commands.h"
 
 namespace corvane::ui::test {
 
@@ -19,7 +25,30 @@ std::optional<T> Next(std::deque<T>& answers) {
     if (answer.isEmpty()) return std::nullopt;
     return std::optional<T>(std::move(answer));
 }
+
+template <class Part>
+Part* Named(const QObject& parent, const char* name) {
+    auto* part = parent.findChild<Part*>(QString::fromLatin1(name));
+    if (!part) qFatal("no part named %s", name);
+    return part;
+}
 }  // namespace
+
+QCheckBox* Box(const QWidget* parent, const char* name) { return Named<QCheckBox>(*parent, name); }
+
+ControlPanel* Panel1(const QWidget& form) { return Named<ControlPanel>(form, "Panel1"); }
+
+charts::ChartStack* Panel2(const QWidget& form) {
+    return Named<charts::ChartStack>(form, "Panel2");
+}
+
+QTimer* ContinuousTimer(const QWidget& form) { return Named<QTimer>(form, "ContinuousTimer"); }
+
+GraphCommands* Commands(const QWidget& form) { return Named<GraphCommands>(form, "GraphCommands"); }
+
+EngineSimulatorWindow* EngineSimulator(const QWidget& form) {
+    return form.findChild<EngineSimulatorWindow*>(QStringLiteral("EngineSimulator"));
+}
 
 std::optional<QString> ScriptedUser::saveFileName(QWidget*, const FileDialogSetup& setup) {
     dialogs.push_back(setup);

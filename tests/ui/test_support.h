@@ -14,6 +14,19 @@
 #include "ui/main_window.h"
 #include "ui/user_prompts.h"
 
+class QCheckBox;
+class QTimer;
+
+namespace corvane::charts {
+class ChartStack;
+}
+
+namespace corvane::ui {
+class ControlPanel;
+class EngineSimulatorWindow;
+class GraphCommands;
+}  // namespace corvane::ui
+
 namespace corvane::daq {
 class ScriptedBoard;
 }
@@ -75,6 +88,16 @@ struct Harness {
     // Creates and shows it: FormShow loads the settings.
     void start(std::unique_ptr<daq::Board> board = {}, bool armTimers = false);
 };
+
+// The window's parts by their object names, the names the lab's documents use.
+// Each fails the test when the part is missing, except the simulator window,
+// which is null until it has been opened.
+QCheckBox* Box(const QWidget* parent, const char* name);
+ControlPanel* Panel1(const QWidget& form);
+charts::ChartStack* Panel2(const QWidget& form);
+QTimer* ContinuousTimer(const QWidget& form);
+GraphCommands* Commands(const QWidget& form);
+EngineSimulatorWindow* EngineSimulator(const QWidget& form);
 
 // Raw samples of one live capture of the simulated engine at its defaults.
 std::vector<std::uint16_t> SimulatedGrab(double rpm = 500.0);

@@ -15,7 +15,7 @@
 
 #include "daq/board_factory.h"
 #include "daq/uldaq/uldaq_board.h"
-#include "settings/ini_file.h"
+#include "settings/board_settings.h"
 #include "test_support.h"
 #include "ui/control_panel.h"
 #include "ui/windows/memo_form.h"
@@ -49,7 +49,7 @@ void ReachMissingBoard(Harness& h, std::unique_ptr<daq::Board> board, const QStr
     h.start(std::move(board), true);
     QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(h.user->messages.size()), 1, 3000);
     QCOMPARE(h.user->messages[0].text, kMissingBoard);
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     QVERIFY(!p->boardValid());
     QTRY_VERIFY(p->boardIsValid->toolTip().startsWith(kDesignedHint + "\n"));
     QVERIFY2(p->boardIsValid->toolTip().contains(cause), qPrintable(p->boardIsValid->toolTip()));
@@ -79,7 +79,7 @@ void UldaqWindowTest::realLibraryWithoutABoardReachesTheMissingBoardStateAndQuit
     Harness h;
     h.writeSettings("[DAQ]\r\nBoard=uldaq\r\n");
     daq::BoardChoice choice =
-        daq::MakeBoard(settings::IniFile(h.path("CorvaneLogger.INI").toStdString()));
+        daq::MakeBoard(settings::ReadBoardSettings(settings::IniFile(h.path("CorvaneLogger.INI").toStdString())));
     QCOMPARE(QString::fromStdString(choice.name), QString("uldaq"));
     ReachMissingBoard(h, std::move(choice.board), "no board found on USB");
     if (QTest::currentTestFailed()) return;
@@ -88,7 +88,7 @@ void UldaqWindowTest::realLibraryWithoutABoardReachesTheMissingBoardStateAndQuit
     QCOMPARE(BoardLines(h).size(), 1);
 
     QSignalSpy closed(h.form.get(), &TForm1::closed);
-    h.form->panel1()->QuitButton->click();
+    Panel1(*h.form)->QuitButton->click();
     QCOMPARE(closed.count(), 1);
     h.form.reset();  // the program's end: settings saved, board and library let go
     const QByteArray settings = h.readSettings();
@@ -102,7 +102,7 @@ void UldaqWindowTest::boardPluggedInLaterTurnsGreenAndClearsTheHint() {
     ReachMissingBoard(h, std::make_unique<daq::UldaqBoard>("", CORVANE_FAKE_ULDAQ),
                       "no board found on USB");
     if (QTest::currentTestFailed()) return;
-    ControlPanel* p = h.form->panel1();
+    ControlPanel* p = Panel1(*h.form);
     FakeControl("fakeUl_reset", 1);
     QTRY_VERIFY_WITH_TIMEOUT(p->boardValid(), 1500);
     QCOMPARE(p->boardIsValid->toolTip(), kDesignedHint);

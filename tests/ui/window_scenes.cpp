@@ -22,10 +22,10 @@
 #include <chrono>
 #include <cstdio>
 
+#include "charts/chart_stack.h"
 #include "daq/simulated_board.h"
 #include "files/capture_writer.h"
 #include "test_support.h"
-#include "ui/charts/chart_stack.h"
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/help/error_reporter.h"
@@ -34,6 +34,7 @@
 
 using namespace corvane;
 using namespace corvane::ui;
+using namespace corvane::charts;
 using namespace corvane::ui::test;
 using Clock = std::chrono::steady_clock;
 
@@ -118,7 +119,7 @@ int Shots(const QString& folder) {
     Harness h;
     daq::EngineParameters engine;  // real-time scans, as in the lab
     h.start(std::make_unique<daq::SimulatedBoard>(engine));
-    h.form->panel2()->setSimulated(true);
+    Panel2(*h.form)->setSimulated(true);
     Settle(300);
     h.user->openAnswers = {GrabFile(h)};
     h.form->ImportButtonClick();
@@ -127,7 +128,7 @@ int Shots(const QString& folder) {
 
     // The graph menu: a right click on the PV graph; the menu is a window of
     // its own, so the screen is taken.
-    QCustomPlot* pv = h.form->panel2()->chart(kChart3);
+    QCustomPlot* pv = Panel2(*h.form)->chart(kChart3);
     const QPointF at = pv->axisRect()->rect().center();
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent click(type, at, pv->mapToGlobal(at), Qt::RightButton,
@@ -162,7 +163,7 @@ int Shots(const QString& folder) {
     performance->close();
 
     // A heavy disk in the table: the widest figures the results table shows.
-    DiskTable* disks = h.form->panel1()->MOISG;
+    DiskTable* disks = Panel1(*h.form)->MOISG;
     disks->setCellText(0, 0, "1000");
     disks->setCellText(1, 0, "200");
     disks->setCurrentCell(0, 1);
@@ -183,7 +184,7 @@ int Shots(const QString& folder) {
     hot.faults.tooHot = true;
     board.SetParameters(hot);
     h.form->FormKeyPress();  // the pressure label too
-    for (int tick = 0; tick < 50 && !h.form->panel2()->hotEngineVisible(); ++tick) {
+    for (int tick = 0; tick < 50 && !Panel2(*h.form)->hotEngineVisible(); ++tick) {
         h.form->TempMonitorTimerTimer();
         Settle(100);
     }
@@ -221,7 +222,7 @@ int Figures(Clock::time_point start) {
     Settle(200);
     std::printf("resident memory after start: %.1f MB\n", ResidentKb() / 1024.0);
 
-    PaintWatch chartPaint(h.form->panel2()->chart(kChart1));
+    PaintWatch chartPaint(Panel2(*h.form)->chart(kChart1));
     const QString file = GrabFile(h);
     double worstImport = 0, worstGrab = 0;
     for (int run = 0; run < 10; ++run) {
@@ -245,14 +246,14 @@ int Figures(Clock::time_point start) {
     std::printf("end of a Grab's scan to painted graphs (worst of 10): %.1f ms\n", worstGrab);
 
     const int before = timed->scans;
-    h.form->panel1()->ContinuousCB->setChecked(true);
+    Panel1(*h.form)->ContinuousCB->setChecked(true);
     for (int mark : {10, 50, 100}) {
         while (timed->scans - before < mark)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         std::printf("resident memory after %d continuous Grabs: %.1f MB\n", mark,
                     ResidentKb() / 1024.0);
     }
-    h.form->panel1()->ContinuousCB->setChecked(false);
+    Panel1(*h.form)->ContinuousCB->setChecked(false);
     Settle(300);
     return 0;
 }

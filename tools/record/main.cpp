@@ -14,11 +14,11 @@
 #include <optional>
 #include <string>
 
+#include "analysis/capture_plan.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
 #include "daq/board_factory.h"
 #include "daq/board_stream.h"
-#include "daq/capture_plan.h"
 #include "daq/simulated_board.h"
 #include "files/capture_writer.h"
 #include "recording/grab_export.h"
@@ -26,6 +26,8 @@
 #include "recording/recording_error.h"
 #include "recording/recording_reader.h"
 #include "recording/replay_stream.h"
+#include "recording/recording_settings.h"
+#include "settings/board_settings.h"
 #include "settings/disk_table_settings.h"
 #include "settings/ini_file.h"
 #include "stop_signals.h"
@@ -191,11 +193,12 @@ Source OpenBoard(const Options& options) {
                                       : settings::IniFile(options.settingsPath,
                                                           settings::IniFile::Missing::IsAnError);
     Source source;
-    source.board = daq::MakeBoard(ini);
+    source.board = daq::MakeBoard(settings::ReadBoardSettings(ini));
     source.name = source.board.name;
     source.simulated = source.board.simulated != nullptr;
-    const daq::StreamFormat format{daq::kRecordingPlan.lowChannel, daq::kRecordingPlan.highChannel,
-                                   daq::kRecordingPlan.rate};
+    const daq::StreamFormat format{analysis::kRecordingPlan.lowChannel,
+                                   analysis::kRecordingPlan.highChannel,
+                                   analysis::kRecordingPlan.rate};
     // A sped-up simulated engine fills the buffer faster: it gets the
     // buffer's real time all the same.
     daq::BoardStreamOptions stream;
@@ -219,7 +222,8 @@ Source OpenSource(const Options& options) {
     return source;
 }
 
-int RecordRun(const Options& options, const analysis::DiskTable& disks) {
+int RecordRun(const Options& options, const analysis::DiskTable& disks,
+              const recording::SteadyCriteria& steady) {
     Source source;
     std::unique_ptr<recording::RecordingWriter> writer;
     try {
@@ -232,6 +236,7 @@ int RecordRun(const Options& options, const analysis::DiskTable& disks) {
     }
     const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     recording::RecorderOptions run;
+    run.steady = steady;
     if (options.seconds) {
         run.scanLimit = static_cast<std::uint64_t>(
             std::llround(*options.seconds * static_cast<double>(source.stream->Format().rate)));
@@ -280,6 +285,7 @@ int main(int argc, char** argv) {
     if (!options.exportRun.empty()) return Export(options);
 
     analysis::DiskTable disks(settings::kDiskTableRows);
+    recording::SteadyCriteria steady;
     if (!options.settingsPath.empty()) {
         auto loaded = settings::LoadDiskTableFile(options.settingsPath, text::PointComma());
         if (!loaded.error.empty()) {
@@ -287,6 +293,7 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        steady = recording::LoadSteadyCriteria(settings::IniFile(options.settingsPath));
     }
-    return RecordRun(options, disks);
+    return RecordRun(options, disks, steady);
 }

@@ -80,37 +80,43 @@ QStringList HeadlineLines(const PerformanceResult& r, const text::NumberFormat& 
     return lines;
 }
 
-TableText SummaryTable(const PerformanceResult& r, const text::NumberFormat& fmt) {
-    TableText table;
-    table.headers = QStringList{"Figure", "Value", "Unit"};
+namespace {
+
+// A grab's figures over its cycles.
+void AddCycleRows(TableText& table, const PerformanceResult& r, const text::NumberFormat& fmt) {
+    if (!Evaluated(r) || r.isDyna || !r.summary) return;
+    const performance::CycleSummary& s = *r.summary;
+    AddRow(table, "Cycles", Count(s.cycles), "");
+    AddRow(table, "Mean speed", Number(s.meanRpm, kRpmDecimals, fmt), "rpm");
+    AddRow(table, "Mean work per cycle", Number(s.meanWorkMilliJ, kFigureDecimals, fmt), "mJ");
+    AddRow(table, "Indicated power, mean", Number(s.meanIndicatedPowerMilliW, kFigureDecimals, fmt),
+           "mW");
+    AddRow(table, "Indicated power, standard deviation",
+           Number(s.indicatedPowerSdMilliW, kFigureDecimals, fmt), "mW");
+    AddRow(table, "Coefficient of variation (COV)", Number(s.covPercent, kFigureDecimals, fmt),
+           "%");
+}
+
+// A dyna's figures of its power curve.
+void AddDynaRows(TableText& table, const PerformanceResult& r, const text::NumberFormat& fmt) {
+    if (!Evaluated(r) || !r.isDyna || !r.dyna) return;
+    const performance::DynaSummary& d = *r.dyna;
+    const QString inertia = QString::fromStdString(text::FormatAdaptive(d.momentOfInertiaGm2, fmt));
+    const QString inertiaCopied = QString::fromStdString(
+        text::FormatAdaptive(d.momentOfInertiaGm2, text::NumberFormat{fmt.decimalMark, ""}));
+    AddRow(table, "Mean speed", Number(d.meanRpm, kRpmDecimals, fmt), "rpm");
+    AddRow(table, "Moment of inertia", {inertia, inertiaCopied}, "g·m²");
+    AddRow(table, "Maximum power", Number(d.maxPowerMilliW, kFigureDecimals, fmt), "mW");
+    AddRow(table, "Speed at maximum power", Number(d.rpmAtMaxPower, kRpmDecimals, fmt), "rpm");
+    AddRow(table, "Torque at maximum power",
+           Number(d.torqueAtMaxPowerMilliNm, kFigureDecimals, fmt), "mNm");
+    AddRow(table, "Time of maximum power", Number(d.timeAtMaxPowerMs, kTimeDecimals, fmt), "ms");
+}
+
+// The heater's power and what share of it the engine turns into work.
+void AddEfficiencyRows(TableText& table, const PerformanceResult& r,
+                       const text::NumberFormat& fmt) {
     const performance::Efficiency& e = r.efficiency;
-    if (Evaluated(r) && !r.isDyna && r.summary) {
-        const performance::CycleSummary& s = *r.summary;
-        AddRow(table, "Cycles", Count(s.cycles), "");
-        AddRow(table, "Mean speed", Number(s.meanRpm, kRpmDecimals, fmt), "rpm");
-        AddRow(table, "Mean work per cycle", Number(s.meanWorkMilliJ, kFigureDecimals, fmt), "mJ");
-        AddRow(table, "Indicated power, mean",
-               Number(s.meanIndicatedPowerMilliW, kFigureDecimals, fmt), "mW");
-        AddRow(table, "Indicated power, standard deviation",
-               Number(s.indicatedPowerSdMilliW, kFigureDecimals, fmt), "mW");
-        AddRow(table, "Coefficient of variation (COV)", Number(s.covPercent, kFigureDecimals, fmt),
-               "%");
-    }
-    if (Evaluated(r) && r.isDyna && r.dyna) {
-        const performance::DynaSummary& d = *r.dyna;
-        const QString inertia =
-            QString::fromStdString(text::FormatAdaptive(d.momentOfInertiaGm2, fmt));
-        const QString inertiaCopied = QString::fromStdString(
-            text::FormatAdaptive(d.momentOfInertiaGm2, text::NumberFormat{fmt.decimalMark, ""}));
-        AddRow(table, "Mean speed", Number(d.meanRpm, kRpmDecimals, fmt), "rpm");
-        AddRow(table, "Moment of inertia", {inertia, inertiaCopied}, "g·m²");
-        AddRow(table, "Maximum power", Number(d.maxPowerMilliW, kFigureDecimals, fmt), "mW");
-        AddRow(table, "Speed at maximum power", Number(d.rpmAtMaxPower, kRpmDecimals, fmt), "rpm");
-        AddRow(table, "Torque at maximum power",
-               Number(d.torqueAtMaxPowerMilliNm, kFigureDecimals, fmt), "mNm");
-        AddRow(table, "Time of maximum power", Number(d.timeAtMaxPowerMs, kTimeDecimals, fmt),
-               "ms");
-    }
     AddRow(table, "Heater power", Number(e.heaterPowerW, kFigureDecimals, fmt), "W");
     if (!r.isDyna) {
         AddRow(table, "Indicated efficiency",
@@ -121,6 +127,16 @@ TableText SummaryTable(const PerformanceResult& r, const text::NumberFormat& fmt
         AddRow(table, "Share of the Carnot limit", Number(e.percentOfCarnot, kFigureDecimals, fmt),
                "%");
     }
+}
+
+}  // namespace
+
+TableText SummaryTable(const PerformanceResult& r, const text::NumberFormat& fmt) {
+    TableText table;
+    table.headers = QStringList{"Figure", "Value", "Unit"};
+    AddCycleRows(table, r, fmt);
+    AddDynaRows(table, r, fmt);
+    AddEfficiencyRows(table, r, fmt);
     if (Evaluated(r))
         AddRow(table, "Revolutions left out (missed hole)", Count(r.skippedRevolutions), "");
     return table;

@@ -7,12 +7,23 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ui/charts/chart_setup.h"
-#include "ui/charts/graph_plot.h"
+#include "charts/chart_setup.h"
+#include "charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_texts.h"
+#include "ui/performance/uncertainty_texts.h"
 
 namespace corvane::ui {
+
+// The look every graph of the program shares.
+using charts::AddSeries;
+using charts::AddSimulatedMark;
+using charts::GraphPlot;
+using charts::PlotTitles;
+using charts::SeriesKind;
+using charts::SeriesLook;
+using charts::SetUpPlotLook;
+namespace graph_series = charts::graph_series;
 
 namespace {
 
@@ -44,6 +55,21 @@ void FitHeightToRows(CopyableTable* table) {
     table->setFixedHeight(height);
 }
 
+// The analysis' status in bold red, hidden while there is none.
+QLabel* StatusLabel(QWidget* parent) {
+    auto* status = new QLabel(parent);
+    status->setObjectName(QStringLiteral("status"));
+    status->setWordWrap(true);
+    QFont font = status->font();
+    font.setBold(true);
+    status->setFont(font);
+    QPalette palette = status->palette();
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    status->setPalette(palette);
+    status->hide();
+    return status;
+}
+
 }  // namespace
 
 PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
@@ -58,28 +84,14 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     headline_->setWordWrap(true);
     headline_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setWordWrap(true);
-    QFont statusFont = status_->font();
-    statusFont.setBold(true);
-    status_->setFont(statusFont);
-    QPalette statusPalette = status_->palette();
-    statusPalette.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    status_->setPalette(statusPalette);
-    status_->hide();
+    createUncertainty();
+    status_ = StatusLabel(this);
 
     summary_ = new CopyableTable(this);
     summary_->setObjectName(QStringLiteral("SummaryTable"));
     summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    curve_ = new GraphPlot(this);
-    curve_->setObjectName(QStringLiteral("PowerCurve"));
-    SetUpPlotLook(*curve_, kCurveTitles);
-    for (const SeriesLook& look : kCurveLooks) AddSeries(*curve_, look);
-    simulatedMark_ = AddSimulatedMark(*curve_);
-    curve_->setMinimumHeight(260);
-    curve_->hide();
+    createPowerCurve();
 
     pointsTitle_ = new QLabel(this);
     pointsTitle_->setObjectName(QStringLiteral("pointsTitle"));
@@ -92,14 +104,7 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
         QStringLiteral("Draw the loop averaged over every cycle of a grab over the PV points"));
     connect(averagedLoop_, &QCheckBox::toggled, this, &PerformanceWindow::averagedLoopToggled);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(headline_);
-    layout->addWidget(status_);
-    layout->addWidget(summary_);
-    layout->addWidget(curve_, 2);
-    layout->addWidget(pointsTitle_);
-    layout->addWidget(points_, 1);
-    layout->addWidget(averagedLoop_);
+    layOut();
 
     // Before the first analysis: the headings of a grab, no figures.
     summary_->setContents(TableText{{"Figure", "Value", "Unit"}, {}});
@@ -108,14 +113,59 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     points_->setContents(PointsTable(performance::PerformanceResult{}, format_));
 }
 
+void PerformanceWindow::createUncertainty() {
+    uncertainty_ = new QLabel(this);
+    uncertainty_->setObjectName(QStringLiteral("uncertainty"));
+    uncertainty_->setWordWrap(true);
+    uncertainty_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    uncertainty_->hide();
+
+    budgetShown_ = new QCheckBox(QStringLiteral("Show the uncertainty budget"), this);
+    budgetShown_->setObjectName(QStringLiteral("BudgetCB"));
+    budgetShown_->setToolTip(
+        QStringLiteral("What each source contributes to each figure's uncertainty"));
+    budget_ = new CopyableTable(this);
+    budget_->setObjectName(QStringLiteral("BudgetTable"));
+    budget_->hide();
+    connect(budgetShown_, &QCheckBox::toggled, budget_, &QWidget::setVisible);
+}
+
+void PerformanceWindow::createPowerCurve() {
+    curve_ = new GraphPlot(this);
+    curve_->setObjectName(QStringLiteral("PowerCurve"));
+    SetUpPlotLook(*curve_, kCurveTitles);
+    for (const SeriesLook& look : kCurveLooks) AddSeries(*curve_, look);
+    simulatedMark_ = AddSimulatedMark(*curve_);
+    curve_->setMinimumHeight(260);
+    curve_->hide();
+}
+
+void PerformanceWindow::layOut() {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(headline_);
+    layout->addWidget(uncertainty_);
+    layout->addWidget(status_);
+    layout->addWidget(summary_);
+    layout->addWidget(budgetShown_);
+    layout->addWidget(budget_, 1);
+    layout->addWidget(curve_, 2);
+    layout->addWidget(pointsTitle_);
+    layout->addWidget(points_, 1);
+    layout->addWidget(averagedLoop_);
+}
+
 void PerformanceWindow::showResult(const performance::PerformanceResult& result) {
     result_ = result;
     headline_->setText(HeadlineLines(result, format_).join('\n'));
     const QString status = PerformanceStatusText(result);
     status_->setText(status);
     status_->setVisible(!status.isEmpty());
+    const QStringList uncertain = UncertaintyLines(result, format_);
+    uncertainty_->setText(uncertain.join('\n'));
+    uncertainty_->setVisible(!uncertain.isEmpty());
     summary_->setContents(SummaryTable(result, format_));
     FitHeightToRows(summary_);
+    budget_->setContents(BudgetTable(result, format_));
     pointsTitle_->setText(result.isDyna ? QStringLiteral("Power curve, at every flywheel hole")
                                         : QStringLiteral("Cycles"));
     points_->setContents(PointsTable(result, format_));

@@ -3,6 +3,7 @@
 // beside the results table. A grab: every cycle's speed, work and indicated
 // power, their mean, spread and COV, the efficiency beside its Carnot limit.
 // A dyna: the power curve (power and torque against speed) with its maximum.
+// Every figure's expanded uncertainty, and on request the table of its sources.
 // A capture that cannot be evaluated shows why. Created hidden at start-up
 // and kept for the run; closing it only hides it.
 
@@ -16,10 +17,13 @@ class QCheckBox;
 class QCPItemText;
 class QLabel;
 
+namespace corvane::charts {
+class GraphPlot;
+}
+
 namespace corvane::ui {
 
 class CopyableTable;
-class GraphPlot;
 
 class PerformanceWindow : public QWidget {
     Q_OBJECT
@@ -38,10 +42,13 @@ public:
     void setSimulated(bool simulated);
 
     QLabel* headline() const { return headline_; }
+    QLabel* uncertaintyText() const { return uncertainty_; }
+    QCheckBox* budgetBox() const { return budgetShown_; }
+    CopyableTable* budgetTable() const { return budget_; }
     QLabel* statusText() const { return status_; }
     CopyableTable* summaryTable() const { return summary_; }
     CopyableTable* pointsTable() const { return points_; }
-    GraphPlot* powerCurve() const { return curve_; }
+    charts::GraphPlot* powerCurve() const { return curve_; }
     QCheckBox* averagedLoopBox() const { return averagedLoop_; }
 
 signals:
@@ -53,16 +60,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void createUncertainty();
+    void createPowerCurve();
+    void layOut();
     void showCurve(const performance::PerformanceResult& result);
 
     text::NumberFormat format_;
     std::optional<performance::PerformanceResult> result_;
     QLabel* headline_;
+    QLabel* uncertainty_;
     QLabel* status_;
     CopyableTable* summary_;
+    QCheckBox* budgetShown_;
+    CopyableTable* budget_;
     QLabel* pointsTitle_;
     CopyableTable* points_;
-    GraphPlot* curve_;
+    charts::GraphPlot* curve_;
     QCPItemText* simulatedMark_;
     QCheckBox* averagedLoop_;
 };

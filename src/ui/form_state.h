@@ -1,0 +1,57 @@
+#pragma once
+// What the main window keeps between runs in its settings file: its bounds,
+// the graph choice, the disk table, the averaged loop's switch and where the
+// export dialogs last saved. Read when the window is first shown, saved when
+// it closes.
+
+#include <QString>
+#include <memory>
+
+#include "text/number_format.h"
+#include "ui/window_settings.h"
+
+class QWidget;
+
+namespace corvane::ui {
+
+class ControlPanel;
+class GraphCommands;
+class PerformanceWindow;
+class UserPrompts;
+
+// The parts whose state is kept; all outlive the FormState.
+struct FormParts {
+    QWidget* window;
+    ControlPanel* panel;
+    GraphCommands* commands;
+    PerformanceWindow* performance;
+    UserPrompts* prompts;
+};
+
+class FormState {
+public:
+    FormState(FormParts parts, const text::NumberFormat& format);
+    ~FormState();
+
+    // Reads the settings at `location` into the parts; a missing key keeps
+    // what the part has now (its designed value). What the user should know
+    // about the file is shown.
+    void load(SettingsLocation location);
+    // Writes the parts' state; nothing before load. Throws when the file cannot be written.
+    void save();
+    // Where save writes; empty before load.
+    QString savePath() const;
+    // The uncertainty budget and calibrations of the settings file, for the
+    // finer evaluation (read only: the lab sets them in the file).
+    const performance::BenchSettings& bench() const { return bench_; }
+
+private:
+    FormSettings current() const;
+
+    FormParts parts_;
+    const text::NumberFormat& format_;
+    std::unique_ptr<SettingsStore> store_;
+    performance::BenchSettings bench_;
+};
+
+}  // namespace corvane::ui
