@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/file_error.h"
+#include "files/file_locks.h"
 
 namespace corvane::files {
 
@@ -65,24 +66,24 @@ void FlushFolder(const std::string& path) {
 
 AtomicFile::AtomicFile(const std::string& path) {
     if (path.empty()) Fail(ENOENT);
-    target_ = FollowLinks(path);
     struct stat info {};
+    // /dev/stdout and the like lead through links that name no file to follow.
+    const bool named = ::stat(path.c_str(), &info) == 0;
+    target_ = named && !S_ISREG(info.st_mode) ? path : FollowLinks(path);
     targetExisted_ = ::stat(target_.c_str(), &info) == 0;
     if (targetExisted_) {
-        if (S_ISDIR(info.st_mode)) Fail(EISDIR);
+        if (S_ISDIR(info.st_mode)) throw FileError(kIsAFolder);
+        // A pipe or a device (/dev/null) is written where it is: renaming a
+        // file over it would put an ordinary file in its place.
+        if (!S_ISREG(info.st_mode)) {
+            OpenInPlace();
+            return;
+        }
         // A file we may not write stays as it is, even though the folder would
         // let a complete copy be renamed over it.
         if (::access(target_.c_str(), W_OK) != 0) Fail(errno);
     }
-    std::random_device random;
-    for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-        temp_ = target_ + ".tmp-" + RandomSuffix(random);
-        // A new file gets the usual permissions under the umask; Commit gives
-        // an existing target's own bits.
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST) Fail(errno);
-    }
-    if (fd_ < 0) Fail(EEXIST);
+    OpenTemporary();
     if (targetExisted_) {
         // Owner first (best effort: only root may give a file away), then the bits,
         // which a change of owner may have cleared.
@@ -94,9 +95,54 @@ AtomicFile::AtomicFile(const std::string& path) {
     }
 }
 
+void AtomicFile::OpenInPlace() {
+    inPlace_ = true;
+    do {
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) Fail(errno);
+}
+
+void AtomicFile::OpenTemporary() {
+    std::random_device random;
+    for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+        temp_ = target_ + ".tmp-" + RandomSuffix(random);
+        // A new file gets the usual permissions under the umask; Commit gives
+        // an existing target's own bits.
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) Fail(errno);
+        // Claimed for this run's life, so that a later run removes it only
+        // when this one was killed before it could.
+        if (fd_ >= 0 && !ClaimTemporary(fd_, temp_)) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    if (fd_ < 0) Fail(EEXIST);
+}
+
 AtomicFile::~AtomicFile() {
     if (fd_ >= 0) ::close(fd_);
     if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
+    if (lockFd_ >= 0) {
+        // An empty file made only to take turns goes again when nothing came of it.
+        struct stat info {};
+        struct stat named {};
+        if (!committed_ && createdTarget_ && ::fstat(lockFd_, &info) == 0 && info.st_size == 0 &&
+            ::stat(target_.c_str(), &named) == 0 && named.st_ino == info.st_ino &&
+            named.st_dev == info.st_dev) {
+            ::unlink(target_.c_str());
+        }
+        ::close(lockFd_);
+    }
+}
+
+void AtomicFile::RemoveLeftovers(const std::string& path) {
+    try {
+        RemoveUnclaimedTemporaries(FollowLinks(path));
+    } catch (const FileError&) {
+        // A name that leads nowhere has no leftovers either.
+    }
 }
 
 namespace {
@@ -123,25 +169,23 @@ bool SameState(const struct stat& a, dev_t device, ino_t inode, off_t size,
 AtomicFile::Copied AtomicFile::CopyTarget() {
     if (fd_ < 0 || !buffer_.empty()) Fail(EBADF);
     Copied copied;
+    if (inPlace_) return copied;  // a pipe or device holds nothing to keep
+    // Held until the rename: a second run adding to the file waits for this
+    // one's lines and then copies them too.
+    const LockedTarget locked = LockTarget(target_);
+    lockFd_ = locked.fd;
+    createdTarget_ = locked.created;
+    targetExisted_ = !locked.created;
     if (!targetExisted_) return copied;
-    const int source = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0) throw FileError(FileErrorText(errno, FileAccess::Read));
+    const int source = lockFd_;
     struct stat info {};
-    if (::fstat(source, &info) != 0) {
-        const int error = errno;
-        ::close(source);
-        throw FileError(FileErrorText(error, FileAccess::Read));
-    }
+    if (::fstat(source, &info) != 0) throw FileError(FileErrorText(errno, FileAccess::Read));
     std::string piece(kWritePiece, '\0');
     bool lineEnded = false;
     for (;;) {
         const ssize_t got = ::read(source, piece.data(), piece.size());
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(source);
-            throw FileError(FileErrorText(error, FileAccess::Read));
-        }
+        if (got < 0) throw FileError(FileErrorText(errno, FileAccess::Read));
         if (got == 0) break;
         const std::string_view part(piece.data(), static_cast<std::size_t>(got));
         for (std::size_t i = 0; !lineEnded && i < part.size(); ++i) {
@@ -153,14 +197,8 @@ AtomicFile::Copied AtomicFile::CopyTarget() {
         }
         copied.size += part.size();
         copied.lastByte = part.back();
-        try {
-            WriteAll(fd_, part);
-        } catch (const FileError&) {
-            ::close(source);
-            throw;
-        }
+        WriteAll(fd_, part);
     }
-    ::close(source);
     copied_ = true;
     copiedDevice_ = info.st_dev;
     copiedInode_ = info.st_ino;
@@ -184,6 +222,10 @@ void AtomicFile::Prepare() {
     if (prepared_) return;
     if (fd_ < 0) Fail(EBADF);
     Flush();
+    if (inPlace_) {
+        prepared_ = true;  // a pipe or device cannot be flushed to a disk
+        return;
+    }
     if (copied_) {
         // Another program added to (or replaced) the target since it was
         // copied: renaming now would lose what it wrote.
@@ -196,17 +238,18 @@ void AtomicFile::Prepare() {
     // Without the flush a power cut after the rename can leave an empty file
     // where the old one was.
     if (::fsync(fd_) != 0) Fail(errno);
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) Fail(errno);
     prepared_ = true;
 }
 
 void AtomicFile::Commit() {
     Prepare();
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
+    // The temporary file stays open, and so claimed, until it is the target.
+    if (!inPlace_ && ::rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
     committed_ = true;
-    FlushFolder(target_);
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (inPlace_ && closed != 0) Fail(errno);
+    if (!inPlace_) FlushFolder(target_);
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view text) {

@@ -18,12 +18,21 @@ public:
     // link, beside the file it names: the link stays a link. A target that
     // exists but may not be written is refused here. Throws FileError.
     explicit AtomicFile(const std::string& path);
+    // A target that is neither a regular file nor a folder (a pipe, a device
+    // such as /dev/null) is written in place, without a temporary file; a
+    // folder is refused (kIsAFolder).
     // Removes the temporary file unless it was committed.
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // True when the target existed when this was created.
+    // Removes the temporary files beside `path` left by runs that were killed
+    // (those no running process holds); a run that is ending on a signal also
+    // removes its own this way. Best effort, never throws.
+    static void RemoveLeftovers(const std::string& path);
+
+    // True when the target existed when this was created (or, after
+    // CopyTarget, when the copy was taken).
     bool TargetExisted() const { return targetExisted_; }
 
     // What CopyTarget found in the target.
@@ -37,6 +46,8 @@ public:
     // rename then still puts the old text and the new in place together, or
     // neither; and Commit refuses ("The file was changed meanwhile") when the
     // target was changed or replaced after the copy, whose lines would be lost.
+    // From the copy to the rename the target is locked: a second AtomicFile
+    // adding to it waits in its CopyTarget, then copies this one's result.
     // Call before the first Write. Throws FileError.
     Copied CopyTarget();
 
@@ -54,6 +65,8 @@ public:
 
 private:
     void Flush();
+    void OpenInPlace();
+    void OpenTemporary();
 
     std::string target_;  // with symbolic links followed
     std::string temp_;
@@ -61,6 +74,9 @@ private:
     bool targetExisted_ = false;
     bool committed_ = false;
     bool prepared_ = false;
+    bool inPlace_ = false;       // a pipe or device, written directly
+    int lockFd_ = -1;            // the target, locked from CopyTarget on
+    bool createdTarget_ = false; // made empty by CopyTarget to be locked
     std::string buffer_;  // written text not yet handed to the system
     // The target as CopyTarget copied it: what it must still be at Commit.
     bool copied_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <system_error>
 
@@ -41,6 +42,27 @@ bool InNameOrder(const std::string& a, const std::string& b) {
     throw InputReadError(path, FileErrorText(error.code().value(), FileAccess::Read));
 }
 
+// Each entry under root that is no folder, not entering hidden sub-folders
+// nor links to folders. A sub-folder that cannot be read is named itself.
+template <typename Take>
+void TakeRecursively(const fs::path& root, const Take& take) {
+    auto it = fs::recursive_directory_iterator(root);
+    while (it != fs::recursive_directory_iterator()) {
+        std::error_code error;
+        const fs::path entered = it->path();
+        if (it->is_directory(error) && !it->is_symlink(error)) {
+            if (IsHidden(entered)) it.disable_recursion_pending();
+        } else {
+            take(*it);
+        }
+        it.increment(error);
+        if (error) {
+            throw InputReadError(entered.string(),
+                                 FileErrorText(error.value(), FileAccess::Read));
+        }
+    }
+}
+
 fs::path Normalised(const std::string& name) {
     std::error_code error;
     fs::path path = fs::weakly_canonical(name, error);
@@ -59,11 +81,14 @@ std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool re
     }
     std::vector<std::string> found;
     // Regular files are known from the folder's own listing; only links and
-    // file systems that do not say cost a look of their own.
+    // file systems that do not say cost a look of their own. A link that
+    // leads nowhere stays in, as the shell's FOLDER/*.csv keeps it: the batch
+    // then says "File not found" instead of leaving its line out unsaid.
     const auto take = [&](const fs::directory_entry& entry) {
         std::error_code ignored;
-        if (IsHidden(entry.path()) || !HasCaptureExtension(entry.path()) ||
-            !entry.is_regular_file(ignored)) {
+        if (IsHidden(entry.path()) || !HasCaptureExtension(entry.path())) return;
+        if (!entry.is_regular_file(ignored) &&
+            !(entry.is_symlink(ignored) && !entry.exists(ignored))) {
             return;
         }
         if (!skip.empty() &&
@@ -77,15 +102,7 @@ std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool re
         if (!recursive) {
             for (const fs::directory_entry& entry : fs::directory_iterator(root)) take(entry);
         } else {
-            for (auto it = fs::recursive_directory_iterator(root);
-                 it != fs::recursive_directory_iterator(); ++it) {
-                std::error_code ignored;
-                if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-                    if (IsHidden(it->path())) it.disable_recursion_pending();
-                    continue;
-                }
-                take(*it);
-            }
+            TakeRecursively(root, take);
         }
     } catch (const fs::filesystem_error& error) {
         Unreadable(error, folder);
@@ -114,13 +131,24 @@ std::vector<std::string> CaptureFilesOf(const std::vector<std::string>& names, b
 namespace {
 
 // The names from a source of pieces, split as they come: a long list is
-// never held twice.
+// never held twice. Lines end at LF (a CR before it goes); with
+// NameSeparator::Nul names end at a NUL and are taken exactly as they are.
 template <typename Source>
-std::vector<std::string> SplitNames(Source&& source) {
+std::vector<std::string> SplitNames(Source&& source, NameSeparator separator,
+                                    const std::string& listName) {
+    const char end = separator == NameSeparator::Nul ? '\0' : '\n';
     std::vector<std::string> names;
     std::string line;
-    const auto end = [&] {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::size_t lineNumber = 0;
+    const auto finish = [&] {
+        ++lineNumber;
+        if (end == '\n' && !line.empty() && line.back() == '\r') line.pop_back();
+        // A name cut short at its NUL would be another file's name, or none.
+        if (end == '\n' && line.find('\0') != std::string::npos) {
+            throw InputReadError(listName, "line " + std::to_string(lineNumber) +
+                                               " holds a NUL character; a list of names "
+                                               "ending in NUL (find -print0) needs -0");
+        }
         if (!line.empty()) names.push_back(line);
         line.clear();
     };
@@ -128,34 +156,66 @@ std::vector<std::string> SplitNames(Source&& source) {
     while (const std::size_t got = source(piece, sizeof piece)) {
         const std::string_view text(piece, got);
         std::size_t start = 0;
-        for (std::size_t lf = text.find('\n'); lf != std::string_view::npos;
-             lf = text.find('\n', start)) {
-            line.append(text.substr(start, lf - start));
-            end();
-            start = lf + 1;
+        for (std::size_t at = text.find(end); at != std::string_view::npos;
+             at = text.find(end, start)) {
+            line.append(text.substr(start, at - start));
+            finish();
+            start = at + 1;
         }
         line.append(text.substr(start));
     }
-    end();
+    finish();
     return names;
 }
 
 }  // namespace
 
-std::vector<std::string> ReadNameList(std::istream& list, const std::string& name) {
-    std::vector<std::string> names = SplitNames([&list](char* into, std::size_t room) {
-        list.read(into, static_cast<std::streamsize>(room));
-        return static_cast<std::size_t>(list.gcount());
-    });
+std::vector<std::string> ReadNameList(std::istream& list, const std::string& name,
+                                      NameSeparator separator) {
+    std::vector<std::string> names = SplitNames(
+        [&list](char* into, std::size_t room) {
+            list.read(into, static_cast<std::streamsize>(room));
+            return static_cast<std::size_t>(list.gcount());
+        },
+        separator, name);
     if (list.bad()) throw InputReadError(name, FileErrorText(EIO, FileAccess::Read));
     return names;
 }
 
-std::vector<std::string> ReadNameListFile(const std::string& path) {
+std::vector<std::string> ReadNameListFile(const std::string& path, NameSeparator separator) {
+    std::function<std::size_t(char*, std::size_t)> source;
     try {
-        return SplitNames(ReadInPieces(path));
+        source = ReadInPieces(path);
     } catch (const FileError& error) {
         throw InputReadError(path, error.what());
+    }
+    try {
+        return SplitNames(source, separator, path);
+    } catch (const InputReadError&) {
+        throw;
+    } catch (const FileError& error) {
+        throw InputReadError(path, error.what());
+    }
+}
+
+bool EarlierOutput(const std::string& path, std::string_view header) {
+    while (!header.empty() && (header.back() == '\n' || header.back() == '\r')) {
+        header.remove_suffix(1);
+    }
+    std::error_code error;
+    if (!fs::exists(path, error)) return true;
+    try {
+        const auto source = ReadInPieces(path, Kinds::Files);
+        std::string start(header.size(), '\0');
+        std::size_t got = 0;
+        while (got < start.size()) {
+            const std::size_t more = source(start.data() + got, start.size() - got);
+            if (more == 0) break;
+            got += more;
+        }
+        return got == header.size() && start == header;
+    } catch (const FileError&) {
+        return false;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/file_error.h"
@@ -39,11 +40,24 @@ std::vector<std::string> CaptureFilesInFolder(const std::string& folder, bool re
 std::vector<std::string> CaptureFilesOf(const std::vector<std::string>& names, bool recursive,
                                         const std::vector<std::string>& leaveOut = {});
 
+// How the names of a list end: at a line end, or at a NUL (find -print0, xargs -0).
+enum class NameSeparator { Line, Nul };
+
 // The names of a list, one a line (LF or CR LF); empty lines are skipped, and
-// nothing else is changed (blanks belong to the name). `name` names the list
+// nothing else is changed (blanks belong to the name). A line holding a NUL
+// is an error naming its line (a NUL-separated list read as lines). With
+// NameSeparator::Nul each name ends at a NUL instead. `name` names the list
 // in the InputReadError thrown when it cannot be read.
-std::vector<std::string> ReadNameList(std::istream& list, const std::string& name);
+std::vector<std::string> ReadNameList(std::istream& list, const std::string& name,
+                                      NameSeparator separator = NameSeparator::Line);
 // The same from a file. Throws InputReadError ("File not found", ...).
-std::vector<std::string> ReadNameListFile(const std::string& path);
+std::vector<std::string> ReadNameListFile(const std::string& path,
+                                          NameSeparator separator = NameSeparator::Line);
+
+// Whether a file a batch is to write may be left out of its folders' capture
+// files: it does not exist yet, or it begins with `header` (the results of an
+// earlier run). Any other file, a capture above all, stays in, so that the
+// batch refuses to replace it.
+bool EarlierOutput(const std::string& path, std::string_view header);
 
 }  // namespace corvane::files

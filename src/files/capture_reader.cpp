@@ -107,6 +107,28 @@ void PutDiskRow(std::string_view line, analysis::DiskTable& disks, int row) {
 
 namespace {
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// "grab" or "dyna" as UTF-16 without a byte-order mark: a NUL beside each letter.
+bool KindInUtf16(std::string_view first) {
+    std::string letters;
+    for (char c : first) {
+        if (c != '\0' && c != '\r') letters += c;
+    }
+    return letters.size() < first.size() && (letters == "grab" || letters == "dyna");
+}
+
+// A spreadsheet program's UTF-8 byte-order mark is no part of the kind; a
+// file saved as UTF-16 is told as such, since it looks like "grab" on screen.
+std::string_view KindLine(std::string_view first) {
+    if (first.substr(0, kUtf8Mark.size()) == kUtf8Mark) first.remove_prefix(kUtf8Mark.size());
+    const bool utf16Mark = first.substr(0, 2) == "\xFF\xFE" || first.substr(0, 2) == "\xFE\xFF";
+    if (utf16Mark || KindInUtf16(first)) {
+        throw WrongKindError("It is UTF-16 text: save it as UTF-8 or ANSI text.");
+    }
+    return first;
+}
+
 OpenedCapture CheckKind(std::unique_ptr<LineReader> lines) {
     std::string_view first;
     try {
@@ -114,6 +136,7 @@ OpenedCapture CheckKind(std::unique_ptr<LineReader> lines) {
     } catch (const RangeError&) {
         throw WrongKindError();  // megabytes without a line end are no kind line
     }
+    first = KindLine(first);
     OpenedCapture file;
     if (first == "grab") {
         file.kind = CaptureKind::Grab;
@@ -133,7 +156,7 @@ OpenedCapture CheckCaptureKind(std::string text, LineLimits limits, std::size_t 
 }
 
 OpenedCapture OpenCaptureFile(const std::string& path) {
-    return CheckKind(std::make_unique<LineReader>(ReadInPieces(path)));
+    return CheckKind(std::make_unique<LineReader>(ReadInPieces(path, Kinds::Files)));
 }
 
 void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n) {

@@ -36,6 +36,9 @@ inline constexpr double kDynaSamplePeriod = daq::kDynaPlan.preparedPeriod;
 class WrongKindError : public std::runtime_error {
 public:
     WrongKindError() : std::runtime_error("Input file is neither \"grab\" nor \"dyna\"!") {}
+    // The same refusal with the reason added ("... It is UTF-16 text ...").
+    explicit WrongKindError(const std::string& reason)
+        : std::runtime_error("Input file is neither \"grab\" nor \"dyna\"! " + reason) {}
 };
 
 // A capture file whose first line has been checked.

@@ -52,13 +52,17 @@ private:
 
 }  // namespace
 
-std::function<std::size_t(char* into, std::size_t room)> ReadInPieces(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::function<std::size_t(char* into, std::size_t room)> ReadInPieces(const std::string& path,
+                                                                      Kinds kinds) {
+    // Opening a pipe waits for a writer that may never come; a file does not care.
+    const int fd =
+        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (kinds == Kinds::Files ? O_NONBLOCK : 0));
     if (fd < 0) throw FileError(FileErrorText(errno, FileAccess::Read));
     auto file = std::make_shared<OpenFile>(fd);
     struct stat info {};
     if (::fstat(fd, &info) != 0) throw FileError(FileErrorText(errno, FileAccess::Read));
-    if (S_ISDIR(info.st_mode)) throw FileError(FileErrorText(EACCES, FileAccess::Read));
+    if (S_ISDIR(info.st_mode)) throw FileError(kIsAFolder);
+    if (kinds == Kinds::Files && !S_ISREG(info.st_mode)) throw FileError(kNotAFile);
     return [file](char* into, std::size_t room) -> std::size_t {
         for (;;) {
             const ssize_t got = ::read(file->fd(), into, room);

@@ -55,6 +55,7 @@ CaptureOutcome HeadlessEvaluation::Evaluate(const std::string& path) {
 CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::string& kind) {
     // The import, read straight into the record: nothing is kept from a file
     // that fails, so there is nothing to keep safe in a copy either.
+    status_.clear();
     const OpenedCapture file = OpenCaptureFile(path);
     kind = file.kind == CaptureKind::Dyna ? "dyna" : "grab";
     MakeFresh(*record_);
@@ -70,11 +71,18 @@ CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::st
     inputs.buildLog = false;
     const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
     if (result.error) throw std::runtime_error(*result.error);
+    status_ = result.status;
     CaptureOutcome outcome;
     for (std::size_t row = 0; row < outcome.column.size(); ++row) {
         outcome.column[row] = result.table[row][1];
     }
     if (result.dynaAdvice) outcome.notes.emplace_back(kDynaAdvice);
+    // A dyna analysed to its end with no power: the disks gave no usable
+    // moment of inertia (a mass or diameter beyond what can be calculated).
+    if (record_->IsDyna && result.status.empty() && KeepDigits(outcome.column[6]).empty() &&
+        KeepDigits(outcome.column[7]).empty()) {
+        outcome.notes.emplace_back(kNoPowerFromDisks);
+    }
     if (details_ == Details::Yes) {
         // The disk table as the analysis had it: a dyna file brings its own rows.
         const performance::PerformanceResult figures =

@@ -20,6 +20,11 @@ namespace corvane::files {
 
 using analysis::kDynaAdvice;  // what a dyna's note says when both averages are zero
 
+// The note of a dyna whose Power and Torque stay empty although its analysis ran to its end.
+inline constexpr const char* kNoPowerFromDisks =
+    "Power and Torque left empty: the disk table gives no moment of inertia that can be "
+    "calculated (check each disk's mass and diameter)";
+
 class HeadlessEvaluation {
 public:
     // disks: the disk table each file starts with (five rows in the window).
@@ -45,6 +50,10 @@ public:
     // throws UnevaluatedCapture, whose details line gives its name and kind.
     CaptureOutcome Evaluate(const std::string& path);
 
+    // Why the analysis of the last file stopped early ("No samples", "Bad red
+    // spikes", ...), or "" when it ran to its end.
+    const std::string& status() const { return status_; }
+
     // The record of the last file (unspecified after a failed one).
     analysis::CaptureRecord& record() { return *record_; }
     // The disk table after the last file (a dyna file brings its own rows).
@@ -59,6 +68,7 @@ private:
     analysis::DiskTable disks_;
     text::NumberFormat numbers_;
     Details details_;
+    std::string status_;
 };
 
 }  // namespace corvane::files

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/analyse_capture.h"
@@ -147,7 +148,8 @@ TEST(SimulateTool, RefusesNonFiniteNumbersAndNegativeSeeds) {
     const TempDir dir;
     const std::string file = dir.File("refused.csv");
     for (const std::string option : {"--rpm nan", "--rpm inf", "--noise nan", "--noise -nan",
-                                     "--heater NaN", "--load 1e999", "--seed -1"}) {
+                                     "--heater NaN", "--load 1e999", "--seed -1",
+                                     "--seed 18446744073709551616", "--seed 99999999999999999999"}) {
         std::filesystem::remove(file);
         const ToolRun run = Simulate("grab " + option + " -o " + file);
         EXPECT_EQ(run.status, 2) << option;
@@ -155,6 +157,22 @@ TEST(SimulateTool, RefusesNonFiniteNumbersAndNegativeSeeds) {
         EXPECT_FALSE(std::filesystem::exists(file)) << option;
     }
     EXPECT_EQ(Simulate("grab --seed 18446744073709551615 -o " + file).status, 0);
+}
+
+// Speeds whose captures the analysis may not evaluate are written with a warning.
+TEST(SimulateTool, WarnsAboveTheEvaluableSpeed) {
+    const TempDir dir;
+    const std::string file = dir.File("fast.csv");
+    const std::string errors = dir.File("errors.txt");
+    for (const auto& [rpm, warned] : {std::pair{"1000", false}, std::pair{"1500", true}}) {
+        const int status = std::system((std::string(CORVANE_SIMULATE) + " grab --rpm " + rpm +
+                                        " -o " + file + " >/dev/null 2>" + errors)
+                                           .c_str());
+        EXPECT_EQ(status, 0) << rpm;
+        EXPECT_EQ(corvane::testing::ReadText(errors).find("warning: above 1000 rpm") != std::string::npos,
+                  warned)
+            << rpm;
+    }
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "as_ordinary_user.h"
 #include "temp_dir.h"
 
 namespace corvane::files {
@@ -101,6 +103,58 @@ TEST(NameList, OneNameALine) {
         EXPECT_EQ(error.path(), dir.File("none.txt"));
         EXPECT_STREQ(error.what(), "File not found");
     }
+}
+
+// A list from find -print0 read as lines would cut each name at its NUL.
+TEST(NameList, NulSeparatedNamesNeedTheirSeparator) {
+    const std::string text("a b.csv\0line\nbreak.csv\0\0last.csv", 34);
+    std::istringstream nul(text);
+    EXPECT_EQ(ReadNameList(nul, "-", NameSeparator::Nul),
+              (std::vector<std::string>{"a b.csv", "line\nbreak.csv", "last.csv"}));
+    std::istringstream lines("first.csv\n" + text);
+    try {
+        ReadNameList(lines, "standard input");
+        ADD_FAILURE() << "a NUL inside a line was taken";
+    } catch (const InputReadError& error) {
+        EXPECT_EQ(error.path(), "standard input");
+        EXPECT_STREQ(error.what(),
+                     "line 2 holds a NUL character; a list of names ending in NUL (find -print0) "
+                     "needs -0");
+    }
+}
+
+// Left out of a folder's captures: only a results file of an earlier run.
+TEST(NameList, OnlyEarlierOutputsAreLeftOut) {
+    testing::TempDir dir;
+    testing::WriteText(dir.File("results.csv"), "File, Lo Temp\r\nrun1.csv, 1\r\n");
+    testing::WriteText(dir.File("capture.csv"), "grab\r\n");
+    EXPECT_TRUE(EarlierOutput(dir.File("results.csv"), "File, Lo Temp\r\n"));
+    EXPECT_TRUE(EarlierOutput(dir.File("new.csv"), "File, Lo Temp"));
+    EXPECT_FALSE(EarlierOutput(dir.File("capture.csv"), "File, Lo Temp"));
+    EXPECT_FALSE(EarlierOutput(dir.File("results.csv"), "File, Lo Temp, Hi Temp, RPM"));
+    testing::WriteText(dir.File("near.csv"), "File, Lo Tem?\r\n");
+    EXPECT_FALSE(EarlierOutput(dir.File("near.csv"), "File, Lo Temp\r\n"));
+}
+
+// A link that leads nowhere is listed (the batch then says "File not found");
+// a sub-folder that cannot be read is named itself, not the folder given.
+TEST_F(CaptureFolder, DanglingLinksAndUnreadableSubFolders) {
+    fs::create_symlink(dir.File("gone.csv"), dir.File("dangling.csv"));
+    const std::vector<std::string> found = CaptureFilesInFolder(dir.path().string(), false);
+    EXPECT_NE(std::find(found.begin(), found.end(), dir.File("dangling.csv")), found.end());
+    fs::create_directories(dir.File("locked/inner"));
+    fs::permissions(dir.File("locked"), fs::perms::owner_write | fs::perms::owner_exec);
+    fs::permissions(dir.path(), fs::perms::all);
+    const int outcome = testing::OutcomeAsOrdinaryUser([&] {
+        try {
+            CaptureFilesInFolder(dir.path().string(), true);
+        } catch (const InputReadError& error) {
+            return error.path() == dir.File("locked") ? 0 : 2;
+        }
+        return 1;
+    });
+    fs::permissions(dir.File("locked"), fs::perms::owner_all);
+    EXPECT_EQ(outcome, 0) << "1: read, 2: another folder named, 3: no user switch";
 }
 
 }  // namespace

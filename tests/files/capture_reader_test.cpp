@@ -136,6 +136,27 @@ TEST(CaptureReader, KindLineMustBeExact) {
     EXPECT_EQ(CheckCaptureKind("dyna").kind, CaptureKind::Dyna);
 }
 
+// Spreadsheet programs put a UTF-8 byte-order mark before "grab"; UTF-16
+// looks like "grab" on screen too, but is named as what it is.
+TEST(CaptureReader, ByteOrderMarksAndUtf16) {
+    const std::string body = kGrabLine1 + "\r\n" + kGrabLine2 + "\r\n";
+    const auto plain = ReadCapture(kGrabHead + body);
+    const auto marked = ReadCapture("\xEF\xBB\xBF" + kGrabHead + body);
+    EXPECT_EQ(marked.record->SampleCount, 4);
+    EXPECT_EQ(marked.record->RawSamples, plain.record->RawSamples);
+    EXPECT_EQ(CheckCaptureKind("\xEF\xBB\xBF" "dyna\r\n").kind, CaptureKind::Dyna);
+    const std::string utf16 =
+        "Input file is neither \"grab\" nor \"dyna\"! It is UTF-16 text: save it as UTF-8 or "
+        "ANSI text.";
+    for (const std::string& text : {std::string("\xFF\xFEg\0r\0a\0b\0\r\0\n\0", 14),
+                                   std::string("\xFE\xFF\0d\0y\0n\0a\0\r\0\n", 14),
+                                   std::string("g\0r\0a\0b\0\r\0\n\0", 12)}) {
+        EXPECT_EQ(MessageOf(text), utf16);
+    }
+    EXPECT_EQ(MessageOf(std::string("gr\0ab-\r\n", 8)),
+              "Input file is neither \"grab\" nor \"dyna\"!");
+}
+
 TEST(CaptureReader, BadFieldsNameTheirText) {
     struct Case {
         const char* name;
@@ -266,7 +287,8 @@ TEST(ImportCaptureFile, MemoryStaysBoundedWhateverTheFileHolds) {
         {"an endless caption line", dir.File("caption.csv"), "grab\r\n", "Range check error"},
         {"an endless data line", dir.File("data.csv"), kGrabHead + kGrabLine1 + "\r\n",
          "Range check error"},
-        {"/dev/zero", "/dev/zero", "", wrongKind},
+        // A device is refused before anything is read from it.
+        {"/dev/zero", "/dev/zero", "", kNotAFile},
     };
     for (const Case& c : cases) {
         if (c.path != "/dev/zero") {

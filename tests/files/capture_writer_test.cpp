@@ -152,7 +152,7 @@ TEST(WriteCaptureFile, UnwritablePlacesGivePlainTexts) {
     };
     EXPECT_EQ(messageFor(dir.File("no/such/folder/x.CSV")), "Path not found");
     std::filesystem::create_directory(dir.File("folder"));
-    EXPECT_EQ(messageFor(dir.File("folder")), "File access denied");
+    EXPECT_EQ(messageFor(dir.File("folder")), "File access denied: it is a folder");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
 }
 

@@ -223,6 +223,23 @@ TEST_F(ReportTool, AReportNeverReplacesItsInputs) {
     EXPECT_EQ(testing::ReadText(dir.File("settings.pdf")), settings);
 }
 
+// What cannot be evaluated gets no report, and a pipe is not waited on.
+TEST_F(ReportTool, NoReportForWhatCannotBeEvaluated) {
+    testing::WriteText(dir.File("nonsense.CSV"), "grab\nnonsense\n");
+    std::filesystem::create_directory(dir.File("folder.CSV"));
+    ASSERT_EQ(RunIn(dir, "mkfifo", "pipe.CSV").status, 0);
+    const ToolRun run = RunIn(dir, "timeout 60 env -u DISPLAY " + Quoted(CORVANE_REPORT_TOOL),
+                              "-o out nonsense.CSV folder.CSV pipe.CSV grab.CSV");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "nonsense.CSV: No samples: the capture cannot be evaluated\n"
+              "folder.CSV: File access denied: it is a folder\n"
+              "pipe.CSV: Not a file but a pipe or device: nothing was read\n");
+    for (const char* name : {"nonsense", "folder", "pipe"})
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out/" + std::string(name) + ".pdf")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/grab.pdf")));
+}
+
 TEST_F(ReportTool, UsageErrorsExitTwo) {
     testing::WriteText(dir.File("file"), "");
     for (const std::string arguments :

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "corvane/version.h"
+#include "files/atomic_file.h"
 #include "files/batch.h"
 #include "files/capture_inputs.h"
 #include "files/file_error.h"
@@ -22,6 +23,7 @@
 #include "files/headless_evaluation.h"
 #include "performance/details_csv.h"
 #include "settings/disk_table_settings.h"
+#include "interrupted_run.h"
 #include "text/number_format.h"
 
 namespace {
@@ -31,7 +33,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--settings INI]\n"
-    "                     [-j N] [-r] [--files-from LIST] CAPTURE|FOLDER...";
+    "                     [-j N] [-r] [--files-from LIST [-0]] CAPTURE|FOLDER...";
 constexpr int kMaxThreads = 1024;
 
 constexpr const char* kLargeBatches =
@@ -76,12 +78,13 @@ int AvailableCores() {
 
 // The names on the command line, then those of each list in turn.
 std::vector<std::string> Names(const std::vector<std::string>& arguments,
-                               const std::vector<std::string>& lists) {
+                               const std::vector<std::string>& lists,
+                               corvane::files::NameSeparator separator) {
     std::vector<std::string> names = arguments;
     for (const std::string& list : lists) {
         std::vector<std::string> listed =
-            list == "-" ? corvane::files::ReadNameList(std::cin, "standard input")
-                        : corvane::files::ReadNameListFile(list);
+            list == "-" ? corvane::files::ReadNameList(std::cin, "standard input", separator)
+                        : corvane::files::ReadNameListFile(list, separator);
         names.insert(names.end(), std::make_move_iterator(listed.begin()),
                      std::make_move_iterator(listed.end()));
     }
@@ -101,6 +104,37 @@ void FlushStandardOutput() {
     if (std::fflush(stdout) != 0) throw corvane::files::FileError("Disk write error");
 }
 
+// Why a file the batch writes is one it reads: a list of names (--files-from)
+// is an input like any capture. Empty when none is.
+std::string ListIsOutput(const std::vector<std::string>& lists, const std::string& output,
+                         const char* file) {
+    for (const std::string& list : lists) {
+        if (list != "-" && corvane::files::SameFile(output, list)) {
+            return corvane::files::ResultsFileIsInputError(output, "a list of names (--files-from)",
+                                                           file)
+                .what();
+        }
+    }
+    return {};
+}
+
+// The files a folder's listing leaves out: the results and details of an
+// earlier run, never a capture (which the batch then refuses to replace).
+std::vector<std::string> LeftOutOfFolders(const std::string& results, const std::string& details) {
+    std::vector<std::string> leaveOut;
+    if (!results.empty() && corvane::files::EarlierOutput(results, corvane::files::kBatchHeader))
+        leaveOut.push_back(results);
+    if (!details.empty() &&
+        corvane::files::EarlierOutput(details, corvane::performance::DetailsHeader()))
+        leaveOut.push_back(details);
+    return leaveOut;
+}
+
+// A file that could not be written: the message, and that it was kept.
+void ReportUnwritten(const std::string& path, const std::string& message) {
+    Report(path, message + "; the file was left as it was");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +152,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> lists;
     bool append = false;
     bool recursive = false;
+    bool nulSeparated = false;
     int threads = AvailableCores();
     app.add_option("-o,--output", resultsPath, "results file; '-' or absent: standard output")
         ->option_text("RESULTS");
@@ -150,6 +185,10 @@ int main(int argc, char** argv) {
                    "names of capture files or folders, one a line, after those of the command "
                    "line; '-': standard input")
         ->option_text("LIST");
+    app.add_flag("-0,--null", nulSeparated,
+                 "the names of each LIST end with a NUL character, not a line end, as find "
+                 "-print0 writes them (xargs -0); without it a name holding a NUL is an error")
+        ->needs("--files-from");
     app.add_option("CAPTURE", arguments,
                    "capture files (grab or dyna) and folders, evaluated in this order");
     try {
@@ -178,11 +217,19 @@ int main(int argc, char** argv) {
                 .what());
     }
 
+    for (const auto& [output, file] :
+         {std::pair{toStandardOutput ? std::string() : resultsPath, "results file"},
+          std::pair{detailsPath, "details file"}}) {
+        const std::string refused = output.empty() ? "" : ListIsOutput(lists, output, file);
+        if (!refused.empty()) return UsageError(refused);
+    }
+
     std::vector<std::string> captures;
     try {
-        captures =
-            files::CaptureFilesOf(Names(arguments, lists), recursive,
-                                  {toStandardOutput ? std::string() : resultsPath, detailsPath});
+        captures = files::CaptureFilesOf(
+            Names(arguments, lists,
+                  nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line),
+            recursive, LeftOutOfFolders(toStandardOutput ? std::string() : resultsPath, detailsPath));
     } catch (const files::InputReadError& error) {
         Report(error.path(), error.what());
         return kExitUsage;
@@ -203,6 +250,14 @@ int main(int argc, char** argv) {
         }
         disks = std::move(loaded.disks);
     }
+    // A run that was killed left its temporary files; this one removes its own
+    // when interrupted.
+    std::vector<std::string> outputs;
+    if (!toStandardOutput) outputs.push_back(resultsPath);
+    if (withDetails) outputs.push_back(detailsPath);
+    for (const std::string& output : outputs) files::AtomicFile::RemoveLeftovers(output);
+    corvane::tools::RemoveTemporariesWhenInterrupted(outputs);
+
     // One evaluation, and so one working record, per thread.
     const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
                                      : files::HeadlessEvaluation::Details::No;
@@ -248,11 +303,12 @@ int main(int argc, char** argv) {
         return kExitFailed;
     } catch (const files::BatchOutputError& error) {
         // A file could not be written; it is left as it was.
-        Report(error.path(), error.what());
+        ReportUnwritten(error.path(), error.what());
         return kExitFailed;
     } catch (const std::exception& error) {
         // The results file itself could not be written; it is left as it was.
-        Report(toStandardOutput ? std::string("standard output") : resultsPath, error.what());
+        if (toStandardOutput) Report("standard output", error.what());
+        if (!toStandardOutput) ReportUnwritten(resultsPath, error.what());
         return kExitFailed;
     }
     return 0;

@@ -151,6 +151,9 @@ int main(int argc, char** argv) {
             if (!settingsPath.empty() && files::SameFile(pdf, settingsPath))
                 throw std::runtime_error("its report " + pdf + " would replace the settings file");
             (void)evaluation.Evaluate(capture);
+            // Empty graphs and blank figures would pass for a report.
+            if (!evaluation.status().empty())
+                throw std::runtime_error(evaluation.status() + ": the capture cannot be evaluated");
         } catch (const std::exception& error) {
             Report(capture, error.what());
             failed = true;
