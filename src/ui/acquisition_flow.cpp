@@ -154,6 +154,7 @@ void AcquisitionFlow::GrabButtonClick() {
         host_.board->cbWinBufToArray(session.buffer(), capture.RawSamples.data(), 0,
                                      capture.SampleCount);
         attempt.commit();
+        host_.owner->MarkCaptureSource(true);
         host_.owner->AnalyseCapture();
     }
     if (host_.panel->ContinuousCB->isChecked()) host_.continuousTimer->start();
@@ -186,6 +187,7 @@ void AcquisitionFlow::DynaButtonClick() {
         attempt.commit();
     }
     // The Dyna's clean-up comes before its analysis.
+    host_.owner->MarkCaptureSource(true);
     host_.owner->AnalyseCapture();
 }
 
