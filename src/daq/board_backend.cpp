@@ -52,6 +52,7 @@ int BoardBackend::cbAInScan(int board, int lowChannel, int highChannel, long cou
         if (buffers_.Find(buffer).size() < static_cast<std::size_t>(count))
             return Fail(kBadBuffer, "scan: no buffer of that size");
         if (closing_) return Fail(kBoardNotFound, "scan: the board is closing");
+        if (continuous_.running) return Fail(kScanRunning, "scan: a background scan runs");
         ++scansRunning_;
     }
     struct LeaveScan {
@@ -105,10 +106,11 @@ int BoardBackend::StartContinuous(const ScanRequest&, long&) {
     return Fail(kNoBackgroundScan, "background scan: this board has none");
 }
 
-bool BoardBackend::Deliver(std::span<const std::uint16_t> samples) {
+bool BoardBackend::Deliver(std::span<const std::uint16_t> samples, std::uint64_t lostBefore) {
     std::lock_guard lock(mutex_);
     Continuous& scan = continuous_;
     if (!scan.running) return false;
+    scan.total += lostBefore;
     const auto target = buffers_.Find(scan.buffer);
     if (target.size() < scan.size) {
         scan.running = false;

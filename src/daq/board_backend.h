@@ -78,9 +78,11 @@ protected:
     // Makes the producer stop and waits until it has; called without any lock
     // of this class, also when the producer ended the scan itself.
     virtual void StopContinuous() {}
-    // From the producer: whole scans, written round the buffer. False once
-    // the scan has ended (stopped, or its buffer freed): the producer stops.
-    bool Deliver(std::span<const std::uint16_t> samples);
+    // From the producer: whole scans, written round the buffer, after
+    // lostBefore samples the producer could not take from its board (more
+    // than the buffer holds, so a reader sees them as lost). False once the
+    // scan has ended (stopped, or its buffer freed): the producer stops.
+    bool Deliver(std::span<const std::uint16_t> samples, std::uint64_t lostBefore = 0);
     // From the producer: the scan broke off; cbGetStatus gives result.
     void EndContinuous(int result, std::string why);
 

@@ -68,7 +68,7 @@ public:
     double PressureTransducerVolts(double crankDeg) const;
 
 private:
-    void Build(double highTemperatureK);
+    void Build(double highTemperatureK, int workSteps);
     double RippledAngle(double smoothRad) const;
 
     EngineParameters parameters_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 #include <string>
 
@@ -22,6 +23,16 @@ double Lagged(double value, double target, double timeConstantS) {
     return target + (value - target) * std::exp(-kRunStepS / timeConstantS);
 }
 
+double Within(double value, double lowest, double highest, double fallback) {
+    return (std::isfinite(value) && value >= lowest && value <= highest) ? value : fallback;
+}
+
+bool Sensible(const RunStep& step) {
+    return Within(step.atS, 0.0, 1e7, -1.0) >= 0.0 &&
+           Within(step.heaterPowerW, 0.0, 20.0, -1.0) >= 0.0 &&
+           Within(step.loadMilliNm, 0.0, 1000.0, -1.0) >= 0.0;
+}
+
 std::string Number(double value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -30,10 +41,27 @@ std::string Number(double value) {
 
 }  // namespace
 
+EngineRunSettings CheckedRun(const EngineRunSettings& run) {
+    const EngineRunSettings defaults;
+    EngineRunSettings checked = run;
+    checked.warmUpMinutes = Within(run.warmUpMinutes, 0.0, 600.0, defaults.warmUpMinutes);
+    checked.driftKPerHour = Within(run.driftKPerHour, -100.0, 100.0, defaults.driftKPerHour);
+    checked.speedUp = Within(run.speedUp, 0.01, 100000.0, defaults.speedUp);
+    checked.overrunAtS = Within(run.overrunAtS, 0.0, 1e7, defaults.overrunAtS);
+    checked.overrunS = Within(run.overrunS, 0.0, 3600.0, defaults.overrunS);
+    checked.steps.clear();
+    std::copy_if(run.steps.begin(), run.steps.end(), std::back_inserter(checked.steps), Sensible);
+    std::stable_sort(checked.steps.begin(), checked.steps.end(),
+                     [](const RunStep& a, const RunStep& b) { return a.atS < b.atS; });
+    return checked;
+}
+
 EngineRun::EngineRun(const EngineParameters& parameters)
     : parameters_(parameters), model_(parameters) {
-    referenceTorqueNm_ = NetTorqueNm(model_.WorkPerCycleMicroJ(), parameters_.loadMilliNm);
-    referenceWorkMicroJ_ = model_.WorkPerCycleMicroJ();
+    // Worked out as every state of the run is, so that a steady run keeps its speed exactly.
+    const EngineModel reference(parameters_, model_.HighTemperatureK());
+    referenceWorkMicroJ_ = reference.WorkPerCycleMicroJ();
+    referenceTorqueNm_ = NetTorqueNm(referenceWorkMicroJ_, parameters_.loadMilliNm);
     flywheelLagS_ = model_.Dyna().timeConstant;
     state_.heaterPowerW = parameters_.heaterPowerW;
     state_.loadMilliNm = parameters_.loadMilliNm;

@@ -54,6 +54,11 @@ private:
     EngineModel model_;
 };
 
+// The run settings with every value outside its sensible range (or not a
+// number) replaced by its default, steps out of range left out, the rest in
+// time order.
+EngineRunSettings CheckedRun(const EngineRunSettings& run);
+
 // One row of the run's truth per second.
 struct RunTruthRow {
     double timeS = 0.0;

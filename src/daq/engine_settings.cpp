@@ -1,8 +1,10 @@
 #include "daq/engine_settings.h"
 
 #include <charconv>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "daq/simulated_board.h"
 
@@ -34,6 +36,60 @@ void WriteNumber(settings::IniFile& ini, const char* key, Number value) {
     ini.WriteString(kEngineSection, key, error == std::errc{} ? std::string(buffer, end) : "");
 }
 
+// Steps as "seconds heater_W load_mNm" separated by semicolons; an entry that
+// is not three numbers makes the whole list unreadable.
+std::vector<RunStep> ReadSteps(const settings::IniFile& ini) {
+    std::istringstream entries(ini.ReadString(kEngineSection, "RunSteps", ""));
+    std::vector<RunStep> steps;
+    for (std::string entry; std::getline(entries, entry, ';');) {
+        if (Trimmed(entry).empty()) continue;
+        std::istringstream fields(entry);
+        RunStep step;
+        std::string extra;
+        if (!(fields >> step.atS >> step.heaterPowerW >> step.loadMilliNm) || fields >> extra)
+            return {};
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+std::string StepsText(const std::vector<RunStep>& steps) {
+    std::string text;
+    for (const RunStep& step : steps) {
+        if (!text.empty()) text += ';';
+        for (double value : {step.atS, step.heaterPowerW, step.loadMilliNm}) {
+            char buffer[64];
+            const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+            if (error == std::errc{}) text += std::string(buffer, end) + ' ';
+        }
+        text.pop_back();
+    }
+    return text;
+}
+
+EngineRunSettings ReadRun(const settings::IniFile& ini) {
+    const EngineRunSettings defaults;
+    EngineRunSettings run;
+    run.warmUp = ini.ReadYesNo(kEngineSection, "WarmUp", defaults.warmUp);
+    run.warmUpMinutes = ReadNumber(ini, "WarmUpMinutes", defaults.warmUpMinutes);
+    run.driftKPerHour = ReadNumber(ini, "Drift", defaults.driftKPerHour);
+    run.steps = ReadSteps(ini);
+    run.speedUp = ReadNumber(ini, "SpeedUp", defaults.speedUp);
+    run.overrunAtS = ReadNumber(ini, "OverrunAt", defaults.overrunAtS);
+    run.overrunS = ReadNumber(ini, "OverrunLength", defaults.overrunS);
+    return run;
+}
+
+void WriteRun(settings::IniFile& ini, const EngineRunSettings& run) {
+    ini.WriteYesNo(kEngineSection, "WarmUp", run.warmUp);
+    WriteNumber(ini, "WarmUpMinutes", run.warmUpMinutes);
+    WriteNumber(ini, "Drift", run.driftKPerHour);
+    ini.WriteString(kEngineSection, "RunSteps", StepsText(run.steps));
+    WriteNumber(ini, "SpeedUp", run.speedUp);
+    WriteNumber(ini, "OverrunAt", run.overrunAtS);
+    WriteNumber(ini, "OverrunLength", run.overrunS);
+}
+
 }  // namespace
 
 EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
@@ -52,6 +108,7 @@ EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
     parameters.faults.missedHole = ini.ReadYesNo(kEngineSection, "MissedHole", false);
     parameters.faults.tooHot = ini.ReadYesNo(kEngineSection, "TooHot", false);
     parameters.faults.stopped = ini.ReadYesNo(kEngineSection, "Stopped", false);
+    parameters.run = ReadRun(ini);
     return CheckedParameters(parameters);
 }
 
@@ -68,6 +125,7 @@ void WriteEngineParameters(settings::IniFile& ini, const EngineParameters& param
     ini.WriteYesNo(kEngineSection, "MissedHole", parameters.faults.missedHole);
     ini.WriteYesNo(kEngineSection, "TooHot", parameters.faults.tooHot);
     ini.WriteYesNo(kEngineSection, "Stopped", parameters.faults.stopped);
+    WriteRun(ini, parameters.run);
 }
 
 }  // namespace corvane::daq

@@ -10,7 +10,9 @@ inline constexpr const char* kEngineSection = "SimulatedEngine";
 
 // Keys: Rpm, HeaterPower (W), Load (mNm), Noise (V), FlywheelMass (g),
 // FlywheelDiameter (mm), Seed, InstantScans, and the faults Unplugged,
-// MissedHole, TooHot, Stopped (Yes/No). Numbers use a point. A missing,
+// MissedHole, TooHot, Stopped (Yes/No); for a recording's run WarmUp (Yes/No),
+// WarmUpMinutes, Drift (K per hour), RunSteps ("seconds heater_W load_mNm;..."),
+// SpeedUp, OverrunAt and OverrunLength (s). Numbers use a point. A missing,
 // unreadable or out-of-range value gives its default.
 EngineParameters ReadEngineParameters(const settings::IniFile& ini);
 // Writes every key of the section, so a teacher finds them all to edit.

@@ -7,6 +7,7 @@
 
 #include "daq/board_errors.h"
 #include "daq/engine_model.h"
+#include "daq/engine_run.h"
 #include "daq/engine_scan.h"
 #include "daq/run_scan.h"
 
@@ -38,6 +39,7 @@ EngineParameters CheckedParameters(const EngineParameters& parameters) {
         checked.flywheelMassG = defaults.flywheelMassG;
         checked.flywheelDiameterMm = defaults.flywheelDiameterMm;
     }
+    checked.run = CheckedRun(parameters.run);
     return checked;
 }
 

@@ -125,5 +125,60 @@ TEST(EngineSettings, WrittenParametersReadBackTheSame) {
     EXPECT_FALSE(read.instantScans);
 }
 
+// The run of a recording: written keys read back; unreadable or out-of-range
+// values give their defaults, steps out of range are left out, the rest sorted.
+TEST(EngineSettings, TheRunsKeysReadBackAndBadValuesGiveDefaults) {
+    const testing::TempDir dir;
+    const std::string path = SettingsFile(dir, "run.ini", "");
+    EngineParameters parameters;
+    parameters.run.warmUp = true;
+    parameters.run.warmUpMinutes = 7.5;
+    parameters.run.driftKPerHour = -2.0;
+    parameters.run.steps = {{600.0, 5.5, 1.0}, {1200.0, 6.0, 2.25}};
+    parameters.run.speedUp = 60.0;
+    parameters.run.overrunAtS = 90.0;
+    parameters.run.overrunS = 0.5;
+    {
+        settings::IniFile ini(path);
+        WriteEngineParameters(ini, parameters);
+        ini.Save();
+    }
+    const EngineRunSettings read = ReadEngineParameters(settings::IniFile(path)).run;
+    EXPECT_TRUE(read.warmUp);
+    EXPECT_EQ(read.warmUpMinutes, 7.5);
+    EXPECT_EQ(read.driftKPerHour, -2.0);
+    ASSERT_EQ(read.steps.size(), 2u);
+    EXPECT_EQ(read.steps[1].atS, 1200.0);
+    EXPECT_EQ(read.steps[1].heaterPowerW, 6.0);
+    EXPECT_EQ(read.steps[1].loadMilliNm, 2.25);
+    EXPECT_EQ(read.speedUp, 60.0);
+    EXPECT_EQ(read.overrunAtS, 90.0);
+    EXPECT_EQ(read.overrunS, 0.5);
+
+    const EngineRunSettings defaults;
+    struct Case {
+        const char* lines;
+        std::size_t steps;
+    } cases[] = {
+        {"RunSteps=600 5\nSpeedUp=-5\nWarmUpMinutes=nan\nOverrunAt=-3\nDrift=1e9\n", 0},
+        {"RunSteps=900 4 1; 300 30 1 ;100 5 2\n", 2},  // 30 W is no heater of ours
+    };
+    for (const Case& c : cases) {
+        const auto run =
+            ReadEngineParameters(settings::IniFile(SettingsFile(
+                                     dir, "bad.ini", std::string("[SimulatedEngine]\n") + c.lines)))
+                .run;
+        EXPECT_EQ(run.speedUp, defaults.speedUp) << c.lines;
+        EXPECT_EQ(run.warmUpMinutes, defaults.warmUpMinutes) << c.lines;
+        EXPECT_EQ(run.overrunAtS, defaults.overrunAtS) << c.lines;
+        EXPECT_EQ(run.driftKPerHour, defaults.driftKPerHour) << c.lines;
+        ASSERT_EQ(run.steps.size(), c.steps) << c.lines;
+        if (c.steps == 2) {
+            EXPECT_EQ(run.steps[0].atS, 100.0);
+            EXPECT_EQ(run.steps[1].atS, 900.0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace corvane::daq

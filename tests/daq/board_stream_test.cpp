@@ -129,7 +129,8 @@ std::vector<std::uint16_t> ReadScans(ScanStream& stream, std::uint64_t scans,
 
 // The simulated board's stream is its run, sample for sample, whoever reads it.
 TEST(BoardStream, SimulatedBoardStreamsItsRunWithoutGaps) {
-    const EngineParameters parameters = SpedUp(40.0);
+    EngineParameters parameters = SpedUp(40.0);
+    parameters.run.overrunS = 0.5;  // a length without a moment causes no overrun
     SimulatedBoard board(parameters);
     const StreamFormat format;  // the five engine channels at 1000 scans/s
     auto stream = OpenBoardStream(board, format);

@@ -62,5 +62,15 @@ TEST(DynaCurve, WindowShrinksAtTheEnds) {
     EXPECT_FALSE(LocalMotion({t.seconds, t.angle}, 16, 2));       // 5 holes, 7 terms
 }
 
+// Seven terms need more than seven holes: with exactly seven nothing is
+// fitted, with nine the motion is found.
+TEST(DynaCurve, SevenTermsNeedMoreThanSevenHoles) {
+    const Track t = EvenAcceleration(16 * 2 + 1, 0.0);
+    EXPECT_FALSE(LocalMotion({t.seconds, t.angle}, 16, 3));
+    const auto m = LocalMotion({t.seconds, t.angle}, 16, 4);
+    ASSERT_TRUE(m);
+    EXPECT_NEAR(m->angularAcceleration, 12, 1e-4);
+}
+
 }  // namespace
 }  // namespace corvane::performance

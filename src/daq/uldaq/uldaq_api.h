@@ -31,7 +31,7 @@ enum AInScanFlag : int {
     AINSCAN_FF_NOSCALEDATA = 1,
     AINSCAN_FF_NOCALIBRATEDATA = 2
 };
-enum ScanOption : int { SO_DEFAULTIO = 0 };
+enum ScanOption : int { SO_DEFAULTIO = 0, SO_CONTINUOUS = 1 << 3 };
 enum WaitType : int { WAIT_UNTIL_DONE = 1 };
 enum ScanStatus : int { SS_IDLE = 0, SS_RUNNING = 1 };
 

@@ -22,12 +22,6 @@ constexpr std::uint16_t kMaxCount = 4095;
 // Allowance beyond the scan's own duration before a scan counts as stuck.
 constexpr double kScanTimeoutMargin = 3.0;
 
-// A calibrated reading in the program's 12-bit count on +-10 V; readings
-// beyond the range (or from a finer converter) end at the ends of the scale.
-std::uint16_t ToCount(double volts) {
-    return std::min(analysis::VoltsToCount(std::clamp(volts, -10.0, 10.0)), kMaxCount);
-}
-
 // Unique ids are serial numbers in hexadecimal: a user may type them in either case.
 bool SameId(const char (&uniqueId)[64], const std::string& wanted) {
     const std::string id(uniqueId, strnlen(uniqueId, sizeof uniqueId));
@@ -39,10 +33,15 @@ bool SameId(const char (&uniqueId)[64], const std::string& wanted) {
 
 }  // namespace
 
+std::uint16_t uldaq::CountOf(double volts) {
+    return std::min(analysis::VoltsToCount(std::clamp(volts, -10.0, 10.0)), kMaxCount);
+}
+
 UldaqBoard::UldaqBoard(std::string deviceId, std::string libraryFile)
     : deviceId_(std::move(deviceId)), libraryFile_(std::move(libraryFile)) {}
 
 UldaqBoard::~UldaqBoard() {
+    StopContinuous();
     CloseScans();
     std::lock_guard lock(boardMutex_);
     Release();
@@ -56,6 +55,7 @@ int UldaqBoard::cbDeclareRevision(float* /*revision*/) {
 
 int UldaqBoard::cbStopBackground(int board, int functionType) {
     if (board != 0 || functionType != kAiFunction) return Fail(kBadArgument, "stop: bad argument");
+    BoardBackend::cbStopBackground(board, functionType);
     if (!scanning_) return kNoErrors;
     // Set the request before looking for the device: a scan that publishes
     // its device after this look sees the request instead (both sequentially
@@ -73,7 +73,7 @@ int UldaqBoard::ReadChannel(int channel, std::uint16_t& count) {
         library_->ulAIn(device_, channel, AI_SINGLE_ENDED, BIP10VOLTS, AIN_FF_DEFAULT, &volts);
     if (error != ERR_NO_ERROR) return DeviceFailure(error);
     if (std::isnan(volts)) return Fail(kUldaqBadReading, "single reading: not a number");
-    count = ToCount(volts);
+    count = CountOf(volts);
     return kNoErrors;
 }
 
@@ -131,7 +131,7 @@ int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t
 
     if (std::any_of(scanVolts_.begin(), scanVolts_.end(), [](double v) { return std::isnan(v); }))
         return Fail(kUldaqBadReading, "scan: a sample is not a number");
-    std::transform(scanVolts_.begin(), scanVolts_.end(), samples.begin(), ToCount);
+    std::transform(scanVolts_.begin(), scanVolts_.end(), samples.begin(), CountOf);
     if (std::isfinite(actualRate) && actualRate > 0) rate = std::lround(actualRate);
     return kNoErrors;
 }

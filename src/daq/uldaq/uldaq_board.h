@@ -8,6 +8,9 @@
 // Readings are taken in calibrated volts and converted to the program's
 // 12-bit counts on +-10 V, so boards of any resolution fit its count model.
 // Thread-safe: a scan may run on a worker thread; buffers stay usable meanwhile.
+// A background scan runs in the library (SO_CONTINUOUS round its own buffer);
+// a pump thread asks ulAInScanStatus how far it has come and hands the new
+// scans on, in counts (uldaq_board_background.cpp).
 // LastError() gives the library's own words for the last failure.
 
 #include <atomic>
@@ -15,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "daq/board_backend.h"
@@ -25,7 +29,10 @@ namespace corvane::daq {
 
 namespace uldaq {
 class UldaqLibrary;
-}
+// A calibrated reading in the program's 12-bit count on +-10 V; readings
+// beyond the range (or from a finer converter) end at the ends of the scale.
+std::uint16_t CountOf(double volts);
+}  // namespace uldaq
 
 inline constexpr const char* kUldaqLibraryFile = "libuldaq.so.1";
 
@@ -56,6 +63,13 @@ private:
     void Release();
     int DeviceFailure(uldaq::UlError error);
     int AbandonScan(uldaq::UlError error);
+    int StartContinuous(const ScanRequest& request, long& rate) override;
+    void StopContinuous() override;
+    struct Transfer;
+    void Pump();
+    bool PumpOnce(std::uint64_t& taken);
+    Transfer TakeNewScans(std::uint64_t taken);
+    Transfer LostBoard(uldaq::UlError error);
 
     std::mutex boardMutex_;  // one board access at a time
     std::string deviceId_;
@@ -71,6 +85,13 @@ private:
     std::atomic<bool> scanning_{false};
     std::atomic<bool> stopRequested_{false};
     std::atomic<uldaq::DaqDeviceHandle> scanDevice_{0};
+    // The background scan: the library's circular buffer (resized only while
+    // no background scan runs) and the pump that empties it.
+    std::vector<double> backgroundVolts_;
+    std::size_t backgroundSize_ = 0;  // samples round the program's buffer
+    std::mutex pumpMutex_;            // starting and joining the pump
+    std::thread pump_;
+    std::atomic<bool> stopPump_{false};
 };
 
 std::unique_ptr<Board> MakeUldaqBoard(const std::string& deviceId);

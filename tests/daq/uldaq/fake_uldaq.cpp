@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "daq/uldaq/uldaq_api.h"
@@ -37,6 +38,8 @@ struct Scan {
     int channels = 0;
     int samplesPerChannel = 0;
     bool running = false;
+    bool continuous = false;
+    unsigned long long scansDone = 0;  // of a continuous scan
 };
 
 struct Fake {
@@ -51,6 +54,7 @@ struct Fake {
     std::map<long long, Handle> handles;
     long long nextHandle = 0x10000;
     Scan scan;
+    int continuousStep = 4, continuousJump = 0;
     FakeUlLog log{};
 };
 
@@ -75,11 +79,41 @@ UlError Check(long long handle, bool needConnected) {
     return ERR_NO_ERROR;
 }
 
+// A continuous scan's pump (another thread) and the test's controls meet here.
+std::mutex continuousMutex;
+
 void Fill(int scans) {
     for (int k = 0; k < scans; ++k)
         for (int c = 0; c < fake.scan.channels; ++c)
             fake.scan.data[k * fake.scan.channels + c] =
                 (fakeUl_patternCount(fake.scan.low + c, k) - 2048) / 204.8;
+}
+
+}  // namespace
+
+extern "C" int fakeUl_patternCount(int channel, int scan);
+
+namespace {
+
+// A continuous scan moves on and writes round the buffer, scan numbers counting on.
+UlError ContinueScan(ScanStatus* status, TransferStatus* transfer) {
+    Scan& scan = fake.scan;
+    if (scan.running) {
+        const int more = fake.continuousStep + std::exchange(fake.continuousJump, 0);
+        for (int k = 0; k < more; ++k, ++scan.scansDone) {
+            const auto at = scan.scansDone % static_cast<unsigned>(scan.samplesPerChannel);
+            for (int c = 0; c < scan.channels; ++c)
+                scan.data[at * scan.channels + c] =
+                    (fakeUl_patternCount(scan.low + c, static_cast<int>(scan.scansDone)) - 2048) /
+                    204.8;
+        }
+    }
+    *status = scan.running ? SS_RUNNING : SS_IDLE;
+    const unsigned long long total = scan.scansDone * scan.channels;
+    const auto last = scan.scansDone == 0 ? 0 : (scan.scansDone - 1) % scan.samplesPerChannel;
+    *transfer =
+        TransferStatus{scan.scansDone, total, static_cast<long long>(last * scan.channels), {}};
+    return ERR_NO_ERROR;
 }
 
 }  // namespace
@@ -95,6 +129,7 @@ __attribute__((visibility("default"))) void fakeUl_reset(int boards) {
     fake.boards = boards;
 }
 __attribute__((visibility("default"))) void fakeUl_setPlugged(int plugged) {
+    std::lock_guard lock(continuousMutex);
     if (!plugged && fake.plugged) ++fake.generation;
     fake.plugged = plugged != 0;
 }
@@ -132,6 +167,14 @@ __attribute__((visibility("default"))) int fakeUl_awaitBlockedScan(double second
                                  [] { return blocked; })
                ? 1
                : 0;
+}
+__attribute__((visibility("default"))) void fakeUl_setContinuousStep(int scans) {
+    std::lock_guard lock(continuousMutex);
+    fake.continuousStep = scans;
+}
+__attribute__((visibility("default"))) void fakeUl_jumpContinuous(int jump) {
+    std::lock_guard lock(continuousMutex);
+    fake.continuousJump = jump;
 }
 __attribute__((visibility("default"))) int fakeUl_patternCount(int channel, int scan) {
     return (channel * 700 + scan * 3) % 4096;
@@ -262,7 +305,15 @@ __attribute__((visibility("default"))) UlError ulAInScan(DaqDeviceHandle handle,
     if (lowChan < 0 || highChan < lowChan || samplesPerChan <= 0 || data == nullptr)
         return kFakeBadArgument;
     *rate *= fake.rateFactor;
-    fake.scan = Scan{handle, data, lowChan, highChan - lowChan + 1, samplesPerChan, true};
+    std::lock_guard lock(continuousMutex);
+    fake.scan = Scan{handle,
+                     data,
+                     lowChan,
+                     highChan - lowChan + 1,
+                     samplesPerChan,
+                     true,
+                     (options & SO_CONTINUOUS) != 0,
+                     0};
     fake.transferError = fake.transferErrorNext;
     fake.transferErrorNext = 0;
     return ERR_NO_ERROR;
@@ -305,7 +356,9 @@ __attribute__((visibility("default"))) UlError ulAInScanWait(DaqDeviceHandle han
 __attribute__((visibility("default"))) UlError ulAInScanStatus(DaqDeviceHandle handle,
                                                                ScanStatus* status,
                                                                TransferStatus* transfer) {
+    std::lock_guard lock(continuousMutex);
     if (UlError error = Check(handle, true); error != ERR_NO_ERROR) return error;
+    if (fake.scan.continuous && fake.scan.handle == handle) return ContinueScan(status, transfer);
     const bool ours = fake.scan.handle == handle;
     *status = ours && fake.scan.running ? SS_RUNNING : SS_IDLE;
     const unsigned long long scans = ours ? static_cast<unsigned>(fake.scan.samplesPerChannel) : 0;
@@ -322,6 +375,7 @@ __attribute__((visibility("default"))) UlError ulAInScanStatus(DaqDeviceHandle h
 #ifndef FAKE_ULDAQ_WITHOUT_SCAN_STOP
 __attribute__((visibility("default"))) UlError ulAInScanStop(DaqDeviceHandle handle) {
     std::lock_guard lock(blockMutex);
+    std::lock_guard continuing(continuousMutex);
     ++fake.log.stops;
     const UlError error = Check(handle, false);
     if (fake.scan.handle == handle) fake.scan.running = false;  // no more writes into its buffer

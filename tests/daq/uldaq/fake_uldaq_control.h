@@ -57,6 +57,11 @@ void fakeUl_hangNextScan(void);
 void fakeUl_blockNextScan(void);
 // Waits (up to seconds) until a scan's wait blocks; nonzero if one does.
 int fakeUl_awaitBlockedScan(double seconds);
+// A continuous scan (SO_CONTINUOUS) moves on by this many scans at each
+// ulAInScanStatus (4 unless set), writing round the caller's buffer; the next
+// status call moves on by `jump` scans more, once.
+void fakeUl_setContinuousStep(int scans);
+void fakeUl_jumpContinuous(int jump);
 // The count of scan k of a channel: the scan data are these counts in volts.
 int fakeUl_patternCount(int channel, int scan);
 const FakeUlLog* fakeUl_log(void);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "daq/board_factory.h"
+#include "daq/board_stream.h"
+#include "daq/board_errors.h"
 #include "fake_uldaq_control.h"
 #include "temp_dir.h"
 
@@ -335,6 +338,66 @@ TEST_F(UldaqBoardTest, AStopFromAnotherThreadEndsAWaitingScanAndDeliversNothing)
     EXPECT_EQ(board().cbStopBackground(0, kAiFunction), 0) << "no scan: nothing to stop";
     EXPECT_EQ(Grab(), 0) << "a stop without a scan does not stop the next one";
     EXPECT_EQ(board().cbStopBackground(1, kAiFunction), kBadArgument);
+}
+
+// The background scan: every scan as the library delivered it, numbered on;
+// scans the library overwrote before the pump came are one gap of their
+// number; a board pulled out ends the stream with the library's words.
+TEST_F(UldaqBoardTest, BackgroundScanStreamsTheLibrarysScansAndReportsWhatWasOverwritten) {
+    fakeUl_setContinuousStep(30);
+    const StreamFormat format{0, 1, 1000};
+    auto stream = OpenBoardStream(board(), format, {0.1, std::chrono::milliseconds(1)});
+    EXPECT_EQ(log().lastOptions, SO_CONTINUOUS);
+    EXPECT_EQ(log().lastSamplesPerChannel, 200) << "the library's buffer: two of ours";
+    EXPECT_EQ(log().lastLowChannel, 0);
+    EXPECT_EQ(log().lastHighChannel, 1);
+
+    std::uint64_t next = 0, lost = 0;
+    bool jumped = false;
+    while (next < 900) {
+        const StreamChunk chunk = stream->Read();
+        ASSERT_EQ(chunk.firstScan, next);
+        if (chunk.kind == StreamChunk::Kind::Gap) {
+            lost += chunk.lostScans;
+            next += chunk.lostScans;
+            continue;
+        }
+        ASSERT_EQ(chunk.kind, StreamChunk::Kind::Scans) << chunk.message;
+        for (std::size_t i = 0; i < chunk.counts.size(); ++i) {
+            const auto scan = static_cast<int>(next + i / 2);
+            ASSERT_EQ(chunk.counts[i], fakeUl_patternCount(static_cast<int>(i % 2), scan)) << scan;
+        }
+        next += chunk.counts.size() / 2;
+        if (next >= 300 && !jumped) {
+            // The pump is 530 scans behind: 430 are gone, and the 30 at most
+            // that the reader had not yet taken from the pump.
+            fakeUl_jumpContinuous(500);
+            jumped = true;
+        }
+    }
+    EXPECT_GE(lost, 430u);
+    EXPECT_LE(lost, 460u);
+
+    fakeUl_setPlugged(0);
+    StreamChunk chunk;
+    do chunk = stream->Read();
+    while (chunk.kind == StreamChunk::Kind::Scans);
+    EXPECT_EQ(chunk.kind, StreamChunk::Kind::Failed);
+    EXPECT_NE(chunk.message.find("the board's scan broke off"), std::string::npos);
+    EXPECT_NE(chunk.message.find("fake library error 8"), std::string::npos) << chunk.message;
+    stream.reset();
+    EXPECT_GE(log().stops, 1);
+}
+
+TEST_F(UldaqBoardTest, AStoppedBackgroundScanStopsTheLibrarysScanAndAGrabFollows) {
+    auto stream = OpenBoardStream(board(), StreamFormat{0, 1, 1000});
+    EXPECT_EQ(stream->Read().kind, StreamChunk::Kind::Scans);
+    std::vector<std::uint16_t> samples;
+    EXPECT_EQ(Scan(0, 1, 2000, &samples), kScanRunning) << "one scan at a time";
+    stream->Stop();
+    EXPECT_EQ(stream->Read().kind, StreamChunk::Kind::End);
+    EXPECT_EQ(log().stops, 1);
+    EXPECT_EQ(Grab(), 0);
 }
 
 TEST_F(UldaqBoardTest, AnyFailedReadLetsTheBoardGoAndTheNextFindsItAgain) {

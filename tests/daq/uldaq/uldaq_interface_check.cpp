@@ -76,6 +76,7 @@ static_assert(Same(ours::AINSCAN_FF_DEFAULT, ::AINSCAN_FF_DEFAULT));
 static_assert(Same(ours::AINSCAN_FF_NOSCALEDATA, ::AINSCAN_FF_NOSCALEDATA));
 static_assert(Same(ours::AINSCAN_FF_NOCALIBRATEDATA, ::AINSCAN_FF_NOCALIBRATEDATA));
 static_assert(Same(ours::SO_DEFAULTIO, ::SO_DEFAULTIO));
+static_assert(Same(ours::SO_CONTINUOUS, ::SO_CONTINUOUS));
 static_assert(Same(ours::WAIT_UNTIL_DONE, ::WAIT_UNTIL_DONE));
 static_assert(Same(ours::SS_IDLE, ::SS_IDLE));
 static_assert(Same(ours::SS_RUNNING, ::SS_RUNNING));

@@ -16,6 +16,7 @@
 
 #include "daq/board_errors.h"
 #include "daq/board_factory.h"
+#include "daq/board_stream.h"
 #include "daq/uldaq/uldaq_api.h"
 #include "daq/uldaq/uldaq_board.h"
 #include "temp_dir.h"
@@ -162,6 +163,21 @@ TEST_F(UldaqRealLibrary, NoBoardFailsEveryAccessAndTheNextLooksAgain) {
 
     board.reset();
     EXPECT_EQ(use.closes, 1) << "closed with the board";
+}
+
+// A recording started without a board: its stream fails at once, saying why,
+// and holds nothing of the board's afterwards.
+TEST_F(UldaqRealLibrary, NoBoardFailsABackgroundScanAtItsStart) {
+    auto board = FromSettings("Board=uldaq\r\n");
+    for (int round = 1; round <= 2; ++round) {
+        auto stream = OpenBoardStream(*board, StreamFormat{});
+        const StreamChunk chunk = stream->Read();
+        EXPECT_EQ(chunk.kind, StreamChunk::Kind::Failed);
+        EXPECT_EQ(chunk.message, "the board's scan did not start: no board found on USB");
+        EXPECT_EQ(stream->Read().kind, StreamChunk::Kind::End);
+        EXPECT_EQ(use.inventories, round) << "each start looks on USB again";
+    }
+    EXPECT_EQ(use.creates, 0);
 }
 
 TEST_F(UldaqRealLibrary, ABoardNamedByItsUniqueIdIsMissingByThatId) {
