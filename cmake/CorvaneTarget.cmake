@@ -1,5 +1,6 @@
 # Warnings on our own code only, as errors unless CORVANE_WERROR is off;
-# sanitizers when asked for.
+# sanitizers when asked for (the address and undefined-behaviour pair, or the
+# thread sanitizer alone).
 function(corvane_setup target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(CORVANE_WERROR)
@@ -14,6 +15,10 @@ function(corvane_setup target)
   if(CORVANE_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(CORVANE_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   endif()
 endfunction()
 

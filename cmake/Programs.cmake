@@ -6,8 +6,10 @@
 set(CORVANE_PROGRAMS
   corvane-logger   "capture and analyse the laboratory heat engine"
   corvane-batch    "evaluate capture files into one results file"
+  corvane-calibrate "calibrate the bench from captures taken for it"
   corvane-simulate "make capture files from the simulated engine"
-  corvane-report   "write a PDF lab report for each capture file")
+  corvane-report   "write a PDF lab report for each capture file"
+  corvane-record   "record a whole experiment: every scan and every engine cycle")
 
 # One version for every program, from project(), through a generated header.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in
@@ -17,7 +19,7 @@ target_include_directories(corvane_version INTERFACE ${PROJECT_BINARY_DIR}/gener
 
 # Man pages are made from each program's --help and --version at build time;
 # the sanitizer build has no use for them.
-if(NOT CORVANE_SANITIZE)
+if(NOT CORVANE_SANITIZE AND NOT CORVANE_TSAN)
   find_program(HELP2MAN help2man)
   find_program(GZIP gzip)
   if(NOT HELP2MAN OR NOT GZIP)

@@ -14,7 +14,7 @@
 
 #include "analysis/capture_record.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 #include "files/batch.h"
 #include "files/capture_reader.h"
 #include "files/capture_writer.h"
@@ -35,8 +35,8 @@ fs::path BenchDir() {
 }
 
 // Captures of engines between 300 and 900 rpm, each with its own noise.
-std::vector<std::string> CaptureFiles(daq::CaptureKind kind, int count) {
-    const std::string prefix = kind == daq::CaptureKind::Grab ? "grab" : "dyna";
+std::vector<std::string> CaptureFiles(analysis::CaptureKind kind, int count) {
+    const std::string prefix = kind == analysis::CaptureKind::Grab ? "grab" : "dyna";
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i) {
         const fs::path path = BenchDir() / (prefix + std::to_string(i) + ".CSV");
@@ -55,7 +55,7 @@ std::vector<std::string> CaptureFiles(daq::CaptureKind kind, int count) {
 }
 
 void BM_ReadCaptureFile(benchmark::State& state) {
-    const auto kind = state.range(0) == 0 ? daq::CaptureKind::Grab : daq::CaptureKind::Dyna;
+    const auto kind = state.range(0) == 0 ? analysis::CaptureKind::Grab : analysis::CaptureKind::Dyna;
     const std::string path = CaptureFiles(kind, 1).front();
     auto record = std::make_unique<analysis::CaptureRecord>();
     analysis::DiskTable disks(5);
@@ -76,7 +76,7 @@ BENCHMARK(BM_ReadCaptureFile)->ArgName("dyna")->Arg(0)->Arg(1);
 // written in input order to a results file. Arguments: files, threads.
 void BM_BatchOfGrabFiles(benchmark::State& state) {
     const std::vector<std::string> paths =
-        CaptureFiles(daq::CaptureKind::Grab, static_cast<int>(state.range(0)));
+        CaptureFiles(analysis::CaptureKind::Grab, static_cast<int>(state.range(0)));
     const std::string results = (BenchDir() / "results.CSV").string();
     files::BatchOptions options;
     options.threads = static_cast<int>(state.range(1));

@@ -1,6 +1,7 @@
 // The whole engine-performance evaluation of a live grab (2000 values: every
-// cycle, the averaged loop, efficiency) and of a live dyna (4000 samples: the
-// local fit at every flywheel hole). Target: each under 0.5 ms on one core.
+// cycle, the averaged loop, efficiency, every figure's uncertainty) and of a
+// live dyna (4000 samples: the local fit at every flywheel hole, the curve's
+// scatter). Target: each under 0.5 ms on one core.
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 
 #include "corvane/version.h"
 #include "daq/board_factory.h"
-#include "settings/ini_file.h"
+#include "settings/board_settings.h"
 #include "ui/help/error_reporter.h"
 #include "ui/main_window.h"
 #include "ui/window_settings.h"
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     const QString appDir = QDir(QCoreApplication::applicationDirPath()).absolutePath() + "/";
     const corvane::settings::IniFile ini(
         corvane::ui::LocateSettings(appDir).readPath.toStdString());
-    corvane::daq::BoardChoice made = corvane::daq::MakeBoard(ini);
+    corvane::daq::BoardChoice made = corvane::daq::MakeBoard(corvane::settings::ReadBoardSettings(ini));
 
     corvane::ui::TForm1::Options options;
     options.board = std::move(made.board);

@@ -28,7 +28,6 @@ public:
 
     // Vertical axes (left and, where shown, right) follow their data unless the
     // user zoomed or scrolled this graph.
-    bool verticalAutomatic() const { return verticalAutomatic_; }
     void setVerticalAutomatic(bool automatic);
 
     // Applies the automatic axes to the present data (also done before every replot).

@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "daq/absent_board.h"
-#include "daq/engine_settings.h"
 #include "daq/simulated_board.h"
 #include "daq/uldaq/uldaq_board.h"
 
@@ -23,13 +22,13 @@ std::string NormalisedName(std::string name) {
 
 }  // namespace
 
-BoardChoice MakeBoard(const settings::IniFile& ini) {
+BoardChoice MakeBoard(const BoardSettings& settings) {
     BoardChoice choice;
-    choice.name = NormalisedName(ini.ReadString(kDaqSection, "Board", ""));
+    choice.name = NormalisedName(settings.board);
     if (choice.name.empty()) choice.name = kSimulatedBoardName;
 
     if (choice.name == kSimulatedBoardName) {
-        auto simulated = std::make_unique<SimulatedBoard>(ReadEngineParameters(ini));
+        auto simulated = std::make_unique<SimulatedBoard>(settings.engine);
         choice.simulated = simulated.get();
         choice.board = std::move(simulated);
         return choice;
@@ -37,7 +36,7 @@ BoardChoice MakeBoard(const settings::IniFile& ini) {
     // Hardware backends are added here by name.
     if (choice.name == "uldaq") {
         // A real board through the maker's Linux library; Device picks one by unique id.
-        choice.board = MakeUldaqBoard(NormalisedName(ini.ReadString(kDaqSection, "Device", "")));
+        choice.board = MakeUldaqBoard(NormalisedName(settings.device));
         return choice;
     }
     choice.board = std::make_unique<AbsentBoard>("no board named \"" + choice.name +

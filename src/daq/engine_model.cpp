@@ -99,7 +99,7 @@ void EngineModel::Build(double highTemperatureK, int workSteps) {
     const double step = 2.0 * kPi / workSteps;
     for (int i = 0; i < workSteps; ++i) {
         const double theta = i * step;
-        const double dVdTheta = -kVolumeAmplitudeMm3 * std::sin(theta);
+        const double dVdTheta = -VolumeAmplitudeMm3() * std::sin(theta);
         work += PressureKPa(theta / kRadPerDeg) * dVdTheta * step;
     }
     workMicroJ_ = work;
@@ -123,7 +123,11 @@ double EngineModel::HighTemperatureK() const { return highTemperatureK_; }
 double EngineModel::HeaterPowerW() const { return heaterPowerW_; }
 
 double EngineModel::CylinderVolumeMm3(double crankDeg) const {
-    return kMeanVolumeMm3 + kVolumeAmplitudeMm3 * std::cos(crankDeg * kRadPerDeg);
+    return kMeanVolumeMm3 + VolumeAmplitudeMm3() * std::cos(crankDeg * kRadPerDeg);
+}
+
+double EngineModel::VolumeAmplitudeMm3() const {
+    return kVolumeAmplitudeMm3 * parameters_.sweptVolumeScale;
 }
 
 double EngineModel::PressureKPa(double crankDeg) const {
@@ -193,11 +197,12 @@ double EngineModel::ChannelVolts(int channel, double crankDeg) const {
 }
 
 double EngineModel::PressureTransducerVolts(double crankDeg) const {
-    return kTransducerVoltsPerKPa * (PressureKPa(crankDeg) - kAtmosphereKPa);
+    return parameters_.transducerZeroVolts + kTransducerVoltsPerKPa * parameters_.transducerScale *
+                                                 (PressureKPa(crankDeg) - kAtmosphereKPa);
 }
 
 double EngineModel::TachometerVolts(double crankDeg) const {
-    const double angle = Wrap360(crankDeg);
+    const double angle = Wrap360(crankDeg - parameters_.phaseOffsetDeg);
     const int nearest = static_cast<int>(std::lround(angle / kDegPerHole)) % kHoles;
     if (parameters_.faults.missedHole && nearest == kMissedHole) return kTachBetweenHolesV;
     double offset = angle - nearest * kDegPerHole;

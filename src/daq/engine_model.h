@@ -70,6 +70,7 @@ public:
 private:
     void Build(double highTemperatureK, int workSteps);
     double RippledAngle(double smoothRad) const;
+    double VolumeAmplitudeMm3() const;
 
     EngineParameters parameters_;
     double highTemperatureK_ = 0.0;

@@ -41,6 +41,17 @@ std::optional<EngineReading> ReadEngineChannels(Board& board, const EngineReadin
     return reading;
 }
 
+bool ReadEngineMonitorInto(Board& board, analysis::CaptureRecord& record,
+                           const std::function<void()>& answered) {
+    const EngineReading previous{record.LoTemp, record.ResistorPower, record.HiTemp};
+    const auto reading = ReadEngineChannels(board, previous, answered);
+    if (!reading) return false;
+    record.LoTemp = reading->loTemp;
+    record.ResistorPower = reading->resistorPower;
+    record.HiTemp = reading->hiTemp;
+    return true;
+}
+
 std::optional<MonitorTick> ReadMonitorTick(Board& board) {
     const auto low = Sample(board, kLowTempChannel);
     if (!low) return std::nullopt;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "analysis/capture_record.h"
 #include "daq/board.h"
 
 namespace corvane::daq {
@@ -37,6 +38,12 @@ struct EngineReading {
 // answered, before channels 3 and 4.
 std::optional<EngineReading> ReadEngineChannels(Board& board, const EngineReading& previous,
                                                 const std::function<void()>& answered = {});
+
+// The reading into the record's LoTemp, ResistorPower and HiTemp (a later
+// channel that fails keeps the record's value); false, and the record as it
+// was, when channel 2 does not answer.
+bool ReadEngineMonitorInto(Board& board, analysis::CaptureRecord& record,
+                           const std::function<void()>& answered = {});
 
 struct MonitorTick {
     double lowK = 0;

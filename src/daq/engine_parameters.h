@@ -47,6 +47,12 @@ struct EngineParameters {
     bool instantScans = false;  // scans return at once instead of taking the real time
     EngineFaults faults;
     EngineRunSettings run;
+    // A real bench's imperfections, none by default. The crank angle from
+    // maximum volume is the angle the holes give plus the phase offset.
+    double phaseOffsetDeg = 0.0;
+    double transducerScale = 1.0;      // sensitivity over the nominal 0.4 V per kPa
+    double transducerZeroVolts = 0.0;  // output at atmospheric pressure
+    double sweptVolumeScale = 1.0;     // the cylinder's swept volume over the nominal
 };
 
 }  // namespace corvane::daq

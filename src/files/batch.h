@@ -126,10 +126,6 @@ public:
     void SetDetailsHoldFailingCapture() { detailsHoldFailingCapture_ = true; }
     const StoppedFile& details() const { return details_; }
     StoppedFile& details() { return details_; }
-    void SetResultsHold(int captures, bool appended = false) {
-        results_.hold = captures;
-        results_.appended = appended;
-    }
     void SetResultsLeftAsTheyWere(std::string writeError) {
         results_.hold.reset();
         results_.writeError = std::move(writeError);

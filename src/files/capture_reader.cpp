@@ -159,10 +159,6 @@ OpenedCapture OpenCaptureFile(const std::string& path) {
     return CheckKind(std::make_unique<LineReader>(ReadInPieces(path, Kinds::Files)));
 }
 
-void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n) {
-    StoreSample(ExtractField(line, field), record, n);
-}
-
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
                      analysis::DiskTable& disks) {
     const bool dyna = file.kind == CaptureKind::Dyna;

@@ -19,17 +19,17 @@
 
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
-#include "daq/capture_plan.h"
+#include "analysis/capture_plan.h"
 #include "files/capture_lines.h"
 
 namespace corvane::files {
 
-using daq::CaptureKind;
+using analysis::CaptureKind;
 
 // Sample periods a file's kind implies when its time column gives none: those
 // its preparation sets.
-inline constexpr double kGrabSamplePeriod = daq::kGrabPlan.preparedPeriod;
-inline constexpr double kDynaSamplePeriod = daq::kDynaPlan.preparedPeriod;
+inline constexpr double kGrabSamplePeriod = analysis::kGrabPlan.preparedPeriod;
+inline constexpr double kDynaSamplePeriod = analysis::kDynaPlan.preparedPeriod;
 
 // The first line is neither "grab" nor "dyna"; the window shows this text in a
 // message box.
@@ -67,10 +67,5 @@ OpenedCapture CheckCaptureKind(std::string text, LineLimits limits = {},
 // reader holds (LineLimits), as a file longer than any capture.
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
                      analysis::DiskTable& disks);
-
-// One reader step: converts field `field` of the line to a count, stores it at
-// RawSamples[n] and adds 1 to n. Throws ConvertError, or RangeError beyond the
-// 4097th sample.
-void ReadSample(std::string_view line, int field, analysis::CaptureRecord& record, int& n);
 
 }  // namespace corvane::files

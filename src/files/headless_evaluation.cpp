@@ -33,11 +33,12 @@ void MakeFresh(analysis::CaptureRecord& record) {
 }  // namespace
 
 HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers,
-                                       Details details)
+                                       Details details, performance::BenchSettings bench)
     : record_(std::make_unique<analysis::CaptureRecord>()),
       startDisks_(std::move(disks)),
       numbers_(std::move(numbers)),
-      details_(details) {}
+      details_(details),
+      bench_(bench) {}
 
 HeadlessEvaluation::~HeadlessEvaluation() = default;
 
@@ -86,7 +87,7 @@ CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::st
     if (details_ == Details::Yes) {
         // The disk table as the analysis had it: a dyna file brings its own rows.
         const performance::PerformanceResult figures =
-            performance::AnalysePerformance(*record_, disks_, numbers_);
+            performance::AnalysePerformance(*record_, disks_, numbers_, bench_);
         outcome.details =
             performance::DetailsLine(PrintableName(FileNameOf(path)), record_->IsDyna, &figures);
         if (figures.status != performance::Status::Evaluated) {

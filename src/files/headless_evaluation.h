@@ -14,6 +14,7 @@
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "files/batch.h"
+#include "performance/performance.h"
 #include "text/number_format.h"
 
 namespace corvane::files {
@@ -29,11 +30,13 @@ class HeadlessEvaluation {
 public:
     // disks: the disk table each file starts with (five rows in the window).
     // numbers: the decimal mark and grouping of the table texts.
-    // details: also give each capture its details-file line.
+    // details: also give each capture its details-file line, evaluated with
+    // the bench's settings.
     enum class Details { No, Yes };
     explicit HeadlessEvaluation(analysis::DiskTable disks,
                                 text::NumberFormat numbers = text::PointComma(),
-                                Details details = Details::No);
+                                Details details = Details::No,
+                                performance::BenchSettings bench = {});
     ~HeadlessEvaluation();
     HeadlessEvaluation(const HeadlessEvaluation&) = delete;
     HeadlessEvaluation& operator=(const HeadlessEvaluation&) = delete;
@@ -68,6 +71,7 @@ private:
     analysis::DiskTable disks_;
     text::NumberFormat numbers_;
     Details details_;
+    performance::BenchSettings bench_;
     std::string status_;
 };
 

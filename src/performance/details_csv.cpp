@@ -1,5 +1,6 @@
 #include "performance/details_csv.h"
 
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,23 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kFigureColumns = 12;  // every column after file and kind
+
+// The expanded uncertainties (k = 2), after the figures, to the figures' digits.
+struct UncertaintyColumn {
+    std::string_view header;
+    std::optional<UncertainFigure> PerformanceUncertainty::*figure;
+    int decimals;
+};
+constexpr UncertaintyColumn kUncertaintyColumns[] = {
+    {"work_u_mj", &PerformanceUncertainty::workMilliJ, 2},
+    {"indicated_power_u_mw", &PerformanceUncertainty::indicatedPowerMilliW, 2},
+    {"rpm_u", &PerformanceUncertainty::rpm, 1},
+    {"indicated_efficiency_u_percent", &PerformanceUncertainty::indicatedEfficiencyPercent, 2},
+    {"carnot_u_percent", &PerformanceUncertainty::carnotPercent, 2},
+    {"max_power_u_mw", &PerformanceUncertainty::maxPowerMilliW, 2},
+    {"torque_at_max_power_u_mnm", &PerformanceUncertainty::torqueAtMaxPowerMilliNm, 2},
+};
+constexpr int kColumnsAfterKind = kFigureColumns + static_cast<int>(std::size(kUncertaintyColumns));
 
 std::string Number(std::optional<double> value, int decimals) {
     if (!value) return "";
@@ -52,20 +70,42 @@ std::vector<std::string> DynaFields(const PerformanceResult& result) {
             curve ? Number(d.torqueAtMaxPowerMilliNm, 2) : ""};
 }
 
+std::vector<std::string> UncertaintyFields(const PerformanceResult& result) {
+    std::vector<std::string> fields;
+    for (const UncertaintyColumn& column : kUncertaintyColumns) {
+        const auto& figure = result.uncertainty.*column.figure;
+        fields.push_back(figure ? Number(figure->expanded, column.decimals) : "");
+    }
+    return fields;
+}
+
+std::string UncertaintyHeaders() {
+    std::string headers;
+    for (const UncertaintyColumn& column : kUncertaintyColumns) {
+        headers += ',';
+        headers += column.header;
+    }
+    return headers;
+}
+
 }  // namespace
 
 std::string DetailsHeader() {
     return "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,cov_percent,"
            "heater_power_w,indicated_efficiency_percent,carnot_percent,max_power_mw,"
            "rpm_at_max_power,torque_at_max_power_mnm" +
-           std::string(kLineEnd);
+           UncertaintyHeaders() + std::string(kLineEnd);
 }
 
 std::string DetailsLine(std::string_view fileName, bool isDyna, const PerformanceResult* result) {
-    std::vector<std::string> fields(kFigureColumns);
+    std::vector<std::string> fields(kColumnsAfterKind);
     if (result && result->status == Status::Evaluated) {
         if (isDyna && result->dyna) fields = DynaFields(*result);
         if (!isDyna && result->summary) fields = GrabFields(*result);
+        if (fields.size() == static_cast<std::size_t>(kFigureColumns)) {
+            const auto uncertain = UncertaintyFields(*result);
+            fields.insert(fields.end(), uncertain.begin(), uncertain.end());
+        }
     }
     std::string line = CsvField(fileName);
     line += isDyna ? ",dyna" : ",grab";
@@ -77,7 +117,7 @@ std::string DetailsLine(std::string_view fileName, bool isDyna, const Performanc
 }
 
 std::string UnevaluatedDetailsLine(std::string_view fileName, std::string_view kind) {
-    return CsvField(fileName) + "," + std::string(kind) + std::string(kFigureColumns, ',') +
+    return CsvField(fileName) + "," + std::string(kind) + std::string(kColumnsAfterKind, ',') +
            std::string(kLineEnd);
 }
 

@@ -4,7 +4,9 @@
 // every line ended by CR LF. Digits: rpm to 0.1; work, power, torque, heater
 // power and percentages to 0.01. A field with no figure is empty. A file name
 // holding a comma, a double quote or a line break is written in double quotes
-// with each double quote doubled (RFC 4180).
+// with each double quote doubled (RFC 4180). After the fourteen figure columns
+// come the expanded uncertainties (k = 2) of the figures that have one, each
+// named after its figure's column with "_u" before the unit.
 
 #include <string>
 #include <string_view>

@@ -116,26 +116,26 @@ void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
             for (auto k = static_cast<std::int32_t>(std::ceil(start)); k < end; ++k) {
                 const double degrees = crank(k) - 360.0 * m;
                 angle.push_back(degrees);
-                volume.push_back(analysis::CylinderVolumeDouble(degrees));
+                volume.push_back(analysis::CylinderVolumeDouble(degrees + result.phaseOffsetDeg));
                 pressure.push_back(traces.pressure[static_cast<std::size_t>(k)]);
             }
+            const auto atDegrees = PressureAtWholeDegrees(angle, pressure);
+            for (std::size_t d = 0; d < atDegrees.size(); ++d) pressureSum[d] += atDegrees[d];
             CycleFigures cycle;
             cycle.number = static_cast<int>(result.cycles.size()) + 1;
+            result.cycleHarmonics.push_back(FirstHarmonic(atDegrees));
             cycle.startMs = start * period * 1000;
             cycle.durationS = (end - start) * period;
             cycle.rpm = 60 / cycle.durationS;
             cycle.workMilliJ = LoopWorkMicroJ(volume, pressure) / 1000;
             cycle.indicatedPowerMilliW = cycle.workMilliJ / cycle.durationS;
             result.cycles.push_back(cycle);
-
-            const auto atDegrees = PressureAtWholeDegrees(angle, pressure);
-            for (std::size_t d = 0; d < atDegrees.size(); ++d) pressureSum[d] += atDegrees[d];
         }
     }
     result.summary = Summarise(result.cycles);
     for (int d = 0; d < kDegreesPerCycle; ++d) {
         result.averagedLoop.push_back(
-            {d, analysis::CylinderVolumeDouble(d),
+            {d, analysis::CylinderVolumeDouble(d + result.phaseOffsetDeg),
              pressureSum[static_cast<std::size_t>(d)] / static_cast<double>(result.cycles.size())});
     }
 }
@@ -268,8 +268,10 @@ std::string_view StatusText(Status status) {
 
 PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
                                      const analysis::DiskTable& disks,
-                                     const text::NumberFormat& format) {
+                                     const text::NumberFormat& format,
+                                     const BenchSettings& bench) {
     PerformanceResult result;
+    result.phaseOffsetDeg = std::isfinite(bench.phaseOffsetDeg) ? bench.phaseOffsetDeg : 0.0;
     result.isDyna = record.IsDyna;
     result.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
     result.status = Evaluate(record, disks, format, result);
@@ -280,6 +282,7 @@ PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
         beyond.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
         return beyond;
     }
+    result.uncertainty = AssessUncertainty(record, result, bench.budget);
     return result;
 }
 

@@ -10,6 +10,8 @@
 
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
+#include "performance/crank_phase.h"
+#include "performance/uncertainty.h"
 #include "text/number_format.h"
 
 namespace corvane::performance {
@@ -94,17 +96,33 @@ struct PerformanceResult {
     std::vector<CycleFigures> cycles;
     std::optional<CycleSummary> summary;
     std::vector<LoopPoint> averagedLoop;  // 360 points when there are cycles
+    // Each cycle's pressure, first harmonic in crank angle (the phase calibration's).
+    std::vector<Harmonic> cycleHarmonics;
 
     // Dyna: the points in time order; the power curve is power and torque against rpm.
     std::vector<DynaPoint> dynaPoints;
     std::optional<DynaSummary> dyna;
+
+    // How sure each figure is, from the budget the evaluation was given.
+    PerformanceUncertainty uncertainty;
+    double phaseOffsetDeg = 0.0;  // the offset the crank angles were corrected by
+};
+
+// What the settings file tells this evaluation about the bench; the results
+// table never sees it.
+struct BenchSettings {
+    UncertaintyBudget budget;
+    // The crank angle from maximum volume is the holes' angle plus this (degrees).
+    double phaseOffsetDeg = 0.0;
 };
 
 // Evaluates the record's capture (its raw samples, kind, period and monitor
 // values); the disk table gives a dyna's moment of inertia, its cells read in
-// `format`. Never throws for any content of the record.
+// `format`; the bench's settings give the phase and the figures' uncertainties.
+// Never throws for any content of the record.
 PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
                                      const analysis::DiskTable& disks,
-                                     const text::NumberFormat& format);
+                                     const text::NumberFormat& format,
+                                     const BenchSettings& bench = {});
 
 }  // namespace corvane::performance

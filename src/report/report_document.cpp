@@ -158,6 +158,11 @@ double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
         y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
     y += page.mm(1);
     y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.performanceNote), kQuiet);
+    if (texts.uncertainty.empty()) return y;
+    y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
+                   "Uncertainty (k = 2)");
+    for (const ReportLine& figure : texts.uncertainty)
+        y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
     return y;
 }
 

@@ -14,7 +14,8 @@ EvaluatedCapture Evaluate(const ReportSubject& subject) {
     evaluated.analysis = analysis::AnalyseCapture(*evaluated.record, inputs);
     if (evaluated.analysis.error) throw std::runtime_error(*evaluated.analysis.error);
     evaluated.performance =
-        performance::AnalysePerformance(*evaluated.record, subject.disks, subject.format);
+        performance::AnalysePerformance(*evaluated.record, subject.disks, subject.format,
+                                        subject.bench);
     return evaluated;
 }
 

@@ -22,6 +22,7 @@ struct ReportSubject {
     analysis::DiskTable disks;  // the disk table the dyna is computed with
     text::NumberFormat format = text::PointComma();
     bool simulated = false;  // taken from the simulated engine, not measured
+    performance::BenchSettings bench;  // the settings file's
 };
 
 struct EvaluatedCapture {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "corvane/version.h"
+#include "performance/uncertainty_text.h"
 #include "text/decimal_text.h"
 #include "text/format.h"
 
@@ -74,6 +75,12 @@ void PerformanceTexts(const PerformanceResult& result, const text::NumberFormat&
         texts.performanceNote =
             "Not evaluated: " + std::string(performance::StatusText(result.status)) + ".";
         return;
+    }
+    for (const performance::NamedFigure& f : performance::UncertainFigures(result.uncertainty)) {
+        texts.uncertainty.push_back(
+            {std::string(f.name),
+             performance::UncertainText(*f.figure, f.unit, f.usualDecimals,
+                                        text::NumberFormat{format.decimalMark, ""})});
     }
     if (result.skippedRevolutions > 0) {
         const int n = result.skippedRevolutions;

@@ -27,6 +27,7 @@ struct ReportTexts {
     std::vector<std::string> notes;  // the analysis' status and advice
     std::vector<ReportLine> performance;
     std::string performanceNote;  // why figures are missing or left out
+    std::vector<ReportLine> uncertainty;  // "249.1 ± 2.6 mW (k = 2)" per figure
     // Dyna: the disk table's filled rows (mass, diameter, moment of inertia)
     // and the total moment of inertia.
     std::vector<analysis::DiskRow> disks;

@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <array>
 
+#include "daq/board_errors.h"
 #include "charts/chart_stack.h"
-#include "daq/take_capture.h"
 #include "ui/capture_window.h"
 #include "ui/control_panel.h"
 #include "ui/engine_monitor.h"
@@ -29,14 +29,14 @@ constexpr int kMonitorRows = 3;
 
 }  // namespace
 
-// One capture under way: the copy of the record it is taken into, committed
-// once its samples are in; until then the results table's monitor rows are
-// given back as they were on every way out.
+// One capture under way: the board's capture transaction, and the results
+// table's monitor rows, given back as they were on every way out unless the
+// capture is committed.
 class AcquisitionFlow::Attempt {
 public:
-    Attempt(AcquisitionFlow& flow)
+    Attempt(AcquisitionFlow& flow, const analysis::CapturePlan& plan)
         : flow_(flow),
-          working_(std::make_unique<analysis::CaptureRecord>(*flow.host_.record)),
+          transaction_(*flow.host_.board, plan, *flow.host_.record),
           capturing_(flow.capturing_, true) {
         for (int row = 0; row < kMonitorRows; ++row)
             for (int col = 0; col < 2; ++col) rows_[row][col] = table().cellText(col, row);
@@ -50,10 +50,11 @@ public:
     Attempt(const Attempt&) = delete;
     Attempt& operator=(const Attempt&) = delete;
 
-    analysis::CaptureRecord& capture() { return *working_; }
-    void commit() {
-        *flow_.host_.record = *working_;
-        committed_ = true;
+    daq::CaptureTransaction& transaction() { return transaction_; }
+    int commit() {
+        const int copied = transaction_.Commit();
+        committed_ = copied == daq::kNoErrors;
+        return copied;
     }
 
 private:
@@ -66,7 +67,7 @@ private:
     ResultsTable& table() const { return *flow_.host_.panel->SG; }
 
     AcquisitionFlow& flow_;
-    std::unique_ptr<analysis::CaptureRecord> working_;
+    daq::CaptureTransaction transaction_;
     Flag capturing_;
     std::array<std::array<QString, 2>, kMonitorRows> rows_;
     bool committed_ = false;
@@ -82,8 +83,8 @@ void AcquisitionFlow::closing() {
     if (running_) running_->closing();
 }
 
-void AcquisitionFlow::Prepare(daq::CaptureKind kind, analysis::CaptureRecord& target) {
-    const bool dyna = kind == daq::CaptureKind::Dyna;
+void AcquisitionFlow::Prepare(analysis::CaptureKind kind, analysis::CaptureRecord& target) {
+    const bool dyna = kind == analysis::CaptureKind::Dyna;
     host_.charts->undoZoom();  // Chart1UndoZoom
     host_.panel->ExportButton->setEnabled(true);
     // A Grab in continuous mode leaves the last capture standing during its scan.
@@ -95,7 +96,7 @@ void AcquisitionFlow::Prepare(daq::CaptureKind kind, analysis::CaptureRecord& ta
     }
     host_.panel->setGraphChoice(charts::GraphsWhere(dyna ? &charts::GraphEntry::dynaVisible
                                                          : &charts::GraphEntry::grabVisible));
-    target.SamplePeriod = daq::PlanOf(kind).preparedPeriod;
+    target.SamplePeriod = analysis::PlanOf(kind).preparedPeriod;
     host_.monitor->read(target);  // ReadEngineMonitor
 }
 
@@ -103,15 +104,14 @@ void AcquisitionFlow::ShowMissingBoard() {
     host_.prompts->message(host_.window, ApplicationTitle(), kMissingBoard);
 }
 
-ScanOutcome AcquisitionFlow::Scan(const daq::CapturePlan& plan, ScanSession& session) {
+ScanOutcome AcquisitionFlow::Scan(daq::CaptureTransaction& transaction) {
     if (closing_) return ScanOutcome{daq::kNoErrors, true, false};
     ScanProgress* progress = host_.panel->scanProgress;
-    progress->start(plan.Seconds());
+    progress->start(transaction.plan().Seconds());
     daq::Board& board = *host_.board;
-    const daq::BufferHandle buffer = session.buffer();
-    BackgroundScan background(
-        [&board, &plan, buffer] { return daq::ScanPlan(board, plan, buffer); },
-        [&board] { board.cbStopBackground(0, daq::kAiFunction); }, host_.closingWait);
+    BackgroundScan background([&transaction] { return transaction.Scan(); },
+                              [&board] { board.cbStopBackground(0, daq::kAiFunction); },
+                              host_.closingWait);
     struct Running {
         AcquisitionFlow& flow;
         ScanProgress* progress;
@@ -123,72 +123,55 @@ ScanOutcome AcquisitionFlow::Scan(const daq::CapturePlan& plan, ScanSession& ses
     running_ = &background;
     const ScanOutcome outcome = background.run([progress](double s) { progress->setElapsed(s); });
     if (outcome.leftBehind) {
-        session.keepBuffer();
+        transaction.KeepBuffer();
         leftBehind_ = true;
     }
     return outcome;
 }
 
-void AcquisitionFlow::GrabButtonClick() {
-    const daq::CapturePlan& plan = daq::kGrabPlan;
+bool AcquisitionFlow::Capture(const analysis::CapturePlan& plan, const CaptureWay& way) {
     host_.window->setWindowTitle(kCaption);
-    Attempt attempt(*this);
-    analysis::CaptureRecord& capture = attempt.capture();
-    capture.IsDyna = false;
-    Prepare(plan.kind, capture);
-    capture.SamplePeriod = plan.ScanPeriod();
-    capture.SampleCount = static_cast<std::int32_t>(plan.sampleCount);
-    {
-        ScanSession session(*host_.board, capture.SampleCount, *host_.acquiring);
-        QCoreApplication::processEvents();
-        session.setAcquiring();
-        const ScanOutcome scan = Scan(plan, session);
-        if (scan.closing) return;
-        if (scan.result != daq::kNoErrors) {
-            ShowMissingBoard();
-            host_.panel->ContinuousCB->setChecked(false);
-            host_.panel->setBoardValid(false);
-            return;
-        }
-        host_.panel->setBoardValid(true);
-        host_.board->cbWinBufToArray(session.buffer(), capture.RawSamples.data(), 0,
-                                     capture.SampleCount);
-        attempt.commit();
+    Attempt attempt(*this, plan);
+    daq::CaptureTransaction& transaction = attempt.transaction();
+    Prepare(plan.kind, transaction.capture());  // with the monitor reading
+    if (!way.repaintOnceBuffered) QCoreApplication::processEvents();
+    ScanSession session(*host_.acquiring);
+    const bool buffered = transaction.TakeBuffer();
+    if (way.repaintOnceBuffered) QCoreApplication::processEvents();
+    session.setAcquiring();
+    const ScanOutcome scan = buffered ? Scan(transaction) : ScanOutcome{daq::kBadBuffer};
+    if (scan.closing) return false;
+    if (scan.result != daq::kNoErrors || attempt.commit() != daq::kNoErrors) {
+        ShowMissingBoard();
+        if (way.failed) way.failed();
+        host_.panel->setBoardValid(false);
+        return false;
+    }
+    host_.panel->setBoardValid(true);
+    if (way.taken) way.taken();
+    return true;
+}
+
+void AcquisitionFlow::GrabButtonClick() {
+    // A failed Grab also ends continuous mode; its analysis runs before the
+    // scan's clean-up, and the next capture of continuous mode is timed after it.
+    CaptureWay grab;
+    grab.repaintOnceBuffered = true;
+    grab.failed = [this] { host_.panel->ContinuousCB->setChecked(false); };
+    grab.taken = [this] {
         host_.owner->MarkCaptureSource(true);
         host_.owner->AnalyseCapture();
-    }
+    };
+    if (!Capture(analysis::kGrabPlan, grab)) return;
     if (host_.panel->ContinuousCB->isChecked()) host_.continuousTimer->start();
 }
 
 void AcquisitionFlow::DynaButtonClick() {
-    const daq::CapturePlan& plan = daq::kDynaPlan;
-    host_.window->setWindowTitle(kCaption);
-    Attempt attempt(*this);
-    analysis::CaptureRecord& capture = attempt.capture();
-    capture.IsDyna = true;
-    Prepare(plan.kind, capture);
-    QCoreApplication::processEvents();
-    capture.SamplePeriod = plan.ScanPeriod();
-    capture.SampleCount = static_cast<std::int32_t>(plan.sampleCount);
-    {
-        ScanSession session(*host_.board, capture.SampleCount, *host_.acquiring);
-        session.setAcquiring();
-        const ScanOutcome scan = Scan(plan, session);
-        if (scan.closing) return;
-        if (scan.result != daq::kNoErrors) {
-            // The Continuous box stays as it is.
-            ShowMissingBoard();
-            host_.panel->setBoardValid(false);
-            return;
-        }
-        host_.panel->setBoardValid(true);
-        host_.board->cbWinBufToArray(session.buffer(), capture.RawSamples.data(), 0,
-                                     capture.SampleCount);
-        attempt.commit();
+    // The Continuous box stays as it is; the Dyna's clean-up comes before its analysis.
+    if (Capture(analysis::kDynaPlan, {})) {
+        host_.owner->MarkCaptureSource(true);
+        host_.owner->AnalyseCapture();
     }
-    // The Dyna's clean-up comes before its analysis.
-    host_.owner->MarkCaptureSource(true);
-    host_.owner->AnalyseCapture();
 }
 
 }  // namespace corvane::ui

@@ -4,9 +4,10 @@
 // analysis, with the clean-up of every path. Beside the capture-file flow,
 // which fills the same record from a file.
 //
-// A capture is taken into a copy of the record that replaces it only once the
-// scan has delivered its samples: a scan that fails leaves the record (and the
-// results table's monitor rows) describing the last good capture, so Export
+// A capture is the board's one capture transaction (daq/capture_transaction.h):
+// taken into a copy of the record that replaces it only once the scan has
+// delivered its samples, so a scan that fails leaves the record (and the
+// results table's monitor rows) describing the last good capture, and Export
 // never writes a capture that was not taken.
 
 #include <QString>
@@ -16,7 +17,8 @@
 #include "analysis/capture_record.h"
 #include "analysis/speed_history.h"
 #include "daq/board.h"
-#include "daq/capture_plan.h"
+#include "analysis/capture_plan.h"
+#include "daq/capture_transaction.h"
 #include "ui/scan_session.h"
 
 class QTimer;
@@ -58,7 +60,7 @@ public:
     void DynaButtonClick();
     // PrepareGrab or PrepareDyna: readies the display and the capture `target`
     // for a capture of the kind (also before an import).
-    void Prepare(daq::CaptureKind kind, analysis::CaptureRecord& target);
+    void Prepare(analysis::CaptureKind kind, analysis::CaptureRecord& target);
     // The window closes: a capture under way ends after its scan, without analysis.
     void closing();
     // A scan that never returned still runs inside the board: the board must outlive it.
@@ -66,8 +68,17 @@ public:
 
 private:
     class Attempt;
-    // The scan of the plan into the session's buffer, on a worker thread.
-    ScanOutcome Scan(const daq::CapturePlan& plan, ScanSession& session);
+    // Where Grab and Dyna differ in taking a capture.
+    struct CaptureWay {
+        bool repaintOnceBuffered = false;  // the window repaints after the buffer is taken
+        std::function<void()> failed;      // after the missing-board message
+        std::function<void()> taken;       // while the busy cursor and Acquiring still hold
+    };
+    // The capture transaction of the plan with the window around it; true when
+    // the capture is in the record.
+    bool Capture(const analysis::CapturePlan& plan, const CaptureWay& way);
+    // The scan of the plan into the transaction's buffer, on a worker thread.
+    ScanOutcome Scan(daq::CaptureTransaction& transaction);
     void ShowMissingBoard();
 
     AcquisitionHost host_;

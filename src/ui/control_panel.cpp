@@ -245,9 +245,14 @@ void ControlPanel::createDiskControls() {
                 "Carnot limit, the dyna's power curve")
             .arg(kPerformanceShortcut));
     Place(PerformanceButton, 16, 700, 81, 20);
+    RecordButton = Button(this, "RecordButton", "Record");
+    RecordButton->setToolTip(
+        QString("Recorder (%1): record the whole run, its trends, steady state and operating points")
+            .arg(kRecorderShortcut));
+    Place(RecordButton, 16, 724, 81, 20);
 
     scanProgress = new ScanProgress(this);
-    scanProgress->move(4, 726);
+    scanProgress->move(4, 748);
     scanProgress->hide();
 }
 
@@ -282,7 +287,8 @@ void ControlPanel::setTabOrders() {
     std::vector<QWidget*> order{GrabButton,   ContinuousCB, DynaButton, ExportButton,
                                 ImportButton, QuitButton,   SG};
     order.insert(order.end(), graphBoxes.begin(), graphBoxes.end());
-    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1, PerformanceButton});
+    order.insert(order.end(), {MOISG, HelpButton, MultipleButton, Button1, PerformanceButton,
+                               RecordButton});
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

@@ -28,6 +28,8 @@ public:
     static constexpr int kWidth = 113;
     // The Engine performance window's key, also named in the button's hint.
     static constexpr const char* kPerformanceShortcut = "Ctrl+E";
+    // The Recorder window's key, also named in the Record button's hint.
+    static constexpr const char* kRecorderShortcut = "Ctrl+Shift+R";
     explicit ControlPanel(QWidget* parent = nullptr);
 
     QPushButton* GrabButton;
@@ -51,6 +53,8 @@ public:
     DiskTable* MOISG;
     // Opens the Engine performance window; below the disk table, last in the tab order.
     QPushButton* PerformanceButton;
+    // Opens the Recorder window; below the Performance button.
+    QPushButton* RecordButton;
     // Shown only while a scan runs: the seconds of the scan elapsed.
     ScanProgress* scanProgress;
 

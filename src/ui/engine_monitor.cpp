@@ -22,15 +22,9 @@ QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt) {
 
 void EngineMonitor::read(analysis::CaptureRecord& target) {
     panel_.setBoardValid(false);
-    const daq::EngineReading previous{target.LoTemp, target.ResistorPower, target.HiTemp};
     // The board has answered once channel 2 has: green before channels 3 and 4.
-    const auto reading =
-        daq::ReadEngineChannels(board_, previous, [this] { panel_.setBoardValid(true); });
-    if (!reading) return;
-    target.LoTemp = reading->loTemp;
-    target.ResistorPower = reading->resistorPower;
-    target.HiTemp = reading->hiTemp;
-    show(target);
+    if (daq::ReadEngineMonitorInto(board_, target, [this] { panel_.setBoardValid(true); }))
+        show(target);
 }
 
 void EngineMonitor::show(const analysis::CaptureRecord& source) {

@@ -20,7 +20,6 @@ public:
     explicit EngineSimulatorWindow(daq::SimulatedBoard& board, QWidget* parent = nullptr);
 
     QDoubleSpinBox* speed() const { return speed_; }
-    QDoubleSpinBox* heaterPower() const { return heater_; }
     QDoubleSpinBox* load() const { return load_; }
     QCheckBox* unplugged() const { return unplugged_; }
     QCheckBox* missedHole() const { return missedHole_; }

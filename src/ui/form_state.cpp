@@ -29,6 +29,7 @@ void FormState::load(SettingsLocation location) {
     parts_.panel->MOISG->setTable(state.disks);
     parts_.panel->MOISG->setCurrentCell(0, 0);
     parts_.performance->setAveragedLoopShown(state.averagedLoop);
+    bench_ = state.bench;
     if (!store_->notice().isEmpty())
         parts_.prompts->message(window, ApplicationTitle(), store_->notice());
 }

@@ -41,6 +41,9 @@ public:
     void save();
     // Where save writes; empty before load.
     QString savePath() const;
+    // The uncertainty budget and calibrations of the settings file, for the
+    // finer evaluation (read only: the lab sets them in the file).
+    const performance::BenchSettings& bench() const { return bench_; }
 
 private:
     FormSettings current() const;
@@ -48,6 +51,7 @@ private:
     FormParts parts_;
     const text::NumberFormat& format_;
     std::unique_ptr<SettingsStore> store_;
+    performance::BenchSettings bench_;
 };
 
 }  // namespace corvane::ui

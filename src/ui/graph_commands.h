@@ -60,11 +60,6 @@ public:
     const ExportSettings& remembered() const { return remembered_; }
     void remember(const ExportSettings& settings) { remembered_ = settings; }
 
-    // The window-wide keys, shown beside their entries in the menu.
-    QAction* saveGraphsAction() const { return saveGraphs_; }
-    QAction* printAction() const { return print_; }
-    QAction* reportAction() const { return report_; }
-
 private:
     std::vector<QCustomPlot*> shownGraphs() const;
     void savePicture(const std::vector<QCustomPlot*>& plots, const QString& name);

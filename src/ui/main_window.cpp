@@ -26,6 +26,8 @@
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
 #include "ui/performance/performance_window.h"
+#include "recording/recording_settings.h"
+#include "ui/recorder/recorder_source.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
 #include "ui/window_help.h"
@@ -51,6 +53,7 @@ TForm1::TForm1(Options options, QWidget* parent)
     attachKeys();
     createOtherWindows();
     showBoardKind();
+    createRecorder();
     if (options_.armTimers) {
         ContinuousTimer->start();
         TempMonitorTimer->start();
@@ -107,6 +110,7 @@ TForm1::~TForm1() {
     // end of the process rather than freed under that scan.
     if (acquisition_->boardLeftBehind()) (void)board_.release();
     FormDestroy();
+    recorderForm_.reset();  // stops a recording and closes its folder while the board is there
 }
 
 void TForm1::FormCreate() {
@@ -155,6 +159,7 @@ std::optional<report::ReportSubject> TForm1::reportSubject() const {
     subject.record = record_.get();
     subject.disks = Panel1->MOISG->table();
     subject.format = format_;
+    subject.bench = state_->bench();
     // A capture of a file was made wherever the file came from.
     subject.simulated = options_.simulated && subject.fileName.empty();
     return subject;
@@ -172,6 +177,7 @@ void TForm1::connectHandlers() {
     connect(p->QuitButton, &QPushButton::clicked, this, &TForm1::QuitButtonClick);
     connect(p->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(p->PerformanceButton, &QPushButton::clicked, this, &TForm1::PerformanceButtonClick);
+    connect(p->RecordButton, &QPushButton::clicked, this, &TForm1::RecordButtonClick);
     // A box runs its handler only when its state really changes.
     for (QCheckBox* box : p->graphBoxes)
         connect(box, &QCheckBox::toggled, this, &TForm1::PressureCBClick);
@@ -271,6 +277,32 @@ void TForm1::showHelpTopic(int context) {
     Run([this, context] { help_->show(context); });
 }
 
+void TForm1::createRecorder() {
+    RecorderSource source =
+        BoardRecorderSource(*board_, options_.simulated, [this] { return Panel1->MOISG->table(); });
+    source.steadyCriteria = [this] {
+        return recording::LoadSteadyCriteria(settings::IniFile(settingsPath().toStdString()));
+    };
+    recorderForm_ = std::make_unique<RecorderWindow>(std::move(source), recording::SteadyCriteria{});
+    recorderForm_->setFont(font());
+    connect(new QShortcut(QKeySequence(ControlPanel::kRecorderShortcut), this),
+            &QShortcut::activated, this, &TForm1::RecordButtonClick);
+    // The board scans for the recording: the monitor's single readings wait.
+    connect(recorderForm_.get(), &RecorderWindow::recordingChanged, this, [this](bool recording) {
+        if (recording) {
+            TempMonitorTimer->stop();
+        } else if (options_.armTimers) {
+            TempMonitorTimer->start();
+        }
+    });
+}
+
+void TForm1::RecordButtonClick() {
+    recorderForm_->show();
+    recorderForm_->raise();
+    recorderForm_->activateWindow();
+}
+
 void TForm1::PerformanceButtonClick() {
     performanceForm_->show();
     performanceForm_->raise();
@@ -341,7 +373,7 @@ void TForm1::AnalyseCapture() {
     // The finer evaluation beside the specified figures, of the same capture
     // and disk table; it changes nothing the analysis shows.
     const performance::PerformanceResult performance =
-        performance::AnalysePerformance(*record_, disks, format_);
+        performance::AnalysePerformance(*record_, disks, format_, state_->bench());
     presenter_->show(result, performance, dyna);
 }
 
@@ -365,16 +397,16 @@ void TForm1::TempMonitorTimerTimer() {
 
 // ---- captures -----------------------------------------------------------------
 
-void TForm1::PrepareCapture(files::CaptureKind kind, analysis::CaptureRecord& target) {
+void TForm1::PrepareCapture(analysis::CaptureKind kind, analysis::CaptureRecord& target) {
     acquisition_->Prepare(kind, target);
 }
 
 void TForm1::PrepareGrab(analysis::CaptureRecord& target) {
-    PrepareCapture(daq::CaptureKind::Grab, target);
+    PrepareCapture(analysis::CaptureKind::Grab, target);
 }
 
 void TForm1::PrepareDyna(analysis::CaptureRecord& target) {
-    PrepareCapture(daq::CaptureKind::Dyna, target);
+    PrepareCapture(analysis::CaptureKind::Dyna, target);
 }
 
 void TForm1::GrabButtonClick() {

@@ -13,6 +13,7 @@
 #include "analysis/capture_record.h"
 #include "analysis/speed_history.h"
 #include "daq/board.h"
+#include "performance/performance.h"
 #include "text/number_format.h"
 #include "ui/busy_gate.h"
 #include "ui/capture_window.h"
@@ -40,6 +41,7 @@ class ControlPanel;
 class FormState;
 class KeyCommands;
 class PerformanceWindow;
+class RecorderWindow;
 class TForm2;
 class TpvImageForm;
 class UserPrompts;
@@ -69,6 +71,7 @@ public:
     TpvImageForm* pvImageForm() const { return pvImageForm_.get(); }
     TForm2* form2() const { return Form2_.get(); }
     PerformanceWindow* performanceForm() const { return performanceForm_.get(); }
+    RecorderWindow* recorderForm() const { return recorderForm_.get(); }
     analysis::CaptureRecord& record() { return *record_; }
     bool acquiring() const { return Acquiring; }
     bool busy() const { return gate_.busy(); }
@@ -98,6 +101,9 @@ public slots:
     void ShowEngineSimulator();
     // The Engine performance window (its button below the disk table, or Ctrl+E).
     void PerformanceButtonClick();
+    // The Recorder window (its button below Performance, or Ctrl+Shift+R).
+    void RecordButtonClick();
+    void createRecorder();
 
 public:
     void ImportCaptureFile(const QString& path);
@@ -148,11 +154,13 @@ private:
     std::unique_ptr<daq::Board> board_;
     std::shared_ptr<UserPrompts> prompts_;
     text::NumberFormat format_;
+    performance::BenchSettings bench_;  // the settings file's, for the finer evaluation
     ControlPanel* Panel1 = nullptr;
     charts::ChartStack* Panel2 = nullptr;
     std::unique_ptr<TpvImageForm> pvImageForm_;           // top-level
     std::unique_ptr<TForm2> Form2_;                       // top-level
     std::unique_ptr<PerformanceWindow> performanceForm_;  // top-level
+    std::unique_ptr<RecorderWindow> recorderForm_;        // top-level
     KeyCommands* keys_ = nullptr;
     GraphCommands* commands_ = nullptr;
     QTimer* ContinuousTimer = nullptr;

@@ -1,7 +1,8 @@
 #pragma once
-// One scan of the board: its buffer, the busy cursor and the Acquiring flag,
-// released on every way out (errors included), and the blocking scan call run
-// on a worker thread while the window keeps repainting in a local event loop.
+// One scan of the board: the busy cursor and the Acquiring flag, released on
+// every way out (errors included; the buffer is the capture transaction's),
+// and the blocking scan call run on a worker thread while the window keeps
+// repainting in a local event loop.
 //
 // When the program closes during a scan it stops serving the window and waits
 // for the scan without spinning; after a few seconds it asks the board to stop
@@ -11,28 +12,23 @@
 #include <memory>
 
 #include "daq/board.h"
+#include "daq/scan_worker.h"
 
 namespace corvane::ui {
 
 class ScanSession {
 public:
-    // Allocates the buffer and shows the busy cursor.
-    ScanSession(daq::Board& board, long count, bool& acquiring);
-    // Clears Acquiring, restores the cursor, frees the buffer (unless kept).
+    // Shows the busy cursor.
+    explicit ScanSession(bool& acquiring);
+    // Clears Acquiring and restores the cursor.
     ~ScanSession();
     ScanSession(const ScanSession&) = delete;
     ScanSession& operator=(const ScanSession&) = delete;
 
-    daq::BufferHandle buffer() const { return buffer_; }
     void setAcquiring() { acquiring_ = true; }
-    // A scan left behind still writes into the buffer: it is not freed.
-    void keepBuffer() { keepBuffer_ = true; }
 
 private:
-    daq::Board& board_;
     bool& acquiring_;
-    daq::BufferHandle buffer_;
-    bool keepBuffer_ = false;
 };
 
 // How long a closing program gives a running scan.
@@ -66,14 +62,9 @@ public:
 
 private:
     struct State;
-    // The worker thread: the scan, its result or exception handed over, the
-    // window's loop woken.
-    static void Work(std::shared_ptr<State> state, std::function<int()> scan);
-    // Repaints the window (and reports the progress) until the scan is in or the window closes.
-    void serveWindow(const std::function<void(double)>& progress);
-    // The window closes during the scan: waits for its end, asks the board to
-    // stop it, waits again; false when it still runs.
-    bool awaitEndAfterClosing();
+    // This thread's events until the scan is in or the window closes.
+    void serve(const daq::ScanWorker& worker, const std::function<void(double)>& progress);
+
     std::function<int()> scan_;
     std::function<void()> stop_;
     ClosingWait wait_;

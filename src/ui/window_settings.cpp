@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "settings/disk_table_settings.h"
+#include "settings/performance_settings.h"
 
 namespace corvane::ui {
 
@@ -46,6 +47,7 @@ FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& 
             ini.ReadYesNo("Graphs", charts::kGraphs[i].settingsKey, current.graphs[i]);
     state.disks = settings::LoadDiskTable(ini, fmt);
     state.averagedLoop = ini.ReadYesNo(kPerformanceSection, kAveragedLoopKey, current.averagedLoop);
+    state.bench = settings::LoadBenchSettings(ini);
     ExportSettings& exports = state.exports;
     exports.pictureFolder = QString::fromStdString(ini.ReadString("Pictures", "Folder", ""));
     exports.pictureDpi = ini.ReadInteger("Pictures", "Dpi", 0);

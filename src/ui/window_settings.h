@@ -7,6 +7,7 @@
 
 #include "analysis/moment_of_inertia.h"
 #include "charts/graph_table.h"
+#include "performance/performance.h"
 #include "settings/ini_file.h"
 #include "text/number_format.h"
 
@@ -41,6 +42,7 @@ struct FormSettings {
     charts::GraphChoice graphs = charts::DesignedGraphs();
     analysis::DiskTable disks;
     bool averagedLoop = false;  // the averaged loop drawn over the PV graph
+    performance::BenchSettings bench;  // read only: the lab sets it in the file
     ExportSettings exports;
 };
 

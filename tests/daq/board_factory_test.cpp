@@ -6,7 +6,7 @@
 #include <string>
 
 #include "daq/board_errors.h"
-#include "daq/engine_settings.h"
+#include "settings/board_settings.h"
 #include "daq/simulated_board.h"
 #include "temp_dir.h"
 
@@ -38,7 +38,7 @@ TEST(BoardFactory, ChoosesTheBoardNamedInTheSettings) {
     for (const auto& c : cases) {
         settings::IniFile ini(
             SettingsFile(dir, "factory" + std::to_string(index++) + ".ini", c.text));
-        const BoardChoice choice = MakeBoard(ini);
+        const BoardChoice choice = MakeBoard(settings::ReadBoardSettings(ini));
         ASSERT_NE(choice.board, nullptr) << c.text;
         EXPECT_EQ(choice.name, c.name) << c.text;
         EXPECT_EQ(choice.simulated != nullptr, c.simulated) << c.text;
@@ -51,7 +51,7 @@ TEST(BoardFactory, ChoosesTheBoardNamedInTheSettings) {
 TEST(BoardFactory, UnknownBoardFailsEveryCallLikeAMissingBoard) {
     const testing::TempDir dir;
     settings::IniFile ini(SettingsFile(dir, "unknown.ini", "[DAQ]\nBoard=nothing\n"));
-    const auto choice = MakeBoard(ini);
+    const auto choice = MakeBoard(settings::ReadBoardSettings(ini));
     Board& board = *choice.board;
     float revision = 5.72f;
     std::uint16_t value = 0;
@@ -81,7 +81,7 @@ TEST(EngineSettings, ReadsItsSectionAndFallsBackOnBadValues) {
                                        "TooHot=Yes\n"
                                        "MissedHole=yes please\n"
                                        "Colour=blue\n"));
-    const EngineParameters parameters = ReadEngineParameters(ini);
+    const EngineParameters parameters = settings::ReadEngineParameters(ini);
     const EngineParameters defaults;
     EXPECT_EQ(parameters.rpm, 720.5);
     EXPECT_EQ(parameters.heaterPowerW, defaults.heaterPowerW);
@@ -95,7 +95,7 @@ TEST(EngineSettings, ReadsItsSectionAndFallsBackOnBadValues) {
     EXPECT_FALSE(parameters.faults.missedHole);
     EXPECT_FALSE(parameters.faults.unplugged);
 
-    const auto choice = MakeBoard(ini);
+    const auto choice = MakeBoard(settings::ReadBoardSettings(ini));
     ASSERT_NE(choice.simulated, nullptr);
     EXPECT_EQ(choice.simulated->Parameters().rpm, 720.5);
 }
@@ -111,11 +111,11 @@ TEST(EngineSettings, WrittenParametersReadBackTheSame) {
     parameters.faults.unplugged = true;
     {
         settings::IniFile ini(path);
-        WriteEngineParameters(ini, parameters);
+        settings::WriteEngineParameters(ini, parameters);
         ini.Save();
     }
     settings::IniFile ini(path);
-    const EngineParameters read = ReadEngineParameters(ini);
+    const EngineParameters read = settings::ReadEngineParameters(ini);
     EXPECT_EQ(read.rpm, 333.25);
     EXPECT_EQ(read.noiseVolts, 0.125);
     EXPECT_EQ(read.seed, 77u);

@@ -153,7 +153,7 @@ TEST(BoardStream, InjectedOverrunIsAGapOfItsTimeAndLength) {
     parameters.run.overrunAtS = 1.5;
     parameters.run.overrunS = 0.75;
     SimulatedBoard board(parameters);
-    auto stream = OpenBoardStream(board, StreamFormat{}, {2.0, std::chrono::milliseconds(2)});
+    auto stream = OpenBoardStream(board, StreamFormat{}, {10.0, std::chrono::milliseconds(2)});
     std::vector<StreamChunk> gaps;
     ReadScans(*stream, 4000, &gaps);
     ASSERT_EQ(gaps.size(), 1u);

@@ -13,10 +13,12 @@
 #include "analysis/analyse_capture.h"
 #include "daq/engine_model.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 
 namespace corvane::daq {
 namespace {
+
+using analysis::CaptureKind;
 
 std::string NumberText(double value) {
     char buffer[32];
@@ -58,7 +60,7 @@ TEST(SimulatedAccuracy, GrabSweepMatchesTheModelsCycleAndIndicatedPower) {
             parameters.rpm = rpm;
             parameters.seed = seed;
             const EngineModel model(parameters);
-            const auto [record, result] = CaptureAndAnalyse(parameters, CaptureKind::Grab);
+            const auto [record, result] = CaptureAndAnalyse(parameters, analysis::CaptureKind::Grab);
             ASSERT_EQ(result.status, "") << rpm << " rpm, seed " << seed;
             ASSERT_FALSE(result.error.has_value());
             const double modelCycle = 60.0 / rpm / record.SamplePeriod;
@@ -94,7 +96,7 @@ TEST(SimulatedAccuracy, DynaTorqueMatchesTheModelsAcceleratingTorque) {
             parameters.rpm = rpm;
             parameters.seed = seed;
             const EngineModel model(parameters);
-            const auto [record, result] = CaptureAndAnalyse(parameters, CaptureKind::Dyna);
+            const auto [record, result] = CaptureAndAnalyse(parameters, analysis::CaptureKind::Dyna);
             ASSERT_EQ(result.status, "") << rpm << " rpm, seed " << seed;
             ASSERT_FALSE(result.smoothedTorqueSeries.empty()) << rpm << " rpm, seed " << seed;
             // Mean of I dw/dt over the span of the smoothed points.
@@ -120,18 +122,18 @@ TEST(SimulatedFaults, EachFaultShowsAsTheOperatorWouldSeeIt) {
     struct Case {
         const char* name;
         EngineFaults faults;
-        CaptureKind kind;
+        analysis::CaptureKind kind;
         const char* status;
         bool hot;
     };
     const Case cases[] = {
-        {"healthy grab", {}, CaptureKind::Grab, "", false},
-        {"healthy dyna", {}, CaptureKind::Dyna, "", false},
-        {"missed hole, grab", {.missedHole = true}, CaptureKind::Grab, "Bad red spikes", false},
-        {"missed hole, dyna", {.missedHole = true}, CaptureKind::Dyna, "Bad red spikes", false},
-        {"stopped, grab", {.stopped = true}, CaptureKind::Grab, "Only one cycle", false},
-        {"stopped, dyna", {.stopped = true}, CaptureKind::Dyna, "Only one cycle", false},
-        {"too hot", {.tooHot = true}, CaptureKind::Grab, "", true},
+        {"healthy grab", {}, analysis::CaptureKind::Grab, "", false},
+        {"healthy dyna", {}, analysis::CaptureKind::Dyna, "", false},
+        {"missed hole, grab", {.missedHole = true}, analysis::CaptureKind::Grab, "Bad red spikes", false},
+        {"missed hole, dyna", {.missedHole = true}, analysis::CaptureKind::Dyna, "Bad red spikes", false},
+        {"stopped, grab", {.stopped = true}, analysis::CaptureKind::Grab, "Only one cycle", false},
+        {"stopped, dyna", {.stopped = true}, analysis::CaptureKind::Dyna, "Only one cycle", false},
+        {"too hot", {.tooHot = true}, analysis::CaptureKind::Grab, "", true},
     };
     for (const auto& c : cases) {
         for (std::uint64_t seed = 1; seed <= 4; ++seed) {

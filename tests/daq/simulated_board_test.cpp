@@ -10,7 +10,7 @@
 
 #include "analysis/capture_record.h"
 #include "daq/board_errors.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 
 namespace corvane::daq {
 namespace {
@@ -131,15 +131,15 @@ TEST(SimulatedBoard, UnpluggedBoardFailsReadsAndScansUntilPluggedIn) {
     record.RawSamples[0] = 1234;
     std::uint16_t value = 0;
     for (int channel : {0, 2, 3, 4}) EXPECT_NE(board.cbAIn(0, channel, kBip10Volts, &value), 0);
-    EXPECT_NE(TakeCapture(board, CaptureKind::Grab, record), 0);
-    EXPECT_NE(TakeCapture(board, CaptureKind::Dyna, record), 0);
+    EXPECT_NE(TakeCapture(board, analysis::CaptureKind::Grab, record), 0);
+    EXPECT_NE(TakeCapture(board, analysis::CaptureKind::Dyna, record), 0);
     EXPECT_EQ(record.RawSamples[0], 1234) << "the previous capture stays";
     EXPECT_EQ(record.SampleCount, 0) << "whole";
 
     parameters.faults.unplugged = false;
     board.SetParameters(parameters);
     EXPECT_EQ(board.cbAIn(0, 2, kBip10Volts, &value), kNoErrors);
-    EXPECT_EQ(TakeCapture(board, CaptureKind::Grab, record), kNoErrors);
+    EXPECT_EQ(TakeCapture(board, analysis::CaptureKind::Grab, record), kNoErrors);
     EXPECT_EQ(record.SampleCount, 2000);
     EXPECT_FALSE(record.IsDyna);
 }

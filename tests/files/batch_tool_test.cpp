@@ -44,19 +44,21 @@ std::string ExpectedLine(const std::string& name, CaptureRecord record, const Di
 }
 
 // What follows the kind on the line of a capture without figures.
-const std::string kNoFigures = std::string(12, ',') + "\r\n";
+// Twelve figures and their seven uncertainties, all empty.
+const std::string kNoFigures = std::string(19, ',') + "\r\n";
 
 // The details line of a capture file, from the engine-performance analysis of
 // the file as the window imports it.
 std::string ExpectedDetails(const testing::TempDir& dir, const std::string& name,
-                            DiskTable disks = DiskTable(5)) {
+                            DiskTable disks = DiskTable(5),
+                            const performance::BenchSettings& bench = {}) {
     auto record = std::make_unique<CaptureRecord>();
     ImportCaptureFile(dir.File(name), *record, disks, [](CaptureKind kind, CaptureRecord& working) {
         working.IsDyna = kind == CaptureKind::Dyna;
         working.SamplePeriod = working.IsDyna ? kDynaSamplePeriod : kGrabSamplePeriod;
     });
     const performance::PerformanceResult result =
-        performance::AnalysePerformance(*record, disks, text::PointComma());
+        performance::AnalysePerformance(*record, disks, text::PointComma(), bench);
     return performance::DetailsLine(name, record->IsDyna, &result);
 }
 
@@ -396,7 +398,7 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
 
     const std::string details = testing::ReadText(dir.File("d.CSV"));
     EXPECT_EQ(details, performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV") +
-                           ExpectedDetails(dir, "accel.CSV") + "empty.CSV,grab,,,,,,,,,,,,\r\n" +
+                           ExpectedDetails(dir, "accel.CSV") + "empty.CSV,grab" + kNoFigures +
                            ExpectedDetails(dir, "grab400.CSV"));
     // Independent anchors: the kinds, the engine's speed, which fields a kind fills.
     EXPECT_NE(details.find("\r\ngrab300.CSV,grab,3,300.0,"), std::string::npos) << details;
@@ -405,8 +407,11 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
     ASSERT_NE(dynaLine, std::string::npos) << details;
     const std::string dynaFields =
         details.substr(dynaLine + 2, details.find("\r\n", dynaLine + 2) - dynaLine - 2);
-    EXPECT_EQ(std::count(dynaFields.begin(), dynaFields.end(), ','), 13);
-    EXPECT_NE(dynaFields.back(), ',') << "the torque at the highest power is given" << dynaFields;
+    EXPECT_EQ(std::count(dynaFields.begin(), dynaFields.end(), ','), 20);
+    std::size_t torqueField = 0;  // after the thirteenth comma
+    for (int comma = 0; comma < 13; ++comma) torqueField = dynaFields.find(',', torqueField) + 1;
+    EXPECT_NE(dynaFields[torqueField], ',') << "the torque at the highest power is given" << dynaFields;
+    EXPECT_NE(dynaFields.back(), ',') << "and its uncertainty" << dynaFields;
 
     // Results on standard output: the same details file.
     const ToolRun piped = RunTool(dir, "--details d2.CSV -j 1" + captures);
@@ -423,6 +428,17 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
               performance::DetailsHeader() + ExpectedDetails(dir, "grab300.CSV"));
     EXPECT_EQ(fs::status(dir.File("d2.CSV")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
+
+    // The settings file's budget gives the uncertainties, its phase offset the loop.
+    testing::WriteText(dir.File("lab.ini"), "[Performance]\r\nPhaseUDeg=3\r\nGeometryUPercent=0\r\nPhaseOffset=-2.5\r\n");
+    ASSERT_EQ(RunTool(dir, "--settings lab.ini --details d3.CSV grab300.CSV").status, 0);
+    performance::BenchSettings lab;
+    lab.budget.phaseDeg = 3;
+    lab.budget.geometryPercent = 0;
+    lab.phaseOffsetDeg = -2.5;
+    const std::string labLine = ExpectedDetails(dir, "grab300.CSV", DiskTable(5), lab);
+    EXPECT_NE(labLine, ExpectedDetails(dir, "grab300.CSV"));
+    EXPECT_EQ(testing::ReadText(dir.File("d3.CSV")), performance::DetailsHeader() + labLine);
 }
 
 // A capture that stops the batch stops both files there: the details file

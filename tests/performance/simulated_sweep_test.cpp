@@ -12,7 +12,7 @@
 #include "analysis/analyse_capture.h"
 #include "daq/engine_model.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 #include "performance/performance.h"
 
 namespace corvane::performance {
@@ -39,7 +39,7 @@ struct Evaluated {
     double samplePeriod = 0.0;
 };
 
-Evaluated CaptureAndEvaluate(int rpm, std::uint64_t seed, daq::CaptureKind kind) {
+Evaluated CaptureAndEvaluate(int rpm, std::uint64_t seed, analysis::CaptureKind kind) {
     daq::EngineParameters parameters;
     parameters.rpm = rpm;
     parameters.seed = seed;
@@ -76,7 +76,7 @@ TEST(PerformanceAccuracy, GrabMeanIndicatedPowerWithinOnePercentAt250To900Rpm) {
         const double truth = ModelAt(rpm).IndicatedPowerMilliW();  // loop work x speed
         double table = 0, measured = 0;
         for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-            const Evaluated e = CaptureAndEvaluate(rpm, seed, daq::CaptureKind::Grab);
+            const Evaluated e = CaptureAndEvaluate(rpm, seed, analysis::CaptureKind::Grab);
             ASSERT_EQ(e.performance.status, Status::Evaluated) << rpm << " rpm, seed " << seed;
             const double error = Percent(e.performance.summary->meanIndicatedPowerMilliW, truth);
             EXPECT_LE(std::abs(error), 1.0) << rpm << " rpm, seed " << seed;
@@ -102,7 +102,7 @@ TEST(PerformanceAccuracy, DynaTorqueWithinThreePercentOverTheMiddleOfTheRun) {
         double table = 0, mean = 0, rms = 0, worstPoint = 0, maxPower = 0;
         bool tableGiven = true;
         for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-            const Evaluated e = CaptureAndEvaluate(rpm, seed, daq::CaptureKind::Dyna);
+            const Evaluated e = CaptureAndEvaluate(rpm, seed, analysis::CaptureKind::Dyna);
             ASSERT_EQ(e.performance.status, Status::Evaluated) << rpm << " rpm, seed " << seed;
             // Sample k lies at k periods; the board took it (k - 1) periods into the run.
             const auto runSeconds = [&](const DynaPoint& p) {

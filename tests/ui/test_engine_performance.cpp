@@ -19,6 +19,7 @@
 #include "ui/help/help_viewer.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_window.h"
+#include "ui/recorder/recorder_window.h"
 #include "ui/results_table.h"
 #include "ui/scan_progress.h"
 
@@ -58,6 +59,7 @@ private slots:
     void windowFollowsGrabDynaImportAndRerun();
     void averagedLoopOverThePvGraphOnlyWhenSwitchedOn();
     void switchIsKeptInTheProgramsOwnSection();
+    void uncertaintyFromTheSettingsBudget();
     void tablesCopyAsSpreadsheetCells_data();
     void tablesCopyAsSpreadsheetCells();
 };
@@ -101,6 +103,22 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     QVERIFY(button.left() >= p->frameWidth() && button.right() < ControlPanel::kWidth - 1);
     QVERIFY(!button.intersects(p->scanProgress->geometry()));
     QVERIFY(p->PerformanceButton->toolTip().startsWith("Engine performance (Ctrl+E)"));
+    // The Recorder's button just below it, in the same free room.
+    const QRect record = p->RecordButton->geometry();
+    QVERIFY(record.top() > button.bottom() && record.left() == button.left());
+    QVERIFY(record.right() < ControlPanel::kWidth - 1);
+    QVERIFY(!record.intersects(p->scanProgress->geometry()));
+    for (const auto& [control, bounds] : designed) QVERIFY(!control->geometry().intersects(record));
+    QVERIFY(p->RecordButton->toolTip().startsWith("Recorder (Ctrl+Shift+R)"));
+    RecorderWindow* recorder = h.form->recorderForm();
+    QVERIFY(recorder->isHidden());
+    QTest::mouseClick(p->RecordButton, Qt::LeftButton);
+    QVERIFY(recorder->isVisible());
+    recorder->close();
+    p->GrabButton->setFocus();
+    QTest::keyClick(p->GrabButton, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(recorder->isVisible());
+    recorder->close();
 
     QTest::mouseClick(p->PerformanceButton, Qt::LeftButton);
     QVERIFY(w->isVisible());
@@ -252,6 +270,44 @@ void EnginePerformanceTest::switchIsKeptInTheProgramsOwnSection() {
     QVERIFY(h.readSettings().endsWith("[Performance]\r\nAveragedLoop=No\r\n"));
     h.start();
     QVERIFY(!h.form->performanceForm()->averagedLoopShown());
+}
+
+// Each figure with its expanded uncertainty, from the budget in [Performance];
+// the table of contributions only when asked for, and kept by a new capture.
+void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
+    Harness h;
+    h.writeSettings("[Performance]\r\nPhaseUDeg=0\r\nPressureScaleUPercent=10\r\n");
+    h.start();
+    PerformanceWindow* w = h.form->performanceForm();
+    QVERIFY(w->uncertaintyText()->isHidden());
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    QCOMPARE(w->result()->status, performance::Status::Evaluated);
+    const auto& power = *w->result()->uncertainty.indicatedPowerMilliW;
+    const QString text = w->uncertaintyText()->text();
+    QVERIFY2(!w->uncertaintyText()->isHidden() &&
+                 QRegularExpression("^Indicated power \\d+(\\.\\d+)? ± \\d+(\\.\\d+)? mW \\(k = 2\\)$",
+                                    QRegularExpression::MultilineOption)
+                     .match(text)
+                     .hasMatch(),
+             qPrintable(text));
+    // A tenth of the power from the scale alone: U at least a fifth of it.
+    QVERIFY2(power.expanded >= 0.2 * power.value, qPrintable(QString::number(power.expanded)));
+
+    QVERIFY(w->budgetTable()->isHidden());
+    w->budgetBox()->setChecked(true);
+    QVERIFY(!w->budgetTable()->isHidden());
+    const CopyableTable* t = w->budgetTable();
+    QStringList sources;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        if (t->item(r, 0)->text() == "Indicated power") sources << t->item(r, 1)->text();
+    }
+    QCOMPARE(sources, QStringList({"Cycle-to-cycle spread", "Pressure transducer scale",
+                                   "Pressure transducer zero", "Converter step", "Crank phase",
+                                   "Engine geometry", "Expanded (k = 2)"}));
+    h.scripted().QueueScan(Samples(SimulatedGrab()));
+    h.form->GrabButtonClick();
+    QVERIFY(!w->budgetTable()->isHidden());
 }
 
 void EnginePerformanceTest::tablesCopyAsSpreadsheetCells_data() {

@@ -479,6 +479,8 @@ void MainWindowTest::tabOrderFollowsTheControlPanel() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), p->PerformanceButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), p->RecordButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), p->GrabButton);
 }
 

@@ -15,7 +15,7 @@
 
 #include "daq/board_factory.h"
 #include "daq/uldaq/uldaq_board.h"
-#include "settings/ini_file.h"
+#include "settings/board_settings.h"
 #include "test_support.h"
 #include "ui/control_panel.h"
 #include "ui/windows/memo_form.h"
@@ -79,7 +79,7 @@ void UldaqWindowTest::realLibraryWithoutABoardReachesTheMissingBoardStateAndQuit
     Harness h;
     h.writeSettings("[DAQ]\r\nBoard=uldaq\r\n");
     daq::BoardChoice choice =
-        daq::MakeBoard(settings::IniFile(h.path("CorvaneLogger.INI").toStdString()));
+        daq::MakeBoard(settings::ReadBoardSettings(settings::IniFile(h.path("CorvaneLogger.INI").toStdString())));
     QCOMPARE(QString::fromStdString(choice.name), QString("uldaq"));
     ReachMissingBoard(h, std::move(choice.board), "no board found on USB");
     if (QTest::currentTestFailed()) return;

@@ -24,16 +24,24 @@
 #include "performance/details_csv.h"
 #include "settings/disk_table_settings.h"
 #include "interrupted_run.h"
+#include "settings/performance_settings.h"
 #include "text/number_format.h"
+#include "tool_messages.h"
 
 namespace {
 
 constexpr const char* kProgram = "corvane-batch";
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+using corvane::tools::kExitFailed;
+using corvane::tools::kExitUsage;
+using corvane::tools::ReportFile;
 constexpr const char* kUsage =
     "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--settings INI]\n"
     "                     [-j N] [-r] [--files-from LIST [-0]] CAPTURE|FOLDER...";
+
+int UsageError(const std::string& message) {
+    return corvane::tools::UsageError(kProgram, kUsage, message);
+}
+
 constexpr int kMaxThreads = 1024;
 
 constexpr const char* kLargeBatches =
@@ -51,17 +59,6 @@ constexpr const char* kLargeBatches =
     "Exit status: 0 every file evaluated and written; 1 a capture file failed (the\n"
     "lines before it are kept) or the results (details) could not be written; 2 a\n"
     "wrong command line, nothing evaluated or written.";
-
-int UsageError(const std::string& message) {
-    std::cerr << "corvane-batch: " << message << '\n' << kUsage << '\n';
-    return kExitUsage;
-}
-
-// "FILE: message" on standard error; a control character in the name cannot
-// start a line of its own.
-void Report(const std::string& path, const std::string& message) {
-    std::cerr << corvane::files::PrintableName(path) << ": " << message << '\n';
-}
 
 // The cores this process may run on (a container or taskset may allow fewer
 // than the machine has).
@@ -132,7 +129,7 @@ std::vector<std::string> LeftOutOfFolders(const std::string& results, const std:
 
 // A file that could not be written: the message, and that it was kept.
 void ReportUnwritten(const std::string& path, const std::string& message) {
-    Report(path, message + "; the file was left as it was");
+    ReportFile(path, message + "; the file was left as it was");
 }
 
 }  // namespace
@@ -165,15 +162,20 @@ int main(int argc, char** argv) {
                    "also write the engine-performance figures of each capture into DETAILS: "
                    "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,"
                    "cov_percent,heater_power_w,indicated_efficiency_percent,carnot_percent,"
-                   "max_power_mw,rpm_at_max_power,torque_at_max_power_mnm (point decimal, CR LF). "
+                   "max_power_mw,rpm_at_max_power,torque_at_max_power_mnm, then the expanded "
+                   "uncertainties (k = 2) work_u_mj,indicated_power_u_mw,rpm_u,"
+                   "indicated_efficiency_u_percent,carnot_u_percent,max_power_u_mw,"
+                   "torque_at_max_power_u_mnm (point decimal, CR LF). "
                    "A grab leaves the last three empty, a dyna the cycle, work, indicated power "
                    "and efficiency fields; a capture whose figures cannot be evaluated gets its "
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
     app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table "
-                   "(default: five blank rows); a file that cannot be read is an error")
+                   "settings file whose Flywheel sections give the disk table (default: five "
+                   "blank rows) and whose [Performance] section gives the uncertainty budget "
+                   "and the calibrations "
+                   "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
     app.add_option("-j,--jobs", threads,
                    "capture files evaluated at once (default: the number of cores); the results "
@@ -231,7 +233,7 @@ int main(int argc, char** argv) {
                   nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line),
             recursive, LeftOutOfFolders(toStandardOutput ? std::string() : resultsPath, detailsPath));
     } catch (const files::InputReadError& error) {
-        Report(error.path(), error.what());
+        ReportFile(error.path(), error.what());
         return kExitUsage;
     }
     if (captures.empty()) {
@@ -242,13 +244,15 @@ int main(int argc, char** argv) {
 
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
+    corvane::performance::BenchSettings bench;
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
-            Report(settingsPath, loaded.error);
+            ReportFile(settingsPath, loaded.error);
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
     }
     // A run that was killed left its temporary files; this one removes its own
     // when interrupted.
@@ -261,9 +265,10 @@ int main(int argc, char** argv) {
     // One evaluation, and so one working record, per thread.
     const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
                                      : files::HeadlessEvaluation::Details::No;
-    const files::MakeEvaluation evaluation = [&disks, &numbers,
-                                              details]() -> files::EvaluateCapture {
-        auto headless = std::make_shared<files::HeadlessEvaluation>(disks, numbers, details);
+    const files::MakeEvaluation evaluation = [&disks, &numbers, details,
+                                              &bench]() -> files::EvaluateCapture {
+        auto headless =
+            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, bench);
         return [headless](const std::string& path) { return headless->Evaluate(path); };
     };
     files::BatchOptions options;
@@ -277,7 +282,7 @@ int main(int argc, char** argv) {
                                          const files::CaptureOutcome& outcome) {
         if (outcome.notes.empty()) return;
         if (toStandardOutput) FlushStandardOutput();
-        for (const std::string& note : outcome.notes) Report(path, note);
+        for (const std::string& note : outcome.notes) ReportFile(path, note);
     };
 
     try {
@@ -297,9 +302,9 @@ int main(int argc, char** argv) {
     } catch (const files::NotAResultsFileError& error) {
         return UsageError(error.what());
     } catch (const files::BatchFileError& error) {
-        Report(error.path(), error.message());
-        if (!toStandardOutput) Report(resultsPath, files::StoppedBatchNote(error));
-        if (withDetails) Report(detailsPath, files::StoppedDetailsNote(error));
+        ReportFile(error.path(), error.message());
+        if (!toStandardOutput) ReportFile(resultsPath, files::StoppedBatchNote(error));
+        if (withDetails) ReportFile(detailsPath, files::StoppedDetailsNote(error));
         return kExitFailed;
     } catch (const files::BatchOutputError& error) {
         // A file could not be written; it is left as it was.
@@ -307,7 +312,7 @@ int main(int argc, char** argv) {
         return kExitFailed;
     } catch (const std::exception& error) {
         // The results file itself could not be written; it is left as it was.
-        if (toStandardOutput) Report("standard output", error.what());
+        if (toStandardOutput) ReportFile("standard output", error.what());
         if (!toStandardOutput) ReportUnwritten(resultsPath, error.what());
         return kExitFailed;
     }

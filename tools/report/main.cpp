@@ -21,24 +21,20 @@
 #include "files/headless_evaluation.h"
 #include "report/report_file.h"
 #include "settings/disk_table_settings.h"
+#include "settings/performance_settings.h"
 #include "text/number_format.h"
+#include "tool_messages.h"
 
 namespace {
 
 constexpr const char* kProgram = "corvane-report";
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+using corvane::tools::kExitFailed;
+using corvane::tools::kExitUsage;
+using corvane::tools::ReportFile;
 constexpr const char* kUsage = "Usage: corvane-report [--settings INI] -o FOLDER CAPTURE...";
 
 int UsageError(const std::string& message) {
-    std::cerr << kProgram << ": " << message << '\n' << kUsage << '\n';
-    return kExitUsage;
-}
-
-// "FILE: message" on standard error; a control character in the name cannot
-// start a line of its own.
-void Report(const std::string& path, const std::string& message) {
-    std::cerr << corvane::files::PrintableName(path) << ": " << message << '\n';
+    return corvane::tools::UsageError(kProgram, kUsage, message);
 }
 
 // Qt's -platform NAME (or --platform NAME) is Qt's to read; every other
@@ -67,7 +63,7 @@ std::optional<std::string> OutputFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder)) {
-        Report(folder, error ? error.message() : "not a folder");
+        ReportFile(folder, error ? error.message() : "not a folder");
         return std::nullopt;
     }
     return folder;
@@ -101,8 +97,10 @@ int main(int argc, char** argv) {
         ->option_text("FOLDER")
         ->required();
     app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table "
-                   "(default: five blank rows); a file that cannot be read is an error")
+                   "settings file whose Flywheel sections give the disk table (default: five "
+                   "blank rows) and whose [Performance] section gives the uncertainty budget "
+                   "and the calibrations "
+                   "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
     app.add_option("CAPTURE", captures, "capture files (grab or dyna)")->required();
     try {
@@ -116,13 +114,15 @@ int main(int argc, char** argv) {
     namespace files = corvane::files;
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
+    corvane::performance::BenchSettings bench;
     if (!settingsPath.empty()) {
         auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
         if (!loaded.error.empty()) {
-            Report(settingsPath, loaded.error);
+            ReportFile(settingsPath, loaded.error);
             return kExitUsage;
         }
         disks = std::move(loaded.disks);
+        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
     }
     if (!OutputFolder(folder)) return kExitUsage;
 
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
             if (!evaluation.status().empty())
                 throw std::runtime_error(evaluation.status() + ": the capture cannot be evaluated");
         } catch (const std::exception& error) {
-            Report(capture, error.what());
+            ReportFile(capture, error.what());
             failed = true;
             continue;
         }
@@ -164,13 +164,14 @@ int main(int argc, char** argv) {
         subject.record = &evaluation.record();
         subject.disks = evaluation.disks();
         subject.format = numbers;
+        subject.bench = bench;
         try {
             corvane::report::WriteReport(pdf, subject, created);
         } catch (const files::FileError& error) {
-            Report(pdf, error.what());  // the report could not be written
+            ReportFile(pdf, error.what());  // the report could not be written
             failed = true;
         } catch (const std::exception& error) {
-            Report(capture, error.what());
+            ReportFile(capture, error.what());
             failed = true;
         }
     }

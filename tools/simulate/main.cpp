@@ -12,15 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "analysis/capture_plan.h"
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "corvane/version.h"
-#include "daq/capture_plan.h"
+#include "daq/capture_transaction.h"
 #include "daq/engine_model.h"
 #include "daq/engine_truth.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
 #include "files/capture_writer.h"
+#include "tool_messages.h"
 #include "truth_json.h"
 
 namespace {
@@ -29,7 +30,7 @@ using namespace corvane;
 
 constexpr const char* kProgram = "corvane-simulate";
 constexpr int kDiskRows = 5;
-constexpr double kDynaMs = daq::kDynaPlan.Seconds() * 1000.0;
+constexpr double kDynaMs = analysis::kDynaPlan.Seconds() * 1000.0;
 constexpr double kTruthStepMs = 10.0;
 
 std::string NumberText(double value) {
@@ -49,7 +50,9 @@ analysis::DiskTable DiskTableOf(const daq::EngineModel& model) {
     return table;
 }
 
-constexpr int kExitUsage = 2;
+using corvane::tools::kExitFailed;
+using corvane::tools::kExitUsage;
+constexpr int kExitNoBoard = 2;  // the simulated board is unplugged
 
 // CLI11's ranges let NaN through (every comparison with it is false).
 const CLI::Validator kFinite(
@@ -128,6 +131,12 @@ int main(int argc, char** argv) {
         ->check(kFinite)
         ->check(CLI::Range(0.0, 1000.0))
         ->capture_default_str();
+    app.add_option("--phase-offset", parameters.phaseOffsetDeg,
+                   "crank angle of maximum volume past the wide hole's centre, degrees "
+                   "(with --heater 0: a motored capture for corvane-calibrate phase)")
+        ->check(kFinite)
+        ->check(CLI::Range(-180.0, 180.0))
+        ->capture_default_str();
     app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
     app.add_option("-o,--output", output, "capture file to write")->required();
@@ -150,23 +159,23 @@ int main(int argc, char** argv) {
 
     daq::SimulatedBoard board(parameters);
     const daq::EngineModel model(board.Parameters());
-    const auto captureKind = kind == "dyna" ? daq::CaptureKind::Dyna : daq::CaptureKind::Grab;
+    const auto captureKind = kind == "dyna" ? analysis::CaptureKind::Dyna : analysis::CaptureKind::Grab;
     analysis::CaptureRecord record;
     if (daq::TakeCapture(board, captureKind, record) != 0) {
         std::fprintf(stderr,
                      "corvane-simulate: DAQ hardware not found (the simulated board is "
                      "unplugged); no file written\n");
-        return 2;
+        return kExitNoBoard;
     }
     try {
         files::WriteCaptureFile(output, record, DiskTableOf(model));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "corvane-simulate: %s: %s\n", output.c_str(), error.what());
-        return 1;
+        return kExitFailed;
     }
 
     const std::string json =
-        captureKind == daq::CaptureKind::Dyna
+        captureKind == analysis::CaptureKind::Dyna
             ? simulate::DynaTruthJson(daq::DynaTruthOf(model, kDynaMs, kTruthStepMs), model)
             : simulate::GrabTruthJson(daq::GrabTruthOf(model), model);
     std::printf("%s\n", json.c_str());

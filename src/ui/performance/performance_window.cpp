@@ -11,6 +11,7 @@
 #include "charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_texts.h"
+#include "ui/performance/uncertainty_texts.h"
 
 namespace corvane::ui {
 
@@ -83,6 +84,7 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     headline_->setWordWrap(true);
     headline_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    createUncertainty();
     status_ = StatusLabel(this);
 
     summary_ = new CopyableTable(this);
@@ -111,6 +113,23 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     points_->setContents(PointsTable(performance::PerformanceResult{}, format_));
 }
 
+void PerformanceWindow::createUncertainty() {
+    uncertainty_ = new QLabel(this);
+    uncertainty_->setObjectName(QStringLiteral("uncertainty"));
+    uncertainty_->setWordWrap(true);
+    uncertainty_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    uncertainty_->hide();
+
+    budgetShown_ = new QCheckBox(QStringLiteral("Show the uncertainty budget"), this);
+    budgetShown_->setObjectName(QStringLiteral("BudgetCB"));
+    budgetShown_->setToolTip(
+        QStringLiteral("What each source contributes to each figure's uncertainty"));
+    budget_ = new CopyableTable(this);
+    budget_->setObjectName(QStringLiteral("BudgetTable"));
+    budget_->hide();
+    connect(budgetShown_, &QCheckBox::toggled, budget_, &QWidget::setVisible);
+}
+
 void PerformanceWindow::createPowerCurve() {
     curve_ = new GraphPlot(this);
     curve_->setObjectName(QStringLiteral("PowerCurve"));
@@ -124,8 +143,11 @@ void PerformanceWindow::createPowerCurve() {
 void PerformanceWindow::layOut() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(headline_);
+    layout->addWidget(uncertainty_);
     layout->addWidget(status_);
     layout->addWidget(summary_);
+    layout->addWidget(budgetShown_);
+    layout->addWidget(budget_, 1);
     layout->addWidget(curve_, 2);
     layout->addWidget(pointsTitle_);
     layout->addWidget(points_, 1);
@@ -138,8 +160,12 @@ void PerformanceWindow::showResult(const performance::PerformanceResult& result)
     const QString status = PerformanceStatusText(result);
     status_->setText(status);
     status_->setVisible(!status.isEmpty());
+    const QStringList uncertain = UncertaintyLines(result, format_);
+    uncertainty_->setText(uncertain.join('\n'));
+    uncertainty_->setVisible(!uncertain.isEmpty());
     summary_->setContents(SummaryTable(result, format_));
     FitHeightToRows(summary_);
+    budget_->setContents(BudgetTable(result, format_));
     pointsTitle_->setText(result.isDyna ? QStringLiteral("Power curve, at every flywheel hole")
                                         : QStringLiteral("Cycles"));
     points_->setContents(PointsTable(result, format_));

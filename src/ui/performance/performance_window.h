@@ -3,6 +3,7 @@
 // beside the results table. A grab: every cycle's speed, work and indicated
 // power, their mean, spread and COV, the efficiency beside its Carnot limit.
 // A dyna: the power curve (power and torque against speed) with its maximum.
+// Every figure's expanded uncertainty, and on request the table of its sources.
 // A capture that cannot be evaluated shows why. Created hidden at start-up
 // and kept for the run; closing it only hides it.
 
@@ -42,6 +43,9 @@ public:
     bool simulated() const;
 
     QLabel* headline() const { return headline_; }
+    QLabel* uncertaintyText() const { return uncertainty_; }
+    QCheckBox* budgetBox() const { return budgetShown_; }
+    CopyableTable* budgetTable() const { return budget_; }
     QLabel* statusText() const { return status_; }
     CopyableTable* summaryTable() const { return summary_; }
     CopyableTable* pointsTable() const { return points_; }
@@ -57,6 +61,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void createUncertainty();
     void createPowerCurve();
     void layOut();
     void showCurve(const performance::PerformanceResult& result);
@@ -64,8 +69,11 @@ private:
     text::NumberFormat format_;
     std::optional<performance::PerformanceResult> result_;
     QLabel* headline_;
+    QLabel* uncertainty_;
     QLabel* status_;
     CopyableTable* summary_;
+    QCheckBox* budgetShown_;
+    CopyableTable* budget_;
     QLabel* pointsTitle_;
     CopyableTable* points_;
     charts::GraphPlot* curve_;

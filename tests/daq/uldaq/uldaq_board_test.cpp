@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "daq/board_factory.h"
-#include "daq/board_stream.h"
 #include "daq/board_errors.h"
+#include "daq/board_stream.h"
+#include "settings/board_settings.h"
 #include "fake_uldaq_control.h"
 #include "temp_dir.h"
 
@@ -427,7 +428,7 @@ TEST(UldaqBoardFactory, SettingsChooseTheLinuxBackend) {
     const std::string path = dir.File("CorvaneLogger.INI");
     testing::WriteText(path, "[DAQ]\r\nBoard= UlDaq \r\nDevice=01A2B3C4\r\n");
     settings::IniFile ini(path);
-    BoardChoice choice = MakeBoard(ini);
+    BoardChoice choice = MakeBoard(settings::ReadBoardSettings(ini));
     EXPECT_EQ(choice.name, "uldaq");
     EXPECT_NE(dynamic_cast<UldaqBoard*>(choice.board.get()), nullptr);
     EXPECT_EQ(choice.simulated, nullptr);

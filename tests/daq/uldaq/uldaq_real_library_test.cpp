@@ -17,6 +17,7 @@
 #include "daq/board_errors.h"
 #include "daq/board_factory.h"
 #include "daq/board_stream.h"
+#include "settings/board_settings.h"
 #include "daq/uldaq/uldaq_api.h"
 #include "daq/uldaq/uldaq_board.h"
 #include "temp_dir.h"
@@ -110,7 +111,7 @@ protected:
         const std::string path = dir_.File("CorvaneLogger.INI");
         testing::WriteText(path, "[DAQ]\r\n" + daqSection);
         const settings::IniFile ini(path);
-        BoardChoice choice = MakeBoard(ini);
+        BoardChoice choice = MakeBoard(settings::ReadBoardSettings(ini));
         EXPECT_EQ(choice.name, "uldaq");
         return std::move(choice.board);
     }

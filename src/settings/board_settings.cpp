@@ -1,4 +1,4 @@
-#include "daq/engine_settings.h"
+#include "settings/board_settings.h"
 
 #include <charconv>
 #include <sstream>
@@ -8,7 +8,7 @@
 
 #include "daq/simulated_board.h"
 
-namespace corvane::daq {
+namespace corvane::settings {
 
 namespace {
 
@@ -20,7 +20,7 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 template <typename Number>
-Number ReadNumber(const settings::IniFile& ini, const char* key, Number fallback) {
+Number ReadNumber(const IniFile& ini, const char* key, Number fallback) {
     const std::string stored = ini.ReadString(kEngineSection, key, "");
     const std::string_view text = Trimmed(stored);
     Number value{};
@@ -30,7 +30,7 @@ Number ReadNumber(const settings::IniFile& ini, const char* key, Number fallback
 }
 
 template <typename Number>
-void WriteNumber(settings::IniFile& ini, const char* key, Number value) {
+void WriteNumber(IniFile& ini, const char* key, Number value) {
     char buffer[64];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     ini.WriteString(kEngineSection, key, error == std::errc{} ? std::string(buffer, end) : "");
@@ -38,13 +38,13 @@ void WriteNumber(settings::IniFile& ini, const char* key, Number value) {
 
 // Steps as "seconds heater_W load_mNm" separated by semicolons; an entry that
 // is not three numbers makes the whole list unreadable.
-std::vector<RunStep> ReadSteps(const settings::IniFile& ini) {
+std::vector<daq::RunStep> ReadSteps(const IniFile& ini) {
     std::istringstream entries(ini.ReadString(kEngineSection, "RunSteps", ""));
-    std::vector<RunStep> steps;
+    std::vector<daq::RunStep> steps;
     for (std::string entry; std::getline(entries, entry, ';');) {
         if (Trimmed(entry).empty()) continue;
         std::istringstream fields(entry);
-        RunStep step;
+        daq::RunStep step;
         std::string extra;
         if (!(fields >> step.atS >> step.heaterPowerW >> step.loadMilliNm) || fields >> extra)
             return {};
@@ -53,9 +53,9 @@ std::vector<RunStep> ReadSteps(const settings::IniFile& ini) {
     return steps;
 }
 
-std::string StepsText(const std::vector<RunStep>& steps) {
+std::string StepsText(const std::vector<daq::RunStep>& steps) {
     std::string text;
-    for (const RunStep& step : steps) {
+    for (const daq::RunStep& step : steps) {
         if (!text.empty()) text += ';';
         for (double value : {step.atS, step.heaterPowerW, step.loadMilliNm}) {
             char buffer[64];
@@ -67,9 +67,9 @@ std::string StepsText(const std::vector<RunStep>& steps) {
     return text;
 }
 
-EngineRunSettings ReadRun(const settings::IniFile& ini) {
-    const EngineRunSettings defaults;
-    EngineRunSettings run;
+daq::EngineRunSettings ReadRun(const IniFile& ini) {
+    const daq::EngineRunSettings defaults;
+    daq::EngineRunSettings run;
     run.warmUp = ini.ReadYesNo(kEngineSection, "WarmUp", defaults.warmUp);
     run.warmUpMinutes = ReadNumber(ini, "WarmUpMinutes", defaults.warmUpMinutes);
     run.driftKPerHour = ReadNumber(ini, "Drift", defaults.driftKPerHour);
@@ -80,7 +80,7 @@ EngineRunSettings ReadRun(const settings::IniFile& ini) {
     return run;
 }
 
-void WriteRun(settings::IniFile& ini, const EngineRunSettings& run) {
+void WriteRun(IniFile& ini, const daq::EngineRunSettings& run) {
     ini.WriteYesNo(kEngineSection, "WarmUp", run.warmUp);
     WriteNumber(ini, "WarmUpMinutes", run.warmUpMinutes);
     WriteNumber(ini, "Drift", run.driftKPerHour);
@@ -92,9 +92,17 @@ void WriteRun(settings::IniFile& ini, const EngineRunSettings& run) {
 
 }  // namespace
 
-EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
-    const EngineParameters defaults;
-    EngineParameters parameters;
+daq::BoardSettings ReadBoardSettings(const IniFile& ini) {
+    daq::BoardSettings board;
+    board.board = ini.ReadString(kDaqSection, "Board", "");
+    board.device = ini.ReadString(kDaqSection, "Device", "");
+    board.engine = ReadEngineParameters(ini);
+    return board;
+}
+
+daq::EngineParameters ReadEngineParameters(const IniFile& ini) {
+    const daq::EngineParameters defaults;
+    daq::EngineParameters parameters;
     parameters.rpm = ReadNumber(ini, "Rpm", defaults.rpm);
     parameters.heaterPowerW = ReadNumber(ini, "HeaterPower", defaults.heaterPowerW);
     parameters.loadMilliNm = ReadNumber(ini, "Load", defaults.loadMilliNm);
@@ -109,10 +117,10 @@ EngineParameters ReadEngineParameters(const settings::IniFile& ini) {
     parameters.faults.tooHot = ini.ReadYesNo(kEngineSection, "TooHot", false);
     parameters.faults.stopped = ini.ReadYesNo(kEngineSection, "Stopped", false);
     parameters.run = ReadRun(ini);
-    return CheckedParameters(parameters);
+    return daq::CheckedParameters(parameters);
 }
 
-void WriteEngineParameters(settings::IniFile& ini, const EngineParameters& parameters) {
+void WriteEngineParameters(IniFile& ini, const daq::EngineParameters& parameters) {
     WriteNumber(ini, "Rpm", parameters.rpm);
     WriteNumber(ini, "HeaterPower", parameters.heaterPowerW);
     WriteNumber(ini, "Load", parameters.loadMilliNm);
@@ -128,4 +136,4 @@ void WriteEngineParameters(settings::IniFile& ini, const EngineParameters& param
     WriteRun(ini, parameters.run);
 }
 
-}  // namespace corvane::daq
+}  // namespace corvane::settings

@@ -3,7 +3,7 @@
 // owner of the channels, sample count, rate and sample periods that the
 // window, corvane-simulate and the capture-file reader share.
 
-namespace corvane::daq {
+namespace corvane::analysis {
 
 enum class CaptureKind { Grab, Dyna };
 
@@ -48,4 +48,4 @@ constexpr const CapturePlan& PlanOf(CaptureKind kind) {
     return kind == CaptureKind::Dyna ? kDynaPlan : kGrabPlan;
 }
 
-}  // namespace corvane::daq
+}  // namespace corvane::analysis

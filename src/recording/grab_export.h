@@ -1,0 +1,17 @@
+#pragma once
+// One second of a recording as a grab capture: pressure and tachometer as
+// they were scanned, the monitor values the means over that second, so that
+// Import, Multiple, corvane-batch and corvane-report take it as a grab.
+
+#include <string>
+
+#include "analysis/capture_record.h"
+
+namespace corvane::recording {
+
+// The second of scans from atSeconds (rounded to the nearest scan) on.
+// Throws RecordingError when the second does not lie wholly in the
+// recording, holds a lost scan, or does not fit a capture.
+analysis::CaptureRecord GrabAt(const std::string& folder, double atSeconds);
+
+}  // namespace corvane::recording

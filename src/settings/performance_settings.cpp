@@ -1,0 +1,48 @@
+#include "settings/performance_settings.h"
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <optional>
+
+namespace corvane::settings {
+
+namespace {
+
+// A whole point-decimal number; nothing otherwise.
+std::optional<double> ReadNumber(const std::string& text) {
+    double parsed = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
+    if (error != std::errc() || stop != end || !std::isfinite(parsed)) return std::nullopt;
+    return parsed;
+}
+
+}  // namespace
+
+performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini) {
+    performance::UncertaintyBudget budget;
+    for (const BudgetKey& k : kBudgetKeys) {
+        const auto value = ReadNumber(ini.ReadString(kPerformanceSection, k.key, ""));
+        if (value && *value >= 0) budget.*k.entry = *value;
+    }
+    return budget;
+}
+
+performance::BenchSettings LoadBenchSettings(const IniFile& ini) {
+    performance::BenchSettings bench;
+    bench.budget = LoadUncertaintyBudget(ini);
+    bench.phaseOffsetDeg =
+        ReadNumber(ini.ReadString(kPerformanceSection, kPhaseOffsetKey, "")).value_or(0.0);
+    return bench;
+}
+
+performance::BenchSettings LoadBenchSettingsFile(const std::string& path) {
+    try {
+        return LoadBenchSettings(IniFile(path));
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+}  // namespace corvane::settings
