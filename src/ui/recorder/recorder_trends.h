@@ -14,6 +14,7 @@
 #include "recording/recording_texts.h"
 
 namespace corvane::charts {
+class GraphPlot;
 }
 
 namespace corvane::ui {
