@@ -12,7 +12,7 @@
 #include "daq/simulated_board.h"
 #include "recording/recording_reader.h"
 #include "recording/recording_writer.h"
-#include "ui/charts/graph_plot.h"
+#include "charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/recorder/recorder_source.h"
 #include "ui/recorder/recorder_trends.h"
