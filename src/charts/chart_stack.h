@@ -75,7 +75,7 @@ public:
     void setHotEngineVisible(bool visible);
     bool hotEngineVisible() const;
     QLabel* hotEngine() const;
-    // While the simulated engine is the board, every graph carries a "SIMULATED" mark.
+    // A capture taken from the simulated engine carries a "SIMULATED" mark on every graph.
     void setSimulated(bool simulated);
     bool simulated() const;
 

@@ -70,7 +70,11 @@ BoardStream::BoardStream(Board& board, const StreamFormat& format,
     : board_(board), format_(format), poll_(options.poll) {
     const long channels = std::max(format.Channels(), 1);
     channels_ = static_cast<std::size_t>(channels);
-    const long scans = std::max(std::lround(options.bufferSeconds * format.rate), 2L);
+    const double speedUp =
+        std::isfinite(options.speedUp) && options.speedUp > 0.0 ? options.speedUp : 1.0;
+    const double wanted = options.bufferSeconds * speedUp * static_cast<double>(format.rate);
+    const long scans = std::clamp(std::lround(std::min(wanted, 1e15)), 2L,
+                                  std::max(kLargestStreamBuffer / channels, 2L));
     size_ = static_cast<std::size_t>(scans * channels);
     longestChunk_ =
         static_cast<std::size_t>(std::max(std::lround(kLongestChunkS * format.rate), 1L)) *

@@ -13,12 +13,20 @@
 
 namespace corvane::daq {
 
+// The most samples a stream's buffer holds (32 MB), however fast the board:
+// the most a board lends for a scan buffer.
+inline constexpr long kLargestStreamBuffer = 1L << 24;
+
 struct BoardStreamOptions {
-    // The circular buffer, in seconds of scans: how far the reader may fall
-    // behind. A sped-up simulated board fills it that much faster.
+    // The circular buffer, in seconds of real time: how far the reader may
+    // fall behind.
     double bufferSeconds = 10.0;
     // How often a waiting Read asks the board how far it has come.
     std::chrono::milliseconds poll{5};
+    // Board seconds per real second. A sped-up simulated board fills its
+    // buffer that much faster, so the buffer holds that many more scans (up to
+    // kLargestStreamBuffer samples); a real board keeps 1.
+    double speedUp = 1.0;
 };
 
 // The stream starts the board's scan before it returns; a scan that does not

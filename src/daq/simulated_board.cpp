@@ -187,6 +187,15 @@ bool SimulatedBoard::Feed(RunScan& scan, std::uint64_t scans, bool atOnce) {
     return !atOnce || Deliver(burst);
 }
 
+// The reader takes everything before `at`; then more than the buffer holds
+// arrives at once, so the scans beyond it are overwritten unread. The board
+// waits again before it goes on, so the reader can take the buffer-full the
+// burst left without a board on its heels.
+bool SimulatedBoard::Overrun(RunScan& scan, std::uint64_t at, std::uint64_t burst) {
+    return Feed(scan, at) && Paced(kOverrunStall) && Feed(scan, at + burst, true) &&
+           Paced(kOverrunStall);
+}
+
 void SimulatedBoard::Produce(const EngineParameters& parameters, const ScanRequest& request) {
     using Clock = std::chrono::steady_clock;
     RunScan scan(parameters, request);
@@ -201,16 +210,19 @@ void SimulatedBoard::Produce(const EngineParameters& parameters, const ScanReque
     const auto lost = static_cast<std::uint64_t>(std::llround(run.overrunS * rate));
     const auto bufferScans = static_cast<std::uint64_t>(request.count / request.Channels());
     bool overrunDone = !overruns;
-    const auto start = Clock::now();
+    auto paceFrom = Clock::now();
+    std::uint64_t paceFromScan = 0;
     while (Paced(kProducerTick)) {
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        const auto due = static_cast<std::uint64_t>(elapsed * run.speedUp * rate);
+        const double elapsed = std::chrono::duration<double>(Clock::now() - paceFrom).count();
+        const auto due = paceFromScan + static_cast<std::uint64_t>(elapsed * run.speedUp * rate);
         if (!overrunDone && due >= overrunAt) {
-            // The reader takes everything before; then more than the buffer
-            // holds arrives at once: `lost` scans are overwritten unread.
-            if (!Feed(scan, overrunAt) || !Paced(kOverrunStall)) return;
-            if (!Feed(scan, overrunAt + bufferScans + lost, true)) return;
+            if (!Overrun(scan, overrunAt, bufferScans + lost)) return;
             overrunDone = true;
+            // The pace goes on from the burst: the scans of the stalls are not
+            // owed, or they would come at once and overrun the buffer again.
+            paceFrom = Clock::now();
+            paceFromScan = delivered_;
+            continue;
         }
         if (!Feed(scan, due)) return;
     }

@@ -49,6 +49,7 @@ private:
     void Produce(const EngineParameters& parameters, const ScanRequest& request);
     bool Paced(std::chrono::steady_clock::duration wait);
     bool Feed(class RunScan& scan, std::uint64_t scans, bool atOnce = false);
+    bool Overrun(class RunScan& scan, std::uint64_t at, std::uint64_t burst);
 
     std::mutex producerMutex_;  // starting and joining the producer
     std::thread producer_;

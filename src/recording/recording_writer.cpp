@@ -21,18 +21,33 @@ std::string WriteErrorText(int error) {
     return files::FileErrorText(error, files::FileAccess::Write);
 }
 
-void CreateFolder(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0777) == 0) return;
-    const int error = errno;
+// The folder may be missing or an empty folder; anything else is kept.
+void CheckFree(const std::string& folder) {
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) != 0) {
+        if (errno == ENOENT) return;
+        throw RecordingError(folder + ": " + WriteErrorText(errno));
+    }
     std::error_code ignored;
-    if (error == EEXIST && std::filesystem::is_directory(folder, ignored) &&
-        std::filesystem::is_empty(folder, ignored)) {
-        return;
+    if (S_ISDIR(status.st_mode) && std::filesystem::is_empty(folder, ignored)) return;
+    throw RecordingError(folder + ": already exists and is not an empty folder");
+}
+
+// A folder of its own beside `folder` ("RUN.new-PID-N"), where the recording
+// is begun.
+std::string CreateBeside(const std::string& folder) {
+    for (int attempt = 0;; ++attempt) {
+        const std::string name =
+            folder + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        if (::mkdir(name.c_str(), 0777) == 0) return name;
+        if (errno != EEXIST || attempt == 99)
+            throw RecordingError(folder + ": " + WriteErrorText(errno));
     }
-    if (error == EEXIST) {
-        throw RecordingError(folder + ": already exists and is not an empty folder");
-    }
-    throw RecordingError(folder + ": " + WriteErrorText(error));
+}
+
+std::string WithoutTrailingSlashes(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
 }
 
 void AppendCount(std::string& bytes, std::uint16_t count) {
@@ -42,20 +57,51 @@ void AppendCount(std::string& bytes, std::uint16_t count) {
 
 }  // namespace
 
+// The recording is begun beside the folder and takes its name only once its
+// manifest and headers are there, so a folder by that name always opens,
+// whenever the program is killed.
 RecordingWriter::RecordingWriter(const std::string& folder, Manifest manifest)
-    : folder_(folder), manifest_(std::move(manifest)) {
-    CreateFolder(folder_);
-    WriteManifest();
-    Open(samples_, kSamplesFile, "");
-    Open(cycles_, kCyclesFile, kCyclesHeader);
-    Open(events_, kEventsFile, kEventsHeader);
-    Flush();
+    : manifest_(std::move(manifest)) {
+    const std::string target = WithoutTrailingSlashes(folder);
+    CheckFree(target);
+    folder_ = CreateBeside(target);
+    try {
+        WriteManifest();
+        Open(samples_, kSamplesFile, "");
+        Open(cycles_, kCyclesFile, kCyclesHeader);
+        Open(events_, kEventsFile, kEventsHeader);
+        Flush();
+        MoveInto(target);
+    } catch (...) {
+        CloseFiles();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+        throw;
+    }
 }
 
-RecordingWriter::~RecordingWriter() {
+RecordingWriter::~RecordingWriter() { CloseFiles(); }
+
+void RecordingWriter::CloseFiles() {
     for (Output* output : {&samples_, &cycles_, &events_}) {
         if (output->fd >= 0) ::close(output->fd);
+        output->fd = -1;
     }
+}
+
+// Takes the place of an empty folder of that name, never of anything else.
+void RecordingWriter::MoveInto(const std::string& folder) {
+    if (::rename(folder_.c_str(), folder.c_str()) != 0) {
+        const int error = errno;
+        if (error == ENOTEMPTY || error == EEXIST || error == ENOTDIR)
+            throw RecordingError(folder + ": already exists and is not an empty folder");
+        throw RecordingError(folder + ": " + WriteErrorText(error));
+    }
+    folder_ = folder;
+    for (Output* output : {&samples_, &cycles_, &events_})
+        output->path = (std::filesystem::path(folder_) /
+                        std::filesystem::path(output->path).filename())
+                           .string();
 }
 
 void RecordingWriter::Open(Output& output, const char* name, std::string_view header) {

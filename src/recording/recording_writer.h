@@ -17,7 +17,8 @@ namespace corvane::recording {
 class RecordingWriter {
 public:
     // Creates the folder (its parent must exist; an existing folder must be
-    // empty) with the manifest and the headers of cycles.csv and events.csv.
+    // empty) with the manifest and the headers of cycles.csv and events.csv,
+    // first as "FOLDER.new-..." beside it, renamed once they are written.
     // Throws RecordingError naming the folder and the reason.
     RecordingWriter(const std::string& folder, Manifest manifest);
     ~RecordingWriter();
@@ -52,6 +53,8 @@ private:
     void Open(Output& output, const char* name, std::string_view header);
     void Write(Output& output);
     void WriteManifest();
+    void MoveInto(const std::string& folder);
+    void CloseFiles();
 
     std::string folder_;
     Manifest manifest_;

@@ -158,14 +158,20 @@ void AcquisitionFlow::GrabButtonClick() {
     CaptureWay grab;
     grab.repaintOnceBuffered = true;
     grab.failed = [this] { host_.panel->ContinuousCB->setChecked(false); };
-    grab.taken = [this] { host_.owner->AnalyseCapture(); };
+    grab.taken = [this] {
+        host_.owner->MarkCaptureSource(true);
+        host_.owner->AnalyseCapture();
+    };
     if (!Capture(analysis::kGrabPlan, grab)) return;
     if (host_.panel->ContinuousCB->isChecked()) host_.continuousTimer->start();
 }
 
 void AcquisitionFlow::DynaButtonClick() {
     // The Continuous box stays as it is; the Dyna's clean-up comes before its analysis.
-    if (Capture(analysis::kDynaPlan, {})) host_.owner->AnalyseCapture();
+    if (Capture(analysis::kDynaPlan, {})) {
+        host_.owner->MarkCaptureSource(true);
+        host_.owner->AnalyseCapture();
+    }
 }
 
 }  // namespace corvane::ui

@@ -58,6 +58,7 @@ void CaptureFileFlow::ImportCaptureFile(const QString& path) {
         throw ImportRefused();
     }
     host_.panel->MOISG->setTable(disks);
+    host_.owner->MarkCaptureSource(false);
     host_.owner->AnalyseCapture();
 }
 

@@ -19,6 +19,9 @@ public:
     virtual void PrepareCapture(files::CaptureKind kind, analysis::CaptureRecord& target) = 0;
     // AnalyseCapture on the record.
     virtual void AnalyseCapture() = 0;
+    // Where the record about to be analysed came from: the board (true) or a
+    // file. Only a capture taken from the simulated engine carries its mark.
+    virtual void MarkCaptureSource(bool fromBoard) = 0;
     // Runs an operation on the capture through the busy gate, its errors
     // reported to the user; false when refused while another one runs.
     virtual bool Perform(const std::function<void()>& operation) = 0;

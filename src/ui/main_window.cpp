@@ -98,8 +98,7 @@ void TForm1::createOtherWindows() {
 }
 
 void TForm1::showBoardKind() {
-    Panel2->setSimulated(options_.simulated);
-    performanceForm_->setSimulated(options_.simulated);
+    MarkCaptureSource(true);
     if (options_.simulated) Panel1->setBoardNote("SIMULATED engine: no real measurement");
     boardStatus_ = new BoardStatus(*board_, options_.simulator, this, *Panel1, *Form2_);
 }
@@ -376,6 +375,13 @@ void TForm1::AnalyseCapture() {
     const performance::PerformanceResult performance =
         performance::AnalysePerformance(*record_, disks, format_, state_->bench());
     presenter_->show(result, performance, dyna);
+}
+
+void TForm1::MarkCaptureSource(bool fromBoard) {
+    // An imported file is what it is, whatever board is plugged in now.
+    const bool simulated = fromBoard && options_.simulated;
+    Panel2->setSimulated(simulated);
+    performanceForm_->setSimulated(simulated);
 }
 
 // ---- engine monitor -----------------------------------------------------------

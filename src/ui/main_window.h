@@ -112,6 +112,7 @@ public:
     void ReadEngineMonitor(analysis::CaptureRecord& target);
     void ShowEngineMonitor(const analysis::CaptureRecord& source);
     void AnalyseCapture() override;
+    void MarkCaptureSource(bool fromBoard) override;
     void PrepareCapture(files::CaptureKind kind, analysis::CaptureRecord& target) override;
 
 signals:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <future>
 #include <thread>
 #include <vector>
@@ -32,6 +33,7 @@ public:
     void Break() { EndContinuous(kBoardNotFound, "cable out"); }
     // Scans that arrive while the reader copies the buffer.
     long feedDuringCopy = 0;
+    long bufferSamples = 0;  // the buffer the stream asked for
     int cbWinBufToArray(BufferHandle buffer, std::uint16_t* array, long first,
                         long count) override {
         Feed(std::exchange(feedDuringCopy, 0));
@@ -45,6 +47,7 @@ private:
     }
     int StartContinuous(const ScanRequest& request, long&) override {
         channels_ = request.Channels();
+        bufferSamples = request.count;
         return kNoErrors;
     }
     int channels_ = 1;
@@ -107,14 +110,17 @@ EngineParameters SpedUp(double speedUp) {
     return parameters;
 }
 
+// pauseAfterGap: the reader held up after each gap, as on a loaded machine.
 std::vector<std::uint16_t> ReadScans(ScanStream& stream, std::uint64_t scans,
-                                     std::vector<StreamChunk>* gaps = nullptr) {
+                                     std::vector<StreamChunk>* gaps = nullptr,
+                                     std::chrono::milliseconds pauseAfterGap = {}) {
     std::vector<std::uint16_t> counts;
     const auto channels = static_cast<std::size_t>(stream.Format().Channels());
     std::uint64_t next = 0;
     while (next < scans) {
         StreamChunk chunk = stream.Read();
         if (chunk.kind == Kind::Gap && gaps != nullptr) gaps->push_back(chunk);
+        if (chunk.kind == Kind::Gap) std::this_thread::sleep_for(pauseAfterGap);
         if (chunk.kind != Kind::Scans && chunk.kind != Kind::Gap) {
             ADD_FAILURE() << "stream ended at scan " << next << ": " << chunk.message;
             break;
@@ -125,6 +131,29 @@ std::vector<std::uint16_t> ReadScans(ScanStream& stream, std::uint64_t scans,
     }
     counts.resize(std::min<std::size_t>(counts.size(), scans * channels));
     return counts;
+}
+
+// The buffer holds the same real time whatever the board's speed-up, so a
+// sped-up recording has the slack of a real-time one; within a sane size.
+TEST(BoardStream, BufferFollowsTheSpeedUp) {
+    struct Case {
+        double bufferSeconds, speedUp;
+        long samples;  // two channels at 1000 scans per second
+    };
+    const double nan = std::nan("");
+    for (const Case c : {Case{10.0, 1.0, 20000}, Case{10.0, 200.0, 4000000},
+                         Case{2.0, 0.5, 2000}, Case{10.0, nan, 20000}, Case{10.0, -3.0, 20000},
+                         Case{10.0, 1e9, kLargestStreamBuffer}, Case{1e-9, 1.0, 4}}) {
+        HandFedBoard board;
+        BoardStreamOptions options;
+        options.bufferSeconds = c.bufferSeconds;
+        options.speedUp = c.speedUp;
+        auto stream = OpenBoardStream(board, kTwoChannels, options);
+        EXPECT_EQ(board.bufferSamples, c.samples) << c.bufferSeconds << " s at " << c.speedUp;
+    }
+    HandFedBoard board;
+    auto stream = OpenBoardStream(board, kTwoChannels);
+    EXPECT_EQ(board.bufferSamples, 20000) << "ten seconds of a real board by default";
 }
 
 // The simulated board's stream is its run, sample for sample, whoever reads it.
@@ -159,6 +188,36 @@ TEST(BoardStream, InjectedOverrunIsAGapOfItsTimeAndLength) {
     ASSERT_EQ(gaps.size(), 1u);
     EXPECT_EQ(gaps[0].firstScan, 1500u);
     EXPECT_EQ(gaps[0].lostScans, 750u);
+}
+
+// However long the stream's buffer and however fast the board, an injected
+// overrun is one gap of its length at its time, even for a reader held up a
+// moment by it: the board then resumes its pace rather than bursting in the
+// scans it owes for its stall.
+TEST(BoardStream, InjectedOverrunIsOneGapWhateverTheBuffer) {
+    struct Case {
+        double speedUp, bufferSeconds, overrunAtS, overrunS;
+    };
+    // Each buffer holds at least half a second of the sped-up board's scans.
+    for (const Case c : {Case{10.0, 5.0, 1.0, 0.5}, Case{20.0, 10.0, 1.5, 0.5},
+                         Case{40.0, 30.0, 2.0, 2.0}, Case{20.0, 12.345, 0.7, 0.3}}) {
+        EngineParameters parameters = SpedUp(c.speedUp);
+        parameters.run.overrunAtS = c.overrunAtS;
+        parameters.run.overrunS = c.overrunS;
+        SimulatedBoard board(parameters);
+        auto stream =
+            OpenBoardStream(board, StreamFormat{}, {c.bufferSeconds, std::chrono::milliseconds(2)});
+        std::vector<StreamChunk> gaps;
+        // Past the scans that came at once, and a while of the board's pace after them.
+        const double endS = c.overrunAtS + c.overrunS + c.bufferSeconds + 0.2 * c.speedUp;
+        ReadScans(*stream, static_cast<std::uint64_t>(endS * 1000.0), &gaps,
+                  std::chrono::milliseconds(200));
+        ASSERT_EQ(gaps.size(), 1u) << "speed-up " << c.speedUp << ", buffer " << c.bufferSeconds
+                                   << " s, second gap of "
+                                   << (gaps.size() > 1 ? gaps[1].lostScans : 0) << " scans";
+        EXPECT_EQ(gaps[0].firstScan, static_cast<std::uint64_t>(std::llround(c.overrunAtS * 1000.0)));
+        EXPECT_EQ(gaps[0].lostScans, static_cast<std::uint64_t>(std::llround(c.overrunS * 1000.0)));
+    }
 }
 
 TEST(BoardStream, UnpluggedMidStreamFailsAfterItsScans) {

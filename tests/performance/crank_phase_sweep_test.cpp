@@ -7,7 +7,7 @@
 
 #include "daq/engine_model.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 #include "performance/crank_phase.h"
 #include "performance/performance.h"
 
@@ -23,7 +23,7 @@ std::optional<PhaseEstimate> MotoredEstimate(double offsetDeg, int rpm, std::uin
     parameters.instantScans = true;
     daq::SimulatedBoard board(parameters);
     auto record = std::make_unique<analysis::CaptureRecord>();
-    EXPECT_EQ(daq::TakeCapture(board, daq::CaptureKind::Grab, *record), 0);
+    EXPECT_EQ(daq::TakeCapture(board, analysis::CaptureKind::Grab, *record), 0);
     return EstimatePhaseOffset(AnalysePerformance(*record, {}, text::PointComma()));
 }
 
@@ -52,7 +52,7 @@ TEST(CrankPhaseAccuracy, CalibratedOffsetRestoresTheIndicatedPower) {
     parameters.instantScans = true;
     daq::SimulatedBoard board(parameters);
     auto record = std::make_unique<analysis::CaptureRecord>();
-    ASSERT_EQ(daq::TakeCapture(board, daq::CaptureKind::Grab, *record), 0);
+    ASSERT_EQ(daq::TakeCapture(board, analysis::CaptureKind::Grab, *record), 0);
     const double truth = daq::EngineModel(parameters).IndicatedPowerMilliW();
     const auto errorPercent = [&](double offset) {
         const auto r = AnalysePerformance(*record, {}, text::PointComma(), BenchSettings{{}, offset});

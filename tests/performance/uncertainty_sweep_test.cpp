@@ -20,7 +20,7 @@
 
 #include "daq/engine_model.h"
 #include "daq/simulated_board.h"
-#include "daq/take_capture.h"
+#include "daq/capture_transaction.h"
 #include "performance/performance.h"
 
 namespace corvane::performance {
@@ -87,7 +87,7 @@ struct Evaluation {
 Evaluation Evaluate(const Bench& bench, const UncertaintyBudget& budget) {
     daq::SimulatedBoard board(bench.parameters);
     auto record = std::make_unique<analysis::CaptureRecord>();
-    EXPECT_EQ(daq::TakeCapture(board, daq::CaptureKind::Grab, *record), 0);
+    EXPECT_EQ(daq::TakeCapture(board, analysis::CaptureKind::Grab, *record), 0);
     record->LoTemp = bench.lowK;
     record->HiTemp = bench.highK;
     record->ResistorPower = bench.heaterW;

@@ -2,10 +2,13 @@
 // a crash's torn tail is left out, and damage or a bad place is named.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "as_ordinary_user.h"
 #include "recording/recording_error.h"
@@ -141,6 +144,48 @@ TEST(RecordingFolder, NamesWhatCannotBeRead) {
                 << error.what();
         }
     }
+}
+
+// While it lasts, no file may grow beyond `bytes` (a write past it fails).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &before_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = before_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &before_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit before_{};
+    void (*oldSignal_)(int) = SIG_DFL;
+};
+
+// A folder by the recording's name always opens, however early the program
+// dies: the recording takes the name only once its manifest is written.
+TEST(RecordingFolder, HasItsNameOnlyOnceItOpens) {
+    TempDir dir;
+    {
+        const FileSizeLimit noRoom(0);  // the manifest cannot be written
+        EXPECT_THROW(RecordingWriter(dir.File("run"), TwoChannels()), RecordingError);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("run"))) << "a folder without its manifest";
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "nothing half-made is left beside";
+    {
+        RecordingWriter writer(dir.File("run/"), TwoChannels());
+        EXPECT_EQ(writer.Folder(), dir.File("run"));
+        EXPECT_EQ(ReadRecording(dir.File("run")).manifest.startUtc, TwoChannels().startUtc);
+    }
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()),
+                                       std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, 1) << "only the recording";
 }
 
 TEST(RecordingFolder, NeverWritesOverAnythingOrWhereItMayNot) {

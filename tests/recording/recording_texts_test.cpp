@@ -19,10 +19,12 @@ namespace corvane::recording {
 namespace {
 
 TEST(RecordingTexts, ReadsLinesOfLaterVersionsAndHandEditedEvents) {
-    // Columns after the seven are allowed, whatever they hold.
-    const auto later = ParseCycleLine("1.5,500,30,250,295,351,4,note,1");
+    // The eighth column is the steady flag; columns after it are allowed,
+    // whatever they hold.
+    const auto later = ParseCycleLine("1.5,500,30,250,295,351,4,1,note");
     ASSERT_TRUE(later);
     EXPECT_EQ(later->heaterPowerW, 4.0);
+    EXPECT_TRUE(later->steady);
     EXPECT_FALSE(ParseCycleLine("1.5,500,30,250,295,351"));
     EXPECT_FALSE(ParseCycleLine("1.5,500,30,250,warm,351,4"));
     struct Case {

@@ -27,7 +27,9 @@ daq::EngineParameters SpedUp(double speedUp) {
 }
 
 RecordingEnd RecordBoard(daq::SimulatedBoard& board, const std::string& folder, double seconds) {
-    const auto stream = daq::OpenBoardStream(board, kRecording);
+    daq::BoardStreamOptions buffer;  // its real time, however fast the board
+    buffer.speedUp = board.Parameters().run.speedUp;
+    const auto stream = daq::OpenBoardStream(board, kRecording, buffer);
     Manifest manifest;
     manifest.format = kRecording;
     manifest.board = "simulated";

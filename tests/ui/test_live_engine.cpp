@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
+#include <functional>
 
 #include "charts/chart_stack.h"
 #include "daq/simulated_board.h"
@@ -15,6 +16,7 @@
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/engine_simulator_window.h"
+#include "ui/performance/performance_window.h"
 #include "ui/results_table.h"
 
 using namespace corvane;
@@ -93,6 +95,7 @@ private slots:
     void dynaWithTheFlywheelInTheTableGivesPowerAndTorque();
     void continuousRunKeepsTheWindowResponsive();
     void engineSimulatorWindowShowsTheFaults();
+    void onlySimulatedCapturesCarryTheMark();
     void everyFigureIsDrawnWhole();
 };
 
@@ -154,6 +157,27 @@ void LiveEngineTest::continuousRunKeepsTheWindowResponsive() {
     // The window handled its events all along, never blocked for a scan's second.
     QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
     QVERIFY(ticks >= 20);
+}
+
+void LiveEngineTest::onlySimulatedCapturesCarryTheMark() {
+    Harness h;
+    h.start(InstantSimulatedBoard());
+    const QString file = WriteCapture(h, "measured.CSV", false);
+    ChartStack* charts = Panel2(*h.form);
+    PerformanceWindow* performance = h.form->performanceForm();
+    // Grab, import, Dyna: the mark follows where each capture came from, and
+    // the board's own note stays all along.
+    const std::vector<std::pair<std::function<void()>, bool>> steps{
+        {[&] { h.form->GrabButtonClick(); }, true},
+        {[&] { h.form->ImportCaptureFile(file); }, false},
+        {[&] { h.form->DynaButtonClick(); }, true},
+    };
+    for (const auto& [step, simulated] : steps) {
+        step();
+        QCOMPARE(charts->simulated(), simulated);
+        QCOMPARE(performance->simulated(), simulated);
+        QVERIFY(Panel1(*h.form)->boardIsValid->toolTip().contains("SIMULATED"));
+    }
 }
 
 void LiveEngineTest::engineSimulatorWindowShowsTheFaults() {

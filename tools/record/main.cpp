@@ -19,6 +19,7 @@
 #include "corvane/version.h"
 #include "daq/board_factory.h"
 #include "daq/board_stream.h"
+#include "daq/simulated_board.h"
 #include "files/capture_writer.h"
 #include "recording/grab_export.h"
 #include "recording/recorder.h"
@@ -26,7 +27,7 @@
 #include "recording/recording_reader.h"
 #include "recording/replay_stream.h"
 #include "recording/recording_settings.h"
-include "settings/board_settings.h"
+#include "settings/board_settings.h"
 #include "settings/disk_table_settings.h"
 #include "settings/ini_file.h"
 #include "stop_signals.h"
@@ -195,9 +196,15 @@ Source OpenBoard(const Options& options) {
     source.board = daq::MakeBoard(settings::ReadBoardSettings(ini));
     source.name = source.board.name;
     source.simulated = source.board.simulated != nullptr;
-    const daq::StreamFormat format{analysis::kRecordingPlan.lowChannel, analysis::kRecordingPlan.highChannel,
+    const daq::StreamFormat format{analysis::kRecordingPlan.lowChannel,
+                                   analysis::kRecordingPlan.highChannel,
                                    analysis::kRecordingPlan.rate};
-    source.stream = daq::OpenBoardStream(*source.board.board, format);
+    // A sped-up simulated engine fills the buffer faster: it gets the
+    // buffer's real time all the same.
+    daq::BoardStreamOptions stream;
+    if (source.board.simulated != nullptr)
+        stream.speedUp = source.board.simulated->Parameters().run.speedUp;
+    source.stream = daq::OpenBoardStream(*source.board.board, format, stream);
     return source;
 }
 

@@ -204,6 +204,8 @@ void PerformanceWindow::setSimulated(bool simulated) {
     curve_->replot(QCustomPlot::rpQueuedReplot);
 }
 
+bool PerformanceWindow::simulated() const { return simulatedMark_->visible(); }
+
 void PerformanceWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         emit helpRequested();

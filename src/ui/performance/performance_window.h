@@ -38,8 +38,9 @@ public:
     // The switch of the averaged loop over the PV graph; a change is signalled.
     bool averagedLoopShown() const;
     void setAveragedLoopShown(bool shown);
-    // While the simulated engine is the board, its graph carries "SIMULATED".
+    // A capture taken from the simulated engine carries "SIMULATED" on its graph.
     void setSimulated(bool simulated);
+    bool simulated() const;
 
     QLabel* headline() const { return headline_; }
     QLabel* uncertaintyText() const { return uncertainty_; }

@@ -14,12 +14,12 @@
 #include "recording/recording_texts.h"
 
 namespace corvane::charts {
+class GraphPlot;
 }
 
 namespace corvane::ui {
 
 using charts::GraphPlot;
-
 
 class RecorderTrends : public QWidget {
     Q_OBJECT

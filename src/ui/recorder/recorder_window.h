@@ -24,6 +24,7 @@ class QPushButton;
 class QTimer;
 
 namespace corvane::charts {
+class GraphPlot;
 }
 
 namespace corvane::ui {
