@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "text/decimal_text.h"
@@ -11,7 +12,58 @@ namespace corvane::performance {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr int kFigureColumns = 12;  // every column after file and kind
+
+std::string Number(std::optional<double> value, int decimals) {
+    if (!value) return "";
+    return text::FixedText(*value, decimals, ".", "");
+}
+
+// The figure columns after file and kind: each names its header and how a
+// grab and a dyna fill it (a kind that has no such figure leaves it empty).
+using Field = std::string (*)(const PerformanceResult&);
+struct FigureColumn {
+    std::string_view header;
+    Field grab;
+    Field dyna;
+};
+std::string Empty(const PerformanceResult&) { return ""; }
+bool HasCurve(const PerformanceResult& r) { return !r.dynaPoints.empty(); }
+constexpr FigureColumn kFigureColumns[] = {
+    {"cycles", [](const PerformanceResult& r) { return std::to_string(r.summary->cycles); }, Empty},
+    {"rpm", [](const PerformanceResult& r) { return Number(r.summary->meanRpm, 1); },
+     [](const PerformanceResult& r) { return Number(r.dyna->meanRpm, 1); }},
+    {"work_mj", [](const PerformanceResult& r) { return Number(r.summary->meanWorkMilliJ, 2); },
+     Empty},
+    {"indicated_power_mw",
+     [](const PerformanceResult& r) { return Number(r.summary->meanIndicatedPowerMilliW, 2); },
+     Empty},
+    {"indicated_power_sd_mw",
+     [](const PerformanceResult& r) { return Number(r.summary->indicatedPowerSdMilliW, 2); },
+     Empty},
+    {"cov_percent", [](const PerformanceResult& r) { return Number(r.summary->covPercent, 2); },
+     Empty},
+    {"heater_power_w",
+     [](const PerformanceResult& r) { return Number(r.efficiency.heaterPowerW, 2); },
+     [](const PerformanceResult& r) { return Number(r.efficiency.heaterPowerW, 2); }},
+    {"indicated_efficiency_percent",
+     [](const PerformanceResult& r) { return Number(r.efficiency.indicatedEfficiencyPercent, 2); },
+     Empty},
+    {"carnot_percent",
+     [](const PerformanceResult& r) { return Number(r.efficiency.carnotPercent, 2); },
+     [](const PerformanceResult& r) { return Number(r.efficiency.carnotPercent, 2); }},
+    {"max_power_mw", Empty,
+     [](const PerformanceResult& r) {
+         return HasCurve(r) ? Number(r.dyna->maxPowerMilliW, 2) : "";
+     }},
+    {"rpm_at_max_power", Empty,
+     [](const PerformanceResult& r) {
+         return HasCurve(r) ? Number(r.dyna->rpmAtMaxPower, 1) : "";
+     }},
+    {"torque_at_max_power_mnm", Empty,
+     [](const PerformanceResult& r) {
+         return HasCurve(r) ? Number(r.dyna->torqueAtMaxPowerMilliNm, 2) : "";
+     }},
+};
 
 // The expanded uncertainties (k = 2), after the figures, to the figures' digits.
 struct UncertaintyColumn {
@@ -28,46 +80,15 @@ constexpr UncertaintyColumn kUncertaintyColumns[] = {
     {"max_power_u_mw", &PerformanceUncertainty::maxPowerMilliW, 2},
     {"torque_at_max_power_u_mnm", &PerformanceUncertainty::torqueAtMaxPowerMilliNm, 2},
 };
-constexpr int kColumnsAfterKind = kFigureColumns + static_cast<int>(std::size(kUncertaintyColumns));
+constexpr int kColumnsAfterKind =
+    static_cast<int>(std::size(kFigureColumns) + std::size(kUncertaintyColumns));
 
-std::string Number(std::optional<double> value, int decimals) {
-    if (!value) return "";
-    return text::FixedText(*value, decimals, ".", "");
-}
-
-std::vector<std::string> GrabFields(const PerformanceResult& result) {
-    const CycleSummary& s = *result.summary;
-    const Efficiency& e = result.efficiency;
-    return {std::to_string(s.cycles),
-            Number(s.meanRpm, 1),
-            Number(s.meanWorkMilliJ, 2),
-            Number(s.meanIndicatedPowerMilliW, 2),
-            Number(s.indicatedPowerSdMilliW, 2),
-            Number(s.covPercent, 2),
-            Number(e.heaterPowerW, 2),
-            Number(e.indicatedEfficiencyPercent, 2),
-            Number(e.carnotPercent, 2),
-            "",
-            "",
-            ""};
-}
-
-std::vector<std::string> DynaFields(const PerformanceResult& result) {
-    const DynaSummary& d = *result.dyna;
-    const Efficiency& e = result.efficiency;
-    const bool curve = !result.dynaPoints.empty();
-    return {"",
-            Number(d.meanRpm, 1),
-            "",
-            "",
-            "",
-            "",
-            Number(e.heaterPowerW, 2),
-            "",
-            Number(e.carnotPercent, 2),
-            curve ? Number(d.maxPowerMilliW, 2) : "",
-            curve ? Number(d.rpmAtMaxPower, 1) : "",
-            curve ? Number(d.torqueAtMaxPowerMilliNm, 2) : ""};
+// The figures of an evaluated capture whose kind's summary is present.
+std::vector<std::string> FigureFields(const PerformanceResult& result, bool isDyna) {
+    std::vector<std::string> fields;
+    for (const FigureColumn& column : kFigureColumns)
+        fields.push_back((isDyna ? column.dyna : column.grab)(result));
+    return fields;
 }
 
 std::vector<std::string> UncertaintyFields(const PerformanceResult& result) {
@@ -79,33 +100,39 @@ std::vector<std::string> UncertaintyFields(const PerformanceResult& result) {
     return fields;
 }
 
-std::string UncertaintyHeaders() {
-    std::string headers;
-    for (const UncertaintyColumn& column : kUncertaintyColumns) {
-        headers += ',';
-        headers += column.header;
-    }
-    return headers;
-}
-
 }  // namespace
 
+std::string DetailsFigureColumnNames() {
+    std::string names = "file,kind";
+    for (const FigureColumn& column : kFigureColumns) {
+        names += ',';
+        names += column.header;
+    }
+    return names;
+}
+
+std::string DetailsUncertaintyColumnNames() {
+    std::string names;
+    for (const UncertaintyColumn& column : kUncertaintyColumns) {
+        if (!names.empty()) names += ',';
+        names += column.header;
+    }
+    return names;
+}
+
 std::string DetailsHeader() {
-    return "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,cov_percent,"
-           "heater_power_w,indicated_efficiency_percent,carnot_percent,max_power_mw,"
-           "rpm_at_max_power,torque_at_max_power_mnm" +
-           UncertaintyHeaders() + std::string(kLineEnd);
+    return DetailsFigureColumnNames() + "," + DetailsUncertaintyColumnNames() +
+           std::string(kLineEnd);
 }
 
 std::string DetailsLine(std::string_view fileName, bool isDyna, const PerformanceResult* result) {
     std::vector<std::string> fields(kColumnsAfterKind);
-    if (result && result->status == Status::Evaluated) {
-        if (isDyna && result->dyna) fields = DynaFields(*result);
-        if (!isDyna && result->summary) fields = GrabFields(*result);
-        if (fields.size() == static_cast<std::size_t>(kFigureColumns)) {
-            const auto uncertain = UncertaintyFields(*result);
-            fields.insert(fields.end(), uncertain.begin(), uncertain.end());
-        }
+    const bool evaluated = result && result->status == Status::Evaluated &&
+                           (isDyna ? result->dyna.has_value() : result->summary.has_value());
+    if (evaluated) {
+        fields = FigureFields(*result, isDyna);
+        const auto uncertain = UncertaintyFields(*result);
+        fields.insert(fields.end(), uncertain.begin(), uncertain.end());
     }
     std::string line = CsvField(fileName);
     line += isDyna ? ",dyna" : ",grab";

@@ -18,6 +18,11 @@ namespace corvane::performance {
 // The header line, CR LF included.
 std::string DetailsHeader();
 
+// The header's column names, comma-separated: file, kind and the figures; and
+// the expanded uncertainties after them. The one list of the columns.
+std::string DetailsFigureColumnNames();
+std::string DetailsUncertaintyColumnNames();
+
 // The line of one capture, CR LF included. A grab fills the cycle, power and
 // efficiency fields, a dyna its mean speed as rpm, heater power, Carnot limit
 // and the maximum power with its rpm and torque. A capture the analysis could

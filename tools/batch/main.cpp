@@ -159,13 +159,11 @@ int main(int argc, char** argv) {
                  "all; a failing capture adds the lines before it")
         ->needs("-o");
     app.add_option("--details", detailsPath,
-                   "also write the engine-performance figures of each capture into DETAILS: "
-                   "file,kind,cycles,rpm,work_mj,indicated_power_mw,indicated_power_sd_mw,"
-                   "cov_percent,heater_power_w,indicated_efficiency_percent,carnot_percent,"
-                   "max_power_mw,rpm_at_max_power,torque_at_max_power_mnm, then the expanded "
-                   "uncertainties (k = 2) work_u_mj,indicated_power_u_mw,rpm_u,"
-                   "indicated_efficiency_u_percent,carnot_u_percent,max_power_u_mw,"
-                   "torque_at_max_power_u_mnm (point decimal, CR LF). "
+                   "also write the engine-performance figures of each capture into DETAILS: " +
+                       corvane::performance::DetailsFigureColumnNames() +
+                       ", then the expanded uncertainties (k = 2) " +
+                       corvane::performance::DetailsUncertaintyColumnNames() +
+                       " (point decimal, CR LF). "
                    "A grab leaves the last three empty, a dyna the cycle, work, indicated power "
                    "and efficiency fields; a capture whose figures cannot be evaluated gets its "
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
