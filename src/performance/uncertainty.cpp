@@ -25,6 +25,7 @@ UncertainFigure Combine(double value, std::vector<Contribution> contributions) {
 // The same sources, each scaled by the factor from one figure to another.
 std::vector<Contribution> Scaled(const std::vector<Contribution>& from, double factor) {
     std::vector<Contribution> out;
+    out.reserve(from.size());
     for (const Contribution& c : from) out.push_back({c.source, std::abs(c.standard * factor)});
     return out;
 }

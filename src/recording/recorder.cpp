@@ -20,8 +20,7 @@ std::string GapText(std::uint64_t lost, long rate) {
 class Pipeline {
 public:
     Pipeline(daq::ScanStream& stream, RecordingWriter& writer, const RecorderOptions& options)
-        : stream_(stream),
-          writer_(writer),
+        : writer_(writer),
           options_(options),
           format_(stream.Format()),
           tracker_(format_),
@@ -31,7 +30,7 @@ public:
           lastStatus_(lastFlush_) {}
 
     // True while the stream goes on.
-    bool Take(daq::StreamChunk chunk) {
+    bool Take(const daq::StreamChunk& chunk) {
         // Marks made before a stop still go in, at the time the stream has reached.
         if (options_.marks) {
             for (const std::string& text : options_.marks()) Note(text);
@@ -137,7 +136,6 @@ private:
         }
     }
 
-    daq::ScanStream& stream_;
     RecordingWriter& writer_;
     const RecorderOptions& options_;
     daq::StreamFormat format_;

@@ -37,7 +37,7 @@ void CheckFree(const std::string& folder) {
 // is begun.
 std::string CreateBeside(const std::string& folder) {
     for (int attempt = 0;; ++attempt) {
-        const std::string name =
+        std::string name =
             folder + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         if (::mkdir(name.c_str(), 0777) == 0) return name;
         if (errno != EEXIST || attempt == 99)

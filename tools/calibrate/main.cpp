@@ -65,8 +65,8 @@ std::string PhaseFields(corvane::files::HeadlessEvaluation& evaluation, const st
 
 // One CSV line per capture.
 int CalibratePhase(const std::vector<std::string>& captures) {
-    corvane::files::HeadlessEvaluation evaluation(
-        corvane::analysis::DiskTable(corvane::settings::kDiskTableRows));
+    corvane::files::HeadlessEvaluation evaluation{
+        corvane::analysis::DiskTable(corvane::settings::kDiskTableRows)};
     std::cout << "file,phase_offset_deg,phase_offset_u_deg\r\n";
     int status = 0;
     for (const std::string& path : captures) {
