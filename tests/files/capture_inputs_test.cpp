@@ -107,7 +107,9 @@ TEST(NameList, OneNameALine) {
 
 // A list from find -print0 read as lines would cut each name at its NUL.
 TEST(NameList, NulSeparatedNamesNeedTheirSeparator) {
-    const std::string text("a b.csv\0line\nbreak.csv\0\0last.csv", 34);
+    // As find -print0 writes it: the last name ends in a NUL too.
+    constexpr char kList[] = "a b.csv\0line\nbreak.csv\0\0last.csv";
+    const std::string text(kList, sizeof kList);
     std::istringstream nul(text);
     EXPECT_EQ(ReadNameList(nul, "-", NameSeparator::Nul),
               (std::vector<std::string>{"a b.csv", "line\nbreak.csv", "last.csv"}));
