@@ -154,5 +154,22 @@ TEST(EngineModel, DynaRunAcceleratesTowardsTheFreeSpeedWithConsistentTruth) {
     EXPECT_NEAR(sum, model.MomentOfInertiaGm2(), 1e-12);
 }
 
+// A dirty sensor misses the fifth small hole after the wide one, always the
+// same, so a simulated capture with the fault is the same capture every time;
+// its neighbours and the wide hole are still seen.
+TEST(EngineModel, ADirtySensorMissesTheFifthSmallHoleOnly) {
+    EngineParameters dirty;
+    dirty.faults.missedHole = true;
+    const EngineModel healthyModel{EngineParameters{}}, dirtyModel{dirty};
+    struct Case {
+        double deg;
+        bool dirtySeesIt;
+    } cases[] = {{0.0, true}, {90.0, true}, {112.5, false}, {135.0, true}, {337.5, true}};
+    for (const Case& c : cases) {
+        EXPECT_LT(healthyModel.TachometerVolts(c.deg), 0.5) << c.deg << " deg";
+        EXPECT_EQ(dirtyModel.TachometerVolts(c.deg) < 0.5, c.dirtySeesIt) << c.deg << " deg";
+    }
+}
+
 }  // namespace
 }  // namespace corvane::daq

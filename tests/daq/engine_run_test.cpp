@@ -124,5 +124,20 @@ TEST(RunTruth, WrittenAsCsvWithItsHeader) {
     EXPECT_EQ(out.str(), "time_s,rpm,work_mj\n0,500,1.25\n1,512.5,1.5\n");
 }
 
+// A stuck crank stands still for the whole run, though the heater gives the
+// engine work to spare: warmed up or not, and with the heater stepped up later.
+TEST(EngineRun, AStuckEngineNeverTurns) {
+    for (const bool warmUp : {false, true}) {
+        EngineParameters parameters;
+        parameters.faults.stopped = true;
+        parameters.run.warmUp = warmUp;
+        parameters.run.warmUpMinutes = 0.1;
+        parameters.run.steps = {{5.0, 8.0, 1.0}};
+        ASSERT_GT(EngineModel(parameters).WorkPerCycleMicroJ(), 0.0);
+        for (const auto& row : RunTruthOf(parameters, 20.0))
+            ASSERT_EQ(row.rpm, 0.0) << "warm-up " << warmUp << " at " << row.timeS << " s";
+    }
+}
+
 }  // namespace
 }  // namespace corvane::daq
