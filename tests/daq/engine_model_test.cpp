@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -168,6 +169,24 @@ TEST(EngineModel, ADirtySensorMissesTheFifthSmallHoleOnly) {
     for (const Case& c : cases) {
         EXPECT_LT(healthyModel.TachometerVolts(c.deg), 0.5) << c.deg << " deg";
         EXPECT_EQ(dirtyModel.TachometerVolts(c.deg) < 0.5, c.dirtySeesIt) << c.deg << " deg";
+    }
+}
+
+// A dyna run starts at 0.4 of the free-running speed, where the friction that
+// holds that speed takes 0.4 of the torque the load leaves: the flywheel is
+// driven by the remaining 0.6 of (engine torque - load). A load above 0.9 of
+// the engine's torque is held there, so that the run still reaches its speed.
+TEST(EngineModel, ADynaStartsWithSixTenthsOfTheTorqueTheLoadLeaves) {
+    for (const double loadMilliNm : {0.0, 1.0, 2.5, 100.0}) {
+        EngineParameters parameters;
+        parameters.loadMilliNm = loadMilliNm;
+        const EngineModel model(parameters);
+        const double engineMilliNm = model.WorkPerCycleMicroJ() / 1000.0 / (2.0 * std::numbers::pi);
+        ASSERT_GT(engineMilliNm, 2.5 / 0.9) << "the loads below the cap are below the engine's";
+        const double load = std::min(loadMilliNm, 0.9 * engineMilliNm);
+        const auto truth = DynaTruthOf(model, 10.0, 10.0);
+        EXPECT_NEAR(truth.torqueMilliNm.front(), 0.6 * (engineMilliNm - load), 1e-9)
+            << loadMilliNm << " mN m";
     }
 }
 
