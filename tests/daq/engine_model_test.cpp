@@ -190,5 +190,19 @@ TEST(EngineModel, ADynaStartsWithSixTenthsOfTheTorqueTheLoadLeaves) {
     }
 }
 
+// The tachometer reads 0.1 V in a hole and 4.5 V between holes; where half of
+// the 3-degree light spot is over a hole (its edge) it reads half-way, 2.3 V.
+// Small holes are 10 degrees wide, the wide one 20.
+TEST(EngineModel, TheTachometerReadsHalfWayAtTheEdgeOfAHole) {
+    const EngineModel model{EngineParameters{}};
+    const struct {
+        double deg;
+        double volts;
+    } cases[] = {
+        {22.5, 0.1}, {27.5, 2.3}, {17.5, 2.3}, {33.75, 4.5}, {0.0, 0.1}, {10.0, 2.3}, {350.0, 2.3},
+    };
+    for (const auto& c : cases) EXPECT_NEAR(model.TachometerVolts(c.deg), c.volts, 1e-12) << c.deg;
+}
+
 }  // namespace
 }  // namespace corvane::daq
