@@ -170,6 +170,27 @@ private:
 
 // A folder by the recording's name always opens, however early the program
 // dies: the recording takes the name only once its manifest is written.
+// The manifest names every channel recorded, first to last, each with its
+// conversion; a channel the engine does not use is plain volts.
+TEST(RecordingFolder, TheManifestDescribesEveryChannelRecorded) {
+    const struct {
+        int low, high;
+        const char* section;
+    } cases[] = {
+        {1, 2,
+         "[Channels]\n"
+         "channel1=tachometer; volts = (count - 2048) / 204.8; a flywheel hole reads below 2 V\n"
+         "channel2=low temperature; K = 100 x volts\n\n"},
+        {4, 5, "[Channels]\nchannel4=high temperature; K = 100 x volts\nchannel5=volts\n\n"},
+    };
+    for (const auto& c : cases) {
+        Manifest manifest = TwoChannels();
+        manifest.format = {c.low, c.high, 1000};
+        const std::string text = ManifestText(manifest);
+        EXPECT_NE(text.find(c.section), std::string::npos) << text;
+    }
+}
+
 TEST(RecordingFolder, HasItsNameOnlyOnceItOpens) {
     TempDir dir;
     {
