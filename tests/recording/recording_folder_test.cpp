@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "as_ordinary_user.h"
+#include "recording/manifest.h"
 #include "recording/recording_error.h"
 #include "recording/recording_reader.h"
 #include "recording/recording_writer.h"
@@ -189,6 +190,16 @@ TEST(RecordingFolder, TheManifestDescribesEveryChannelRecorded) {
         const std::string text = ManifestText(manifest);
         EXPECT_NE(text.find(c.section), std::string::npos) << text;
     }
+}
+
+// A line without a value in the manifest (a note written in by hand, even
+// one that names a key) is passed over, as INI readers do.
+TEST(RecordingFolder, AManifestLineWithoutAValueIsPassedOver) {
+    std::string text = ManifestText(TwoChannels());
+    text.insert(text.find('\n') + 1, "rate\nhigh_channel\n");
+    const Manifest read = ParseManifest(text);
+    EXPECT_EQ(read.format.rate, 1000);
+    EXPECT_EQ(read.format.highChannel, 1);
 }
 
 TEST(RecordingFolder, HasItsNameOnlyOnceItOpens) {
