@@ -172,7 +172,8 @@ private:
 // A folder by the recording's name always opens, however early the program
 // dies: the recording takes the name only once its manifest is written.
 // The manifest names every channel recorded, first to last, each with its
-// conversion; a channel the engine does not use is plain volts.
+// conversion (a channel the engine does not use is plain volts), and every
+// row of the disk table.
 TEST(RecordingFolder, TheManifestDescribesEveryChannelRecorded) {
     const struct {
         int low, high;
@@ -190,6 +191,8 @@ TEST(RecordingFolder, TheManifestDescribesEveryChannelRecorded) {
         const std::string text = ManifestText(manifest);
         EXPECT_NE(text.find(c.section), std::string::npos) << text;
     }
+    const std::string text = ManifestText(TwoChannels());
+    EXPECT_NE(text.find("[Disks]\ndisk1=100;100;0.125\ndisk2=;;\n"), std::string::npos) << text;
 }
 
 // A line without a value in the manifest (a note written in by hand, even
