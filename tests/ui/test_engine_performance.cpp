@@ -157,6 +157,10 @@ void EnginePerformanceTest::windowFollowsGrabDynaImportAndRerun() {
     QCOMPARE(w->pointsTable()->item(0, 0)->text(), QString("1"));
     QCOMPARE(SummaryValue(w, "Cycles"), QString::number(cycles));
     QVERIFY2(w->headline()->text().contains(" ± "), qPrintable(w->headline()->text()));
+    // The figure says which of the two indicated powers it is, and where to read why.
+    QVERIFY(w->headline()->text().contains("Grab: Cycle-resolved indicated power "));
+    QVERIFY(w->headline()->text().contains("Manual: Two indicated powers."));
+    QVERIFY(!SummaryValue(w, "Cycle-resolved indicated power, mean").startsWith("(no row"));
     QVERIFY(w->statusText()->isHidden());
     QVERIFY(w->powerCurve()->isHidden());
 
