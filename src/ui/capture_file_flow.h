@@ -17,6 +17,7 @@ namespace corvane::ui {
 
 class CaptureWindow;
 class ControlPanel;
+class MultipleProgress;
 class UserPrompts;
 
 // What the flow works with: the window (its caption, the parent of the
@@ -51,6 +52,9 @@ private:
     // The results file of a Multiple, its overwriting agreed; none when the
     // user cancelled. Throws when it is the settings file.
     std::optional<QString> ChooseResultsFile();
+    // Tells the user why a Multiple stopped and what its results file holds.
+    void ReportStoppedBatch(const QString& results, const files::BatchFileError& error,
+                            const MultipleProgress& progress, bool refusedWithMessage);
 
     CaptureFileHost host_;
 };
