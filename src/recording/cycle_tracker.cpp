@@ -57,6 +57,7 @@ CycleTracker::CycleTracker(const daq::StreamFormat& format)
 
 void CycleTracker::Add(std::uint64_t firstScan, std::span<const std::uint16_t> counts,
                        std::vector<CycleRow>& completed) {
+    loops_.clear();
     if (firstScan != nextScan_ && lastTach_) Gap();
     if (held_.empty()) heldFrom_ = firstScan;
     held_.insert(held_.end(), counts.begin(), counts.end());
@@ -166,10 +167,20 @@ void CycleTracker::Trim() {
     if (static_cast<double>(nextScan_ - heldFrom_) > kLongestHeldSeconds * rate_) Forget();
 }
 
+// The cylinder's volume and the pressure at every scan from first to before end.
+void CycleTracker::LoopPoints(const performance::MonotoneCubic& crank, std::uint64_t first,
+                              double end, double meanVolts, std::vector<double>& volume,
+                              std::vector<double>& pressure) const {
+    for (std::uint64_t n = first; static_cast<double>(n) < end; ++n) {
+        volume.push_back(analysis::CylinderVolumeDouble(crank(static_cast<double>(n))));
+        pressure.push_back(analysis::PressureKpa(Count(n, pressure_), meanVolts));
+    }
+}
+
 // The crank angle of every scan from the wide hole's centre up to, not
 // including, the next one's (a monotone curve through the holes' centres),
 // the cylinder's volume there and the pressure: the loop's p dV.
-CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
+CycleRow CycleTracker::Evaluate(const Cycle& cycle) {
     std::vector<double> knotScans, knotDegrees;
     for (std::int64_t h = Holds(cycle.from - 1) ? cycle.from - 1 : cycle.from;
          h <= cycle.to + 1 && Holds(h); ++h) {
@@ -190,14 +201,9 @@ CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
         if (hiTemp_) high += daq::TemperatureKelvin(Count(n, *hiTemp_));
     }
     const double count = static_cast<double>(scans);
-    const double meanVolts = volts / count;
     std::vector<double> volume, pressure;
-    volume.reserve(scans);
-    pressure.reserve(scans);
-    for (std::uint64_t n = first; static_cast<double>(n) < end; ++n) {
-        volume.push_back(analysis::CylinderVolumeDouble(crank(static_cast<double>(n))));
-        pressure.push_back(analysis::PressureKpa(Count(n, pressure_), meanVolts));
-    }
+    LoopPoints(crank, first, end, volts / count, volume, pressure);
+    loops_.push_back(ThinnedLoop(volume, pressure));
 
     CycleRow row;
     const double seconds = (end - start) / rate_;
