@@ -32,7 +32,8 @@ void LoopRing::Add(CycleLoop loop) {
 }
 
 std::vector<CycleLoop> LoopRing::Loops() const {
-    const std::size_t held = static_cast<std::size_t>(std::min<std::uint64_t>(added_, loops_.size()));
+    const std::size_t held =
+        static_cast<std::size_t>(std::min<std::uint64_t>(added_, loops_.size()));
     std::vector<CycleLoop> oldestFirst;
     oldestFirst.reserve(held);
     for (std::uint64_t n = added_ - held; n < added_; ++n) {

@@ -17,8 +17,8 @@ inline constexpr std::size_t kLoopPointsDrawn = 200;
 inline constexpr std::size_t kLastLoops = 10;
 
 struct CycleLoop {
-    std::uint64_t cycle = 0;  // the cycle's number in the run, from 0
-    double timeS = 0.0;       // the cycle's start, as in cycles.csv
+    std::uint64_t cycle = 0;          // the cycle's number in the run, from 0
+    double timeS = 0.0;               // the cycle's start, as in cycles.csv
     std::vector<double> volume;       // cylinder volume, mm^3
     std::vector<double> pressureKpa;  // relative to the cycle's mean, kPa
 };

@@ -38,9 +38,11 @@ TEST(LoopRing, KeepsTheNewestLoopsInOrder) {
         std::size_t capacity;
         std::uint64_t added;
     };
-    for (const Case c : {Case{1, 0}, Case{1, 3}, Case{3, 2}, Case{3, 3}, Case{3, 7}, Case{10, 25}}) {
+    for (const Case c :
+         {Case{1, 0}, Case{1, 3}, Case{3, 2}, Case{3, 3}, Case{3, 7}, Case{10, 25}}) {
         LoopRing ring(c.capacity);
-        for (std::uint64_t n = 0; n < c.added; ++n) ring.Add({n, 0.5 * static_cast<double>(n), {}, {}});
+        for (std::uint64_t n = 0; n < c.added; ++n)
+            ring.Add({n, 0.5 * static_cast<double>(n), {}, {}});
         const std::uint64_t held = std::min<std::uint64_t>(c.added, c.capacity);
         EXPECT_EQ(Numbers(ring.Loops()), Consecutive(c.added - held, c.added))
             << c.capacity << " " << c.added;
@@ -68,8 +70,13 @@ TEST(ThinnedLoop, KeepsEveryPointUpToTheLimitElseEvenlySpreadOnes) {
 }
 
 Manifest ManifestOf() {
-    return Manifest{"2026-12-08T19:30:00.000Z", kFiveChannels, "script", false, "test",
-                    analysis::DiskTable(5), 0};
+    return Manifest{"2026-12-08T19:30:00.000Z",
+                    kFiveChannels,
+                    "script",
+                    false,
+                    "test",
+                    analysis::DiskTable(5),
+                    0};
 }
 
 // 4 s of the engine, 0.3 s lost, 3 s more, in chunks that cut through cycles.

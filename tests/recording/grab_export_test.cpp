@@ -24,11 +24,13 @@ daq::EngineModel Engine() { return daq::EngineModel(daq::EngineParameters{}); }
 // 4 s of the engine, scans 4000..4299 lost, then scans 4300..7299.
 std::string RecordWithAGap(const testing::TempDir& dir) {
     auto chunks = testing::ChunksOf(testing::EngineScans(Engine(), kRate, 0, 4000), 5, 0, 250);
-    for (auto& c : testing::ChunksOf(testing::EngineScans(Engine(), kRate, 4300, 3000), 5, 4300, 250))
+    for (auto& c :
+         testing::ChunksOf(testing::EngineScans(Engine(), kRate, 4300, 3000), 5, 4300, 250))
         chunks.push_back(std::move(c));
     testing::ScriptedStream stream(kFiveChannels, std::move(chunks));
-    RecordingWriter writer(dir.File("run"), Manifest{"2026-12-08T19:30:00.000Z", kFiveChannels,
-                                                     "script", false, "test", {}, 0});
+    RecordingWriter writer(
+        dir.File("run"),
+        Manifest{"2026-12-08T19:30:00.000Z", kFiveChannels, "script", false, "test", {}, 0});
     Record(stream, writer, {});
     return dir.File("run");
 }
@@ -40,17 +42,18 @@ TEST(ImportSecond, TakesExactlyThatSecondsScansAsAGrab) {
         double atSeconds;
         std::uint64_t firstScan;
     };
-    for (const Case c : {Case{0.0, 0}, Case{1.2346, 1235}, Case{2.9999, 3000}, Case{4.3, 4300},
-                         Case{6.3, 6300}}) {
+    for (const Case c :
+         {Case{0.0, 0}, Case{1.2346, 1235}, Case{2.9999, 3000}, Case{4.3, 4300}, Case{6.3, 6300}}) {
         analysis::CaptureRecord record;
         record.IsDyna = true;
         int prepared = 0;
-        ImportSecond(run, c.atSeconds, record, [&](files::CaptureKind kind, analysis::CaptureRecord& r) {
-            EXPECT_EQ(kind, files::CaptureKind::Grab);
-            EXPECT_FALSE(r.IsDyna);
-            r.LoTemp = -1;  // a live reading the second's mean replaces
-            ++prepared;
-        });
+        ImportSecond(run, c.atSeconds, record,
+                     [&](files::CaptureKind kind, analysis::CaptureRecord& r) {
+                         EXPECT_EQ(kind, files::CaptureKind::Grab);
+                         EXPECT_FALSE(r.IsDyna);
+                         r.LoTemp = -1;  // a live reading the second's mean replaces
+                         ++prepared;
+                     });
         EXPECT_EQ(prepared, 1);
         const auto scans = testing::EngineScans(Engine(), kRate, c.firstScan, kRate);
         ASSERT_EQ(record.SampleCount, 2 * kRate);
