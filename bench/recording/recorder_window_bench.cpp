@@ -89,6 +89,10 @@ ui::RecorderSource SourceOf(daq::SimulatedBoard& board, double speedUp,
     source.openStream = [&board, speedUp, started] {
         daq::BoardStreamOptions options;
         options.speedUp = speedUp;
+        // One second of real time: sped up 240 times, the default ten seconds
+        // would be 24 MB of the stream's buffer, which is not the window's
+        // memory (at speed-up 1 the ten seconds are 100 kB).
+        options.bufferSeconds = 1.0;
         // The board's first scan comes after this, so the delays measured are
         // if anything too long.
         if (started) *started = Clock::now();

@@ -29,7 +29,8 @@ namespace corvane::ui {
 
 namespace {
 
-constexpr int kPollMs = 50;  // a new cycle is on the screen well within 100 ms
+// Half the time a cycle may wait: its loop on the screen well within 100 ms.
+constexpr int kPollMs = 25;
 
 QPushButton* MakeButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);

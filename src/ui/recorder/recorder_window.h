@@ -67,7 +67,7 @@ public:
     void mark();
     // Shows a recording folder; false with the reason shown when it cannot be read.
     bool openRecording(const QString& runFolder);
-    // Takes what the recording's thread has done since (the timer does this every 50 ms).
+    // Takes what the recording's thread has done since (the timer does this every 25 ms).
     void poll();
     // The visible time range of the trends as an operating point of its own.
     void addShownStretch();
