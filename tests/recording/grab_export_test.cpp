@@ -11,6 +11,7 @@
 #include "engine_trace.h"
 #include "recording/recorder.h"
 #include "recording/recording_error.h"
+#include "recording/recording_writer.h"
 #include "temp_dir.h"
 
 namespace corvane::recording {
@@ -102,6 +103,33 @@ TEST(ImportSecond, RefusesAGapAndTheRunsEndsLeavingTheCaptureAsItWas) {
         EXPECT_FALSE(prepared);
         EXPECT_EQ(record.SampleCount, 4);
         EXPECT_EQ(record.RawSamples[0], 17);
+    }
+}
+
+TEST(ImportSecond, RefusesARecordingWithoutPressureOrTachometer) {
+    const testing::TempDir dir;
+    for (const daq::StreamFormat format :
+         {daq::StreamFormat{1, 4, kRate}, daq::StreamFormat{0, 0, kRate}}) {
+        const std::string run = dir.File("run" + std::to_string(format.lowChannel));
+        {
+            RecordingWriter writer(
+                run, Manifest{"2026-12-08T19:30:00.000Z", format, "script", false, "test", {}, 0});
+            writer.AddScans(std::vector<std::uint16_t>(
+                static_cast<std::size_t>(2 * kRate * format.Channels()), 2048));
+            writer.Sync();
+        }
+        analysis::CaptureRecord record;
+        EXPECT_THROW(
+            {
+                try {
+                    ImportSecond(run, 0, record, {});
+                } catch (const RecordingError& error) {
+                    EXPECT_EQ(std::string(error.what()),
+                              run + ": holds no pressure and tachometer");
+                    throw;
+                }
+            },
+            RecordingError);
     }
 }
 

@@ -72,6 +72,9 @@ void RecorderLiveTest::drawsTheLastLoopsAndAnalysesAChosenSecond() {
     QTRY_VERIFY_WITH_TIMEOUT(recorder->cycles().back().timeS > 6, 20000);
     recorder->stopRecording();
     QTRY_VERIFY_WITH_TIMEOUT(!recorder->recording(), 20000);
+    // The last loops stay in sight once the recording has closed.
+    QCOMPARE(recorder->loops()->drawnCycles().size(), recording::kLastLoops);
+    QCOMPARE(recorder->loops()->drawnCycles().back() + 1, recorder->cycles().size());
     const QString run = recorder->runFolder();
     const QString name = QFileInfo(run).fileName();
 

@@ -20,6 +20,9 @@ QPen LoopPen(std::size_t age, std::size_t count) {
 
 RecorderLoops::RecorderLoops(QWidget* parent) : QCustomPlot(parent) {
     setObjectName("RecorderLoops");
+    plotLayout()->insertRow(0);
+    plotLayout()->addElement(0, 0, new QCPTextElement(this, "The last cycles, newest strongest",
+                                                      QFont(font().family(), 9)));
     xAxis->setLabel("Volume (cm³)");
     yAxis->setLabel("Pressure (kPa)");
     // Alpha blending of many thin curves: smooth lines are worth their time here.
@@ -55,7 +58,11 @@ void RecorderLoops::showLoops(const std::vector<recording::CycleLoop>& loops) {
         drawn_.push_back(loop.cycle);
     }
     for (std::size_t i = loops.size(); i < curves_.size(); ++i) curves_[i]->setVisible(false);
-    if (!loops.empty()) rescaleAxes(true);
+    if (!loops.empty()) {
+        rescaleAxes(true);
+        // A little room round the loops, so that no edge of one hides in an axis.
+        for (QCPAxis* axis : {xAxis, yAxis}) axis->scaleRange(1.1, axis->range().center());
+    }
     replot(QCustomPlot::rpImmediateRefresh);
 }
 

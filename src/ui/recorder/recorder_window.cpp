@@ -273,6 +273,8 @@ void RecorderWindow::chooseMoment(double seconds) {
 
 void RecorderWindow::finishRecording(const recording::RecordingEnd& end) {
     timer_->stop();
+    // The last loops stay on the screen.
+    const std::vector<recording::CycleLoop> lastLoops = recording_->RecentLoops();
     recording_.reset();
     status_->setText(end.failed ? "Recording stopped: " + QString::fromStdString(end.message)
                                 : "Recording closed: " + QDir::toNativeSeparators(runFolder_));
@@ -281,6 +283,7 @@ void RecorderWindow::finishRecording(const recording::RecordingEnd& end) {
     markButton_->setEnabled(false);
     // The folder holds the whole truth now: its gaps and marks with their times.
     openRecording(runFolder_);
+    loops_->showLoops(lastLoops);
     emit recordingChanged(false);
 }
 
