@@ -68,9 +68,13 @@ private:
     void HoleClosed(std::vector<CycleRow>& completed);
     void WideHole(std::int64_t number, std::vector<CycleRow>& completed);
     CycleRow Evaluate(const Cycle& cycle);
-    void LoopPoints(const performance::MonotoneCubic& crank, std::uint64_t first, double end,
-                    double meanVolts, std::vector<double>& volume,
-                    std::vector<double>& pressure) const;
+    performance::MonotoneCubic Crank(const Cycle& cycle) const;
+    struct ScanMeans {
+        CycleRow monitor;  // the monitor channels' means, where carried
+        double pressureVolts = 0.0;
+        std::size_t scans = 0;
+    };
+    ScanMeans MeansOver(std::uint64_t first, double end) const;
     void Forget();
     const Hole& HoleNumber(std::int64_t number) const;
     bool Holds(std::int64_t number) const;
