@@ -47,6 +47,10 @@ public:
     // (ImportRefused after the wrong-kind message).
     void ImportCaptureFile(const QString& path);
     void MultipleButtonClick();
+    // One second of a recording read into the record as an imported grab and
+    // analysed, the caption naming the recording and the second; throws
+    // recording::RecordingError (the capture unchanged) when it cannot be read.
+    void ImportRecordingSecond(const QString& runFolder, double seconds);
 
 private:
     // The results file of a Multiple, its overwriting agreed; none when the
