@@ -19,7 +19,9 @@
 #include "files/file_error.h"
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
+#include "recording_reports.h"
 #include "report/report_file.h"
+#include "report/run_report_file.h"
 #include "settings/disk_table_settings.h"
 #include "settings/performance_settings.h"
 #include "text/number_format.h"
@@ -31,7 +33,9 @@ constexpr const char* kProgram = "corvane-report";
 using corvane::tools::kExitFailed;
 using corvane::tools::kExitUsage;
 using corvane::tools::ReportFile;
-constexpr const char* kUsage = "Usage: corvane-report [--settings INI] -o FOLDER CAPTURE...";
+constexpr const char* kUsage =
+    "Usage: corvane-report [--settings INI] -o FOLDER CAPTURE...\n"
+    "       corvane-report [--settings INI] [-o FOLDER] RUN_FOLDER...";
 
 int UsageError(const std::string& message) {
     return corvane::tools::UsageError(kProgram, kUsage, message);
@@ -87,6 +91,11 @@ int main(int argc, char** argv) {
         "engine monitor values, the engine-performance figures, a dyna's disk table, and\n"
         "the graphs of the capture's kind. A capture that cannot be evaluated gets no\n"
         "report; the others are still written, and the exit status is 1.\n"
+        "A recording folder (RUN_FOLDER, from the Recorder window or corvane-record) gets\n"
+        "the report of the whole run: its facts, warm-up, settings, marks and gaps, the\n"
+        "trends, the operating points with their spread and the power curve. Without -o\n"
+        "it goes beside the folder as RUN_FOLDER.pdf; [Recording] of --settings gives the\n"
+        "steady-state criteria.\n"
         "Runs without a display; Qt's -platform NAME chooses another platform.",
         kProgram};
     app.set_version_flag("--version", corvane::VersionLine(kProgram));
@@ -94,15 +103,15 @@ int main(int argc, char** argv) {
     std::string settingsPath;
     std::vector<std::string> captures;
     app.add_option("-o,--output", folder, "folder for the reports (made if missing)")
-        ->option_text("FOLDER")
-        ->required();
+        ->option_text("FOLDER");
     app.add_option("--settings", settingsPath,
                    "settings file whose Flywheel sections give the disk table (default: five "
                    "blank rows) and whose [Performance] section gives the uncertainty budget "
                    "and the calibrations "
                    "(default: the manual's); a file that cannot be read is an error")
         ->option_text("INI");
-    app.add_option("CAPTURE", captures, "capture files (grab or dyna)")->required();
+    app.add_option("CAPTURE", captures, "capture files (grab or dyna) or recording folders")
+        ->required();
     try {
         app.parse(static_cast<int>(arguments.ours.size()), arguments.ours.data());
     } catch (const CLI::Success& answer) {  // --help or --version: no Qt at all
@@ -111,6 +120,9 @@ int main(int argc, char** argv) {
         return UsageError(error.what());
     }
 
+    corvane::tools::TrimRecordingFolders(captures);
+    if (folder.empty() && !corvane::tools::AllRecordingFolders(captures))
+        return UsageError("--output is required for capture files");
     namespace files = corvane::files;
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
@@ -124,7 +136,7 @@ int main(int argc, char** argv) {
         disks = std::move(loaded.disks);
         bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
     }
-    if (!OutputFolder(folder)) return kExitUsage;
+    if (!folder.empty() && !OutputFolder(folder)) return kExitUsage;
 
     qInstallMessageHandler(QtMessages);
     // Over SSH or in a batch job there is no display to draw on.
@@ -144,6 +156,10 @@ int main(int argc, char** argv) {
     bool failed = false;
     for (std::size_t i = 0; i < captures.size(); ++i) {
         const std::string& capture = captures[i];
+        if (corvane::report::IsRecordingFolder(capture)) {
+            failed |= !corvane::tools::ReportRecording(capture, folder, names[i], settingsPath, created);
+            continue;
+        }
         const std::string pdf = (std::filesystem::path(folder) / names[i]).string();
         try {
             if (files::SameFile(pdf, capture))

@@ -68,6 +68,9 @@ public:
     void poll();
     // The visible time range of the trends as an operating point of its own.
     void addShownStretch();
+    // The shown recording's report as a PDF ("Save report…"); false with the
+    // reason in the status line (also while a recording runs).
+    bool saveReport(const QString& pdfPath);
 
     const std::vector<recording::CycleRow>& cycles() const { return cycles_; }
     const std::vector<recording::OperatingPoint>& operatingPoints() const { return points_; }
@@ -97,6 +100,7 @@ private:
     void chooseFolder();
     void chooseRecording();
     void saveTable();
+    void chooseReportFile();
     void finishRecording(const recording::RecordingEnd& end);
     void resetRun();
 
