@@ -36,7 +36,8 @@ std::vector<CycleRow> Cycles() {
     return cycles;
 }
 
-std::string Folder(const testing::TempDir& dir, const std::vector<Event>& events) {
+std::string Folder(const testing::TempDir& dir, const std::vector<Event>& events,
+                   const std::vector<CycleRow>& rows = Cycles()) {
     Manifest manifest;
     manifest.startUtc = "2026-12-08T19:30:00.250Z";
     manifest.board = "simulated";
@@ -47,7 +48,7 @@ std::string Folder(const testing::TempDir& dir, const std::vector<Event>& events
     // 61.5 s of scans, five channels of two bytes.
     testing::WriteText(dir.File(kSamplesFile), std::string(61500 * 5 * 2, '\0'));
     std::string cycles(kCyclesHeader);
-    for (const CycleRow& c : Cycles()) cycles += CycleLine(c);
+    for (const CycleRow& c : rows) cycles += CycleLine(c);
     testing::WriteText(dir.File(kCyclesFile), cycles);
     std::string lines(kEventsHeader);
     for (const Event& e : events) lines += EventLine(e);
@@ -92,10 +93,30 @@ TEST(RunReport, FactsMarksAndGapsOfTheRun) {
     EXPECT_EQ(Fact(r, "Steady from"), "0:00:10 (0.17 min)");
     EXPECT_EQ(Fact(r, "High temperature"), "300.0 K \u2192 310.0 K");
     EXPECT_EQ(Fact(r, "Indicated power"), "0.00 mW \u2192 10.00 mW");
-    bool disks = false;
-    for (const auto& line : r.settings)
-        disks |= line.label == "Flywheel disks" && line.value == "100 g, 100 mm";
-    EXPECT_TRUE(disks);
+    EXPECT_EQ(Fact(r, "Speed"), "60.0 rpm \u2192 60.0 rpm");
+    // The criteria in force, and the disk table stored with the recording.
+    std::vector<std::string> settings;
+    for (const auto& line : r.settings) settings.push_back(line.label + ": " + line.value);
+    EXPECT_EQ(settings, (std::vector<std::string>{
+                            "Steady when: 3 windows of 10 s in a row drift less than",
+                            "Speed drift: 1.00 rpm/min", "High temperature drift: 1.00 K/min",
+                            "Power drift: 1.00 %/min of the mean",
+                            "Flywheel disks: 100 g, 100 mm"}));
+}
+
+TEST(RunReport, ARunNeverSteadyOrWithoutCyclesSaysSo) {
+    std::vector<CycleRow> unsteady = Cycles();
+    for (CycleRow& c : unsteady) c.steady = false;
+    const testing::TempDir dir;
+    const RunReport r = MakeRunReport(ReadRecording(Folder(dir, kEvents, unsteady)), "r", {});
+    EXPECT_EQ(Fact(r, "Steady from"), "never steady");
+    EXPECT_EQ(Fact(r, "Speed"), "60.0 rpm \u2192 90.0 rpm (to the end)");
+    EXPECT_TRUE(r.points.empty());
+    EXPECT_TRUE(r.powerCurve.empty());
+    const testing::TempDir empty;
+    const RunReport none = MakeRunReport(ReadRecording(Folder(empty, kEvents, {})), "r", {});
+    EXPECT_EQ(Fact(none, "Warm-up"), "no cycle recorded");
+    EXPECT_EQ(Fact(none, "Cycles"), "0");
 }
 
 TEST(RunReport, HowTheRunEndedIsSaid) {
