@@ -95,7 +95,8 @@ std::string DiskText(const analysis::DiskTable& disks) {
     for (const analysis::DiskRow& disk : disks) {
         if (disk[0].empty() && disk[1].empty()) continue;
         if (!text.empty()) text += "; ";
-        text += disk[0] + " g, " + disk[1] + " mm";
+        const auto field = [](const std::string& v) { return v.empty() ? "\u2014" : v; };
+        text += field(disk[0]) + " g, " + field(disk[1]) + " mm";
     }
     return text.empty() ? "none entered" : text;
 }

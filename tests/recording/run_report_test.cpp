@@ -43,7 +43,7 @@ std::string Folder(const testing::TempDir& dir, const std::vector<Event>& events
     manifest.board = "simulated";
     manifest.simulated = true;
     manifest.program = "Corvane Data Logger 1.0";
-    manifest.disks = {{"100", "100", ""}, {"", "", ""}};
+    manifest.disks = {{"100", "100", ""}, {"", "", ""}, {"50", "", ""}};
     testing::WriteText(dir.File(kManifestFile), ManifestText(manifest));
     // 61.5 s of scans, five channels of two bytes.
     testing::WriteText(dir.File(kSamplesFile), std::string(61500 * 5 * 2, '\0'));
@@ -101,7 +101,7 @@ TEST(RunReport, FactsMarksAndGapsOfTheRun) {
                             "Steady when: 3 windows of 10 s in a row drift less than",
                             "Speed drift: 1.00 rpm/min", "High temperature drift: 1.00 K/min",
                             "Power drift: 1.00 %/min of the mean",
-                            "Flywheel disks: 100 g, 100 mm"}));
+                            "Flywheel disks: 100 g, 100 mm; 50 g, \u2014 mm"}));
 }
 
 TEST(RunReport, ARunNeverSteadyOrWithoutCyclesSaysSo) {
