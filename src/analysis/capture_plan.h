@@ -28,6 +28,11 @@ struct CapturePlan {
 
 inline constexpr long kScanRate = 1000;
 
+// The highest engine speed whose captures at kScanRate the analysis is known
+// to evaluate: above it a flywheel hole may hold too few samples ("Bad red
+// spikes"). The simulated engine gave evaluable grabs up to about 1080 rpm.
+inline constexpr double kHighestEvaluableRpm = 1000.0;
+
 // One second of pressure (channel 0) and tachometer (channel 1).
 inline constexpr CapturePlan kGrabPlan{CaptureKind::Grab,       0,    1, kScanRate,
                                        (1 - 0 + 1) * kScanRate, 0.001};

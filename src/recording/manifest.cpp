@@ -92,6 +92,24 @@ Number Required(const std::map<std::string, std::string, std::less<>>& keys,
     return value;
 }
 
+// The disk table as DisksSection wrote it: disk1, disk2, ... in order, each
+// "mass;diameter;moment of inertia" (a field may be empty).
+analysis::DiskTable DiskRows(const std::map<std::string, std::string, std::less<>>& keys) {
+    analysis::DiskTable disks;
+    for (std::size_t row = 1;; ++row) {
+        const auto found = keys.find("disk" + std::to_string(row));
+        if (found == keys.end()) return disks;
+        analysis::DiskRow disk{};
+        std::size_t from = 0;
+        for (std::string& field : disk) {
+            const std::size_t end = std::min(found->second.find(';', from), found->second.size());
+            if (from <= found->second.size()) field = found->second.substr(from, end - from);
+            from = end + 1;
+        }
+        disks.push_back(disk);
+    }
+}
+
 }  // namespace
 
 std::string ManifestText(const Manifest& manifest) {
@@ -132,6 +150,7 @@ Manifest ParseManifest(std::string_view text) {
     manifest.board = value("board");
     manifest.simulated = value("simulated") == "1";
     manifest.program = value("program");
+    manifest.disks = DiskRows(keys);
     return manifest;
 }
 

@@ -70,6 +70,7 @@ TEST(RecordingFolder, ReadsBackWhatWasWrittenByteForByte) {
     EXPECT_EQ(read.manifest.format.rate, 1000);
     EXPECT_EQ(read.manifest.format.highChannel, 1);
     EXPECT_TRUE(read.manifest.simulated);
+    EXPECT_EQ(read.manifest.disks, TwoChannels().disks);  // the disk table in force
     ASSERT_EQ(read.cycles.size(), 2u);
     EXPECT_EQ(read.cycles[0].rpm, kCycle.rpm);
     EXPECT_EQ(read.cycles[0].heaterPowerW, kCycle.heaterPowerW);

@@ -19,7 +19,9 @@
 #include "files/file_error.h"
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
+#include "recording_reports.h"
 #include "report/report_file.h"
+#include "report/run_report_file.h"
 #include "evaluation_settings.h"
 #include "tool_messages.h"
 
@@ -29,7 +31,23 @@ constexpr const char* kProgram = "corvane-report";
 using corvane::tools::kExitFailed;
 using corvane::tools::kExitUsage;
 using corvane::tools::ReportFile;
-constexpr const char* kUsage = "Usage: corvane-report [--settings INI] -o FOLDER CAPTURE...";
+constexpr const char* kUsage =
+    "Usage: corvane-report [--settings INI] -o FOLDER CAPTURE...\n"
+    "       corvane-report [--settings INI] [-o FOLDER] RUN_FOLDER...";
+
+constexpr const char* kDescription =
+    "Writes a PDF lab report for each capture file: FOLDER/NAME.pdf, NAME being the\n"
+    "capture's file name without its extension (a name met before in the list gets\n"
+    "-2, -3, ...). One or two A4 pages: the results table as the window shows it, the\n"
+    "engine monitor values, the engine-performance figures, a dyna's disk table, and\n"
+    "the graphs of the capture's kind. A capture that cannot be evaluated gets no\n"
+    "report; the others are still written, and the exit status is 1.\n"
+    "A recording folder (RUN_FOLDER, from the Recorder window or corvane-record) gets\n"
+    "the report of the whole run: its facts, warm-up, settings, marks and gaps, the\n"
+    "trends, the operating points with their spread and the power curve. Without -o\n"
+    "it goes beside the folder as RUN_FOLDER.pdf; [Recording] of --settings gives the\n"
+    "steady-state criteria.\n"
+    "Runs without a display; Qt's -platform NAME chooses another platform.";
 
 int UsageError(const std::string& message) {
     return corvane::tools::UsageError(kProgram, kUsage, message);
@@ -83,11 +101,11 @@ struct ReportCommand {
 
 void AddOptions(CLI::App& app, ReportCommand& command) {
     app.add_option("-o,--output", command.folder, "folder for the reports (made if missing)")
-        ->option_text("FOLDER")
-        ->required();
+        ->option_text("FOLDER");
     app.add_option("--settings", command.settingsPath, corvane::tools::kSettingsOptionHelp)
         ->option_text("INI");
-    app.add_option("CAPTURE", command.captures, "capture files (grab or dyna)")->required();
+    app.add_option("CAPTURE", command.captures, "capture files (grab or dyna) or recording folders")
+        ->required();
 }
 
 namespace files = corvane::files;
@@ -140,6 +158,11 @@ int WriteReports(const ReportCommand& command, corvane::tools::EvaluationSetting
     const QDateTime created = QDateTime::currentDateTime();
     bool failed = false;
     for (std::size_t i = 0; i < command.captures.size(); ++i) {
+        if (corvane::report::IsRecordingFolder(command.captures[i])) {
+            failed |= !corvane::tools::ReportRecording(command.captures[i], command.folder, names[i],
+                                                       command.settingsPath, created);
+            continue;
+        }
         const std::string pdf = (std::filesystem::path(command.folder) / names[i]).string();
         if (!ReportCapture(evaluation, command.captures[i], pdf, command, settings, created))
             failed = true;
@@ -168,15 +191,7 @@ struct QtArguments {
 
 int main(int argc, char** argv) {
     Arguments arguments = SplitArguments(argc, argv);
-    CLI::App app{
-        "Writes a PDF lab report for each capture file: FOLDER/NAME.pdf, NAME being the\n"
-        "capture's file name without its extension (a name met before in the list gets\n"
-        "-2, -3, ...). One or two A4 pages: the results table as the window shows it, the\n"
-        "engine monitor values, the engine-performance figures, a dyna's disk table, and\n"
-        "the graphs of the capture's kind. A capture that cannot be evaluated gets no\n"
-        "report; the others are still written, and the exit status is 1.\n"
-        "Runs without a display; Qt's -platform NAME chooses another platform.",
-        kProgram};
+    CLI::App app{kDescription, kProgram};
     app.set_version_flag("--version", corvane::VersionLine(kProgram));
     ReportCommand command;
     AddOptions(app, command);
@@ -189,7 +204,10 @@ int main(int argc, char** argv) {
     }
     corvane::tools::EvaluationSettings settings;
     if (!corvane::tools::LoadEvaluationSettings(command.settingsPath, settings)) return kExitUsage;
-    if (!OutputFolder(command.folder)) return kExitUsage;
+    corvane::tools::TrimRecordingFolders(command.captures);
+    if (command.folder.empty() && !corvane::tools::AllRecordingFolders(command.captures))
+        return UsageError("--output is required for capture files");
+    if (!command.folder.empty() && !OutputFolder(command.folder)) return kExitUsage;
 
     qInstallMessageHandler(QtMessages);
     // Over SSH or in a batch job there is no display to draw on.

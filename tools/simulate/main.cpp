@@ -81,10 +81,7 @@ const CLI::Validator kNotNegative(
     },
     "NOT NEGATIVE");
 
-// Above this speed a capture at 1000 scans/s may hold too few samples per
-// flywheel hole for the analysis ("Bad red spikes"); the simulated engine
-// was found to give evaluable grabs up to about 1080 rpm.
-constexpr double kEvaluableRpm = 1000.0;
+constexpr double kEvaluableRpm = analysis::kHighestEvaluableRpm;
 
 void SetFault(daq::EngineFaults& faults, const std::string& name) {
     if (name == "unplugged") faults.unplugged = true;

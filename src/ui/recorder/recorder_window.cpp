@@ -22,6 +22,7 @@
 #include "ui/recorder/folder_choice.h"
 #include "ui/recorder/recorder_loops.h"
 #include "ui/recorder/recorder_moment.h"
+#include "ui/recorder/recorder_report.h"
 #include "ui/recorder/recorder_texts.h"
 #include "ui/recorder/recorder_trends.h"
 
@@ -148,7 +149,10 @@ QWidget* RecorderWindow::buildPoints() {
     auto* add = MakeButton("Add shown stretch", box);
     auto* copy = MakeButton("Copy table", box);
     auto* save = MakeButton("Save table…", box);
-    for (QPushButton* b : {add, copy, save}) buttons->addWidget(b);
+    auto* report = MakeButton("Save report…", box);
+    report->setObjectName("SaveRunReport");
+    for (QPushButton* b : {add, copy, save, report}) buttons->addWidget(b);
+    connect(report, &QPushButton::clicked, this, &RecorderWindow::chooseReportFile);
     column->addLayout(buttons);
     connect(add, &QPushButton::clicked, this, &RecorderWindow::addShownStretch);
     connect(copy, &QPushButton::clicked, this, [this] {
@@ -378,6 +382,28 @@ void RecorderWindow::saveTable() {
     out.flush();
     status_->setText(out ? "Saved " + QDir::toNativeSeparators(path)
                          : "Could not write " + QDir::toNativeSeparators(path));
+}
+
+bool RecorderWindow::saveReport(const QString& pdfPath) {
+    if (recording() || runFolder_.isEmpty()) {
+        status_->setText(recording() ? "Stop the recording first: its report is of the whole run"
+                                     : "Open or record a recording first");
+        return false;
+    }
+    const QString said = SaveRunReport(runFolder_, pdfPath, criteria_, chosen_);
+    status_->setText(said);
+    return said.startsWith("Saved");
+}
+
+void RecorderWindow::chooseReportFile() {
+    if (recording() || runFolder_.isEmpty()) {
+        saveReport({});
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(this, "Save the recording's report",
+                                                      DefaultRunReportPath(runFolder_),
+                                                      "PDF files (*.pdf)");
+    if (!path.isEmpty()) saveReport(path);
 }
 
 }  // namespace corvane::ui

@@ -74,6 +74,9 @@ public:
     // The second from `seconds` of the recording shown becomes the main
     // window's capture (momentChosen); refused while recording or with none shown.
     void chooseMoment(double seconds);
+    // The shown recording's report as a PDF ("Save report…"); false with the
+    // reason in the status line (also while a recording runs).
+    bool saveReport(const QString& pdfPath);
 
     const std::vector<recording::CycleRow>& cycles() const { return cycles_; }
     const std::vector<recording::OperatingPoint>& operatingPoints() const { return points_; }
@@ -107,6 +110,7 @@ private:
     void chooseFolder();
     void chooseRecording();
     void saveTable();
+    void chooseReportFile();
     void finishRecording(const recording::RecordingEnd& end);
     void resetRun();
     QWidget* buildLoopsAndPoints(QWidget* parent);

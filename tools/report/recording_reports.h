@@ -1,0 +1,24 @@
+#pragma once
+// corvane-report RUN_FOLDER: a recording folder among the inputs gets the
+// report of the whole recording instead of a capture's.
+
+#include <QDateTime>
+#include <string>
+#include <vector>
+
+namespace corvane::tools {
+
+// True when every input names a recording folder (then -o may be left out).
+bool AllRecordingFolders(const std::vector<std::string>& inputs);
+
+// A recording folder written "run/" is named as "run" is.
+void TrimRecordingFolders(std::vector<std::string>& inputs);
+
+// The recording's report into outputFolder/name, or with no output folder
+// beside the recording as RUN_FOLDER.pdf. False when it could not be made,
+// said on standard error as "PATH: message".
+bool ReportRecording(const std::string& runFolder, const std::string& outputFolder,
+                     const std::string& name, const std::string& settingsPath,
+                     const QDateTime& created);
+
+}  // namespace corvane::tools
