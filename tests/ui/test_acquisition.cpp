@@ -34,6 +34,7 @@ class HeldScan {
 public:
     explicit HeldScan(daq::ScriptedBoard& board) : board_(board) {
         board_.SetScanHook([this] {
+            held_ = true;
             while (!released_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
     }
@@ -41,17 +42,27 @@ public:
     HeldScan(const HeldScan&) = delete;
     HeldScan& operator=(const HeldScan&) = delete;
 
-    // Runs `check` on the window's thread while the scan is held, then releases it.
+    // Runs `check` on the window's thread while the scan is held, then releases
+    // it. On a loaded machine the window may take longer than a fixed wait to
+    // reach the scan: the check waits until the scan is really held.
     void duringScan(std::function<void()> check) {
-        QTimer::singleShot(30, [this, check] {
-            check();
-            released_ = true;
-        });
+        QTimer::singleShot(30, &timers_, [this, check] { checkOnceHeld(check); });
     }
 
 private:
+    void checkOnceHeld(const std::function<void()>& check) {
+        if (!held_) {
+            QTimer::singleShot(5, &timers_, [this, check] { checkOnceHeld(check); });
+            return;
+        }
+        check();
+        released_ = true;
+    }
+
     daq::ScriptedBoard& board_;
+    std::atomic<bool> held_{false};
     std::atomic<bool> released_{false};
+    QObject timers_;  // its timers end with the hold
 };
 
 daq::ScriptedBoard::Scan Samples(std::vector<std::uint16_t> samples) {
