@@ -34,7 +34,7 @@ class HeldScan {
 public:
     explicit HeldScan(daq::ScriptedBoard& board) : board_(board) {
         board_.SetScanHook([this] {
-            held_ = true;
+            entered_ = true;
             while (!released_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
     }
@@ -42,27 +42,25 @@ public:
     HeldScan(const HeldScan&) = delete;
     HeldScan& operator=(const HeldScan&) = delete;
 
-    // Runs `check` on the window's thread while the scan is held, then releases
-    // it. On a loaded machine the window may take longer than a fixed wait to
-    // reach the scan: the check waits until the scan is really held.
+    // Runs `check` on the window's thread once the scan is held (not after a
+    // fixed delay: a loaded machine may take longer to reach the scan), then
+    // releases it.
     void duringScan(std::function<void()> check) {
-        QTimer::singleShot(30, &timers_, [this, check] { checkOnceHeld(check); });
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [this, poll, check] {
+            if (!entered_) return;
+            poll->stop();
+            poll->deleteLater();
+            check();
+            released_ = true;
+        });
+        poll->start(5);
     }
 
 private:
-    void checkOnceHeld(const std::function<void()>& check) {
-        if (!held_) {
-            QTimer::singleShot(5, &timers_, [this, check] { checkOnceHeld(check); });
-            return;
-        }
-        check();
-        released_ = true;
-    }
-
     daq::ScriptedBoard& board_;
-    std::atomic<bool> held_{false};
+    std::atomic<bool> entered_{false};
     std::atomic<bool> released_{false};
-    QObject timers_;  // its timers end with the hold
 };
 
 daq::ScriptedBoard::Scan Samples(std::vector<std::uint16_t> samples) {
