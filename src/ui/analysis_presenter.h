@@ -4,10 +4,13 @@
 // graphs and the speed history they draw, the log, the Engine performance
 // window, the PV picture). The window only asks for it.
 
+#include <optional>
+
 #include "analysis/analyse_capture.h"
 #include "analysis/capture_record.h"
 #include "analysis/speed_history.h"
 #include "performance/performance.h"
+#include "report/report_subject.h"
 #include "text/number_format.h"
 
 class QWidget;
@@ -40,6 +43,16 @@ public:
     AnalysisPresenter(AnalysisViews views, analysis::SpeedHistory& speed,
                       const text::NumberFormat& format);
 
+    // Analyses the record with the window's disk table, number format and
+    // Chart4's range, and the finer evaluation beside it with the bench
+    // settings, and shows both. Throws the analysis' error once shown.
+    void analyse(analysis::CaptureRecord& record, const performance::BenchSettings& bench);
+    // The capture as the PDF report shows it: the window's file name, disk
+    // table and number format; none when the record holds no samples.
+    std::optional<report::ReportSubject> reportSubject(const analysis::CaptureRecord& record,
+                                                       const performance::BenchSettings& bench,
+                                                       bool simulatedBoard) const;
+
     // What the analysis of `record` shows before it first lets the window repaint.
     void starting(const analysis::CaptureRecord& record);
     // The finished analysis in every widget. A dyna's result brings the whole
@@ -49,6 +62,9 @@ public:
               const performance::PerformanceResult& performance, bool dyna);
 
 private:
+    // What an analysis of the record takes from the window: the disk table, the
+    // number format, Chart4's range and, when asked, the speed history.
+    analysis::AnalysisInputs inputs(bool speedHistoryIsInput) const;
     void showSpeed(const analysis::AnalysisResult& result, bool dyna);
 
     AnalysisViews views_;

@@ -11,9 +11,7 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include "analysis/analyse_capture.h"
 #include "charts/chart_stack.h"
-#include "performance/performance.h"
 #include "ui/acquisition_flow.h"
 #include "ui/analysis_presenter.h"
 #include "ui/board_status.h"
@@ -153,16 +151,7 @@ void TForm1::createFlows() {
 }
 
 std::optional<report::ReportSubject> TForm1::reportSubject() const {
-    if (record_->SampleCount <= 0) return std::nullopt;
-    report::ReportSubject subject;
-    subject.fileName = FileNameInCaption(windowTitle()).toStdString();
-    subject.record = record_.get();
-    subject.disks = Panel1->MOISG->table();
-    subject.format = format_;
-    subject.bench = state_->bench();
-    // A capture of a file was made wherever the file came from.
-    subject.simulated = options_.simulated && subject.fileName.empty();
-    return subject;
+    return presenter_->reportSubject(*record_, state_->bench(), options_.simulated);
 }
 
 void TForm1::connectHandlers() {
@@ -355,32 +344,7 @@ void TForm1::MultipleButtonClick() {
 
 // ---- analysis ---------------------------------------------------------------
 
-analysis::AnalysisInputs TForm1::analysisInputs(bool speedHistoryIsInput) const {
-    analysis::AnalysisInputs inputs;
-    inputs.disks = Panel1->MOISG->table();
-    inputs.format = format_;
-    inputs.speedRange = Panel2->speedRange();
-    if (speedHistoryIsInput) inputs.rpmPoints = speed_.points();
-    // The window repaints during a long analysis; the busy gate keeps every
-    // other operation on the capture out meanwhile.
-    inputs.processEvents = [] { QCoreApplication::processEvents(); };
-    return inputs;
-}
-
-void TForm1::AnalyseCapture() {
-    // The speed history is an input only of a dyna's power and torque, which
-    // brings it back whole; a grab's own points are merged into it.
-    const bool dyna = record_->IsDyna;
-    analysis::AnalysisInputs inputs = analysisInputs(dyna);
-    const analysis::DiskTable disks = inputs.disks;
-    presenter_->starting(*record_);
-    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
-    // The finer evaluation beside the specified figures, of the same capture
-    // and disk table; it changes nothing the analysis shows.
-    const performance::PerformanceResult performance =
-        performance::AnalysePerformance(*record_, disks, format_, state_->bench());
-    presenter_->show(result, performance, dyna);
-}
+void TForm1::AnalyseCapture() { presenter_->analyse(*record_, state_->bench()); }
 
 void TForm1::MarkCaptureSource(bool fromBoard) {
     // An imported file is what it is, whatever board is plugged in now.
@@ -393,8 +357,6 @@ void TForm1::MarkCaptureSource(bool fromBoard) {
 
 void TForm1::ReadEngineMonitor(analysis::CaptureRecord& target) { monitor_->read(target); }
 
-void TForm1::ShowEngineMonitor(const analysis::CaptureRecord& source) { monitor_->show(source); }
-
 void TForm1::TempMonitorTimerTimer() {
     if (Acquiring) return;
     monitor_->tick();
@@ -404,14 +366,6 @@ void TForm1::TempMonitorTimerTimer() {
 
 void TForm1::PrepareCapture(analysis::CaptureKind kind, analysis::CaptureRecord& target) {
     acquisition_->Prepare(kind, target);
-}
-
-void TForm1::PrepareGrab(analysis::CaptureRecord& target) {
-    PrepareCapture(analysis::CaptureKind::Grab, target);
-}
-
-void TForm1::PrepareDyna(analysis::CaptureRecord& target) {
-    PrepareCapture(analysis::CaptureKind::Dyna, target);
 }
 
 void TForm1::GrabButtonClick() {

@@ -66,18 +66,14 @@ public:
     ~TForm1() override;  // FormDestroy
 
     // What the tests read of the window beside its widgets, which they reach by
-    // object name (Panel1, Panel2, ContinuousTimer, GraphCommands, ...); the
-    // PV, text and Engine performance windows are top-level windows of their own.
-    TpvImageForm* pvImageForm() const { return pvImageForm_.get(); }
-    TForm2* form2() const { return Form2_.get(); }
-    PerformanceWindow* performanceForm() const { return performanceForm_.get(); }
-    RecorderWindow* recorderForm() const { return recorderForm_.get(); }
+    // object name (Panel1, Panel2, ContinuousTimer, GraphCommands, ...; the PV,
+    // text, Engine performance and Recorder windows are top-level windows of
+    // their own, found by their names too): the capture and the two flags that
+    // no widget shows.
     analysis::CaptureRecord& record() { return *record_; }
     bool acquiring() const { return Acquiring; }
     bool busy() const { return gate_.busy(); }
-    QString appDir() const { return AppDir; }
     QString settingsPath() const override;
-    daq::Board& board() { return *board_; }
 
 public slots:
     void FormShow();
@@ -107,10 +103,7 @@ public slots:
 
 public:
     void ImportCaptureFile(const QString& path);
-    void PrepareGrab(analysis::CaptureRecord& target);
-    void PrepareDyna(analysis::CaptureRecord& target);
     void ReadEngineMonitor(analysis::CaptureRecord& target);
-    void ShowEngineMonitor(const analysis::CaptureRecord& source);
     void AnalyseCapture() override;
     void MarkCaptureSource(bool fromBoard) override;
     void PrepareCapture(files::CaptureKind kind, analysis::CaptureRecord& target) override;
@@ -135,9 +128,6 @@ private:
     void createFlows();
     void connectHandlers();
     void attachKeys();
-    // What an analysis of the record takes from the window: the disk table, the
-    // number format, Chart4's range and, when asked, the speed history.
-    analysis::AnalysisInputs analysisInputs(bool speedHistoryIsInput) const;
     // Runs one handler; an error ends it there and is shown to the user.
     void Run(const std::function<void()>& handler);
     // Runs an operation on the capture through the busy gate (and Run);

@@ -63,7 +63,8 @@ void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
     QCOMPARE(dialog.title, QString("Select file to be Imported"));
     QCOMPARE(dialog.filter, QString("CSV Files|*.CSV"));
     QCOMPARE(dialog.defaultSuffix, QString("CSV"));
-    QCOMPARE(dialog.folder, h.form->appDir());
+    // The dialogs start in the program's folder.
+    QCOMPARE(dialog.folder, QDir(QCoreApplication::applicationDirPath()).absolutePath() + "/");
 
     QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (run1.CSV)"));
     ControlPanel* p = Panel1(*h.form);
@@ -81,8 +82,8 @@ void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
     QVERIFY(charts->seriesPointCount(series::kPvPoints) > 50);    // PV points of one cycle
     QVERIFY(charts->seriesPointCount(series::kSpeedPoints) >= 1);
     QVERIFY(
-        h.form->form2()->memo1()->toPlainText().startsWith("FlyHoles: num, down, up, mid, width"));
-    QVERIFY(!h.form->pvImageForm()->picture().isNull());
+        Form2()->memo1()->toPlainText().startsWith("FlyHoles: num, down, up, mid, width"));
+    QVERIFY(!PvImageForm()->picture().isNull());
 }
 
 void CaptureFilesTest::importOfADynaFillsPowerAndDiskTable() {

@@ -70,7 +70,7 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     QApplication::setActiveWindow(h.form.get());
     QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
     ControlPanel* p = Panel1(*h.form);
-    PerformanceWindow* w = h.form->performanceForm();
+    PerformanceWindow* w = PerformanceForm();
     QCOMPARE(w->windowTitle(), QString("Engine performance"));
     QVERIFY(w->isHidden());
     QVERIFY(!w->testAttribute(Qt::WA_QuitOnClose));
@@ -110,7 +110,7 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
     QVERIFY(!record.intersects(p->scanProgress->geometry()));
     for (const auto& [control, bounds] : designed) QVERIFY(!control->geometry().intersects(record));
     QVERIFY(p->RecordButton->toolTip().startsWith("Recorder (Ctrl+Shift+R)"));
-    RecorderWindow* recorder = h.form->recorderForm();
+    RecorderWindow* recorder = RecorderForm();
     QVERIFY(recorder->isHidden());
     QTest::mouseClick(p->RecordButton, Qt::LeftButton);
     QVERIFY(recorder->isVisible());
@@ -144,7 +144,7 @@ void EnginePerformanceTest::buttonAndKeyOpenTheWindowAndMoveNothing() {
 void EnginePerformanceTest::windowFollowsGrabDynaImportAndRerun() {
     Harness h;
     h.start();
-    PerformanceWindow* w = h.form->performanceForm();
+    PerformanceWindow* w = PerformanceForm();
     QVERIFY(!w->result());
 
     h.scripted().QueueScan(Samples(SimulatedGrab()));
@@ -239,7 +239,7 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     QCOMPARE(RangeOf(pv->xAxis), keys);
     QCOMPARE(RangeOf(pv->yAxis), values);
 
-    h.form->performanceForm()->averagedLoopBox()->setChecked(true);
+    PerformanceForm()->averagedLoopBox()->setChecked(true);
     settle();
     QCOMPARE(pv->plottableCount(), 2);
     QCPCurve* loop = Panel2(*h.form)->averagedLoopCurve();
@@ -247,7 +247,7 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     QCOMPARE(loop->dataCount(), 361);  // 0 .. 359 degrees and back to 0
     QCOMPARE(loop->data()->at(0)->key, loop->data()->at(360)->key);
     QCOMPARE(loop->data()->at(0)->value, loop->data()->at(360)->value);
-    const auto& averaged = h.form->performanceForm()->result()->averagedLoop;
+    const auto& averaged = PerformanceForm()->result()->averagedLoop;
     QCOMPARE(loop->data()->at(90)->value, averaged[90].pressureKpa);
 
     // A new capture draws its own loop; a dyna has none.
@@ -257,7 +257,7 @@ void EnginePerformanceTest::averagedLoopOverThePvGraphOnlyWhenSwitchedOn() {
     QCOMPARE(Panel2(*h.form)->averagedLoopCurve()->dataCount(), 0);
     Import(h, WriteCapture(h, "run3.CSV", false));
 
-    h.form->performanceForm()->averagedLoopBox()->setChecked(false);
+    PerformanceForm()->averagedLoopBox()->setChecked(false);
     settle();
     QCOMPARE(pv->plottableCount(), 1);
     QVERIFY(!Panel2(*h.form)->averagedLoopCurve());
@@ -274,20 +274,20 @@ void EnginePerformanceTest::switchIsKeptInTheProgramsOwnSection() {
     QVERIFY(h.readSettings().endsWith("[Flywheel10]\r\nMass=\r\nDiam=\r\nMI=\r\n"));
 
     h.start();
-    h.form->performanceForm()->averagedLoopBox()->setChecked(true);
+    PerformanceForm()->averagedLoopBox()->setChecked(true);
     h.form.reset();
     QVERIFY(h.readSettings().endsWith(
         "[Flywheel10]\r\nMass=\r\nDiam=\r\nMI=\r\n[Performance]\r\nAveragedLoop=Yes\r\n"));
 
     h.start();
-    QVERIFY(h.form->performanceForm()->averagedLoopShown());
+    QVERIFY(PerformanceForm()->averagedLoopShown());
     QVERIFY(Panel2(*h.form)->averagedLoopShown());
-    h.form->performanceForm()->setAveragedLoopShown(false);
+    PerformanceForm()->setAveragedLoopShown(false);
     QVERIFY(!Panel2(*h.form)->averagedLoopShown());
     h.form.reset();
     QVERIFY(h.readSettings().endsWith("[Performance]\r\nAveragedLoop=No\r\n"));
     h.start();
-    QVERIFY(!h.form->performanceForm()->averagedLoopShown());
+    QVERIFY(!PerformanceForm()->averagedLoopShown());
 }
 
 // Each figure with its expanded uncertainty, from the budget in [Performance];
@@ -296,7 +296,7 @@ void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
     Harness h;
     h.writeSettings("[Performance]\r\nPhaseUDeg=0\r\nPressureScaleUPercent=10\r\n");
     h.start();
-    PerformanceWindow* w = h.form->performanceForm();
+    PerformanceWindow* w = PerformanceForm();
     QVERIFY(w->uncertaintyText()->isHidden());
     h.scripted().QueueScan(Samples(SimulatedGrab()));
     h.form->GrabButtonClick();

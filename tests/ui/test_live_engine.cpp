@@ -164,7 +164,7 @@ void LiveEngineTest::onlySimulatedCapturesCarryTheMark() {
     h.start(InstantSimulatedBoard());
     const QString file = WriteCapture(h, "measured.CSV", false);
     ChartStack* charts = Panel2(*h.form);
-    PerformanceWindow* performance = h.form->performanceForm();
+    PerformanceWindow* performance = PerformanceForm();
     // Grab, import, Dyna: the mark follows where each capture came from, and
     // the board's own note stays all along.
     const std::vector<std::pair<std::function<void()>, bool>> steps{

@@ -74,7 +74,7 @@ void MainWindowTest::startUpDefaults() {
     QCOMPARE(p->lTemps->text(), QString());
     QVERIFY(p->boardValid());
     QVERIFY(!form.acquiring());
-    QVERIFY(form.pvImageForm()->isHidden());
+    QVERIFY(PvImageForm()->isHidden());
     // The library is set up before anything else touches the board.
     const auto calls = h.scripted().Calls();
     QVERIFY(calls.size() >= 2);
@@ -377,12 +377,12 @@ void MainWindowTest::questionMarkTogglesPressureLabelAndPvWindow() {
     p->GrabButton->setFocus();
     QTest::keyClick(p->GrabButton, '?');
     QVERIFY(p->lPress->isVisible());
-    QVERIFY(h.form->pvImageForm()->isVisible());
+    QVERIFY(PvImageForm()->isVisible());
     QApplication::setActiveWindow(h.form.get());
     p->GrabButton->setFocus();
     QTest::keyClick(p->GrabButton, '?');
     QVERIFY(!p->lPress->isVisible());
-    QVERIFY(!h.form->pvImageForm()->isVisible());
+    QVERIFY(!PvImageForm()->isVisible());
     // A graph box does not answer "?".
     Box(p, "TachCB")->setFocus();
     QTest::keyClick(Box(p, "TachCB"), '?');
@@ -394,7 +394,7 @@ void MainWindowTest::questionMarkTogglesPressureLabelAndPvWindow() {
     QVERIFY(!p->lPress->isHidden());
     h.form->FormKeyPress();
     QVERIFY(p->lPress->isHidden());
-    h.form->pvImageForm()->hide();
+    PvImageForm()->hide();
 }
 
 void MainWindowTest::helpKeyWorksOnTheListedControlsOnly() {
@@ -531,7 +531,7 @@ void MainWindowTest::diskTableLagsOneKeyBehind() {
 void MainWindowTest::altQClosesAndEscapeClosesTheLog() {
     Harness h;
     h.start();
-    TForm2* log = h.form->form2();
+    TForm2* log = Form2();
     log->show();
     QApplication::setActiveWindow(log);
     QVERIFY(QTest::qWaitForWindowActive(log));

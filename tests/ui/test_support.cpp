@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QPrinter>
@@ -13,6 +14,10 @@
 #include "ui/control_panel.h"
 #include "ui/engine_simulator_window.h"
 #include "ui/graph_commands.h"
+#include "ui/performance/performance_window.h"
+#include "ui/recorder/recorder_window.h"
+#include "ui/windows/memo_form.h"
+#include "ui/windows/pv_image_form.h"
 
 namespace corvane::ui::test {
 
@@ -24,6 +29,21 @@ std::optional<T> Next(std::deque<T>& answers) {
     answers.pop_front();
     if (answer.isEmpty()) return std::nullopt;
     return std::optional<T>(std::move(answer));
+}
+
+// The one top-level window of that name and class; the window's other
+// windows have no parent, so that each is a window of the desktop's own.
+template <class Window>
+Window* TopLevel(const char* name) {
+    Window* found = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* window = qobject_cast<Window*>(widget);
+        if (!window || window->objectName() != QLatin1String(name)) continue;
+        if (found) qFatal("more than one window named %s", name);
+        found = window;
+    }
+    if (!found) qFatal("no window named %s", name);
+    return found;
 }
 
 template <class Part>
@@ -45,6 +65,14 @@ charts::ChartStack* Panel2(const QWidget& form) {
 QTimer* ContinuousTimer(const QWidget& form) { return Named<QTimer>(form, "ContinuousTimer"); }
 
 GraphCommands* Commands(const QWidget& form) { return Named<GraphCommands>(form, "GraphCommands"); }
+
+TpvImageForm* PvImageForm() { return TopLevel<TpvImageForm>("pvImageForm"); }
+
+TForm2* Form2() { return TopLevel<TForm2>("Form2"); }
+
+PerformanceWindow* PerformanceForm() { return TopLevel<PerformanceWindow>("performanceForm"); }
+
+RecorderWindow* RecorderForm() { return TopLevel<RecorderWindow>("RecorderForm"); }
 
 EngineSimulatorWindow* EngineSimulator(const QWidget& form) {
     return form.findChild<EngineSimulatorWindow*>(QStringLiteral("EngineSimulator"));

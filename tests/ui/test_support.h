@@ -25,6 +25,10 @@ namespace corvane::ui {
 class ControlPanel;
 class EngineSimulatorWindow;
 class GraphCommands;
+class PerformanceWindow;
+class RecorderWindow;
+class TForm2;
+class TpvImageForm;
 }  // namespace corvane::ui
 
 namespace corvane::daq {
@@ -98,6 +102,13 @@ charts::ChartStack* Panel2(const QWidget& form);
 QTimer* ContinuousTimer(const QWidget& form);
 GraphCommands* Commands(const QWidget& form);
 EngineSimulatorWindow* EngineSimulator(const QWidget& form);
+// The window's other windows, top-level windows of their own: the PV picture,
+// the text (log) window, Engine performance and the Recorder. Each fails the
+// test when no window, or more than one, has its name.
+TpvImageForm* PvImageForm();
+TForm2* Form2();
+PerformanceWindow* PerformanceForm();
+RecorderWindow* RecorderForm();
 
 // Raw samples of one live capture of the simulated engine at its defaults.
 std::vector<std::uint16_t> SimulatedGrab(double rpm = 500.0);

@@ -38,8 +38,8 @@ void FakeControl(const char* name, int argument) {
     control(argument);
 }
 
-QStringList BoardLines(Harness& h) {
-    return h.form->form2()->memo1()->toPlainText().split('\n').filter(
+QStringList BoardLines() {
+    return Form2()->memo1()->toPlainText().split('\n').filter(
         QRegularExpression("^DAQ board: "));
 }
 
@@ -53,8 +53,8 @@ void ReachMissingBoard(Harness& h, std::unique_ptr<daq::Board> board, const QStr
     QVERIFY(!p->boardValid());
     QTRY_VERIFY(p->boardIsValid->toolTip().startsWith(kDesignedHint + "\n"));
     QVERIFY2(p->boardIsValid->toolTip().contains(cause), qPrintable(p->boardIsValid->toolTip()));
-    QCOMPARE(BoardLines(h).size(), 1);
-    QVERIFY2(BoardLines(h)[0].contains(cause), qPrintable(BoardLines(h)[0]));
+    QCOMPARE(BoardLines().size(), 1);
+    QVERIFY2(BoardLines()[0].contains(cause), qPrintable(BoardLines()[0]));
     QVERIFY(h.user->errors.empty());
 }
 
@@ -85,7 +85,7 @@ void UldaqWindowTest::realLibraryWithoutABoardReachesTheMissingBoardStateAndQuit
     if (QTest::currentTestFailed()) return;
 
     QTest::qWait(1200);  // the monitor keeps failing: still one line
-    QCOMPARE(BoardLines(h).size(), 1);
+    QCOMPARE(BoardLines().size(), 1);
 
     QSignalSpy closed(h.form.get(), &TForm1::closed);
     Panel1(*h.form)->QuitButton->click();
@@ -108,7 +108,7 @@ void UldaqWindowTest::boardPluggedInLaterTurnsGreenAndClearsTheHint() {
     QCOMPARE(p->boardIsValid->toolTip(), kDesignedHint);
     FakeControl("fakeUl_setPlugged", 0);  // pulled out again: a new failure, a new line
     QTRY_VERIFY_WITH_TIMEOUT(!p->boardValid(), 1500);
-    QTRY_COMPARE(BoardLines(h).size(), 2);
+    QTRY_COMPARE(BoardLines().size(), 2);
     QVERIFY(p->boardIsValid->toolTip().startsWith(kDesignedHint + "\n"));
     QCOMPARE(static_cast<int>(h.user->messages.size()), 1);
 }

@@ -148,11 +148,11 @@ int Shots(const QString& folder) {
     h.form->FormKeyPress();  // "?": the pressure voltage and the PV picture
     Settle(300);
     h.form->grab().save(folder + "/grab.png");
-    h.form->pvImageForm()->grab().save(folder + "/pv.png");
+    PvImageForm()->grab().save(folder + "/pv.png");
     h.form->FormKeyPress();
 
     // The Engine performance window of that Grab, and its averaged loop over the PV points.
-    PerformanceWindow* performance = h.form->performanceForm();
+    PerformanceWindow* performance = PerformanceForm();
     h.form->PerformanceButtonClick();
     Settle(300);
     performance->grab().save(folder + "/performance-grab.png");
