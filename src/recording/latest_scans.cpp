@@ -120,7 +120,8 @@ std::optional<std::vector<std::uint16_t>> LatestScans::Copy(ScanSpan span, int l
     std::vector<std::uint16_t> counts;
     counts.reserve(span.count * width);
     for (std::uint64_t scan = span.first; scan < span.End(); ++scan) {
-        const auto at = ring_.begin() + static_cast<std::ptrdiff_t>(scan % capacity_ * channels + skip);
+        const auto at =
+            ring_.begin() + static_cast<std::ptrdiff_t>(scan % capacity_ * channels + skip);
         counts.insert(counts.end(), at, at + static_cast<std::ptrdiff_t>(width));
     }
     return counts;

@@ -113,11 +113,10 @@ bool StreamCapture::Into(analysis::CaptureRecord& record) const {
 
 std::optional<daq::EngineReading> NewestReading(const LatestScans& scans, double seconds) {
     const long rate = std::max(scans.Format().rate, 1L);
-    const auto wanted = static_cast<std::uint64_t>(
-        std::max(std::lround(seconds * static_cast<double>(rate)), 1L));
+    const auto wanted =
+        static_cast<std::uint64_t>(std::max(std::lround(seconds * static_cast<double>(rate)), 1L));
     const std::uint64_t reached = scans.Reached();
-    const std::uint64_t first =
-        std::max(reached - std::min(reached, wanted), scans.UnbrokenFrom());
+    const std::uint64_t first = std::max(reached - std::min(reached, wanted), scans.UnbrokenFrom());
     if (first >= reached) return std::nullopt;
     return ReadingOver(scans, {first, reached - first});
 }
@@ -126,7 +125,8 @@ std::optional<daq::MonitorTick> NewestTick(const LatestScans& scans, double seco
     const auto reading = NewestReading(scans, seconds);
     if (!reading) return std::nullopt;
     const std::uint64_t reached = scans.Reached();
-    const auto pressure = scans.Copy({reached - 1, 1}, daq::kPressureChannel, daq::kPressureChannel);
+    const auto pressure =
+        scans.Copy({reached - 1, 1}, daq::kPressureChannel, daq::kPressureChannel);
     if (!pressure) return std::nullopt;
     return daq::MonitorTick{reading->loTemp, reading->hiTemp, pressure->front()};
 }

@@ -31,7 +31,8 @@ extern "C" int __wrap_fsync(int fd) {
     struct stat info {};
     if (!watched.empty() && ::fstat(fd, &info) == 0) {
         struct stat named {};
-        flushes.push_back({S_ISDIR(info.st_mode), info.st_ino, ::stat(watched.c_str(), &named) == 0});
+        flushes.push_back(
+            {S_ISDIR(info.st_mode), info.st_ino, ::stat(watched.c_str(), &named) == 0});
     }
     return __real_fsync(fd);
 }
@@ -44,8 +45,9 @@ TEST(RecordingFolderFlush, ItsParentIsFlushedOnceItHasItsName) {
     watched = dir.File("run");
     flushes.clear();
     {
-        RecordingWriter writer(watched, Manifest{"2026-12-08T23:00:00.000Z", {0, 4, 1000},
-                                                 "simulated", true, "test", {}, 0});
+        RecordingWriter writer(
+            watched,
+            Manifest{"2026-12-08T23:00:00.000Z", {0, 4, 1000}, "simulated", true, "test", {}, 0});
         const std::vector<Flush> seen = flushes;
         watched.clear();
         struct stat parent {};

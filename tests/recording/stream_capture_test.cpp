@@ -33,7 +33,8 @@ daq::StreamChunk Scans(std::uint64_t first, std::uint64_t scans,
     chunk.kind = Kind::Scans;
     chunk.firstScan = first;
     for (std::uint64_t k = first; k < first + scans; ++k)
-        for (int c = format.lowChannel; c <= format.highChannel; ++c) chunk.counts.push_back(Count(k, c));
+        for (int c = format.lowChannel; c <= format.highChannel; ++c)
+            chunk.counts.push_back(Count(k, c));
     return chunk;
 }
 
@@ -67,15 +68,15 @@ TEST(LatestScans, CopiesWhatIsKeptAndUnbrokenOnly) {
         int low, high;
         bool kept;
     } const cases[] = {
-        {{1500, 1000}, 0, 4, true},   // the oldest kept scan on, round the ring's end
-        {{1499, 10}, 0, 4, false},    // its first scan is overwritten
-        {{2490, 10}, 1, 1, true},     // right up to the gap
-        {{2490, 11}, 1, 1, false},    // one scan into it
-        {{2799, 2}, 0, 1, false},     // the gap's last scan
-        {{2800, 700}, 2, 4, true},    // after it, to the newest
-        {{3000, 501}, 0, 4, false},   // one scan not yet come
-        {{3000, 10}, 3, 5, false},    // a channel the stream does not hold
-        {{3000, 10}, 2, 1, false},    // no channels
+        {{1500, 1000}, 0, 4, true},  // the oldest kept scan on, round the ring's end
+        {{1499, 10}, 0, 4, false},   // its first scan is overwritten
+        {{2490, 10}, 1, 1, true},    // right up to the gap
+        {{2490, 11}, 1, 1, false},   // one scan into it
+        {{2799, 2}, 0, 1, false},    // the gap's last scan
+        {{2800, 700}, 2, 4, true},   // after it, to the newest
+        {{3000, 501}, 0, 4, false},  // one scan not yet come
+        {{3000, 10}, 3, 5, false},   // a channel the stream does not hold
+        {{3000, 10}, 2, 1, false},   // no channels
     };
     for (const Case& c : cases) {
         const auto copy = latest.Copy(c.span, c.low, c.high);
@@ -101,7 +102,8 @@ TEST(LatestScans, EachStreamBeginsAfreshAndEndsItsWaiters) {
     EXPECT_EQ(*latest.Copy({299, 1}, 0, 1), Expected({299, 1}, 0, 1));
 
     std::atomic<bool> cancelled{false};
-    auto waiter = std::async(std::launch::async, [&] { return latest.WaitFor(1000, cancelled, 10s); });
+    auto waiter =
+        std::async(std::launch::async, [&] { return latest.WaitFor(1000, cancelled, 10s); });
     std::this_thread::sleep_for(20ms);
     daq::StreamChunk failed;
     failed.kind = Kind::Failed;
@@ -132,7 +134,8 @@ private:
 
 std::deque<daq::StreamChunk> Tenths(std::uint64_t first, std::uint64_t end) {
     std::deque<daq::StreamChunk> chunks;
-    for (; first < end; first += 100) chunks.push_back(Scans(first, std::min<std::uint64_t>(100, end - first)));
+    for (; first < end; first += 100)
+        chunks.push_back(Scans(first, std::min<std::uint64_t>(100, end - first)));
     return chunks;
 }
 
@@ -172,11 +175,13 @@ TEST(StreamCapture, GrabIsTheNewestSecondInTheBoardsShape) {
 TEST(StreamCapture, GrabWaitsForAWholeSecondAfterItsStartAndAfterAGap) {
     struct Case {
         std::uint64_t notBefore;
-        bool gap;            // scans 2000..2099 lost, 2100..2399 come
+        bool gap;              // scans 2000..2099 lost, 2100..2399 come
         std::uint64_t feedTo;  // the stream goes on to here while the grab waits
         std::uint64_t first;
-    } const cases[] = {{0, false, 2000, 1000}, {1500, false, 2500, 1500},
-                       {0, true, 3100, 2100},  {2500, true, 3500, 2500}};
+    } const cases[] = {{0, false, 2000, 1000},
+                       {1500, false, 2500, 1500},
+                       {0, true, 3100, 2100},
+                       {2500, true, 3500, 2500}};
     for (const Case& c : cases) {
         LatestScans latest;
         latest.Begin(kEngine);
@@ -322,7 +327,8 @@ private:
 
 TEST(TapStream, PassesEveryChunkOnAndKeepsItsScans) {
     auto latest = std::make_shared<LatestScans>();
-    auto inner = std::make_unique<ListedStream>(std::deque<daq::StreamChunk>{Scans(0, 300), Gap(300, 20)});
+    auto inner =
+        std::make_unique<ListedStream>(std::deque<daq::StreamChunk>{Scans(0, 300), Gap(300, 20)});
     ListedStream* listed = inner.get();
     auto tapped = TapStream(std::move(inner), latest);
     EXPECT_TRUE(latest->Live());

@@ -19,9 +19,13 @@ RecorderSource BoardRecorderSource(daq::Board& board, bool simulated,
         return recording::TapStream(std::move(stream), feed.latest);
     };
     source.manifest = [simulated, disks = std::move(disks)](const daq::StreamFormat& format) {
-        return recording::Manifest{recording::UtcNow(), format,
-                                   simulated ? "simulated" : "board",  simulated,
-                                   VersionLine("Corvane Data Logger"), disks(), 0};
+        return recording::Manifest{recording::UtcNow(),
+                                   format,
+                                   simulated ? "simulated" : "board",
+                                   simulated,
+                                   VersionLine("Corvane Data Logger"),
+                                   disks(),
+                                   0};
     };
     return source;
 }
