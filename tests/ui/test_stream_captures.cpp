@@ -139,7 +139,7 @@ void StreamCapturesTest::grabContinuousAndDynaTakeTheRecordingsScans() {
     QVERIFY(Where(run, grab, 0, 1) >= 0);
     const long long a = Where(run, first, 0, 1), b = Where(run, second, 0, 1);
     QVERIFY(a >= Where(run, grab, 0, 1) + 1000);
-    QVERIFY2(b >= a + 1000 && b < a + 1500, "each continuous grab the second after the last");
+    QVERIFY2(b >= a + 1000, "a continuous grab never takes the last one's scans again");
     QVERIFY2(Where(run, dyna, 1, 1) > b, "the dyna's tachometer, after the grabs");
 }
 
