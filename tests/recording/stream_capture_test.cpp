@@ -85,6 +85,10 @@ TEST(LatestScans, CopiesWhatIsKeptAndUnbrokenOnly) {
             EXPECT_EQ(*copy, Expected(c.span, c.low, c.high)) << c.span.first;
         }
     }
+    latest.Add(Scans(3600, 100));  // past the scans reached: those between never came
+    EXPECT_EQ(latest.UnbrokenFrom(), 3600u);
+    EXPECT_TRUE(latest.Copy({3600, 100}, 0, 4));
+    EXPECT_FALSE(latest.Copy({3499, 2}, 0, 4));
 }
 
 TEST(LatestScans, EachStreamBeginsAfreshAndEndsItsWaiters) {
@@ -209,7 +213,10 @@ TEST(StreamCapture, DynaIsTheNextFourSecondsOfTheTachometer) {
     StreamCapture dyna(latest, analysis::kDynaPlan);
     {
         Feeder feeder(latest, Tenths(700, 5000));
-        ASSERT_EQ(dyna.Wait(), StreamWait::Taken);
+        const auto asked = std::chrono::steady_clock::now();
+        ASSERT_EQ(dyna.Wait(20s), StreamWait::Taken);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 10s)
+            << "woken by the scans as they come, not by its timeout";
     }
     EXPECT_EQ(dyna.Stretch().first, 700u) << "from the scan reached when it was asked for";
     analysis::CaptureRecord record;
