@@ -50,6 +50,8 @@ int CaptureTransaction::Commit() {
     return kNoErrors;
 }
 
+void CaptureTransaction::CommitFilled() { record_ = *working_; }
+
 int TakeCapture(Board& board, analysis::CaptureKind kind, analysis::CaptureRecord& record) {
     CaptureTransaction transaction(board, analysis::PlanOf(kind), record);
     transaction.ReadMonitor();

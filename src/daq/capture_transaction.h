@@ -48,6 +48,9 @@ public:
     // capture into the record. Returns the copy's result; on failure the
     // record stays as it was.
     int Commit();
+    // The capture filled from elsewhere (a running recording's latest scans)
+    // into the record, without a scan of the board.
+    void CommitFilled();
 
 private:
     Board& board_;

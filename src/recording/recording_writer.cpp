@@ -50,6 +50,18 @@ std::string WithoutTrailingSlashes(std::string folder) {
     return folder;
 }
 
+// Puts the folder's new entry (a rename into it) on the disk, so that a power
+// cut does not take the recording's name away again. A file system that
+// refuses to flush a folder leaves it to the system's own time.
+void FlushParentOf(const std::string& folder) {
+    std::filesystem::path parent = std::filesystem::path(folder).parent_path();
+    if (parent.empty()) parent = ".";
+    const int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 void AppendCount(std::string& bytes, std::uint16_t count) {
     bytes += static_cast<char>(count & 0xFF);  // little-endian on every machine
     bytes += static_cast<char>(count >> 8);
@@ -97,6 +109,7 @@ void RecordingWriter::MoveInto(const std::string& folder) {
             throw RecordingError(folder + ": already exists and is not an empty folder");
         throw RecordingError(folder + ": " + WriteErrorText(error));
     }
+    FlushParentOf(folder);
     folder_ = folder;
     for (Output* output : {&samples_, &cycles_, &events_})
         output->path = (std::filesystem::path(folder_) /

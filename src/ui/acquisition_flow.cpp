@@ -27,6 +27,23 @@ constexpr const char* kMissingBoard =
 
 constexpr int kMonitorRows = 3;
 
+// Why a capture from a running recording was not taken; a failed stream is
+// the missing board's message.
+QString StreamFailureText(recording::StreamWait wait) {
+    switch (wait) {
+        case recording::StreamWait::Ended:
+            return "The recording ended before the capture was complete: nothing was captured.";
+        case recording::StreamWait::Lost:
+            return "The board lost scans during the capture (a gap in the recording): "
+                   "nothing was captured.";
+        case recording::StreamWait::Unsuited:
+            return "The recording does not hold this capture's channels at its rate: "
+                   "nothing was captured.";
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 // One capture under way: the board's capture transaction, and the results
@@ -51,6 +68,10 @@ public:
     Attempt& operator=(const Attempt&) = delete;
 
     daq::CaptureTransaction& transaction() { return transaction_; }
+    void commitFilled() {
+        transaction_.CommitFilled();
+        committed_ = true;
+    }
     int commit() {
         const int copied = transaction_.Commit();
         committed_ = copied == daq::kNoErrors;
@@ -104,14 +125,12 @@ void AcquisitionFlow::ShowMissingBoard() {
     host_.prompts->message(host_.window, ApplicationTitle(), kMissingBoard);
 }
 
-ScanOutcome AcquisitionFlow::Scan(daq::CaptureTransaction& transaction) {
+ScanOutcome AcquisitionFlow::Background(double seconds, std::function<int()> work,
+                                        std::function<void()> stop) {
     if (closing_) return ScanOutcome{daq::kNoErrors, true, false};
     ScanProgress* progress = host_.panel->scanProgress;
-    progress->start(transaction.plan().Seconds());
-    daq::Board& board = *host_.board;
-    BackgroundScan background([&transaction] { return transaction.Scan(); },
-                              [&board] { board.cbStopBackground(0, daq::kAiFunction); },
-                              host_.closingWait);
+    progress->start(seconds);
+    BackgroundScan background(std::move(work), std::move(stop), host_.closingWait);
     struct Running {
         AcquisitionFlow& flow;
         ScanProgress* progress;
@@ -121,7 +140,14 @@ ScanOutcome AcquisitionFlow::Scan(daq::CaptureTransaction& transaction) {
         }
     } running{*this, progress};
     running_ = &background;
-    const ScanOutcome outcome = background.run([progress](double s) { progress->setElapsed(s); });
+    return background.run([progress](double s) { progress->setElapsed(s); });
+}
+
+ScanOutcome AcquisitionFlow::Scan(daq::CaptureTransaction& transaction) {
+    daq::Board& board = *host_.board;
+    const ScanOutcome outcome =
+        Background(transaction.plan().Seconds(), [&transaction] { return transaction.Scan(); },
+                   [&board] { board.cbStopBackground(0, daq::kAiFunction); });
     if (outcome.leftBehind) {
         transaction.KeepBuffer();
         leftBehind_ = true;
@@ -130,6 +156,7 @@ ScanOutcome AcquisitionFlow::Scan(daq::CaptureTransaction& transaction) {
 }
 
 bool AcquisitionFlow::Capture(const analysis::CapturePlan& plan, const CaptureWay& way) {
+    if (host_.stream && host_.stream->Live()) return CaptureFromStream(plan, way);
     host_.window->setWindowTitle(kCaption);
     Attempt attempt(*this, plan);
     daq::CaptureTransaction& transaction = attempt.transaction();
@@ -147,6 +174,51 @@ bool AcquisitionFlow::Capture(const analysis::CapturePlan& plan, const CaptureWa
         host_.panel->setBoardValid(false);
         return false;
     }
+    host_.panel->setBoardValid(true);
+    if (way.taken) way.taken();
+    return true;
+}
+
+std::uint64_t AcquisitionFlow::NextGrabFrom(const analysis::CapturePlan& plan) const {
+    const bool continuous = plan.kind == analysis::CaptureKind::Grab &&
+                            host_.panel->ContinuousCB->isChecked();
+    return continuous && lastGrabSession_ == host_.stream->Session() ? lastGrabEnd_ : 0;
+}
+
+void AcquisitionFlow::ShowStreamFailure(recording::StreamWait wait) {
+    const QString text = StreamFailureText(wait);
+    if (!text.isEmpty()) {
+        host_.prompts->message(host_.window, ApplicationTitle(), text);
+        return;
+    }
+    ShowMissingBoard();
+    host_.panel->setBoardValid(false);
+}
+
+// While a recording streams, a Grab is its newest second and a Dyna its next
+// seconds of the tachometer: the same caption, progress, monitor rows and
+// analysis as a capture of the board, without a scan competing with the stream.
+bool AcquisitionFlow::CaptureFromStream(const analysis::CapturePlan& plan, const CaptureWay& way) {
+    host_.window->setWindowTitle(kCaption);
+    Attempt attempt(*this, plan);
+    recording::StreamCapture capture(*host_.stream, plan, NextGrabFrom(plan));
+    Prepare(plan.kind, attempt.transaction().capture());  // the monitor from the stream
+    QCoreApplication::processEvents();
+    ScanSession session(*host_.acquiring);
+    session.setAcquiring();
+    const ScanOutcome waited =
+        Background(plan.Seconds(), [&capture] { return static_cast<int>(capture.Wait()); },
+                   [&capture] { capture.Cancel(); });
+    if (waited.closing) return false;
+    const auto wait = static_cast<recording::StreamWait>(waited.result);
+    if (wait != recording::StreamWait::Taken || !capture.Into(attempt.transaction().capture())) {
+        ShowStreamFailure(wait == recording::StreamWait::Taken ? recording::StreamWait::Lost : wait);
+        if (way.failed) way.failed();
+        return false;
+    }
+    attempt.commitFilled();
+    lastGrabSession_ = capture.Session();
+    lastGrabEnd_ = capture.Stretch().End();
     host_.panel->setBoardValid(true);
     if (way.taken) way.taken();
     return true;

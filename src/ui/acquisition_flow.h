@@ -19,6 +19,8 @@
 #include "daq/board.h"
 #include "analysis/capture_plan.h"
 #include "daq/capture_transaction.h"
+#include "recording/latest_scans.h"
+#include "recording/stream_capture.h"
 #include "ui/scan_session.h"
 
 class QTimer;
@@ -49,6 +51,9 @@ struct AcquisitionHost {
     bool* acquiring = nullptr;       // the window's Acquiring flag
     CaptureWindow* owner = nullptr;  // AnalyseCapture on the record
     ClosingWait closingWait;
+    // A running recording's latest scans: while it streams, captures come from
+    // there rather than from a scan that would compete with it.
+    std::shared_ptr<const recording::LatestScans> stream;
 };
 
 class AcquisitionFlow {
@@ -77,15 +82,26 @@ private:
     // The capture transaction of the plan with the window around it; true when
     // the capture is in the record.
     bool Capture(const analysis::CapturePlan& plan, const CaptureWay& way);
+    // Work of about `seconds` on a worker thread (stop ends it early) while
+    // the window repaints and the progress bar counts.
+    ScanOutcome Background(double seconds, std::function<int()> work, std::function<void()> stop);
     // The scan of the plan into the transaction's buffer, on a worker thread.
     ScanOutcome Scan(daq::CaptureTransaction& transaction);
     void ShowMissingBoard();
+    // The capture from the recording's stream, with the same window around it.
+    bool CaptureFromStream(const analysis::CapturePlan& plan, const CaptureWay& way);
+    void ShowStreamFailure(recording::StreamWait wait);
+    // Where a continuous grab from the stream begins: after the last one.
+    std::uint64_t NextGrabFrom(const analysis::CapturePlan& plan) const;
 
     AcquisitionHost host_;
     bool capturing_ = false;
     bool closing_ = false;
     BackgroundScan* running_ = nullptr;
     bool leftBehind_ = false;
+    // The stream of the last grab from it, and the scan after that grab.
+    std::uint64_t lastGrabSession_ = 0;
+    std::uint64_t lastGrabEnd_ = 0;
 };
 
 }  // namespace corvane::ui

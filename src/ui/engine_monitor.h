@@ -6,9 +6,12 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 #include "analysis/capture_record.h"
 #include "daq/board.h"
+#include "daq/engine_monitor.h"
+#include "recording/latest_scans.h"
 #include "text/number_format.h"
 
 namespace corvane::charts {
@@ -25,9 +28,13 @@ QString PressureCaption(std::uint16_t count, const text::NumberFormat& fmt);
 
 class EngineMonitor {
 public:
+    // While a recording streams, `stream` (its latest scans) gives the
+    // values, so that no single reading competes with the board's scan.
     EngineMonitor(daq::Board& board, ControlPanel& panel, charts::ChartStack& charts,
-                  UserPrompts& prompts, const text::NumberFormat& fmt)
-        : board_(board), panel_(panel), charts_(charts), prompts_(prompts), format_(fmt) {}
+                  UserPrompts& prompts, const text::NumberFormat& fmt,
+                  std::shared_ptr<const recording::LatestScans> stream = {})
+        : board_(board), panel_(panel), charts_(charts), prompts_(prompts), format_(fmt),
+          stream_(std::move(stream)) {}
 
     // ReadEngineMonitor: LoTemp, ResistorPower and HiTemp into the record and
     // rows 0 to 2 of the results table; a board that does not answer channel 2
@@ -40,11 +47,16 @@ public:
     void tick();
 
 private:
+    bool streaming() const { return stream_ && stream_->Live(); }
+    void readStream(analysis::CaptureRecord& target);
+    void showTick(const daq::MonitorTick& tick);
+
     daq::Board& board_;
     ControlPanel& panel_;
     charts::ChartStack& charts_;
     UserPrompts& prompts_;
     const text::NumberFormat& format_;
+    std::shared_ptr<const recording::LatestScans> stream_;
 };
 
 }  // namespace corvane::ui

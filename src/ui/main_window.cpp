@@ -24,7 +24,9 @@
 #include "ui/key_commands.h"
 #include "ui/main_window_texts.h"
 #include "ui/performance/performance_window.h"
+#include "recording/latest_scans.h"
 #include "recording/recording_settings.h"
+#include "ui/quit_while_recording.h"
 #include "ui/recorder/recorder_source.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
@@ -127,7 +129,9 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::createFlows() {
-    monitor_ = std::make_unique<EngineMonitor>(*board_, *Panel1, *Panel2, *prompts_, format_);
+    latest_ = std::make_shared<recording::LatestScans>();
+    monitor_ =
+        std::make_unique<EngineMonitor>(*board_, *Panel1, *Panel2, *prompts_, format_, latest_);
     AcquisitionHost live;
     live.window = this;
     live.owner = this;
@@ -141,6 +145,7 @@ void TForm1::createFlows() {
     live.continuousTimer = ContinuousTimer;
     live.acquiring = &Acquiring;
     live.closingWait = options_.closingWait;
+    live.stream = latest_;
     acquisition_ = std::make_unique<AcquisitionFlow>(std::move(live));
     files_ = std::make_unique<CaptureFileFlow>(
         CaptureFileHost{this, this, prompts_.get(), record_.get(), Panel1});
@@ -244,6 +249,10 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!CloseRecordingToQuit(*recorderForm_, *prompts_, this)) {
+        event->ignore();  // No: the recording goes on, and the program with it
+        return;
+    }
     // A capture under way ends with its scan, which is waited for a bounded time.
     acquisition_->closing();
     // No help or other window of the program outlives it.
@@ -268,7 +277,8 @@ void TForm1::showHelpTopic(int context) {
 
 void TForm1::createRecorder() {
     RecorderSource source =
-        BoardRecorderSource(*board_, options_.simulated, [this] { return Panel1->MOISG->table(); });
+        BoardRecorderSource(*board_, options_.simulated, [this] { return Panel1->MOISG->table(); },
+                            RecorderFeed{options_.simulator, latest_});
     source.steadyCriteria = [this] {
         return recording::LoadSteadyCriteria(settings::IniFile(settingsPath().toStdString()));
     };
@@ -281,14 +291,6 @@ void TForm1::createRecorder() {
             });
     connect(new QShortcut(QKeySequence(ControlPanel::kRecorderShortcut), this),
             &QShortcut::activated, this, &TForm1::RecordButtonClick);
-    // The board scans for the recording: the monitor's single readings wait.
-    connect(recorderForm_.get(), &RecorderWindow::recordingChanged, this, [this](bool recording) {
-        if (recording) {
-            TempMonitorTimer->stop();
-        } else if (options_.armTimers) {
-            TempMonitorTimer->start();
-        }
-    });
 }
 
 void TForm1::RecordButtonClick() {

@@ -29,6 +29,10 @@ namespace corvane::charts {
 class ChartStack;
 }
 
+namespace corvane::recording {
+class LatestScans;
+}
+
 namespace corvane::ui {
 
 class AcquisitionFlow;
@@ -151,6 +155,8 @@ private:
     std::unique_ptr<TForm2> Form2_;                       // top-level
     std::unique_ptr<PerformanceWindow> performanceForm_;  // top-level
     std::unique_ptr<RecorderWindow> recorderForm_;        // top-level
+    // A running recording's latest scans: the captures and the monitor read them.
+    std::shared_ptr<recording::LatestScans> latest_;
     KeyCommands* keys_ = nullptr;
     GraphCommands* commands_ = nullptr;
     QTimer* ContinuousTimer = nullptr;

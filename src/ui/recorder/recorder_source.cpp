@@ -1,25 +1,31 @@
 #include "ui/recorder/recorder_source.h"
 
+#include "analysis/capture_plan.h"
 #include "corvane/version.h"
 #include "daq/board_stream.h"
-#include "daq/simulated_board.h"
 
 namespace corvane::ui {
 
 RecorderSource BoardRecorderSource(daq::Board& board, bool simulated,
-                                   std::function<analysis::DiskTable()> disks) {
+                                   std::function<analysis::DiskTable()> disks, RecorderFeed feed) {
     RecorderSource source;
-    source.openStream = [&board] {
-        // A sped-up simulated run fills the buffer faster: it holds that many more scans.
+    source.openStream = [&board, feed]() -> std::unique_ptr<daq::ScanStream> {
+        constexpr analysis::RecordingPlan plan = analysis::kRecordingPlan;
         daq::BoardStreamOptions options;
-        if (const auto* simulated = dynamic_cast<const daq::SimulatedBoard*>(&board))
-            options.speedUp = simulated->Parameters().run.speedUp;
-        return daq::OpenBoardStream(board, daq::StreamFormat{0, 4, 1000}, options);
+        if (feed.simulator) options.speedUp = feed.simulator->Parameters().run.speedUp;
+        auto stream = daq::OpenBoardStream(
+            board, daq::StreamFormat{plan.lowChannel, plan.highChannel, plan.rate}, options);
+        if (!feed.latest) return stream;
+        return recording::TapStream(std::move(stream), feed.latest);
     };
     source.manifest = [simulated, disks = std::move(disks)](const daq::StreamFormat& format) {
-        return recording::Manifest{recording::UtcNow(), format,
-                                   simulated ? "simulated" : "board",  simulated,
-                                   VersionLine("Corvane Data Logger"), disks(), 0};
+        return recording::Manifest{recording::UtcNow(),
+                                   format,
+                                   simulated ? "simulated" : "board",
+                                   simulated,
+                                   VersionLine("Corvane Data Logger"),
+                                   disks(),
+                                   0};
     };
     return source;
 }
