@@ -1,6 +1,9 @@
 #include "ui/form_state.h"
 
 #include <QWidget>
+#include <exception>
+
+#include "settings/calibration_settings.h"
 
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
@@ -40,6 +43,18 @@ void FormState::save() {
     state.disks = parts_.panel->MOISG->table();
     state.exports = parts_.commands->remembered();
     store_->Save(state);
+}
+
+bool FormState::storePhaseOffset(double offsetDeg) {
+    if (!store_) return false;
+    try {
+        store_->Amend([offsetDeg](settings::IniFile& ini) { settings::StorePhaseOffset(ini, offsetDeg); });
+    } catch (const std::exception& error) {
+        parts_.prompts->reportError(parts_.window, error);
+        return false;
+    }
+    bench_.phaseOffsetDeg = offsetDeg;
+    return true;
 }
 
 QString FormState::savePath() const { return store_ ? store_->location().savePath : QString(); }

@@ -137,6 +137,9 @@ int main(int argc, char** argv) {
         ->check(kFinite)
         ->check(CLI::Range(-180.0, 180.0))
         ->capture_default_str();
+    app.add_option("--pressure-drift", parameters.transducerDriftPercentPerS,
+                   "the pressure transducer's zero drifting, % of the pressure swing per second")
+        ->check(kFinite);
     app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
     app.add_option("-o,--output", output, "capture file to write")->required();
