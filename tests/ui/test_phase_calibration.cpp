@@ -125,7 +125,7 @@ void PhaseCalibrationTest::driftingTransducerOpensTheLoops() {
     const CopyableTable* cycles = w->pointsTable();
     QCOMPARE(cycles->columnCount(), 5);
     QCOMPARE(cycles->horizontalHeaderItem(4)->text(), QString("Loop closure (%)"));
-    QVERIFY(w->loopClosureText()->isHidden());
+    QVERIFY2(w->loopClosureText()->isHidden(), qPrintable(w->loopClosureText()->text()));
     QVERIFY(!cycles->item(0, 4)->text().isEmpty());
     QVERIFY(!cycles->item(0, 4)->text().endsWith(" open"));
 
