@@ -85,60 +85,77 @@ bool SolveNormal(Matrix& a, Vector& b) {
     return true;
 }
 
-std::optional<Motion> Fit(const HoleTrack& track, const Track& prepared, std::size_t i,
-                          std::size_t halfWidth) {
-    if (2 * halfWidth + 1 <= kTerms) return std::nullopt;
-    const std::size_t first = i - halfWidth, last = i + halfWidth;
-    const double t0 = track.seconds[i];
-    const double angle0 = track.angle[i];
-    const double scale = (track.seconds[last] - track.seconds[first]) / 2;
-    const double perScale = 1 / scale;
-
-    // Sums over the window of the terms that involve time.
+// Sums over a window of the terms that involve time (v: time from the centre
+// hole over half the window; y: angle from the centre hole's).
+struct WindowSums {
     double v1 = 0, v2 = 0, v3 = 0, v4 = 0, y1 = 0, y2 = 0;
     Harmonic vh{}, v2h{};
-    for (std::size_t j = first; j <= last; ++j) {
-        const double v = (track.seconds[j] - t0) * perScale;
+};
+
+struct Window {
+    std::size_t first, last;
+    double t0, angle0, perScale;
+};
+
+WindowSums SumWindow(const HoleTrack& track, const Track& prepared, const Window& w) {
+    WindowSums s;
+    for (std::size_t j = w.first; j <= w.last; ++j) {
+        const double v = (track.seconds[j] - w.t0) * w.perScale;
         const double vv = v * v;
-        const double y = track.angle[j] - angle0;
-        v1 += v;
-        v2 += vv;
-        v3 += vv * v;
-        v4 += vv * vv;
-        y1 += v * y;
-        y2 += vv * y;
+        const double y = track.angle[j] - w.angle0;
+        s.v1 += v;
+        s.v2 += vv;
+        s.v3 += vv * v;
+        s.v4 += vv * vv;
+        s.y1 += v * y;
+        s.y2 += vv * y;
         const Harmonic& h = prepared.harmonics[j];
         for (std::size_t p = 0; p < kHarmonicTerms; ++p) {
-            vh[p] += v * h[p];
-            v2h[p] += vv * h[p];
+            s.vh[p] += v * h[p];
+            s.v2h[p] += vv * h[p];
         }
     }
-    const Totals& before = prepared.totals[first];
-    const Totals& through = prepared.totals[last + 1];
-    const auto count = static_cast<double>(last - first + 1);
+    return s;
+}
 
-    Matrix a{};
-    Vector b{};
+// The normal equations of the window's fit: the time terms from its sums, the
+// harmonic terms from the running totals either side of it.
+void NormalEquations(const Track& prepared, const Window& w, const WindowSums& s, Matrix& a,
+                     Vector& b) {
+    const Totals& before = prepared.totals[w.first];
+    const Totals& through = prepared.totals[w.last + 1];
+    const auto count = static_cast<double>(w.last - w.first + 1);
     a[0][0] = count;
-    a[0][1] = v1;
-    a[0][2] = v2;
-    a[1][1] = v2;
-    a[1][2] = v3;
-    a[2][2] = v4;
-    b[0] = (through.angle - before.angle) - count * angle0;
-    b[1] = y1;
-    b[2] = y2;
+    a[0][1] = s.v1;
+    a[0][2] = s.v2;
+    a[1][1] = s.v2;
+    a[1][2] = s.v3;
+    a[2][2] = s.v4;
+    b[0] = (through.angle - before.angle) - count * w.angle0;
+    b[1] = s.y1;
+    b[2] = s.y2;
     std::size_t k = 0;
     for (std::size_t p = 0; p < kHarmonicTerms; ++p) {
         const double h = through.h[p] - before.h[p];
         a[0][3 + p] = h;
-        a[1][3 + p] = vh[p];
-        a[2][3 + p] = v2h[p];
+        a[1][3 + p] = s.vh[p];
+        a[2][3 + p] = s.v2h[p];
         for (std::size_t q = p; q < kHarmonicTerms; ++q, ++k) {
             a[3 + p][3 + q] = through.hh[k] - before.hh[k];
         }
-        b[3 + p] = (through.hAngle[p] - before.hAngle[p]) - angle0 * h;
+        b[3 + p] = (through.hAngle[p] - before.hAngle[p]) - w.angle0 * h;
     }
+}
+
+std::optional<Motion> Fit(const HoleTrack& track, const Track& prepared, std::size_t i,
+                          std::size_t halfWidth) {
+    if (2 * halfWidth + 1 <= kTerms) return std::nullopt;
+    const std::size_t first = i - halfWidth, last = i + halfWidth;
+    const double scale = (track.seconds[last] - track.seconds[first]) / 2;
+    const Window window{first, last, track.seconds[i], track.angle[i], 1 / scale};
+    Matrix a{};
+    Vector b{};
+    NormalEquations(prepared, window, SumWindow(track, prepared, window), a, b);
     if (!SolveNormal(a, b)) return std::nullopt;
     return Motion{b[1] / scale, 2 * b[2] / (scale * scale)};
 }

@@ -100,39 +100,59 @@ CycleSummary Summarise(const std::vector<CycleFigures>& cycles) {
     return summary;
 }
 
-// One revolution of a run: its figures, and its pressure at every whole degree.
-struct MeasuredCycle {
-    CycleFigures figures;
-    std::array<double, kDegreesPerCycle> pressureAtDegrees{};
+struct CycleSamples {
+    std::vector<double> angle, volume, pressure;
 };
 
-// Revolution m of a run, from its wide hole's centre up to, not including,
-// the next one's: each sample belongs to one cycle.
-MeasuredCycle MeasureCycle(const Traces& traces, const RunKnots& knots, const MonotoneCubic& crank,
-                           int m, double period, double phaseOffsetDeg) {
-    const double start = knots.centres[static_cast<std::size_t>(kHolesPerRevolution * m)];
-    const double end = knots.centres[static_cast<std::size_t>(kHolesPerRevolution * (m + 1))];
-    std::vector<double> angle, volume, pressure;
+// The samples from the wide hole's centre up to, not including, the next one's:
+// each sample belongs to one cycle. `m` counts the run's revolutions.
+void TakeCycleSamples(const Traces& traces, const MonotoneCubic& crank, double start, double end,
+                      int m, double phaseOffsetDeg, CycleSamples& samples) {
+    samples.angle.clear();
+    samples.volume.clear();
+    samples.pressure.clear();
     for (auto k = static_cast<std::int32_t>(std::ceil(start)); k < end; ++k) {
         const double degrees = crank(k) - 360.0 * m;
-        angle.push_back(degrees);
-        volume.push_back(analysis::CylinderVolumeDouble(degrees + phaseOffsetDeg));
-        pressure.push_back(traces.pressure[static_cast<std::size_t>(k)]);
+        samples.angle.push_back(degrees);
+        samples.volume.push_back(analysis::CylinderVolumeDouble(degrees + phaseOffsetDeg));
+        samples.pressure.push_back(traces.pressure[static_cast<std::size_t>(k)]);
     }
-    MeasuredCycle cycle;
-    cycle.pressureAtDegrees = PressureAtWholeDegrees(angle, pressure);
-    CycleFigures& figures = cycle.figures;
-    figures.startMs = start * period * 1000;
-    figures.durationS = (end - start) * period;
-    figures.rpm = 60 / figures.durationS;
-    figures.workMilliJ = LoopWorkMicroJ(volume, pressure) / 1000;
-    figures.indicatedPowerMilliW = figures.workMilliJ / figures.durationS;
+}
+
+CycleFigures FiguresOfCycle(const CycleSamples& samples, double start, double end, double period,
+                            int number) {
+    CycleFigures cycle;
+    cycle.number = number;
+    cycle.startMs = start * period * 1000;
+    cycle.durationS = (end - start) * period;
+    cycle.rpm = 60 / cycle.durationS;
+    cycle.workMilliJ = LoopWorkMicroJ(samples.volume, samples.pressure) / 1000;
+    cycle.indicatedPowerMilliW = cycle.workMilliJ / cycle.durationS;
     return cycle;
+}
+
+// The loop of the pressures averaged over the cycles at each whole degree.
+void AppendAveragedLoop(const std::array<double, kDegreesPerCycle>& pressureSum,
+                        PerformanceResult& result) {
+    for (int d = 0; d < kDegreesPerCycle; ++d) {
+        result.averagedLoop.push_back(
+            {d, analysis::CylinderVolumeDouble(d + result.phaseOffsetDeg),
+             pressureSum[static_cast<std::size_t>(d)] / static_cast<double>(result.cycles.size())});
+    }
+}
+
+// The cycle's loop closure against the next revolution of its run, the run's
+// mean revolution long.
+std::optional<double> ClosureOfCycle(const Traces& traces, double start, double revolution,
+                                     const std::array<double, kDegreesPerCycle>& atDegrees) {
+    const auto [lowest, highest] = std::minmax_element(atDegrees.begin(), atDegrees.end());
+    return LoopClosurePercent(traces.pressure, start, revolution, *highest - *lowest);
 }
 
 void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
                  const std::vector<double>& centres, double period, PerformanceResult& result) {
     std::array<double, kDegreesPerCycle> pressureSum{};
+    CycleSamples samples;
     for (const RevolutionRun& run : revolutions.runs) {
         const RunKnots knots = KnotsOf(run, centres);
         const MonotoneCubic crank(knots.centres, knots.degrees);
@@ -140,27 +160,23 @@ void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
         const double revolution =
             (knots.centres.back() - knots.centres.front()) / run.revolutions;
         for (int m = 0; m < run.revolutions; ++m) {
-            MeasuredCycle cycle = MeasureCycle(traces, knots, crank, m, period, result.phaseOffsetDeg);
-            const auto& atDegrees = cycle.pressureAtDegrees;
+            const double start = knots.centres[static_cast<std::size_t>(kHolesPerRevolution * m)];
+            const double end =
+                knots.centres[static_cast<std::size_t>(kHolesPerRevolution * (m + 1))];
+            TakeCycleSamples(traces, crank, start, end, m, result.phaseOffsetDeg, samples);
+            const auto atDegrees = PressureAtWholeDegrees(samples.angle, samples.pressure);
             for (std::size_t d = 0; d < atDegrees.size(); ++d) pressureSum[d] += atDegrees[d];
-            const auto [lowest, highest] = std::minmax_element(atDegrees.begin(), atDegrees.end());
-            // Closed or not by the next revolution of the same run.
-            if (m + 1 < run.revolutions) {
-                cycle.figures.loopClosurePercent = LoopClosurePercent(
-                    traces.pressure, knots.centres[static_cast<std::size_t>(kHolesPerRevolution * m)],
-                    revolution, *highest - *lowest);
-            }
             result.cycleHarmonics.push_back(FirstHarmonic(atDegrees));
-            cycle.figures.number = static_cast<int>(result.cycles.size()) + 1;
-            result.cycles.push_back(cycle.figures);
+            result.cycles.push_back(FiguresOfCycle(samples, start, end, period,
+                                                   static_cast<int>(result.cycles.size()) + 1));
+            // Closed or not by the next revolution of the same run.
+            if (m + 1 < run.revolutions)
+                result.cycles.back().loopClosurePercent =
+                    ClosureOfCycle(traces, start, revolution, atDegrees);
         }
     }
     result.summary = Summarise(result.cycles);
-    for (int d = 0; d < kDegreesPerCycle; ++d) {
-        result.averagedLoop.push_back(
-            {d, analysis::CylinderVolumeDouble(d + result.phaseOffsetDeg),
-             pressureSum[static_cast<std::size_t>(d)] / static_cast<double>(result.cycles.size())});
-    }
+    AppendAveragedLoop(pressureSum, result);
 }
 
 void AnalyseDyna(const Revolutions& revolutions, const std::vector<double>& centres,

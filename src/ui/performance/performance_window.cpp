@@ -90,8 +90,6 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
 
     createUncertainty();
     status_ = StatusLabel(this);
-    loopClosure_ = StatusLabel(this);
-    loopClosure_->setObjectName(QStringLiteral("loopClosure"));
 
     summary_ = new CopyableTable(this);
     summary_->setObjectName(QStringLiteral("SummaryTable"));
@@ -109,8 +107,7 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     averagedLoop_->setToolTip(
         QStringLiteral("Draw the loop averaged over every cycle of a grab over the PV points"));
     connect(averagedLoop_, &QCheckBox::toggled, this, &PerformanceWindow::averagedLoopToggled);
-
-    createPhaseCalibration();
+    createCalibrations();
     layOut();
 
     // Before the first analysis: the headings of a grab, no figures.
@@ -213,7 +210,10 @@ void PerformanceWindow::showCurve(const performance::PerformanceResult& result) 
     if (shown) curve_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void PerformanceWindow::createPhaseCalibration() {
+// The loop-closure warning and the phase calibration's button and note.
+void PerformanceWindow::createCalibrations() {
+    loopClosure_ = StatusLabel(this);
+    loopClosure_->setObjectName(QStringLiteral("loopClosure"));
     calibratePhase_ = new QPushButton(QStringLiteral("Calibrate phase from this capture"), this);
     calibratePhase_->setObjectName(QStringLiteral("CalibratePhaseButton"));
     calibratePhase_->setToolTip(

@@ -73,7 +73,7 @@ private:
     void createPowerCurve();
     void layOut();
     void showCurve(const performance::PerformanceResult& result);
-    void createPhaseCalibration();
+    void createCalibrations();
     void calibratePhase();
 
     text::NumberFormat format_;
