@@ -96,13 +96,18 @@ void EngineModel::Build(double highTemperatureK, int workSteps) {
     // The loop integral is periodic in the crank angle, so the trapezoidal sum
     // converges very fast; 7200 steps are exact to far below a microjoule.
     double work = 0.0;
+    double lowest = PressureKPa(0.0), highest = lowest;
     const double step = 2.0 * kPi / workSteps;
     for (int i = 0; i < workSteps; ++i) {
         const double theta = i * step;
         const double dVdTheta = -VolumeAmplitudeMm3() * std::sin(theta);
-        work += PressureKPa(theta / kRadPerDeg) * dVdTheta * step;
+        const double pressure = PressureKPa(theta / kRadPerDeg);
+        work += pressure * dVdTheta * step;
+        lowest = std::min(lowest, pressure);
+        highest = std::max(highest, pressure);
     }
     workMicroJ_ = work;
+    pressureSwingKPa_ = highest - lowest;
 
     // Dyna: I dw/dt = mean engine torque - load - c w, with c chosen so that the
     // free-running speed is the configured one.
@@ -199,6 +204,11 @@ double EngineModel::ChannelVolts(int channel, double crankDeg) const {
 double EngineModel::PressureTransducerVolts(double crankDeg) const {
     return parameters_.transducerZeroVolts + kTransducerVoltsPerKPa * parameters_.transducerScale *
                                                  (PressureKPa(crankDeg) - kAtmosphereKPa);
+}
+
+double EngineModel::TransducerDriftVolts(double t) const {
+    return parameters_.transducerDriftPercentPerS / 100.0 * kTransducerVoltsPerKPa *
+           parameters_.transducerScale * pressureSwingKPa_ * t;
 }
 
 double EngineModel::TachometerVolts(double crankDeg) const {

@@ -66,6 +66,9 @@ public:
     double ChannelVolts(int channel, double crankDeg) const;
     double TachometerVolts(double crankDeg) const;
     double PressureTransducerVolts(double crankDeg) const;
+    // The transducer's drift t seconds into a block scan, volts.
+    double TransducerDriftVolts(double t) const;
+    double PressureSwingKPa() const { return pressureSwingKPa_; }  // highest less lowest
 
 private:
     void Build(double highTemperatureK, int workSteps);
@@ -77,6 +80,7 @@ private:
     double heaterPowerW_ = 0.0;
     double gasConstant_ = 0.0;  // m R of the charge, kPa mm^3 / K
     double workMicroJ_ = 0.0;
+    double pressureSwingKPa_ = 0.0;
     DynaMotion dyna_;
 };
 

@@ -52,6 +52,9 @@ struct EngineParameters {
     double phaseOffsetDeg = 0.0;
     double transducerScale = 1.0;      // sensitivity over the nominal 0.4 V per kPa
     double transducerZeroVolts = 0.0;  // output at atmospheric pressure
+    // The zero creeping during a block scan: this share of the pressure swing
+    // per second, from the scan's start.
+    double transducerDriftPercentPerS = 0.0;
     double sweptVolumeScale = 1.0;     // the cylinder's swept volume over the nominal
 };
 

@@ -40,8 +40,9 @@ std::vector<std::uint16_t> SimulateScan(const EngineModel& model, const ScanRequ
         const double t = static_cast<double>(scan) / static_cast<double>(request.rate);
         const double crankDeg = request.IsDynaRun() ? model.DynaCrankDeg(t, startDeg)
                                                     : model.SteadyCrankDeg(t, startDeg);
+        const double drift = channel == 0 ? model.TransducerDriftVolts(t) : 0.0;
         samples.push_back(
-            BoardCount(model.ChannelVolts(channel, crankDeg) + Noise(model, generator)));
+            BoardCount(model.ChannelVolts(channel, crankDeg) + drift + Noise(model, generator)));
     }
     return samples;
 }

@@ -27,7 +27,10 @@ struct Traces {
     std::vector<double> pressure;  // a grab's, kPa relative to its mean
 };
 
-Traces SplitChannels(const analysis::CaptureRecord& record, std::int32_t sampleCount) {
+// The pressure through the transducer's calibration: its scale divides the
+// swing; its zero leaves a pressure relative to the mean as it is.
+Traces SplitChannels(const analysis::CaptureRecord& record, std::int32_t sampleCount,
+                     const PressureCalibration& calibration) {
     Traces traces;
     if (record.IsDyna) {
         traces.tach.resize(static_cast<std::size_t>(sampleCount) + 1);
@@ -44,7 +47,7 @@ Traces SplitChannels(const analysis::CaptureRecord& record, std::int32_t sampleC
     for (std::int32_t k = 1; k <= length; ++k) {
         const auto i = static_cast<std::size_t>(2 * k - 2);
         traces.pressure[static_cast<std::size_t>(k)] =
-            analysis::PressureKpa(record.RawSamples[i], mean);
+            analysis::PressureKpa(record.RawSamples[i], mean) / calibration.scale;
         traces.tach[static_cast<std::size_t>(k)] = analysis::CountToVolts(record.RawSamples[i + 1]);
     }
     return traces;
@@ -138,6 +141,14 @@ void AppendAveragedLoop(const std::array<double, kDegreesPerCycle>& pressureSum,
     }
 }
 
+// The cycle's loop closure against the next revolution of its run, the run's
+// mean revolution long.
+std::optional<double> ClosureOfCycle(const Traces& traces, double start, double revolution,
+                                     const std::array<double, kDegreesPerCycle>& atDegrees) {
+    const auto [lowest, highest] = std::minmax_element(atDegrees.begin(), atDegrees.end());
+    return LoopClosurePercent(traces.pressure, start, revolution, *highest - *lowest);
+}
+
 void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
                  const std::vector<double>& centres, double period, PerformanceResult& result) {
     std::array<double, kDegreesPerCycle> pressureSum{};
@@ -145,6 +156,9 @@ void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
     for (const RevolutionRun& run : revolutions.runs) {
         const RunKnots knots = KnotsOf(run, centres);
         const MonotoneCubic crank(knots.centres, knots.degrees);
+        // The run's mean revolution: far steadier than any one's.
+        const double revolution =
+            (knots.centres.back() - knots.centres.front()) / run.revolutions;
         for (int m = 0; m < run.revolutions; ++m) {
             const double start = knots.centres[static_cast<std::size_t>(kHolesPerRevolution * m)];
             const double end =
@@ -155,6 +169,10 @@ void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
             result.cycleHarmonics.push_back(FirstHarmonic(atDegrees));
             result.cycles.push_back(FiguresOfCycle(samples, start, end, period,
                                                    static_cast<int>(result.cycles.size()) + 1));
+            // Closed or not by the next revolution of the same run.
+            if (m + 1 < run.revolutions)
+                result.cycles.back().loopClosurePercent =
+                    ClosureOfCycle(traces, start, revolution, atDegrees);
         }
     }
     result.summary = Summarise(result.cycles);
@@ -202,7 +220,8 @@ bool AllFinite(const PerformanceResult& r) {
     bool finite = true;
     const auto check = [&](double v) { finite = finite && std::isfinite(v); };
     for (const CycleFigures& c : r.cycles) {
-        for (double v : {c.startMs, c.durationS, c.rpm, c.workMilliJ, c.indicatedPowerMilliW})
+        for (double v : {c.startMs, c.durationS, c.rpm, c.workMilliJ, c.indicatedPowerMilliW,
+                         c.loopClosurePercent.value_or(0)})
             check(v);
     }
     if (r.summary) {
@@ -225,14 +244,15 @@ bool AllFinite(const PerformanceResult& r) {
 
 // Fills the result's figures and says how far the evaluation got.
 Status Evaluate(const analysis::CaptureRecord& record, const analysis::DiskTable& disks,
-                const text::NumberFormat& format, PerformanceResult& result) {
+                const text::NumberFormat& format, const PressureCalibration& pressure,
+                PerformanceResult& result) {
     const std::int32_t sampleCount = record.SampleCount;
     if (sampleCount <= 0) return Status::NoSamples;
     if (sampleCount > analysis::kRawCapacity) return Status::TooManySamples;
     const double period = record.SamplePeriod;
     if (!std::isfinite(period) || !(period > 0)) return Status::BadSamplePeriod;
 
-    const Traces traces = SplitChannels(record, sampleCount);
+    const Traces traces = SplitChannels(record, sampleCount, pressure);
     const std::vector<analysis::FlyHole> holes = analysis::FindHoles(traces.tach);
     const auto holeCount = static_cast<std::int32_t>(holes.size() - 1);
     if (holeCount == 0) return Status::NotTurning;
@@ -245,6 +265,7 @@ Status Evaluate(const analysis::CaptureRecord& record, const analysis::DiskTable
     const std::vector<double> centres = HoleCentres(traces.tach, holes);
     if (!record.IsDyna) {
         AnalyseGrab(traces, revolutions, centres, period, result);
+        result.meanGaugePressureKpa = GaugeKpa(pressure, analysis::MeanPressureVolts(record));
         result.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp,
                                          result.summary->meanIndicatedPowerMilliW);
         return Status::Evaluated;
@@ -293,9 +314,11 @@ PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
                                      const BenchSettings& bench) {
     PerformanceResult result;
     result.phaseOffsetDeg = std::isfinite(bench.phaseOffsetDeg) ? bench.phaseOffsetDeg : 0.0;
+    result.loopClosureLimitPercent = bench.loopClosureLimitPercent;
     result.isDyna = record.IsDyna;
     result.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
-    result.status = Evaluate(record, disks, format, result);
+    const PressureCalibration pressure = IsUsable(bench.pressure) ? bench.pressure : PressureCalibration{};
+    result.status = Evaluate(record, disks, format, pressure, result);
     if (result.status == Status::Evaluated && !AllFinite(result)) {
         PerformanceResult beyond;
         beyond.isDyna = result.isDyna;

@@ -11,6 +11,8 @@
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "performance/crank_phase.h"
+#include "performance/loop_closure.h"
+#include "performance/pressure_calibration.h"
 #include "performance/uncertainty.h"
 #include "text/number_format.h"
 
@@ -40,6 +42,9 @@ struct CycleFigures {
     double rpm = 0.0;
     double workMilliJ = 0.0;  // closed loop integral of p dV, positive when the engine gives work
     double indicatedPowerMilliW = 0.0;  // work / duration
+    // Its pressure one revolution later less now, % of its swing: the next
+    // cycle of the same run is needed.
+    std::optional<double> loopClosurePercent;
 };
 
 struct CycleSummary {
@@ -106,6 +111,9 @@ struct PerformanceResult {
     // How sure each figure is, from the budget the evaluation was given.
     PerformanceUncertainty uncertainty;
     double phaseOffsetDeg = 0.0;  // the offset the crank angles were corrected by
+    double loopClosureLimitPercent = kDefaultLoopClosureLimitPercent;  // beyond it: flagged
+    // A grab's mean pressure above atmospheric, through the transducer's calibration.
+    std::optional<double> meanGaugePressureKpa;
 };
 
 // What the settings file tells this evaluation about the bench; the results
@@ -114,6 +122,9 @@ struct BenchSettings {
     UncertaintyBudget budget;
     // The crank angle from maximum volume is the holes' angle plus this (degrees).
     double phaseOffsetDeg = 0.0;
+    // The transducer's two-point calibration: its scale divides the pressure swing.
+    PressureCalibration pressure;
+    double loopClosureLimitPercent = kDefaultLoopClosureLimitPercent;
 };
 
 // Evaluates the record's capture (its raw samples, kind, period and monitor

@@ -133,7 +133,7 @@ ReportGraph Trend(const TrendGraph& spec, const recording::RunReport& report) {
     for (const Line& line : spec.lines) AddLine(*plot, line, report.lengthMinutes);
     Axes(*plot, spec, report.lengthMinutes);
     MarksAndStretches(*plot, report);
-    return ReportGraph(std::move(plot), kTrendMm);
+    return ReportGraph(std::move(plot), kTrendMm, kTrendMm);  // laid out whole, never shrunk
 }
 
 }  // namespace
@@ -171,7 +171,7 @@ ReportGraph MakePowerCurveGraph(const recording::RunReport& report) {
         const double room = r.size() > 0 ? r.size() * 0.15 : std::max(std::abs(r.center()) * 0.1, 1.0);
         axis->setRange(r.lower - room, r.upper + room);
     }
-    return ReportGraph(std::move(plot), kCurveMm);
+    return ReportGraph(std::move(plot), kCurveMm, kCurveMm);
 }
 
 }  // namespace corvane::report

@@ -5,6 +5,8 @@
 #include <exception>
 #include <optional>
 
+#include "settings/calibration_settings.h"
+
 namespace corvane::settings {
 
 namespace {
@@ -34,6 +36,7 @@ performance::BenchSettings LoadBenchSettings(const IniFile& ini) {
     bench.budget = LoadUncertaintyBudget(ini);
     bench.phaseOffsetDeg =
         ReadNumber(ini.ReadString(kPerformanceSection, kPhaseOffsetKey, "")).value_or(0.0);
+    LoadPressureSettings(ini, bench);
     return bench;
 }
 

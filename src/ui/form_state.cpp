@@ -1,6 +1,9 @@
 #include "ui/form_state.h"
 
 #include <QWidget>
+#include <exception>
+
+#include "settings/calibration_settings.h"
 
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
@@ -53,6 +56,18 @@ void FormState::save() {
 void FormState::attachRecorder(RecorderWindow* recorder) {
     recorder_ = recorder;
     if (recorder_ && !recordingFolder_.isEmpty()) recorder_->setFolder(recordingFolder_);
+}
+
+bool FormState::storePhaseOffset(double offsetDeg) {
+    if (!store_) return false;
+    try {
+        store_->Amend([offsetDeg](settings::IniFile& ini) { settings::StorePhaseOffset(ini, offsetDeg); });
+    } catch (const std::exception& error) {
+        parts_.prompts->reportError(parts_.window, error);
+        return false;
+    }
+    bench_.phaseOffsetDeg = offsetDeg;
+    return true;
 }
 
 QString FormState::savePath() const { return store_ ? store_->location().savePath : QString(); }

@@ -49,6 +49,10 @@ public:
     // The uncertainty budget and calibrations of the settings file, for the
     // finer evaluation (read only: the lab sets them in the file).
     const performance::BenchSettings& bench() const { return bench_; }
+    // Stores a crank-phase offset the user applied as [Performance] PhaseOffset
+    // at once, and evaluates with it from now on; false (the user told why)
+    // when the file cannot be written or was never read.
+    bool storePhaseOffset(double offsetDeg);
 
 private:
     FormSettings current() const;

@@ -105,6 +105,10 @@ FormSettings SettingsStore::Load(const FormSettings& current, const text::Number
 }
 
 void SettingsStore::Save(const FormSettings& state) {
+    Amend([&state](settings::IniFile& ini) { SaveFormSettings(ini, state); });
+}
+
+void SettingsStore::Amend(const std::function<void(settings::IniFile&)>& change) {
     // A settings folder under ~/.config may not exist yet.
     QDir().mkpath(QFileInfo(location_.savePath).absolutePath());
     if (unsaved_) {
@@ -112,8 +116,9 @@ void SettingsStore::Save(const FormSettings& state) {
         unsaved_.reset();
     }
     settings::IniFile ini(location_.readPath.toStdString());
-    SaveFormSettings(ini, state);
+    change(ini);
     ini.SaveAs(location_.savePath.toStdString());
+    location_.readPath = location_.savePath;
 }
 
 }  // namespace corvane::ui

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "analysis/moment_of_inertia.h"
@@ -90,6 +91,10 @@ public:
     // that could not be made at loading is made first; when it still fails,
     // nothing is saved. Throws "Unable to write to <file>".
     void Save(const FormSettings& state);
+    // Writes one change into the file at once (a calibration the user
+    // applied), keeping every other key, as Save does; from then on the
+    // settings are read where they were saved. Throws like Save.
+    void Amend(const std::function<void(settings::IniFile&)>& change);
 
     const SettingsLocation& location() const { return location_; }
     QString backupPath() const { return location_.savePath + kSettingsBackupSuffix; }

@@ -452,6 +452,25 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
     EXPECT_EQ(testing::ReadText(dir.File("d3.CSV")), performance::DetailsHeader() + labLine);
 }
 
+// The transducer's calibration reaches the details file only: the results,
+// the specified figures, stay the same byte for byte.
+TEST_F(BatchTool, PressureCalibrationChangesTheDetailsOnly) {
+    testing::WriteText(dir.File("lab.ini"),
+                       "[Performance]\r\nPressureScale=1.25\r\nPressureZeroVolts=0.3\r\n");
+    const ToolRun plain = RunTool(dir, "grab300.CSV grab400.CSV");
+    const ToolRun calibrated =
+        RunTool(dir, "--settings lab.ini --details d.CSV grab300.CSV grab400.CSV");
+    ASSERT_EQ(calibrated.status, 0) << calibrated.err;
+    EXPECT_EQ(calibrated.out, plain.out);
+    performance::BenchSettings lab;
+    lab.pressure = {1.25, 0.3};
+    const std::string line = ExpectedDetails(dir, "grab300.CSV", DiskTable(5), lab);
+    EXPECT_NE(line, ExpectedDetails(dir, "grab300.CSV"));
+    EXPECT_EQ(testing::ReadText(dir.File("d.CSV")),
+              performance::DetailsHeader() + line +
+                  ExpectedDetails(dir, "grab400.CSV", DiskTable(5), lab));
+}
+
 // A capture that stops the batch stops both files there: the details file
 // gives it its file, kind (as far as read) and empty fields; its reason is
 // told once. An existing details file is not traded for a bare header.

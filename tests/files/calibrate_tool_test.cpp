@@ -5,6 +5,8 @@
 #include <string>
 
 #include "temp_dir.h"
+#include "settings/calibration_settings.h"
+#include "settings/performance_settings.h"
 
 namespace corvane::files {
 namespace {
@@ -42,6 +44,41 @@ TEST(CalibrateTool, PhaseOffsetOfMotoredGrabs) {
 
     EXPECT_EQ(RunIn(dir, CORVANE_CALIBRATE_TOOL, "phase").status, 2);
     EXPECT_EQ(RunIn(dir, CORVANE_CALIBRATE_TOOL, "").status, 2);
+}
+
+// Two known pressures and their readings give the scale and zero, stored in
+// the settings file beside its other keys when asked; bad points say why.
+TEST(CalibrateTool, PressureFromTwoKnownPressures) {
+    const testing::TempDir dir;
+    testing::WriteText(dir.File("lab.ini"), "[Performance]\r\nPhaseOffset=2\r\n");
+    const ToolRun run = RunIn(dir, CORVANE_CALIBRATE_TOOL, "pressure 0=0.1 10=4.5 --store lab.ini");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "pressure_scale,pressure_zero_volts\r\n1.10000,0.1000\r\n");
+    const auto bench = settings::LoadBenchSettingsFile(dir.File("lab.ini"));
+    EXPECT_NEAR(bench.pressure.scale, 1.1, 1e-12);
+    EXPECT_NEAR(bench.pressure.zeroVolts, 0.1, 1e-12);
+    EXPECT_EQ(bench.phaseOffsetDeg, 2.0);
+
+    ASSERT_EQ(RunIn(dir, CORVANE_SIMULATE_TOOL, "dyna -o dyna.csv").status, 0);
+    ASSERT_EQ(RunIn(dir, CORVANE_SIMULATE_TOOL, "grab --fault stopped -o still.csv").status, 0);
+    EXPECT_EQ(RunIn(dir, CORVANE_CALIBRATE_TOOL, "pressure 0=still.csv 50=20").status, 0);
+    const struct {
+        const char* arguments;
+        const char* reason;
+    } refused[] = {
+        {"pressure 5=2 5=3", "no calibration: the two pressures must differ"},
+        {"pressure 0=3 10=1", "no calibration: the two pressures must differ"},
+        {"pressure 5 10=3", "5: give a point as KPA=VOLTS or KPA=CAPTURE"},
+        {"pressure 0=dyna.csv 10=4", "dyna.csv: a dyna has no pressure channel"},
+        {"pressure 0=gone.csv 10=4", "gone.csv"},
+    };
+    for (const auto& r : refused) {
+        const ToolRun bad = RunIn(dir, CORVANE_CALIBRATE_TOOL, r.arguments);
+        EXPECT_EQ(bad.status, 1) << r.arguments;
+        EXPECT_NE(bad.err.find(r.reason), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.out, "") << r.arguments;
+    }
+    EXPECT_EQ(RunIn(dir, CORVANE_CALIBRATE_TOOL, "pressure 0=1").status, 2);
 }
 
 }  // namespace

@@ -84,6 +84,12 @@ struct Evaluation {
     daq::EngineModel model;
 };
 
+BenchSettings BenchSettingsOf(const UncertaintyBudget& budget) {
+    BenchSettings settings;
+    settings.budget = budget;
+    return settings;
+}
+
 Evaluation Evaluate(const Bench& bench, const UncertaintyBudget& budget) {
     daq::SimulatedBoard board(bench.parameters);
     auto record = std::make_unique<analysis::CaptureRecord>();
@@ -91,7 +97,7 @@ Evaluation Evaluate(const Bench& bench, const UncertaintyBudget& budget) {
     record->LoTemp = bench.lowK;
     record->HiTemp = bench.highK;
     record->ResistorPower = bench.heaterW;
-    return {AnalysePerformance(*record, {}, text::PointComma(), BenchSettings{budget, 0.0}),
+    return {AnalysePerformance(*record, {}, text::PointComma(), BenchSettingsOf(budget)),
             daq::EngineModel(bench.parameters)};
 }
 

@@ -350,8 +350,8 @@ void EnginePerformanceTest::tablesCopyAsSpreadsheetCells() {
     QFETCH(QString, copiedPower);
     performance::PerformanceResult result;
     result.status = performance::Status::Evaluated;
-    result.cycles = {{1, 0.0, 0.12, 500.04, 148.1491, 1234.5678},
-                     {2, 120.0, 0.121, 495.87, 150.0, 1239.67}};
+    result.cycles = {{1, 0.0, 0.12, 500.04, 148.1491, 1234.5678, {}},
+                     {2, 120.0, 0.121, 495.87, 150.0, 1239.67, {}}};
     result.summary = performance::CycleSummary{2, 497.955, 149.07, 1237.12, 3.6, 0.29};
     PerformanceWindow w(text::NumberFormat{decimalMark.toStdString(), grouping.toStdString()});
     w.showResult(result);

@@ -1,5 +1,6 @@
 // corvane-calibrate: a bench's calibrations from captures taken for them.
 //   corvane-calibrate phase CAPTURE...   crank-phase offset from motored grabs
+//   corvane-calibrate pressure KPA=READING KPA=READING   the transducer's scale and zero
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -15,6 +16,7 @@
 #include "performance/performance.h"
 #include "settings/disk_table_settings.h"
 #include "text/decimal_text.h"
+#include "pressure_command.h"
 
 namespace {
 
@@ -91,10 +93,12 @@ int main(int argc, char** argv) {
         "angle plus it) from grabs of the engine turned with the heater off, one CSV line "
         "each: file,phase_offset_deg,phase_offset_u_deg");
     phase->add_option("CAPTURE", captures, "motored grab capture files")->required();
+    corvane::calibrate::PressureCommand pressure(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return app.exit(error) == 0 ? 0 : kExitUsage;
     }
+    if (pressure.chosen()) return pressure.Run();
     return CalibratePhase(captures);
 }

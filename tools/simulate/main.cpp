@@ -129,6 +129,9 @@ void AddEngineOptions(CLI::App& app, daq::EngineParameters& parameters) {
         ->check(kFinite)
         ->check(CLI::Range(-180.0, 180.0))
         ->capture_default_str();
+    app.add_option("--pressure-drift", parameters.transducerDriftPercentPerS,
+                   "the pressure transducer's zero drifting, % of the pressure swing per second")
+        ->check(kFinite);
 }
 
 void AddOptions(CLI::App& app, SimulateCommand& command) {

@@ -5,12 +5,16 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "charts/chart_setup.h"
 #include "charts/graph_plot.h"
+#include "text/decimal_text.h"
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/performance_texts.h"
+#include "ui/performance/phase_calibration_dialog.h"
+#include "ui/performance/transducer_texts.h"
 #include "ui/performance/uncertainty_texts.h"
 
 namespace corvane::ui {
@@ -103,7 +107,7 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     averagedLoop_->setToolTip(
         QStringLiteral("Draw the loop averaged over every cycle of a grab over the PV points"));
     connect(averagedLoop_, &QCheckBox::toggled, this, &PerformanceWindow::averagedLoopToggled);
-
+    createCalibrations();
     layOut();
 
     // Before the first analysis: the headings of a grab, no figures.
@@ -147,6 +151,7 @@ void PerformanceWindow::layOut() {
     layout->addWidget(headline_);
     layout->addWidget(uncertainty_);
     layout->addWidget(status_);
+    layout->addWidget(loopClosure_);
     layout->addWidget(summary_);
     layout->addWidget(budgetShown_);
     layout->addWidget(budget_, 1);
@@ -154,6 +159,8 @@ void PerformanceWindow::layOut() {
     layout->addWidget(pointsTitle_);
     layout->addWidget(points_, 1);
     layout->addWidget(averagedLoop_);
+    layout->addWidget(calibratePhase_);
+    layout->addWidget(phaseNote_);
 }
 
 void PerformanceWindow::showResult(const performance::PerformanceResult& result) {
@@ -165,15 +172,23 @@ void PerformanceWindow::showResult(const performance::PerformanceResult& result)
     const QStringList uncertain = UncertaintyLines(result, format_);
     uncertainty_->setText(uncertain.join('\n'));
     uncertainty_->setVisible(!uncertain.isEmpty());
-    summary_->setContents(SummaryTable(result, format_));
+    const QString open = LoopClosureWarning(result, format_);
+    loopClosure_->setText(open);
+    loopClosure_->setVisible(!open.isEmpty());
+    TableText summary = SummaryTable(result, format_);
+    AddGaugePressureRow(summary, result, format_);
+    summary_->setContents(summary);
     FitHeightToRows(summary_);
     budget_->setContents(BudgetTable(result, format_));
     pointsTitle_->setText(result.isDyna ? QStringLiteral("Power curve, at every flywheel hole")
                                         : QStringLiteral("Cycles"));
-    points_->setContents(PointsTable(result, format_));
+    TableText points = PointsTable(result, format_);
+    AddLoopClosureColumn(points, result, format_);
+    points_->setContents(points);
     // The averaged loop is a grab's; a dyna draws no PV graph to put it on.
     averagedLoop_->setVisible(!result.isDyna);
     showCurve(result);
+    calibratePhase_->setEnabled(performance::PreviewPhaseCalibration(result).has_value());
 }
 
 void PerformanceWindow::showCurve(const performance::PerformanceResult& result) {
@@ -197,6 +212,43 @@ void PerformanceWindow::showCurve(const performance::PerformanceResult& result) 
     const bool shown = !result.dynaPoints.empty();
     curve_->setVisible(shown);
     if (shown) curve_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// The loop-closure warning and the phase calibration's button and note.
+void PerformanceWindow::createCalibrations() {
+    loopClosure_ = StatusLabel(this);
+    loopClosure_->setObjectName(QStringLiteral("loopClosure"));
+    calibratePhase_ = new QPushButton(QStringLiteral("Calibrate phase from this capture"), this);
+    calibratePhase_->setObjectName(QStringLiteral("CalibratePhaseButton"));
+    calibratePhase_->setToolTip(
+        QStringLiteral("From a grab of the engine turned with the heater off: the offset of the "
+                       "wide hole from maximum volume, with a preview of the corrected loop"));
+    calibratePhase_->setEnabled(false);
+    connect(calibratePhase_, &QPushButton::clicked, this, &PerformanceWindow::calibratePhase);
+    phaseNote_ = new QLabel(this);
+    phaseNote_->setObjectName(QStringLiteral("phaseNote"));
+    phaseNote_->setWordWrap(true);
+    phaseNote_->hide();
+}
+
+void PerformanceWindow::calibratePhase() {
+    if (!result_) return;
+    const auto preview = performance::PreviewPhaseCalibration(*result_);
+    if (!preview) return;
+    // Stored: said in the window, for the next evaluation to use.
+    auto store = [this](double offsetDeg) {
+        if (!phaseStore_ || !phaseStore_(offsetDeg)) return false;
+        phaseNote_->setText(
+            "PhaseOffset " +
+            QString::fromStdString(text::FixedText(offsetDeg, 2, format_.decimalMark, "")) +
+            "° stored in the settings file; the capture is evaluated with it.");
+        phaseNote_->show();
+        return true;
+    };
+    auto* dialog = new PhaseCalibrationDialog(*preview, result_->efficiency.heaterPowerW, format_,
+                                              store, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 bool PerformanceWindow::averagedLoopShown() const { return averagedLoop_->isChecked(); }

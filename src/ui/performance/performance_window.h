@@ -8,6 +8,7 @@
 // and kept for the run; closing it only hides it.
 
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 #include "performance/performance.h"
@@ -16,6 +17,7 @@
 class QCheckBox;
 class QCPItemText;
 class QLabel;
+class QPushButton;
 
 namespace corvane::charts {
 class GraphPlot;
@@ -51,6 +53,12 @@ public:
     CopyableTable* pointsTable() const { return points_; }
     charts::GraphPlot* powerCurve() const { return curve_; }
     QCheckBox* averagedLoopBox() const { return averagedLoop_; }
+    QLabel* loopClosureText() const { return loopClosure_; }
+    QPushButton* calibratePhaseButton() const { return calibratePhase_; }
+
+    // Where "Calibrate phase from this capture" stores an applied offset;
+    // false when it could not (the store tells the user why).
+    void setPhaseStore(std::function<bool(double offsetDeg)> store) { phaseStore_ = std::move(store); }
 
 signals:
     void averagedLoopToggled(bool shown);
@@ -65,6 +73,8 @@ private:
     void createPowerCurve();
     void layOut();
     void showCurve(const performance::PerformanceResult& result);
+    void createCalibrations();
+    void calibratePhase();
 
     text::NumberFormat format_;
     std::optional<performance::PerformanceResult> result_;
@@ -79,6 +89,10 @@ private:
     charts::GraphPlot* curve_;
     QCPItemText* simulatedMark_;
     QCheckBox* averagedLoop_;
+    QLabel* loopClosure_;
+    QPushButton* calibratePhase_;
+    QLabel* phaseNote_;
+    std::function<bool(double)> phaseStore_;
 };
 
 }  // namespace corvane::ui
