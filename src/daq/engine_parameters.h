@@ -53,6 +53,10 @@ struct EngineParameters {
     double transducerScale = 1.0;      // sensitivity over the nominal 0.4 V per kPa
     double transducerZeroVolts = 0.0;  // output at atmospheric pressure
     double sweptVolumeScale = 1.0;     // the cylinder's swept volume over the nominal
+    // A dyna taken as a coast-down: the engine stops giving work as the capture
+    // starts (heater off, displacer unhooked) and the flywheel slows from the
+    // steady speed against its friction alone.
+    bool coastDown = false;
 };
 
 }  // namespace corvane::daq

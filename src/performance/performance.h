@@ -11,6 +11,8 @@
 #include "analysis/capture_record.h"
 #include "analysis/moment_of_inertia.h"
 #include "performance/crank_phase.h"
+#include "performance/curve_point.h"
+#include "performance/mechanical_efficiency.h"
 #include "performance/uncertainty.h"
 #include "text/number_format.h"
 
@@ -74,6 +76,8 @@ struct DynaPoint {
     double angularAcceleration = 0.0;  // rad/s^2
     double torqueMilliNm = 0.0;        // moment of inertia x acceleration
     double powerMilliW = 0.0;          // torque x angular speed
+    // Standard uncertainty of the torque from the local fit's scatter (0: not known).
+    double torqueSdMilliNm = 0.0;
 };
 
 struct DynaSummary {
@@ -102,10 +106,14 @@ struct PerformanceResult {
     // Dyna: the points in time order; the power curve is power and torque against rpm.
     std::vector<DynaPoint> dynaPoints;
     std::optional<DynaSummary> dyna;
+    // The same points with their uncertainty bands, from the bench's budget.
+    std::vector<CurvePoint> curve;
 
     // How sure each figure is, from the budget the evaluation was given.
     PerformanceUncertainty uncertainty;
     double phaseOffsetDeg = 0.0;  // the offset the crank angles were corrected by
+    // A grab's energy chain, when the bench's friction is known.
+    std::optional<EnergyChain> energy;
 };
 
 // What the settings file tells this evaluation about the bench; the results
@@ -114,6 +122,8 @@ struct BenchSettings {
     UncertaintyBudget budget;
     // The crank angle from maximum volume is the holes' angle plus this (degrees).
     double phaseOffsetDeg = 0.0;
+    // The friction from a coast-down; unknown adds nothing to a grab's result.
+    std::optional<FrictionModel> friction;
 };
 
 // Evaluates the record's capture (its raw samples, kind, period and monitor

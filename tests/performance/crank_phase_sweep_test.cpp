@@ -55,7 +55,7 @@ TEST(CrankPhaseAccuracy, CalibratedOffsetRestoresTheIndicatedPower) {
     ASSERT_EQ(daq::TakeCapture(board, analysis::CaptureKind::Grab, *record), 0);
     const double truth = daq::EngineModel(parameters).IndicatedPowerMilliW();
     const auto errorPercent = [&](double offset) {
-        const auto r = AnalysePerformance(*record, {}, text::PointComma(), BenchSettings{{}, offset});
+        const auto r = AnalysePerformance(*record, {}, text::PointComma(), BenchSettings{{}, offset, {}});
         return 100 * (r.summary->meanIndicatedPowerMilliW - truth) / truth;
     };
     std::printf("5 deg off: power error %+.2f %% uncorrected, %+.2f %% corrected\n",

@@ -91,7 +91,7 @@ Evaluation Evaluate(const Bench& bench, const UncertaintyBudget& budget) {
     record->LoTemp = bench.lowK;
     record->HiTemp = bench.highK;
     record->ResistorPower = bench.heaterW;
-    return {AnalysePerformance(*record, {}, text::PointComma(), BenchSettings{budget, 0.0}),
+    return {AnalysePerformance(*record, {}, text::PointComma(), BenchSettings{budget, 0.0, {}}),
             daq::EngineModel(bench.parameters)};
 }
 

@@ -21,7 +21,9 @@
 #include "files/file_error.h"
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
+#include "curve_files.h"
 #include "performance/details_csv.h"
+#include "performance/pointwise_curve.h"
 #include "settings/disk_table_settings.h"
 #include "interrupted_run.h"
 #include "settings/performance_settings.h"
@@ -35,7 +37,8 @@ using corvane::tools::kExitFailed;
 using corvane::tools::kExitUsage;
 using corvane::tools::ReportFile;
 constexpr const char* kUsage =
-    "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--settings INI]\n"
+    "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--curves DIR]\n"
+    "                     [--settings INI]\n"
     "                     [-j N] [-r] [--files-from LIST [-0]] CAPTURE|FOLDER...";
 
 int UsageError(const std::string& message) {
@@ -169,6 +172,14 @@ int main(int argc, char** argv) {
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
+    std::string curvesFolder;
+    app.add_option("--curves", curvesFolder,
+                   "also write the power curve of each dyna, point by point with its expanded "
+                   "uncertainty, into DIR/NAME.curve.csv: " +
+                       std::string(corvane::performance::kCurveHeader) +
+                       " (NAME: the capture's file name without its extension; point decimal, "
+                       "CR LF). DIR must be an existing folder that is not evaluated itself")
+        ->option_text("DIR");
     app.add_option("--settings", settingsPath,
                    "settings file whose Flywheel sections give the disk table (default: five "
                    "blank rows) and whose [Performance] section gives the uncertainty budget "
@@ -240,6 +251,14 @@ int main(int argc, char** argv) {
                               : "no capture file to evaluate in the folders and lists given");
     }
 
+    if (!curvesFolder.empty()) {
+        std::vector<std::string> inputs = arguments;
+        inputs.insert(inputs.end(), lists.begin(), lists.end());
+        const std::string refused =
+            corvane::batch::CurvesRefusal(curvesFolder, inputs, recursive, captures);
+        if (!refused.empty()) return UsageError(refused + "; nothing was evaluated");
+    }
+
     const corvane::text::NumberFormat numbers = corvane::text::PointComma();
     corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
     corvane::performance::BenchSettings bench;
@@ -263,11 +282,11 @@ int main(int argc, char** argv) {
     // One evaluation, and so one working record, per thread.
     const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
                                      : files::HeadlessEvaluation::Details::No;
-    const files::MakeEvaluation evaluation = [&disks, &numbers, details,
-                                              &bench]() -> files::EvaluateCapture {
-        auto headless =
-            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, bench);
-        return [headless](const std::string& path) { return headless->Evaluate(path); };
+    corvane::batch::CurveFiles curves(curvesFolder, bench);
+    const files::MakeEvaluation evaluation = [&disks, &numbers, details, &bench,
+                                              &curves]() -> files::EvaluateCapture {
+        return curves.Evaluating(
+            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, bench));
     };
     files::BatchOptions options;
     options.threads = threads;
@@ -314,5 +333,5 @@ int main(int argc, char** argv) {
         if (!toStandardOutput) ReportUnwritten(resultsPath, error.what());
         return kExitFailed;
     }
-    return 0;
+    return curves.Failed() ? kExitFailed : 0;
 }

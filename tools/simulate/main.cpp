@@ -137,6 +137,9 @@ int main(int argc, char** argv) {
         ->check(kFinite)
         ->check(CLI::Range(-180.0, 180.0))
         ->capture_default_str();
+    app.add_flag("--coast-down", parameters.coastDown,
+                 "dyna: the engine stops giving work as the capture starts and slows from "
+                 "--rpm against its friction (a capture for corvane-calibrate friction)");
     app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
     app.add_option("-o,--output", output, "capture file to write")->required();
