@@ -93,6 +93,33 @@ void AnalyseGrabCycle(CaptureRecord& record, AnalysisRun& run, const AnalysisInp
         text::FormatOneDecimal(result.indicatedPowerMicroW / 1000, inputs.format) + " mW"};
 }
 
+// The flywheel's holes found and one cycle measured from the wide ones; false,
+// with the status saying why, when the capture holds no whole cycle.
+bool MeasureCycle(CaptureRecord& record, const AnalysisInputs& inputs, AnalysisRun& run,
+                  AnalysisResult& result) {
+    std::vector<std::string>* log = inputs.buildLog ? &result.log : nullptr;
+    if (log) log->emplace_back("FlyHoles: num, down, up, mid, width");
+    DetectHoles(record, run.ChannelLength, log, result.series4);
+    if (log) log->emplace_back(" ");
+    FindWideHoles(record, run, log);
+    result.series5 = WideHoleSpikes(record, run, LargestX(result.series2));
+
+    if (run.WideCount < 2) {
+        result.status = "Only one cycle";
+        return false;
+    }
+    if (!WideHoleSpacingOk(run, log)) {
+        result.status = "Bad red spikes";
+        return false;
+    }
+    run.CyclePeriod = (run.CycleEnd - run.CycleStart) * record.SamplePeriod;
+    if (run.CyclePeriod == 0) {
+        result.status = "Bad RPM";
+        return false;
+    }
+    return true;
+}
+
 void Run(CaptureRecord& record, const AnalysisInputs& inputs, AnalysisResult& result) {
     StartResultsTable(record, inputs, result);
     if (record.SampleCount == 0) {
@@ -105,27 +132,7 @@ void Run(CaptureRecord& record, const AnalysisInputs& inputs, AnalysisResult& re
     run.MeanPressureVolts = MeanPressureVolts(record);
     SplitChannels(record, run, result);
     result.table[kRowPressure] = {"Press", PressureSwingText(result.series1, inputs.format)};
-
-    std::vector<std::string>* log = inputs.buildLog ? &result.log : nullptr;
-    if (log) log->emplace_back("FlyHoles: num, down, up, mid, width");
-    DetectHoles(record, run.ChannelLength, log, result.series4);
-    if (log) log->emplace_back(" ");
-    FindWideHoles(record, run, log);
-    result.series5 = WideHoleSpikes(record, run, LargestX(result.series2));
-
-    if (run.WideCount < 2) {
-        result.status = "Only one cycle";
-        return;
-    }
-    if (!WideHoleSpacingOk(run, log)) {
-        result.status = "Bad red spikes";
-        return;
-    }
-    run.CyclePeriod = (run.CycleEnd - run.CycleStart) * record.SamplePeriod;
-    if (run.CyclePeriod == 0) {
-        result.status = "Bad RPM";
-        return;
-    }
+    if (!MeasureCycle(record, inputs, run, result)) return;
     AppendSpeedPoints(record, run, record.SamplePeriod, result.rpmPoints);
 
     if (record.IsDyna) {

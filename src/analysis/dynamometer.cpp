@@ -56,6 +56,56 @@ std::vector<Point> Smoothed(const std::vector<Point>& raw) {
     return out;
 }
 
+namespace {
+
+struct PointSpan {
+    long first, last;
+};
+
+// The first and last speed points inside the range; none when no point lies
+// inside (last < first when the range falls between two points) or the points
+// inside span no time.
+std::optional<PointSpan> SpanInRange(const std::vector<Point>& points, const TimeRange& range) {
+    const long count = static_cast<long>(points.size());
+    long a = 0;
+    while (a < count && !(points[static_cast<std::size_t>(a)].x >= range.min)) ++a;
+    long b = count - 1;
+    while (b >= 0 && !(points[static_cast<std::size_t>(b)].x <= range.max)) --b;
+    if (a >= count || b < 0 || b < a) return std::nullopt;
+    if (points[static_cast<std::size_t>(b)].x - points[static_cast<std::size_t>(a)].x == 0) {
+        return std::nullopt;
+    }
+    return PointSpan{a, b};
+}
+
+// One power and one torque point (mW, mNm) between each two speed points.
+void AppendSteps(const std::vector<Point>& points, PointSpan span, double inertia,
+                 AnalysisResult& result) {
+    for (long k = span.first + 1; k <= span.last; ++k) {
+        const Point& prev = points[static_cast<std::size_t>(k - 1)];
+        const Point& now = points[static_cast<std::size_t>(k)];
+        const TorquePower step = PowerTorqueStep(now.x, prev.x, now.y, prev.y, inertia);
+        const double tMid = (prev.x + now.x) / 2;
+        result.powerSeries.push_back({tMid, step.power * 1000});
+        result.torqueSeries.push_back({tMid, step.torque * 1000});
+    }
+}
+
+void ReportAverages(const AnalysisInputs& inputs, AnalysisResult& result) {
+    result.averagePower = Average(result.smoothedPowerSeries);
+    result.averageTorque = Average(result.smoothedTorqueSeries);
+    const std::string powerText = text::FormatDynaPower(result.averagePower, inputs.format) + " mw";
+    const std::string torqueText = text::FormatTorque(result.averageTorque, inputs.format) + " mNm";
+    result.table[kRowPower] = {"Power", powerText};
+    result.table[kRowTorque] = {"Torque", torqueText};
+    // Both averages shown as zero: compared with zero in the user's own format,
+    // so that the advice also appears where the decimal mark is not a point.
+    result.dynaAdvice =
+        powerText == "0 mw" && torqueText == text::FormatTorque(0.0, inputs.format) + " mNm";
+}
+
+}  // namespace
+
 void ComputePowerTorque(const AnalysisInputs& inputs, AnalysisResult& result) {
     if (inputs.processEvents) inputs.processEvents();
     result.powerSeries.clear();
@@ -68,37 +118,13 @@ void ComputePowerTorque(const AnalysisInputs& inputs, AnalysisResult& result) {
     const std::vector<Point>& points = result.rpmPoints;
     const auto range = AxisRange(inputs, points);
     if (!range) return;
-    const long count = static_cast<long>(points.size());
-    long a = 0;
-    while (a < count && !(points[static_cast<std::size_t>(a)].x >= range->min)) ++a;
-    long b = count - 1;
-    while (b >= 0 && !(points[static_cast<std::size_t>(b)].x <= range->max)) --b;
-    // No point inside the range (b < a when it falls between two points) or only
-    // one: nothing is computed and nothing is reported.
-    if (a >= count || b < 0 || b < a) return;
-    if (points[static_cast<std::size_t>(b)].x - points[static_cast<std::size_t>(a)].x == 0) return;
-
-    for (long k = a + 1; k <= b; ++k) {
-        const Point& prev = points[static_cast<std::size_t>(k - 1)];
-        const Point& now = points[static_cast<std::size_t>(k)];
-        const TorquePower step = PowerTorqueStep(now.x, prev.x, now.y, prev.y, inertia);
-        const double tMid = (prev.x + now.x) / 2;
-        result.powerSeries.push_back({tMid, step.power * 1000});
-        result.torqueSeries.push_back({tMid, step.torque * 1000});
-    }
+    // With no span nothing is computed and nothing is reported.
+    const std::optional<PointSpan> span = SpanInRange(points, *range);
+    if (!span) return;
+    AppendSteps(points, *span, inertia, result);
     result.smoothedPowerSeries = Smoothed(result.powerSeries);
     result.smoothedTorqueSeries = Smoothed(result.torqueSeries);
-
-    result.averagePower = Average(result.smoothedPowerSeries);
-    result.averageTorque = Average(result.smoothedTorqueSeries);
-    const std::string powerText = text::FormatDynaPower(result.averagePower, inputs.format) + " mw";
-    const std::string torqueText = text::FormatTorque(result.averageTorque, inputs.format) + " mNm";
-    result.table[kRowPower] = {"Power", powerText};
-    result.table[kRowTorque] = {"Torque", torqueText};
-    // Both averages shown as zero: compared with zero in the user's own format,
-    // so that the advice also appears where the decimal mark is not a point.
-    result.dynaAdvice =
-        powerText == "0 mw" && torqueText == text::FormatTorque(0.0, inputs.format) + " mNm";
+    ReportAverages(inputs, result);
 }
 
 }  // namespace corvane::analysis

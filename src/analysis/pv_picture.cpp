@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace corvane::analysis {
@@ -130,9 +131,15 @@ double LoopWork(double volumeRange, long whiteCount, double pressureRange) {
     return volumeRange * static_cast<double>(whiteCount) * pressureRange / 250000;
 }
 
-LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
-    picture.white.assign(static_cast<std::size_t>(kSize) * kSize, 1);
-    if (loop.empty()) return {};
+namespace {
+
+struct LoopBounds {
+    double xMin, xMax, yMin, yMax;
+};
+
+// The loop's bounds widened by a tenth on each side; none when the loop has no
+// extent.
+std::optional<LoopBounds> WidenedBounds(const std::vector<Point>& loop) {
     double xMin = loop.front().x, xMax = xMin, yMin = loop.front().y, yMax = yMin;
     for (const Point& p : loop) {
         xMin = std::min(xMin, p.x);
@@ -140,40 +147,58 @@ LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
         yMin = std::min(yMin, p.y);
         yMax = std::max(yMax, p.y);
     }
-    if (xMax - xMin == 0 || yMax - yMin == 0) return {};
-
+    if (xMax - xMin == 0 || yMax - yMin == 0) return std::nullopt;
     // The upper margins use the already lowered minimum (0.11 of the extent).
     xMin = xMin - (xMax - xMin) / 10;
     xMax = xMax + (xMax - xMin) / 10;
     yMin = yMin - (yMax - yMin) / 10;
     yMax = yMax + (yMax - yMin) / 10;
-    if (xMax == xMin || yMax == yMin) return {};
+    if (xMax == xMin || yMax == yMin) return std::nullopt;
+    return LoopBounds{xMin, xMax, yMin, yMax};
+}
 
-    // In extended precision, so that only the quotient is rounded: a point whose
-    // exact position lies a hair off half a pixel is not pushed onto the half.
-    const auto toPixel = [&](const Point& p) {
-        const long double x = static_cast<long double>(p.x) - xMin;
-        const long double y = static_cast<long double>(p.y) - yMin;
-        return std::pair{PixelOf(x * kSize / (static_cast<long double>(xMax) - xMin)),
-                         PixelOf(kSize - y * kSize / (static_cast<long double>(yMax) - yMin))};
-    };
-    const auto clampInt = [](long long v) {
-        return static_cast<int>(std::clamp<long long>(v, -1'000'000'000, 1'000'000'000));
-    };
-    const auto [firstX, firstY] = toPixel(loop.front());
+// In extended precision, so that only the quotient is rounded: a point whose
+// exact position lies a hair off half a pixel is not pushed onto the half.
+std::pair<long long, long long> PixelPosition(const Point& p, const LoopBounds& b) {
+    const long double x = static_cast<long double>(p.x) - b.xMin;
+    const long double y = static_cast<long double>(p.y) - b.yMin;
+    return std::pair{PixelOf(x * kSize / (static_cast<long double>(b.xMax) - b.xMin)),
+                     PixelOf(kSize - y * kSize / (static_cast<long double>(b.yMax) - b.yMin))};
+}
+
+int ClampedPixel(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, -1'000'000'000, 1'000'000'000));
+}
+
+// The loop's outline, closed from its last point back to its first.
+void DrawClosedOutline(const std::vector<Point>& loop, const LoopBounds& bounds,
+                       PvPicture& picture) {
+    const auto [firstX, firstY] = PixelPosition(loop.front(), bounds);
     long long penX = firstX, penY = firstY;
     for (std::size_t i = 1; i < loop.size(); ++i) {
-        const auto [px, py] = toPixel(loop[i]);
-        DrawLine(picture, clampInt(penX), clampInt(penY), clampInt(px), clampInt(py));
+        const auto [px, py] = PixelPosition(loop[i], bounds);
+        DrawLine(picture, ClampedPixel(penX), ClampedPixel(penY), ClampedPixel(px),
+                 ClampedPixel(py));
         penX = px;
         penY = py;
     }
-    DrawLine(picture, clampInt(penX), clampInt(penY), clampInt(firstX), clampInt(firstY));
+    DrawLine(picture, ClampedPixel(penX), ClampedPixel(penY), ClampedPixel(firstX),
+             ClampedPixel(firstY));
+}
 
+}  // namespace
+
+LoopArea MeasureLoop(const std::vector<Point>& loop, PvPicture& picture) {
+    picture.white.assign(static_cast<std::size_t>(kSize) * kSize, 1);
+    if (loop.empty()) return {};
+    const std::optional<LoopBounds> bounds = WidenedBounds(loop);
+    if (!bounds) return {};
+    DrawClosedOutline(loop, *bounds, picture);
     FloodFillBlack(picture, kSize - 1, 0);
     LoopArea area;
     area.whiteCount = CountWhite(picture);
-    area.workMicroJ = LoopWork(xMax - xMin, area.whiteCount, yMax - yMin);
+    area.workMicroJ =
+        LoopWork(bounds->xMax - bounds->xMin, area.whiteCount, bounds->yMax - bounds->yMin);
     return area;
 }
 

@@ -47,6 +47,11 @@ int BoardBackend::cbAInScan(int board, int lowChannel, int highChannel, long cou
     }
     const ScanRequest request{lowChannel, highChannel, count, *rate};
     if (background) return StartBackgroundScan(request, rate, buffer);
+    return ForegroundScan(request, rate, buffer);
+}
+
+int BoardBackend::ForegroundScan(const ScanRequest& request, long* rate, BufferHandle buffer) {
+    const long count = request.count;
     {
         std::lock_guard lock(mutex_);
         if (buffers_.Find(buffer).size() < static_cast<std::size_t>(count))

@@ -104,6 +104,8 @@ private:
         int result = kNoErrors;  // why it broke off
     };
     int StartBackgroundScan(const ScanRequest& request, long* rate, BufferHandle buffer);
+    // A checked scan that returns once its samples are in the buffer.
+    int ForegroundScan(const ScanRequest& request, long* rate, BufferHandle buffer);
 
     mutable std::mutex mutex_;  // buffers, scan count, closing, the background scan
     Continuous continuous_;

@@ -159,6 +159,30 @@ OpenedCapture OpenCaptureFile(const std::string& path) {
     return CheckKind(std::make_unique<LineReader>(ReadInPieces(path, Kinds::Files)));
 }
 
+namespace {
+
+// A data line read field by field: its samples, and on the first data line the
+// monitor values and the sample period as well; a Dyna line also its disk row
+// (rows 0..4 from data lines 1..5).
+void ReadLineByFields(std::string_view line, bool dyna, analysis::CaptureRecord& record,
+                      analysis::DiskTable& disks, int& n, double& period) {
+    // Field 1 is the time, read from data line 1 only.
+    FieldCursor fields(line);
+    const std::string_view time = fields.Next();
+    StoreSample(fields.Next(), record, n);
+    if (!dyna) StoreSample(fields.Next(), record, n);
+    if (n == (dyna ? 1 : 2)) {
+        const int monitorField = dyna ? 3 : 4;
+        record.LoTemp = ReadNumber(line, monitorField);
+        record.HiTemp = ReadNumber(line, monitorField + 1);
+        record.ResistorPower = ReadNumber(line, monitorField + 2);
+        period = PeriodFromTimeField(time, period);
+    }
+    if (dyna) PutDiskRow(line, disks, n - 1);
+}
+
+}  // namespace
+
 void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
                      analysis::DiskTable& disks) {
     const bool dyna = file.kind == CaptureKind::Dyna;
@@ -172,33 +196,13 @@ void ReadCaptureData(const OpenedCapture& file, analysis::CaptureRecord& record,
     const int samplesPerLine = dyna ? 1 : 2;
     while (lines.Next(line)) {
         std::uint16_t counts[2];
+        // Past the first line, the form this program writes is read at once.
         if (n >= samplesPerLine && ReadWrittenSamples(line, samplesPerLine, counts)) {
             for (int i = 0; i < samplesPerLine; ++i) StoreCount(counts[i], record, n);
             if (dyna) PutDiskRow(line, disks, n - 1);
             continue;
         }
-        // Field 1 is the time, read from data line 1 only.
-        FieldCursor fields(line);
-        const std::string_view time = fields.Next();
-        if (!dyna) {
-            StoreSample(fields.Next(), record, n);
-            StoreSample(fields.Next(), record, n);
-            if (n == 2) {
-                record.LoTemp = ReadNumber(line, 4);
-                record.HiTemp = ReadNumber(line, 5);
-                record.ResistorPower = ReadNumber(line, 6);
-                period = PeriodFromTimeField(time, period);
-            }
-        } else {
-            StoreSample(fields.Next(), record, n);
-            if (n == 1) {
-                record.LoTemp = ReadNumber(line, 3);
-                record.HiTemp = ReadNumber(line, 4);
-                record.ResistorPower = ReadNumber(line, 5);
-                period = PeriodFromTimeField(time, period);
-            }
-            PutDiskRow(line, disks, n - 1);  // rows 0..4 from data lines 1..5
-        }
+        ReadLineByFields(line, dyna, record, disks, n, period);
     }
     record.SampleCount = n;
     record.SamplePeriod = period;

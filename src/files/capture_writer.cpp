@@ -41,6 +41,48 @@ const std::string& DiskCell(const analysis::DiskTable& disks, std::size_t row, s
     return row < disks.size() ? disks[row][column] : kEmpty;
 }
 
+// Two samples a line (pressure, then the flywheel), the monitor values on the
+// first.
+void AppendGrabLines(std::string& out, const analysis::CaptureRecord& record) {
+    for (int i = 0; i < record.SampleCount; ++i) {
+        if (i % 2 == 0) {
+            AppendTime(out, record, i / 2 + 1);
+            out += ',';
+            AppendVolts(out, record, i);
+            out += ',';
+        } else {
+            AppendVolts(out, record, i);
+            if (i == 1) AppendMonitorValues(out, record);
+            out += kLineEnd;
+        }
+    }
+}
+
+// One sample a line; the monitor values and the first disk on the first, each
+// further disk on a line of its own.
+void AppendDynaLines(std::string& out, const analysis::CaptureRecord& record,
+                     const analysis::DiskTable& disks) {
+    for (int i = 0; i < record.SampleCount; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        AppendTime(out, record, i + 1);
+        out += ',';
+        AppendVolts(out, record, i);
+        if (i == 0) {
+            AppendMonitorValues(out, record);
+            out += ',';
+            out += DiskCell(disks, 0, 0);
+            out += ", ";
+            out += DiskCell(disks, 0, 1);
+        } else if (row < disks.size()) {
+            out += ", , , , ";
+            out += disks[row][0];
+            out += ", ";
+            out += disks[row][1];
+        }
+        out += kLineEnd;
+    }
+}
+
 }  // namespace
 
 std::string CaptureFileText(const analysis::CaptureRecord& record,
@@ -49,47 +91,14 @@ std::string CaptureFileText(const analysis::CaptureRecord& record,
     if (count > analysis::kRawCapacity) throw RangeError();
     std::string out;
     out.reserve(128 + static_cast<std::size_t>(count > 0 ? count : 0) * kLineEstimate);
-    if (!record.IsDyna) {
-        out += "grab";
-        out += kLineEnd;
-        out += kGrabCaption;
-        out += kLineEnd;
-        for (int i = 0; i < count; ++i) {
-            if (i % 2 == 0) {
-                AppendTime(out, record, i / 2 + 1);
-                out += ',';
-                AppendVolts(out, record, i);
-                out += ',';
-            } else {
-                AppendVolts(out, record, i);
-                if (i == 1) AppendMonitorValues(out, record);
-                out += kLineEnd;
-            }
-        }
+    out += record.IsDyna ? "dyna" : "grab";
+    out += kLineEnd;
+    out += record.IsDyna ? kDynaCaption : kGrabCaption;
+    out += kLineEnd;
+    if (record.IsDyna) {
+        AppendDynaLines(out, record, disks);
     } else {
-        out += "dyna";
-        out += kLineEnd;
-        out += kDynaCaption;
-        out += kLineEnd;
-        for (int i = 0; i < count; ++i) {
-            const auto row = static_cast<std::size_t>(i);
-            AppendTime(out, record, i + 1);
-            out += ',';
-            AppendVolts(out, record, i);
-            if (i == 0) {
-                AppendMonitorValues(out, record);
-                out += ',';
-                out += DiskCell(disks, 0, 0);
-                out += ", ";
-                out += DiskCell(disks, 0, 1);
-            } else if (row < disks.size()) {
-                out += ", , , , ";
-                out += disks[row][0];
-                out += ", ";
-                out += disks[row][1];
-            }
-            out += kLineEnd;
-        }
+        AppendGrabLines(out, record);
     }
     return out;
 }

@@ -30,6 +30,22 @@ void MakeFresh(analysis::CaptureRecord& record) {
     record.FlyHoleCount = 0;
 }
 
+// The results column of the analysis and the notes it calls for.
+CaptureOutcome OutcomeOf(const analysis::AnalysisResult& result, bool dyna) {
+    CaptureOutcome outcome;
+    for (std::size_t row = 0; row < outcome.column.size(); ++row) {
+        outcome.column[row] = result.table[row][1];
+    }
+    if (result.dynaAdvice) outcome.notes.emplace_back(kDynaAdvice);
+    // A dyna analysed to its end with no power: the disks gave no usable
+    // moment of inertia (a mass or diameter beyond what can be calculated).
+    if (dyna && result.status.empty() && KeepDigits(outcome.column[6]).empty() &&
+        KeepDigits(outcome.column[7]).empty()) {
+        outcome.notes.emplace_back(kNoPowerFromDisks);
+    }
+    return outcome;
+}
+
 }  // namespace
 
 HeadlessEvaluation::HeadlessEvaluation(analysis::DiskTable disks, text::NumberFormat numbers,
@@ -54,6 +70,20 @@ CaptureOutcome HeadlessEvaluation::Evaluate(const std::string& path) {
 }
 
 CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::string& kind) {
+    Import(path, kind);
+    analysis::AnalysisInputs inputs;
+    inputs.disks = disks_;
+    inputs.format = numbers_;
+    inputs.buildLog = false;
+    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
+    if (result.error) throw std::runtime_error(*result.error);
+    status_ = result.status;
+    CaptureOutcome outcome = OutcomeOf(result, record_->IsDyna);
+    if (details_ == Details::Yes) AddDetails(path, outcome);
+    return outcome;
+}
+
+void HeadlessEvaluation::Import(const std::string& path, std::string& kind) {
     // The import, read straight into the record: nothing is kept from a file
     // that fails, so there is nothing to keep safe in a copy either.
     status_.clear();
@@ -65,37 +95,18 @@ CaptureOutcome HeadlessEvaluation::EvaluateFile(const std::string& path, std::st
     record_->IsDyna = file.kind == CaptureKind::Dyna;
     record_->SamplePeriod = record_->IsDyna ? kDynaSamplePeriod : kGrabSamplePeriod;
     ReadCaptureData(file, *record_, disks_);
+}
 
-    analysis::AnalysisInputs inputs;
-    inputs.disks = disks_;
-    inputs.format = numbers_;
-    inputs.buildLog = false;
-    const analysis::AnalysisResult result = analysis::AnalyseCapture(*record_, std::move(inputs));
-    if (result.error) throw std::runtime_error(*result.error);
-    status_ = result.status;
-    CaptureOutcome outcome;
-    for (std::size_t row = 0; row < outcome.column.size(); ++row) {
-        outcome.column[row] = result.table[row][1];
+void HeadlessEvaluation::AddDetails(const std::string& path, CaptureOutcome& outcome) const {
+    // The disk table as the analysis had it: a dyna file brings its own rows.
+    const performance::PerformanceResult figures =
+        performance::AnalysePerformance(*record_, disks_, numbers_, bench_);
+    outcome.details =
+        performance::DetailsLine(PrintableName(FileNameOf(path)), record_->IsDyna, &figures);
+    if (figures.status != performance::Status::Evaluated) {
+        outcome.notes.push_back("details left empty: " +
+                                std::string(performance::StatusText(figures.status)));
     }
-    if (result.dynaAdvice) outcome.notes.emplace_back(kDynaAdvice);
-    // A dyna analysed to its end with no power: the disks gave no usable
-    // moment of inertia (a mass or diameter beyond what can be calculated).
-    if (record_->IsDyna && result.status.empty() && KeepDigits(outcome.column[6]).empty() &&
-        KeepDigits(outcome.column[7]).empty()) {
-        outcome.notes.emplace_back(kNoPowerFromDisks);
-    }
-    if (details_ == Details::Yes) {
-        // The disk table as the analysis had it: a dyna file brings its own rows.
-        const performance::PerformanceResult figures =
-            performance::AnalysePerformance(*record_, disks_, numbers_, bench_);
-        outcome.details =
-            performance::DetailsLine(PrintableName(FileNameOf(path)), record_->IsDyna, &figures);
-        if (figures.status != performance::Status::Evaluated) {
-            outcome.notes.push_back("details left empty: " +
-                                    std::string(performance::StatusText(figures.status)));
-        }
-    }
-    return outcome;
 }
 
 }  // namespace corvane::files

@@ -65,6 +65,10 @@ public:
 private:
     // Evaluate's work; *kind is "grab" or "dyna" once the file's first line was read.
     CaptureOutcome EvaluateFile(const std::string& path, std::string& kind);
+    // The file read into the record and the disk table, as the window imports it.
+    void Import(const std::string& path, std::string& kind);
+    // The details line of the figures and, when they are left empty, why.
+    void AddDetails(const std::string& path, CaptureOutcome& outcome) const;
 
     std::unique_ptr<analysis::CaptureRecord> record_;  // large: keep it off the stack
     const analysis::DiskTable startDisks_;

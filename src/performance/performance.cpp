@@ -98,10 +98,51 @@ CycleSummary Summarise(const std::vector<CycleFigures>& cycles) {
     return summary;
 }
 
+struct CycleSamples {
+    std::vector<double> angle, volume, pressure;
+};
+
+// The samples from the wide hole's centre up to, not including, the next one's:
+// each sample belongs to one cycle. `m` counts the run's revolutions.
+void TakeCycleSamples(const Traces& traces, const MonotoneCubic& crank, double start, double end,
+                      int m, double phaseOffsetDeg, CycleSamples& samples) {
+    samples.angle.clear();
+    samples.volume.clear();
+    samples.pressure.clear();
+    for (auto k = static_cast<std::int32_t>(std::ceil(start)); k < end; ++k) {
+        const double degrees = crank(k) - 360.0 * m;
+        samples.angle.push_back(degrees);
+        samples.volume.push_back(analysis::CylinderVolumeDouble(degrees + phaseOffsetDeg));
+        samples.pressure.push_back(traces.pressure[static_cast<std::size_t>(k)]);
+    }
+}
+
+CycleFigures FiguresOfCycle(const CycleSamples& samples, double start, double end, double period,
+                            int number) {
+    CycleFigures cycle;
+    cycle.number = number;
+    cycle.startMs = start * period * 1000;
+    cycle.durationS = (end - start) * period;
+    cycle.rpm = 60 / cycle.durationS;
+    cycle.workMilliJ = LoopWorkMicroJ(samples.volume, samples.pressure) / 1000;
+    cycle.indicatedPowerMilliW = cycle.workMilliJ / cycle.durationS;
+    return cycle;
+}
+
+// The loop of the pressures averaged over the cycles at each whole degree.
+void AppendAveragedLoop(const std::array<double, kDegreesPerCycle>& pressureSum,
+                        PerformanceResult& result) {
+    for (int d = 0; d < kDegreesPerCycle; ++d) {
+        result.averagedLoop.push_back(
+            {d, analysis::CylinderVolumeDouble(d + result.phaseOffsetDeg),
+             pressureSum[static_cast<std::size_t>(d)] / static_cast<double>(result.cycles.size())});
+    }
+}
+
 void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
                  const std::vector<double>& centres, double period, PerformanceResult& result) {
     std::array<double, kDegreesPerCycle> pressureSum{};
-    std::vector<double> angle, volume, pressure;
+    CycleSamples samples;
     for (const RevolutionRun& run : revolutions.runs) {
         const RunKnots knots = KnotsOf(run, centres);
         const MonotoneCubic crank(knots.centres, knots.degrees);
@@ -109,36 +150,16 @@ void AnalyseGrab(const Traces& traces, const Revolutions& revolutions,
             const double start = knots.centres[static_cast<std::size_t>(kHolesPerRevolution * m)];
             const double end =
                 knots.centres[static_cast<std::size_t>(kHolesPerRevolution * (m + 1))];
-            // The samples from the wide hole's centre up to, not including, the
-            // next one's: each sample belongs to one cycle.
-            angle.clear();
-            volume.clear();
-            pressure.clear();
-            for (auto k = static_cast<std::int32_t>(std::ceil(start)); k < end; ++k) {
-                const double degrees = crank(k) - 360.0 * m;
-                angle.push_back(degrees);
-                volume.push_back(analysis::CylinderVolumeDouble(degrees + result.phaseOffsetDeg));
-                pressure.push_back(traces.pressure[static_cast<std::size_t>(k)]);
-            }
-            const auto atDegrees = PressureAtWholeDegrees(angle, pressure);
+            TakeCycleSamples(traces, crank, start, end, m, result.phaseOffsetDeg, samples);
+            const auto atDegrees = PressureAtWholeDegrees(samples.angle, samples.pressure);
             for (std::size_t d = 0; d < atDegrees.size(); ++d) pressureSum[d] += atDegrees[d];
-            CycleFigures cycle;
-            cycle.number = static_cast<int>(result.cycles.size()) + 1;
             result.cycleHarmonics.push_back(FirstHarmonic(atDegrees));
-            cycle.startMs = start * period * 1000;
-            cycle.durationS = (end - start) * period;
-            cycle.rpm = 60 / cycle.durationS;
-            cycle.workMilliJ = LoopWorkMicroJ(volume, pressure) / 1000;
-            cycle.indicatedPowerMilliW = cycle.workMilliJ / cycle.durationS;
-            result.cycles.push_back(cycle);
+            result.cycles.push_back(FiguresOfCycle(samples, start, end, period,
+                                                   static_cast<int>(result.cycles.size()) + 1));
         }
     }
     result.summary = Summarise(result.cycles);
-    for (int d = 0; d < kDegreesPerCycle; ++d) {
-        result.averagedLoop.push_back(
-            {d, analysis::CylinderVolumeDouble(d + result.phaseOffsetDeg),
-             pressureSum[static_cast<std::size_t>(d)] / static_cast<double>(result.cycles.size())});
-    }
+    AppendAveragedLoop(pressureSum, result);
 }
 
 void AnalyseDyna(const Revolutions& revolutions, const std::vector<double>& centres,

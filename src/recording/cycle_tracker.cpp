@@ -166,21 +166,20 @@ void CycleTracker::Trim() {
     if (static_cast<double>(nextScan_ - heldFrom_) > kLongestHeldSeconds * rate_) Forget();
 }
 
-// The crank angle of every scan from the wide hole's centre up to, not
-// including, the next one's (a monotone curve through the holes' centres),
-// the cylinder's volume there and the pressure: the loop's p dV.
-CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
+// A monotone curve of the crank angle through the holes' centres, from the
+// hole before the cycle's wide hole to the one after the next, where held.
+performance::MonotoneCubic CycleTracker::Crank(const Cycle& cycle) const {
     std::vector<double> knotScans, knotDegrees;
     for (std::int64_t h = Holds(cycle.from - 1) ? cycle.from - 1 : cycle.from;
          h <= cycle.to + 1 && Holds(h); ++h) {
         knotScans.push_back(HoleNumber(h).centre);
         knotDegrees.push_back(static_cast<double>(h - cycle.from) * analysis::kDegreesPerHole);
     }
-    const performance::MonotoneCubic crank(knotScans, knotDegrees);
-    const double start = HoleNumber(cycle.from).centre;
-    const double end = HoleNumber(cycle.to).centre;
-    const auto first = static_cast<std::uint64_t>(std::ceil(start));
+    return performance::MonotoneCubic(knotScans, knotDegrees);
+}
 
+// The channels' means over the scans from `first` up to, not including, `end`.
+CycleTracker::ScanMeans CycleTracker::MeansOver(std::uint64_t first, double end) const {
     double volts = 0.0, low = 0.0, heater = 0.0, high = 0.0;
     std::size_t scans = 0;
     for (std::uint64_t n = first; static_cast<double>(n) < end; ++n, ++scans) {
@@ -190,24 +189,37 @@ CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
         if (hiTemp_) high += daq::TemperatureKelvin(Count(n, *hiTemp_));
     }
     const double count = static_cast<double>(scans);
-    const double meanVolts = volts / count;
+    ScanMeans means;
+    means.scans = scans;
+    means.pressureVolts = volts / count;
+    if (loTemp_) means.monitor.loTempK = low / count;
+    if (heater_) means.monitor.heaterPowerW = heater / count;
+    if (hiTemp_) means.monitor.hiTempK = high / count;
+    return means;
+}
+
+// The crank angle of every scan from the wide hole's centre up to, not
+// including, the next one's, the cylinder's volume there and the pressure:
+// the loop's p dV.
+CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
+    const performance::MonotoneCubic crank = Crank(cycle);
+    const double start = HoleNumber(cycle.from).centre;
+    const double end = HoleNumber(cycle.to).centre;
+    const auto first = static_cast<std::uint64_t>(std::ceil(start));
+    const ScanMeans means = MeansOver(first, end);
     std::vector<double> volume, pressure;
-    volume.reserve(scans);
-    pressure.reserve(scans);
+    volume.reserve(means.scans);
+    pressure.reserve(means.scans);
     for (std::uint64_t n = first; static_cast<double>(n) < end; ++n) {
         volume.push_back(analysis::CylinderVolumeDouble(crank(static_cast<double>(n))));
-        pressure.push_back(analysis::PressureKpa(Count(n, pressure_), meanVolts));
+        pressure.push_back(analysis::PressureKpa(Count(n, pressure_), means.pressureVolts));
     }
-
-    CycleRow row;
+    CycleRow row = means.monitor;
     const double seconds = (end - start) / rate_;
     row.timeS = start / rate_;
     row.rpm = 60 / seconds;
     row.workMilliJ = performance::LoopWorkMicroJ(volume, pressure) / 1000;
     row.indicatedPowerMilliW = row.workMilliJ / seconds;
-    if (loTemp_) row.loTempK = low / count;
-    if (heater_) row.heaterPowerW = heater / count;
-    if (hiTemp_) row.hiTempK = high / count;
     return row;
 }
 

@@ -13,6 +13,10 @@
 
 #include "daq/scan_stream.h"
 
+namespace corvane::performance {
+class MonotoneCubic;
+}
+
 namespace corvane::recording {
 
 struct CycleRow {
@@ -60,6 +64,13 @@ private:
     void HoleClosed(std::vector<CycleRow>& completed);
     void WideHole(std::int64_t number, std::vector<CycleRow>& completed);
     CycleRow Evaluate(const Cycle& cycle) const;
+    performance::MonotoneCubic Crank(const Cycle& cycle) const;
+    struct ScanMeans {
+        CycleRow monitor;  // the monitor channels' means, where carried
+        double pressureVolts = 0.0;
+        std::size_t scans = 0;
+    };
+    ScanMeans MeansOver(std::uint64_t first, double end) const;
     void Forget();
     const Hole& HoleNumber(std::int64_t number) const;
     bool Holds(std::int64_t number) const;

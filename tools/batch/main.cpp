@@ -24,10 +24,8 @@
 #include "curve_files.h"
 #include "performance/details_csv.h"
 #include "performance/pointwise_curve.h"
-#include "settings/disk_table_settings.h"
+#include "evaluation_settings.h"
 #include "interrupted_run.h"
-#include "settings/performance_settings.h"
-#include "text/number_format.h"
 #include "tool_messages.h"
 
 namespace {
@@ -135,33 +133,37 @@ void ReportUnwritten(const std::string& path, const std::string& message) {
     ReportFile(path, message + "; the file was left as it was");
 }
 
-}  // namespace
+namespace files = corvane::files;
 
-int main(int argc, char** argv) {
-    CLI::App app{
-        "Evaluates capture files in the order given into one comma-separated results file:\n"
-        "a header, then one line per file with its temperatures, speed, indicated power,\n"
-        "shaft power and torque.",
-        kProgram};
-    app.set_version_flag("--version", corvane::VersionLine(kProgram));
-    app.footer(kLargeBatches);
+// What the command line asks for.
+struct BatchCommand {
     std::string resultsPath = "-";
     std::string settingsPath;
     std::string detailsPath;
+    std::string curvesFolder;
     std::vector<std::string> arguments;
     std::vector<std::string> lists;
     bool append = false;
     bool recursive = false;
     bool nulSeparated = false;
     int threads = AvailableCores();
-    app.add_option("-o,--output", resultsPath, "results file; '-' or absent: standard output")
+
+    bool ToStandardOutput() const { return resultsPath == "-"; }
+    bool WithDetails() const { return !detailsPath.empty(); }
+    // The results file, empty when the results go to standard output.
+    std::string ResultsFile() const { return ToStandardOutput() ? std::string() : resultsPath; }
+};
+
+void AddOutputOptions(CLI::App& app, BatchCommand& command) {
+    app.add_option("-o,--output", command.resultsPath,
+                   "results file; '-' or absent: standard output")
         ->option_text("RESULTS");
-    app.add_flag("--append", append,
+    app.add_flag("--append", command.append,
                  "add the lines to RESULTS instead of replacing it; the header is written only "
                  "into a new or empty file. Old and new lines reach the disk together or not at "
                  "all; a failing capture adds the lines before it")
         ->needs("-o");
-    app.add_option("--details", detailsPath,
+    app.add_option("--details", command.detailsPath,
                    "also write the engine-performance figures of each capture into DETAILS: " +
                        corvane::performance::DetailsFigureColumnNames() +
                        ", then the expanded uncertainties (k = 2) " +
@@ -172,156 +174,158 @@ int main(int argc, char** argv) {
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
-    std::string curvesFolder;
-    app.add_option("--curves", curvesFolder,
+    app.add_option("--curves", command.curvesFolder,
                    "also write the power curve of each dyna, point by point with its expanded "
                    "uncertainty, into DIR/NAME.curve.csv: " +
                        std::string(corvane::performance::kCurveHeader) +
                        " (NAME: the capture's file name without its extension; point decimal, "
                        "CR LF). DIR must be an existing folder that is not evaluated itself")
         ->option_text("DIR");
-    app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table (default: five "
-                   "blank rows) and whose [Performance] section gives the uncertainty budget "
-                   "and the calibrations "
-                   "(default: the manual's); a file that cannot be read is an error")
+}
+
+void AddInputOptions(CLI::App& app, BatchCommand& command) {
+    app.add_option("--settings", command.settingsPath, corvane::tools::kSettingsOptionHelp)
         ->option_text("INI");
-    app.add_option("-j,--jobs", threads,
+    app.add_option("-j,--jobs", command.threads,
                    "capture files evaluated at once (default: the number of cores); the results "
                    "are the same, in the same order, for every N")
         ->option_text("N")
         ->check(CLI::Range(1, kMaxThreads));
-    app.add_flag("-r,--recursive", recursive, "a FOLDER's sub-folders too");
-    app.add_option("--files-from", lists,
+    app.add_flag("-r,--recursive", command.recursive, "a FOLDER's sub-folders too");
+    app.add_option("--files-from", command.lists,
                    "names of capture files or folders, one a line, after those of the command "
                    "line; '-': standard input")
         ->option_text("LIST");
-    app.add_flag("-0,--null", nulSeparated,
+    app.add_flag("-0,--null", command.nulSeparated,
                  "the names of each LIST end with a NUL character, not a line end, as find "
                  "-print0 writes them (xargs -0); without it a name holding a NUL is an error")
         ->needs("--files-from");
-    app.add_option("CAPTURE", arguments,
+    app.add_option("CAPTURE", command.arguments,
                    "capture files (grab or dyna) and folders, evaluated in this order");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::Success& answer) {  // --help or --version
-        return app.exit(answer);
-    } catch (const CLI::ParseError& error) {
-        return UsageError(error.what());
-    }
+}
 
-    namespace files = corvane::files;
-    const bool toStandardOutput = resultsPath == "-";
-    if (append && toStandardOutput) return UsageError("--append needs a results file (-o RESULTS)");
-    if (!toStandardOutput && !settingsPath.empty() && files::SameFile(resultsPath, settingsPath)) {
-        return UsageError(files::ResultsFileIsInputError(resultsPath, "the settings file").what());
+// Why the outputs named cannot be written: one would replace an input (or the
+// other output), or the results cannot be appended to. Empty when they can.
+std::string RefusedOutputs(const BatchCommand& command) {
+    const std::string& results = command.resultsPath;
+    const std::string& details = command.detailsPath;
+    const std::string& settings = command.settingsPath;
+    if (command.append && command.ToStandardOutput())
+        return "--append needs a results file (-o RESULTS)";
+    if (!command.ToStandardOutput() && !settings.empty() && files::SameFile(results, settings))
+        return files::ResultsFileIsInputError(results, "the settings file").what();
+    if (details == "-") return "--details needs a file name, not standard output";
+    if (command.WithDetails() && !command.ToStandardOutput() && files::SameFile(details, results))
+        return files::ResultsFileIsInputError(details, "the results file", "details file").what();
+    if (command.WithDetails() && !settings.empty() && files::SameFile(details, settings))
+        return files::ResultsFileIsInputError(details, "the settings file", "details file").what();
+    for (const auto& [output, file] : {std::pair{command.ResultsFile(), "results file"},
+                                       std::pair{details, "details file"}}) {
+        std::string refused = output.empty() ? "" : ListIsOutput(command.lists, output, file);
+        if (!refused.empty()) return refused;
     }
-    const bool withDetails = !detailsPath.empty();
-    if (detailsPath == "-") return UsageError("--details needs a file name, not standard output");
-    if (withDetails && !toStandardOutput && files::SameFile(detailsPath, resultsPath)) {
-        return UsageError(
-            files::ResultsFileIsInputError(detailsPath, "the results file", "details file").what());
-    }
-    if (withDetails && !settingsPath.empty() && files::SameFile(detailsPath, settingsPath)) {
-        return UsageError(
-            files::ResultsFileIsInputError(detailsPath, "the settings file", "details file")
-                .what());
-    }
+    return {};
+}
 
-    for (const auto& [output, file] :
-         {std::pair{toStandardOutput ? std::string() : resultsPath, "results file"},
-          std::pair{detailsPath, "details file"}}) {
-        const std::string refused = output.empty() ? "" : ListIsOutput(lists, output, file);
-        if (!refused.empty()) return UsageError(refused);
-    }
-
-    std::vector<std::string> captures;
+// The capture files named, folders and lists opened; an exit status when
+// there are none to evaluate.
+std::optional<int> FindCaptures(const BatchCommand& command, std::vector<std::string>& captures) {
     try {
         captures = files::CaptureFilesOf(
-            Names(arguments, lists,
-                  nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line),
-            recursive, LeftOutOfFolders(toStandardOutput ? std::string() : resultsPath, detailsPath));
+            Names(command.arguments, command.lists,
+                  command.nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line),
+            command.recursive, LeftOutOfFolders(command.ResultsFile(), command.detailsPath));
     } catch (const files::InputReadError& error) {
         ReportFile(error.path(), error.what());
         return kExitUsage;
     }
     if (captures.empty()) {
-        return UsageError(arguments.empty() && lists.empty()
+        return UsageError(command.arguments.empty() && command.lists.empty()
                               ? "no capture file or folder given"
                               : "no capture file to evaluate in the folders and lists given");
     }
+    return std::nullopt;
+}
 
-    if (!curvesFolder.empty()) {
-        std::vector<std::string> inputs = arguments;
-        inputs.insert(inputs.end(), lists.begin(), lists.end());
-        const std::string refused =
-            corvane::batch::CurvesRefusal(curvesFolder, inputs, recursive, captures);
-        if (!refused.empty()) return UsageError(refused + "; nothing was evaluated");
-    }
+// Why the curves may not go where asked, or "" (also when none are asked for).
+std::string RefusedCurves(const BatchCommand& command, const std::vector<std::string>& captures) {
+    if (command.curvesFolder.empty()) return {};
+    std::vector<std::string> inputs = command.arguments;
+    inputs.insert(inputs.end(), command.lists.begin(), command.lists.end());
+    const std::string refused = corvane::batch::CurvesRefusal(command.curvesFolder, inputs,
+                                                              command.recursive, captures);
+    return refused.empty() ? refused : refused + "; nothing was evaluated";
+}
 
-    const corvane::text::NumberFormat numbers = corvane::text::PointComma();
-    corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
-    corvane::performance::BenchSettings bench;
-    if (!settingsPath.empty()) {
-        auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
-        if (!loaded.error.empty()) {
-            ReportFile(settingsPath, loaded.error);
-            return kExitUsage;
-        }
-        disks = std::move(loaded.disks);
-        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
-    }
-    // A run that was killed left its temporary files; this one removes its own
-    // when interrupted.
+// A run that was killed left its temporary files; this one removes its own
+// when interrupted.
+void GuardOutputs(const BatchCommand& command) {
     std::vector<std::string> outputs;
-    if (!toStandardOutput) outputs.push_back(resultsPath);
-    if (withDetails) outputs.push_back(detailsPath);
+    if (!command.ToStandardOutput()) outputs.push_back(command.resultsPath);
+    if (command.WithDetails()) outputs.push_back(command.detailsPath);
     for (const std::string& output : outputs) files::AtomicFile::RemoveLeftovers(output);
     corvane::tools::RemoveTemporariesWhenInterrupted(outputs);
+}
 
-    // One evaluation, and so one working record, per thread.
-    const auto details = withDetails ? files::HeadlessEvaluation::Details::Yes
-                                     : files::HeadlessEvaluation::Details::No;
-    corvane::batch::CurveFiles curves(curvesFolder, bench);
-    const files::MakeEvaluation evaluation = [&disks, &numbers, details, &bench,
-                                              &curves]() -> files::EvaluateCapture {
-        return curves.Evaluating(
-            std::make_shared<files::HeadlessEvaluation>(disks, numbers, details, bench));
+// One evaluation, and so one working record, per thread.
+// Each dyna's curve is written after its evaluation, on its thread.
+files::MakeEvaluation EvaluationOf(const BatchCommand& command,
+                                   const corvane::tools::EvaluationSettings& settings,
+                                   corvane::batch::CurveFiles& curves) {
+    const auto details = command.WithDetails() ? files::HeadlessEvaluation::Details::Yes
+                                               : files::HeadlessEvaluation::Details::No;
+    return [&settings, details, &curves]() -> files::EvaluateCapture {
+        return curves.Evaluating(std::make_shared<files::HeadlessEvaluation>(
+            settings.disks, settings.numbers, details, settings.bench));
     };
+}
+
+files::BatchOptions OptionsOf(const BatchCommand& command) {
     files::BatchOptions options;
-    options.threads = threads;
-    options.append = append;
-    if (withDetails) {
-        options.details =
-            files::BatchOptions::DetailsFile{detailsPath, corvane::performance::DetailsHeader()};
+    options.threads = command.threads;
+    options.append = command.append;
+    if (command.WithDetails()) {
+        options.details = files::BatchOptions::DetailsFile{command.detailsPath,
+                                                           corvane::performance::DetailsHeader()};
     }
-    options.written = [toStandardOutput](const std::string& path,
-                                         const files::CaptureOutcome& outcome) {
+    options.written = [toStandardOutput = command.ToStandardOutput()](
+                          const std::string& path, const files::CaptureOutcome& outcome) {
         if (outcome.notes.empty()) return;
         if (toStandardOutput) FlushStandardOutput();
         for (const std::string& note : outcome.notes) ReportFile(path, note);
     };
+    return options;
+}
 
+void RunBatch(const BatchCommand& command, const std::vector<std::string>& captures,
+              const files::MakeEvaluation& evaluation, const files::BatchOptions& options) {
+    if (!command.ToStandardOutput()) {
+        files::RunBatchToFile(command.resultsPath, captures, evaluation, options);
+        return;
+    }
     try {
-        if (toStandardOutput) {
-            try {
-                files::RunBatch(captures, evaluation, WriteStandardOutput, options);
-            } catch (const files::BatchFileError&) {
-                FlushStandardOutput();  // the lines before the failed file stand
-                throw;
-            }
-            FlushStandardOutput();
-        } else {
-            files::RunBatchToFile(resultsPath, captures, evaluation, options);
-        }
+        files::RunBatch(captures, evaluation, WriteStandardOutput, options);
+    } catch (const files::BatchFileError&) {
+        FlushStandardOutput();  // the lines before the failed file stand
+        throw;
+    }
+    FlushStandardOutput();
+}
+
+// Runs the batch and says on standard error what failed; the exit status.
+int RunAndReport(const BatchCommand& command, const std::vector<std::string>& captures,
+                 const files::MakeEvaluation& evaluation, const files::BatchOptions& options) {
+    try {
+        RunBatch(command, captures, evaluation, options);
     } catch (const files::ResultsFileIsInputError& error) {
         return UsageError(error.what());
     } catch (const files::NotAResultsFileError& error) {
         return UsageError(error.what());
     } catch (const files::BatchFileError& error) {
         ReportFile(error.path(), error.message());
-        if (!toStandardOutput) ReportFile(resultsPath, files::StoppedBatchNote(error));
-        if (withDetails) ReportFile(detailsPath, files::StoppedDetailsNote(error));
+        if (!command.ToStandardOutput())
+            ReportFile(command.resultsPath, files::StoppedBatchNote(error));
+        if (command.WithDetails()) ReportFile(command.detailsPath, files::StoppedDetailsNote(error));
         return kExitFailed;
     } catch (const files::BatchOutputError& error) {
         // A file could not be written; it is left as it was.
@@ -329,9 +333,44 @@ int main(int argc, char** argv) {
         return kExitFailed;
     } catch (const std::exception& error) {
         // The results file itself could not be written; it is left as it was.
-        if (toStandardOutput) ReportFile("standard output", error.what());
-        if (!toStandardOutput) ReportUnwritten(resultsPath, error.what());
+        if (command.ToStandardOutput()) ReportFile("standard output", error.what());
+        if (!command.ToStandardOutput()) ReportUnwritten(command.resultsPath, error.what());
         return kExitFailed;
     }
-    return curves.Failed() ? kExitFailed : 0;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Evaluates capture files in the order given into one comma-separated results file:\n"
+        "a header, then one line per file with its temperatures, speed, indicated power,\n"
+        "shaft power and torque.",
+        kProgram};
+    app.set_version_flag("--version", corvane::VersionLine(kProgram));
+    app.footer(kLargeBatches);
+    BatchCommand command;
+    AddOutputOptions(app, command);
+    AddInputOptions(app, command);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& answer) {  // --help or --version
+        return app.exit(answer);
+    } catch (const CLI::ParseError& error) {
+        return UsageError(error.what());
+    }
+    if (const std::string refused = RefusedOutputs(command); !refused.empty())
+        return UsageError(refused);
+    std::vector<std::string> captures;
+    if (const auto status = FindCaptures(command, captures)) return *status;
+    if (const std::string refused = RefusedCurves(command, captures); !refused.empty())
+        return UsageError(refused);
+    corvane::tools::EvaluationSettings settings;
+    if (!corvane::tools::LoadEvaluationSettings(command.settingsPath, settings)) return kExitUsage;
+    GuardOutputs(command);
+    corvane::batch::CurveFiles curves(command.curvesFolder, settings.bench);
+    const int status = RunAndReport(command, captures, EvaluationOf(command, settings, curves),
+                                    OptionsOf(command));
+    return status == 0 && curves.Failed() ? kExitFailed : status;
 }

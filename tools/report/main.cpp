@@ -20,9 +20,7 @@
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
 #include "report/report_file.h"
-#include "settings/disk_table_settings.h"
-#include "settings/performance_settings.h"
-#include "text/number_format.h"
+#include "evaluation_settings.h"
 #include "tool_messages.h"
 
 namespace {
@@ -76,6 +74,96 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
         std::cerr << kProgram << ": " << message.toStdString() << '\n';
 }
 
+// What the command line asks for.
+struct ReportCommand {
+    std::string folder;
+    std::string settingsPath;
+    std::vector<std::string> captures;
+};
+
+void AddOptions(CLI::App& app, ReportCommand& command) {
+    app.add_option("-o,--output", command.folder, "folder for the reports (made if missing)")
+        ->option_text("FOLDER")
+        ->required();
+    app.add_option("--settings", command.settingsPath, corvane::tools::kSettingsOptionHelp)
+        ->option_text("INI");
+    app.add_option("CAPTURE", command.captures, "capture files (grab or dyna)")->required();
+}
+
+namespace files = corvane::files;
+
+// The capture evaluated for its report; throws why it gets none.
+void EvaluateForReport(files::HeadlessEvaluation& evaluation, const std::string& capture,
+                       const std::string& pdf, const ReportCommand& command) {
+    if (files::SameFile(pdf, capture))
+        throw std::runtime_error("its report " + pdf + " would replace the capture itself");
+    if (!command.settingsPath.empty() && files::SameFile(pdf, command.settingsPath))
+        throw std::runtime_error("its report " + pdf + " would replace the settings file");
+    (void)evaluation.Evaluate(capture);
+    // Empty graphs and blank figures would pass for a report.
+    if (!evaluation.status().empty())
+        throw std::runtime_error(evaluation.status() + ": the capture cannot be evaluated");
+}
+
+// One capture's report written; false (said on standard error) when it is not.
+bool ReportCapture(files::HeadlessEvaluation& evaluation, const std::string& capture,
+                   const std::string& pdf, const ReportCommand& command,
+                   const corvane::tools::EvaluationSettings& settings, const QDateTime& created) {
+    try {
+        EvaluateForReport(evaluation, capture, pdf, command);
+    } catch (const std::exception& error) {
+        ReportFile(capture, error.what());
+        return false;
+    }
+    corvane::report::ReportSubject subject;
+    subject.fileName = files::PrintableName(files::FileNameOf(capture));
+    subject.record = &evaluation.record();
+    subject.disks = evaluation.disks();
+    subject.format = settings.numbers;
+    subject.bench = settings.bench;
+    try {
+        corvane::report::WriteReport(pdf, subject, created);
+    } catch (const files::FileError& error) {
+        ReportFile(pdf, error.what());  // the report could not be written
+        return false;
+    } catch (const std::exception& error) {
+        ReportFile(capture, error.what());
+        return false;
+    }
+    return true;
+}
+
+// Every capture's report, on to the next when one fails; the exit status.
+int WriteReports(const ReportCommand& command, corvane::tools::EvaluationSettings settings) {
+    files::HeadlessEvaluation evaluation(std::move(settings.disks), settings.numbers);
+    const std::vector<std::string> names = corvane::report::ReportFileNames(command.captures);
+    const QDateTime created = QDateTime::currentDateTime();
+    bool failed = false;
+    for (std::size_t i = 0; i < command.captures.size(); ++i) {
+        const std::string pdf = (std::filesystem::path(command.folder) / names[i]).string();
+        if (!ReportCapture(evaluation, command.captures[i], pdf, command, settings, created))
+            failed = true;
+    }
+    return failed ? kExitFailed : 0;
+}
+
+// Qt's own arguments: the program's name and, when given, -platform NAME.
+// Qt keeps the count and the pointers for the application's lifetime.
+struct QtArguments {
+    explicit QtArguments(char* program, std::optional<std::string> chosen)
+        : platform(std::move(chosen)), pointers{program} {
+        if (platform) {
+            pointers.push_back(option.data());
+            pointers.push_back(platform->data());
+        }
+        count = static_cast<int>(pointers.size());
+    }
+    std::string option = "-platform";
+    std::optional<std::string> platform;
+    std::vector<char*> pointers;
+    int count = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,19 +178,8 @@ int main(int argc, char** argv) {
         "Runs without a display; Qt's -platform NAME chooses another platform.",
         kProgram};
     app.set_version_flag("--version", corvane::VersionLine(kProgram));
-    std::string folder;
-    std::string settingsPath;
-    std::vector<std::string> captures;
-    app.add_option("-o,--output", folder, "folder for the reports (made if missing)")
-        ->option_text("FOLDER")
-        ->required();
-    app.add_option("--settings", settingsPath,
-                   "settings file whose Flywheel sections give the disk table (default: five "
-                   "blank rows) and whose [Performance] section gives the uncertainty budget "
-                   "and the calibrations "
-                   "(default: the manual's); a file that cannot be read is an error")
-        ->option_text("INI");
-    app.add_option("CAPTURE", captures, "capture files (grab or dyna)")->required();
+    ReportCommand command;
+    AddOptions(app, command);
     try {
         app.parse(static_cast<int>(arguments.ours.size()), arguments.ours.data());
     } catch (const CLI::Success& answer) {  // --help or --version: no Qt at all
@@ -110,70 +187,14 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(error.what());
     }
-
-    namespace files = corvane::files;
-    const corvane::text::NumberFormat numbers = corvane::text::PointComma();
-    corvane::analysis::DiskTable disks(corvane::settings::kDiskTableRows);
-    corvane::performance::BenchSettings bench;
-    if (!settingsPath.empty()) {
-        auto loaded = corvane::settings::LoadDiskTableFile(settingsPath, numbers);
-        if (!loaded.error.empty()) {
-            ReportFile(settingsPath, loaded.error);
-            return kExitUsage;
-        }
-        disks = std::move(loaded.disks);
-        bench = corvane::settings::LoadBenchSettingsFile(settingsPath);
-    }
-    if (!OutputFolder(folder)) return kExitUsage;
+    corvane::tools::EvaluationSettings settings;
+    if (!corvane::tools::LoadEvaluationSettings(command.settingsPath, settings)) return kExitUsage;
+    if (!OutputFolder(command.folder)) return kExitUsage;
 
     qInstallMessageHandler(QtMessages);
     // Over SSH or in a batch job there is no display to draw on.
     if (!arguments.platform) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::vector<char*> qtArguments{argv[0]};
-    std::string platformOption = "-platform";
-    if (arguments.platform) {
-        qtArguments.push_back(platformOption.data());
-        qtArguments.push_back(arguments.platform->data());
-    }
-    int qtCount = static_cast<int>(qtArguments.size());
-    QApplication application(qtCount, qtArguments.data());
-
-    files::HeadlessEvaluation evaluation(std::move(disks), numbers);
-    const std::vector<std::string> names = corvane::report::ReportFileNames(captures);
-    const QDateTime created = QDateTime::currentDateTime();
-    bool failed = false;
-    for (std::size_t i = 0; i < captures.size(); ++i) {
-        const std::string& capture = captures[i];
-        const std::string pdf = (std::filesystem::path(folder) / names[i]).string();
-        try {
-            if (files::SameFile(pdf, capture))
-                throw std::runtime_error("its report " + pdf + " would replace the capture itself");
-            if (!settingsPath.empty() && files::SameFile(pdf, settingsPath))
-                throw std::runtime_error("its report " + pdf + " would replace the settings file");
-            (void)evaluation.Evaluate(capture);
-            // Empty graphs and blank figures would pass for a report.
-            if (!evaluation.status().empty())
-                throw std::runtime_error(evaluation.status() + ": the capture cannot be evaluated");
-        } catch (const std::exception& error) {
-            ReportFile(capture, error.what());
-            failed = true;
-            continue;
-        }
-        corvane::report::ReportSubject subject;
-        subject.fileName = files::PrintableName(files::FileNameOf(capture));
-        subject.record = &evaluation.record();
-        subject.disks = evaluation.disks();
-        subject.format = numbers;
-        subject.bench = bench;
-        try {
-            corvane::report::WriteReport(pdf, subject, created);
-        } catch (const files::FileError& error) {
-            ReportFile(pdf, error.what());  // the report could not be written
-            failed = true;
-        } catch (const std::exception& error) {
-            ReportFile(capture, error.what());
-            failed = true;
-        }
-    }
-    return failed ? kExitFailed : 0;
+    QtArguments qt(argv[0], arguments.platform);
+    QApplication application(qt.count, qt.pointers.data());
+    return WriteReports(command, std::move(settings));
 }

@@ -93,21 +93,16 @@ void SetFault(daq::EngineFaults& faults, const std::string& name) {
     if (name == "stopped") faults.stopped = true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    CLI::App app{
-        "Takes one capture from the simulated engine, writes it as a capture file and prints "
-        "the engine's truth as one JSON object.",
-        kProgram};
-    app.set_version_flag("--version", VersionLine(kProgram));
+// What the command line asks for.
+struct SimulateCommand {
     std::string kind;
     std::string output;
     std::vector<std::string> faults;
     daq::EngineParameters parameters;
-    app.add_option("kind", kind, "grab or dyna")
-        ->required()
-        ->check(CLI::IsMember({"grab", "dyna"}));
+};
+
+// The engine's settings; each is checked to be a finite number in its range.
+void AddEngineOptions(CLI::App& app, daq::EngineParameters& parameters) {
     app.add_option("--rpm", parameters.rpm,
                    "steady speed of a grab; free-running speed a dyna accelerates towards. "
                    "Captures at 1000 scans/s can be evaluated up to 1000 rpm; above it the "
@@ -137,32 +132,41 @@ int main(int argc, char** argv) {
         ->check(kFinite)
         ->check(CLI::Range(-180.0, 180.0))
         ->capture_default_str();
-    app.add_flag("--coast-down", parameters.coastDown,
+}
+
+void AddOptions(CLI::App& app, SimulateCommand& command) {
+    app.add_option("kind", command.kind, "grab or dyna")
+        ->required()
+        ->check(CLI::IsMember({"grab", "dyna"}));
+    AddEngineOptions(app, command.parameters);
+    app.add_flag("--coast-down", command.parameters.coastDown,
                  "dyna: the engine stops giving work as the capture starts and slows from "
                  "--rpm against its friction (a capture for corvane-calibrate friction)");
-    app.add_option("--fault", faults, "unplugged, missed-hole, too-hot or stopped (repeatable)")
+    app.add_option("--fault", command.faults,
+                   "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));
-    app.add_option("-o,--output", output, "capture file to write")->required();
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::Success& answer) {  // --help or --version
-        return app.exit(answer);
-    } catch (const CLI::ParseError& error) {
-        app.exit(error);  // prints the message
-        return kExitUsage;
-    }
+    app.add_option("-o,--output", command.output, "capture file to write")->required();
+}
 
-    for (const auto& fault : faults) SetFault(parameters.faults, fault);
+// The engine as asked for, its faults set, taking its captures at once.
+daq::EngineParameters EngineOf(const SimulateCommand& command) {
+    daq::EngineParameters parameters = command.parameters;
+    for (const auto& fault : command.faults) SetFault(parameters.faults, fault);
     if (parameters.rpm > kEvaluableRpm) {
         std::fprintf(stderr,
                      "corvane-simulate: warning: above 1000 rpm a capture at 1000 scans/s may not "
                      "be evaluated (\"Bad red spikes\"); the file is written all the same\n");
     }
     parameters.instantScans = true;
+    return parameters;
+}
 
-    daq::SimulatedBoard board(parameters);
+// The capture taken and written, the truth printed; the exit status.
+int Simulate(const SimulateCommand& command) {
+    daq::SimulatedBoard board(EngineOf(command));
     const daq::EngineModel model(board.Parameters());
-    const auto captureKind = kind == "dyna" ? analysis::CaptureKind::Dyna : analysis::CaptureKind::Grab;
+    const auto captureKind =
+        command.kind == "dyna" ? analysis::CaptureKind::Dyna : analysis::CaptureKind::Grab;
     analysis::CaptureRecord record;
     if (daq::TakeCapture(board, captureKind, record) != 0) {
         std::fprintf(stderr,
@@ -171,16 +175,36 @@ int main(int argc, char** argv) {
         return kExitNoBoard;
     }
     try {
-        files::WriteCaptureFile(output, record, DiskTableOf(model));
+        files::WriteCaptureFile(command.output, record, DiskTableOf(model));
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "corvane-simulate: %s: %s\n", output.c_str(), error.what());
+        std::fprintf(stderr, "corvane-simulate: %s: %s\n", command.output.c_str(), error.what());
         return kExitFailed;
     }
-
     const std::string json =
         captureKind == analysis::CaptureKind::Dyna
             ? simulate::DynaTruthJson(daq::DynaTruthOf(model, kDynaMs, kTruthStepMs), model)
             : simulate::GrabTruthJson(daq::GrabTruthOf(model), model);
     std::printf("%s\n", json.c_str());
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Takes one capture from the simulated engine, writes it as a capture file and prints "
+        "the engine's truth as one JSON object.",
+        kProgram};
+    app.set_version_flag("--version", VersionLine(kProgram));
+    SimulateCommand command;
+    AddOptions(app, command);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& answer) {  // --help or --version
+        return app.exit(answer);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);  // prints the message
+        return kExitUsage;
+    }
+    return Simulate(command);
 }

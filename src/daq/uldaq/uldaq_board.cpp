@@ -101,19 +101,31 @@ int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t
                             SO_DEFAULTIO, AINSCAN_FF_DEFAULT, scanVolts_.data());
     if (error != ERR_NO_ERROR) return AbandonScan(error);
     scanDevice_ = device_;
-    auto stopped = [this] {
-        AbandonScan(ERR_NO_ERROR);
-        return Fail(kScanStopped, "scan: stopped as the program closes");
-    };
-    if (stopRequested_) return stopped();
+    if (stopRequested_) return StoppedScan();
+    if (const int result = AwaitScan(request, samplesPerChannel, actualRate); result != kNoErrors) {
+        return result;
+    }
 
+    if (std::any_of(scanVolts_.begin(), scanVolts_.end(), [](double v) { return std::isnan(v); }))
+        return Fail(kUldaqBadReading, "scan: a sample is not a number");
+    std::transform(scanVolts_.begin(), scanVolts_.end(), samples.begin(), CountOf);
+    if (std::isfinite(actualRate) && actualRate > 0) rate = std::lround(actualRate);
+    return kNoErrors;
+}
+
+int UldaqBoard::StoppedScan() {
+    AbandonScan(uldaq::ERR_NO_ERROR);
+    return Fail(kScanStopped, "scan: stopped as the program closes");
+}
+
+int UldaqBoard::AwaitScan(const ScanRequest& request, long samplesPerChannel, double actualRate) {
     try {
         const double slowest =
             std::min(static_cast<double>(request.rate), actualRate > 0 ? actualRate : request.rate);
         const double timeout =
             static_cast<double>(samplesPerChannel) / slowest + kScanTimeoutMargin;
-        error = library_->ulAInScanWait(device_, WAIT_UNTIL_DONE, 0, timeout);
-        if (stopRequested_) return stopped();
+        UlError error = library_->ulAInScanWait(device_, WAIT_UNTIL_DONE, 0, timeout);
+        if (stopRequested_) return StoppedScan();
         if (error != ERR_NO_ERROR) return AbandonScan(error);
         ScanStatus status = SS_RUNNING;
         TransferStatus transfer{};
@@ -128,11 +140,6 @@ int UldaqBoard::ScanChannels(const ScanRequest& request, std::span<std::uint16_t
         AbandonScan(ERR_NO_ERROR);
         throw;
     }
-
-    if (std::any_of(scanVolts_.begin(), scanVolts_.end(), [](double v) { return std::isnan(v); }))
-        return Fail(kUldaqBadReading, "scan: a sample is not a number");
-    std::transform(scanVolts_.begin(), scanVolts_.end(), samples.begin(), CountOf);
-    if (std::isfinite(actualRate) && actualRate > 0) rate = std::lround(actualRate);
     return kNoErrors;
 }
 

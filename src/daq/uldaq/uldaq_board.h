@@ -63,6 +63,11 @@ private:
     void Release();
     int DeviceFailure(uldaq::UlError error);
     int AbandonScan(uldaq::UlError error);
+    // The scan stopped as the program closes: abandoned, and said so.
+    int StoppedScan();
+    // Waits for a started scan to end in its time; kNoErrors when it ended
+    // whole, else the scan is abandoned and the failure returned.
+    int AwaitScan(const ScanRequest& request, long samplesPerChannel, double actualRate);
     int StartContinuous(const ScanRequest& request, long& rate) override;
     void StopContinuous() override;
     struct Transfer;
