@@ -147,6 +147,17 @@ double DrawLeftColumn(Page& page, const ReportTexts& texts, double top) {
     return y;
 }
 
+// A grab's energy chain, when the bench's friction is known.
+double DrawEnergyChain(Page& page, const ReportTexts& texts, double x, double y) {
+    if (texts.energy.empty()) return y;
+    const double valueMm = page.toMm(page.width() - x) - kPerformanceLabelMm;
+    y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true), "Energy chain");
+    y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.energySummary), kQuiet);
+    for (const ReportLine& line : texts.energy)
+        y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(line.label), Q(line.value)});
+    return y;
+}
+
 // The engine-performance figures, from `top`.
 double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
     const double x = page.mm(kRightColumnMm);
@@ -158,12 +169,13 @@ double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
         y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
     y += page.mm(1);
     y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.performanceNote), kQuiet);
-    if (texts.uncertainty.empty()) return y;
-    y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
-                   "Uncertainty (k = 2)");
-    for (const ReportLine& figure : texts.uncertainty)
-        y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
-    return y;
+    if (!texts.uncertainty.empty()) {
+        y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
+                       "Uncertainty (k = 2)");
+        for (const ReportLine& figure : texts.uncertainty)
+            y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
+    }
+    return DrawEnergyChain(page, texts, x, y);
 }
 
 double DrawTexts(Page& page, const ReportTexts& texts) {

@@ -2,7 +2,9 @@
 // The "Engine performance" window: the finer evaluation of the last capture
 // beside the results table. A grab: every cycle's speed, work and indicated
 // power, their mean, spread and COV, the efficiency beside its Carnot limit.
-// A dyna: the power curve (power and torque against speed) with its maximum.
+// A dyna: the power curve (power and torque against speed) with its maximum
+// and each point's uncertainty band, and "Save curve…". With the bench's
+// friction known, a grab's energy chain: heater → indicated → shaft + friction.
 // Every figure's expanded uncertainty, and on request the table of its sources.
 // A capture that cannot be evaluated shows why. Created hidden at start-up
 // and kept for the run; closing it only hides it.
@@ -16,6 +18,7 @@
 class QCheckBox;
 class QCPItemText;
 class QLabel;
+class QPushButton;
 
 namespace corvane::charts {
 class GraphPlot;
@@ -51,6 +54,8 @@ public:
     CopyableTable* pointsTable() const { return points_; }
     charts::GraphPlot* powerCurve() const { return curve_; }
     QCheckBox* averagedLoopBox() const { return averagedLoop_; }
+    QLabel* energyText() const { return energy_; }
+    QPushButton* saveCurveButton() const { return saveCurve_; }
 
 signals:
     void averagedLoopToggled(bool shown);
@@ -63,8 +68,11 @@ protected:
 private:
     void createUncertainty();
     void createPowerCurve();
+    void createCurveSaveAndEnergy();
     void layOut();
     void showCurve(const performance::PerformanceResult& result);
+    void showBand(const performance::PerformanceResult& result);
+    void showEnergy(const performance::PerformanceResult& result);
 
     text::NumberFormat format_;
     std::optional<performance::PerformanceResult> result_;
@@ -79,6 +87,8 @@ private:
     charts::GraphPlot* curve_;
     QCPItemText* simulatedMark_;
     QCheckBox* averagedLoop_;
+    QLabel* energy_;
+    QPushButton* saveCurve_;
 };
 
 }  // namespace corvane::ui
