@@ -56,12 +56,29 @@ QList<QCPAxis*> GraphPlot::verticalAxes() const {
     return axes;
 }
 
+namespace {
+
+// An axis without data keeps its range, so room is added only around data.
+bool HasData(const QCPAxis& axis) {
+    for (QCPAbstractPlottable* plottable : axis.plottables())
+        if (plottable->interface1D() && plottable->interface1D()->dataCount() > 0) return true;
+    return false;
+}
+
+}  // namespace
+
 void GraphPlot::applyAutomaticScaling() {
     // Each axis spans the data of the series drawn against it; an axis without
     // data keeps its range.
-    if (horizontalAutomatic_) xAxis->rescale(false);
-    if (verticalAutomatic_) {
-        for (QCPAxis* axis : verticalAxes()) axis->rescale(false);
+    QList<QCPAxis*> automatic;
+    if (horizontalAutomatic_) automatic.append(xAxis);
+    if (verticalAutomatic_) automatic.append(verticalAxes());
+    for (QCPAxis* axis : automatic) {
+        axis->rescale(false);
+        if (room_ > 0 && HasData(*axis)) {
+            const QCPRange span = axis->range();
+            axis->setRange(span.lower - room_ * span.size(), span.upper + room_ * span.size());
+        }
     }
 }
 

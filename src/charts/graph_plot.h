@@ -32,6 +32,9 @@ public:
 
     // Applies the automatic axes to the present data (also done before every replot).
     void applyAutomaticScaling();
+    // Room at both ends of every automatic axis, as a share of its data's span,
+    // so that a mark on the data's edge shows whole (none unless set).
+    void setAutomaticRoom(double share) { room_ = share; }
 
     // The smallest drag, in pixels both ways, that zooms or undoes the zoom.
     static constexpr int kMinimumZoomPixels = 8;
@@ -66,6 +69,7 @@ private:
     double min_ = 0.0;
     double max_ = 0.0;
     bool verticalAutomatic_ = true;
+    double room_ = 0.0;
     bool scrolling_ = false;  // the right button is down
     bool dragged_ = false;    // ... and has moved beyond the click slack
     QPoint scrollStart_;

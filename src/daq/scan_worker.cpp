@@ -55,6 +55,8 @@ bool ScanWorker::WaitFor(int ms) const {
 
 int ScanWorker::Result() {
     if (thread_.joinable()) thread_.join();
+    // A scan left behind by WindUp is not joined: its thread may still write.
+    std::lock_guard lock(state_->mutex);
     if (state_->error) std::rethrow_exception(state_->error);
     return state_->result;
 }

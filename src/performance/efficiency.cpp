@@ -32,4 +32,10 @@ Efficiency EfficiencyOf(double heaterPowerW, double lowTemperatureK, double high
     return out;
 }
 
+std::optional<double> ShaftEfficiencyPercent(const Efficiency& efficiency,
+                                             double shaftPowerMilliW) {
+    if (!efficiency.heaterPowerW) return std::nullopt;
+    return IfFinite(100 * (shaftPowerMilliW / 1000) / *efficiency.heaterPowerW);
+}
+
 }  // namespace corvane::performance

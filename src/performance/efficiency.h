@@ -13,4 +13,9 @@ namespace corvane::performance {
 Efficiency EfficiencyOf(double heaterPowerW, double lowTemperatureK, double highTemperatureK,
                         std::optional<double> indicatedPowerMilliW);
 
+// A dyna's shaft power at its maximum over the heater power, in per cent: the
+// figure a dyna sets beside the Carnot limit. Empty without a heater power or
+// when the quotient is not finite.
+std::optional<double> ShaftEfficiencyPercent(const Efficiency& efficiency, double shaftPowerMilliW);
+
 }  // namespace corvane::performance

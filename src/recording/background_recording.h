@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "daq/scan_stream.h"
+#include "recording/cycle_loops.h"
 #include "recording/recorder.h"
 #include "recording/recording_writer.h"
 
@@ -22,7 +23,8 @@ public:
     // Starts recording at once. Throws RecordingError when the folder cannot
     // be made (nothing is started then).
     BackgroundRecording(std::unique_ptr<daq::ScanStream> stream, const std::string& folder,
-                        Manifest manifest, const SteadyCriteria& steady);
+                        Manifest manifest, const SteadyCriteria& steady,
+                        std::size_t lastLoops = kLastLoops);
     // Stops and waits for the folder to be closed.
     ~BackgroundRecording();
     BackgroundRecording(const BackgroundRecording&) = delete;
@@ -30,6 +32,10 @@ public:
 
     // The cycles evaluated since the last call, in order; none is skipped.
     std::vector<CycleRow> TakeCycles();
+    // The loops of the last cycles (as many as asked for at the start),
+    // oldest first, consecutive; with the count of loops ever evaluated.
+    std::vector<CycleLoop> RecentLoops() const;
+    std::uint64_t LoopsEvaluated() const;
     // Counts as of the last second (scans, gaps, cycles, bytes).
     RecordingStatus Status() const;
     // Noted in events.csv at the time the stream has reached.
@@ -49,6 +55,7 @@ private:
     RecorderOptions options_;
     mutable std::mutex mutex_;
     std::vector<CycleRow> cycles_;
+    LoopRing loops_;
     std::vector<std::string> marks_;
     RecordingStatus status_;
     std::optional<RecordingEnd> end_;

@@ -57,6 +57,7 @@ CycleTracker::CycleTracker(const daq::StreamFormat& format)
 
 void CycleTracker::Add(std::uint64_t firstScan, std::span<const std::uint16_t> counts,
                        std::vector<CycleRow>& completed) {
+    loops_.clear();
     if (firstScan != nextScan_ && lastTach_) Gap();
     if (held_.empty()) heldFrom_ = firstScan;
     held_.insert(held_.end(), counts.begin(), counts.end());
@@ -201,7 +202,7 @@ CycleTracker::ScanMeans CycleTracker::MeansOver(std::uint64_t first, double end)
 // The crank angle of every scan from the wide hole's centre up to, not
 // including, the next one's, the cylinder's volume there and the pressure:
 // the loop's p dV.
-CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
+CycleRow CycleTracker::Evaluate(const Cycle& cycle) {
     const performance::MonotoneCubic crank = Crank(cycle);
     const double start = HoleNumber(cycle.from).centre;
     const double end = HoleNumber(cycle.to).centre;
@@ -214,6 +215,7 @@ CycleRow CycleTracker::Evaluate(const Cycle& cycle) const {
         volume.push_back(analysis::CylinderVolumeDouble(crank(static_cast<double>(n))));
         pressure.push_back(analysis::PressureKpa(Count(n, pressure_), means.pressureVolts));
     }
+    loops_.push_back(ThinnedLoop(volume, pressure));
     CycleRow row = means.monitor;
     const double seconds = (end - start) / rate_;
     row.timeS = start / rate_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "daq/scan_stream.h"
+#include "recording/cycle_loops.h"
 
 namespace corvane::performance {
 class MonotoneCubic;
@@ -43,6 +44,9 @@ public:
              std::vector<CycleRow>& completed);
     // Scans went missing: nothing before joins a cycle after.
     void Gap();
+    // The loops of the cycles the last Add completed, in the same order,
+    // thinned for drawing; their numbers and times are the caller's to set.
+    const std::vector<CycleLoop>& LoopsOfLastAdd() const { return loops_; }
 
     // Revolutions between two wide holes that were not 16 holes apart.
     int SkippedRevolutions() const { return skipped_; }
@@ -63,7 +67,7 @@ private:
               std::vector<CycleRow>& completed);
     void HoleClosed(std::vector<CycleRow>& completed);
     void WideHole(std::int64_t number, std::vector<CycleRow>& completed);
-    CycleRow Evaluate(const Cycle& cycle) const;
+    CycleRow Evaluate(const Cycle& cycle);
     performance::MonotoneCubic Crank(const Cycle& cycle) const;
     struct ScanMeans {
         CycleRow monitor;  // the monitor channels' means, where carried
@@ -92,6 +96,7 @@ private:
     std::vector<std::uint16_t> held_;  // scans from heldFrom_ on, interleaved
     std::uint64_t heldFrom_ = 0;
     int skipped_ = 0;
+    std::vector<CycleLoop> loops_;
 };
 
 }  // namespace corvane::recording

@@ -43,10 +43,8 @@ std::uint64_t FirstScan(double atSeconds, long rate, std::uint64_t scans,
 
 double Mean(double sum, long count) { return sum / static_cast<double>(count); }
 
-}  // namespace
-
-analysis::CaptureRecord GrabAt(const std::string& folder, double atSeconds) {
-    const RecordingContents contents = ReadRecording(folder);
+analysis::CaptureRecord GrabFrom(const std::string& folder, const RecordingContents& contents,
+                                 double atSeconds) {
     const daq::StreamFormat& format = contents.manifest.format;
     const Offsets at = OffsetsOf(format, folder);
     const long rate = format.rate;
@@ -78,6 +76,27 @@ analysis::CaptureRecord GrabAt(const std::string& folder, double atSeconds) {
     record.ResistorPower = Mean(heater, rate);
     record.HiTemp = Mean(high, rate);
     return record;
+}
+
+}  // namespace
+
+analysis::CaptureRecord GrabAt(const std::string& folder, double atSeconds) {
+    return GrabFrom(folder, ReadRecording(folder), atSeconds);
+}
+
+void ImportSecond(const std::string& folder, double atSeconds, analysis::CaptureRecord& record,
+                  const files::PrepareCapture& prepare) {
+    const analysis::CaptureRecord second = GrabAt(folder, atSeconds);
+    analysis::CaptureRecord working = record;
+    working.IsDyna = false;
+    if (prepare) prepare(files::CaptureKind::Grab, working);
+    working.RawSamples = second.RawSamples;
+    working.SampleCount = second.SampleCount;
+    working.SamplePeriod = second.SamplePeriod;
+    working.LoTemp = second.LoTemp;
+    working.ResistorPower = second.ResistorPower;
+    working.HiTemp = second.HiTemp;
+    record = std::move(working);
 }
 
 }  // namespace corvane::recording

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/capture_record.h"
+#include "files/capture_import.h"
 
 namespace corvane::recording {
 
@@ -13,5 +14,12 @@ namespace corvane::recording {
 // Throws RecordingError when the second does not lie wholly in the
 // recording, holds a lost scan, or does not fit a capture.
 analysis::CaptureRecord GrabAt(const std::string& folder, double atSeconds);
+
+// The same second made the working capture, as an imported grab file would
+// be: `prepare` readies a copy of `record` for a grab, then the second's
+// samples and monitor means go into it. Throws RecordingError before
+// `prepare` runs; `record` changes only when the second was read whole.
+void ImportSecond(const std::string& folder, double atSeconds, analysis::CaptureRecord& record,
+                  const files::PrepareCapture& prepare);
 
 }  // namespace corvane::recording

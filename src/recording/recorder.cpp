@@ -91,7 +91,7 @@ private:
         std::vector<CycleRow> cycles;
         tracker_.Add(first, counts, cycles);
         writer_.AddScans(counts);
-        AddCycles(cycles);
+        AddCycles(cycles, tracker_.LoopsOfLastAdd());
     }
 
     void AddGap(std::uint64_t first, std::uint64_t lost) {
@@ -106,14 +106,22 @@ private:
         ++status_.gaps;
     }
 
-    void AddCycles(const std::vector<CycleRow>& cycles) {
-        for (CycleRow cycle : cycles) {
+    void AddCycles(const std::vector<CycleRow>& cycles, const std::vector<CycleLoop>& loops) {
+        for (std::size_t i = 0; i < cycles.size(); ++i) {
+            CycleRow cycle = cycles[i];
             cycle.steady = steady_.Add(cycle);
             writer_.AddCycle(cycle);
             if (options_.cycle) options_.cycle(cycle);
+            if (options_.loop) TellLoop(loops[i], cycle.timeS);
             ++status_.cycles;
             status_.lastCycle = cycle;
         }
+    }
+
+    void TellLoop(CycleLoop loop, double timeS) const {
+        loop.cycle = status_.cycles;
+        loop.timeS = timeS;
+        options_.loop(loop);
     }
 
     // Half a second of the stream or of the clock since the last flush: to

@@ -38,6 +38,8 @@ struct RecorderOptions {
     std::optional<std::uint64_t> scanLimit;  // stop once this many scans (lost ones too) are in
     std::function<void(const RecordingStatus&)> everySecond;  // by the clock, on this thread
     std::function<void(const CycleRow&)> cycle;               // each cycle as it is evaluated
+    // Each cycle's loop, thinned for drawing, right after its row.
+    std::function<void(const CycleLoop&)> loop;
     SteadyCriteria steady;  // how each cycle's `steady` flag is judged
     // Asked after every chunk: texts the user marked since, each noted as an
     // event at the stream's present time.

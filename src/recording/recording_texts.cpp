@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "performance/details_csv.h"
+
 namespace corvane::recording {
 
 namespace {
@@ -40,16 +42,6 @@ std::vector<std::string_view> Fields(std::string_view line) {
     }
 }
 
-std::string Quoted(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 std::optional<std::string> Unquoted(std::string_view field) {
     if (field.empty() || field.front() != '"') {
         if (field.find('"') != std::string_view::npos) return std::nullopt;
@@ -83,7 +75,7 @@ std::string EventLine(const Event& event) {
     // the rest of it unreadable, so it is kept as a space.
     std::string text = event.text;
     std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return SecondsText(event.timeS) + ',' + Quoted(text) + '\n';
+    return SecondsText(event.timeS) + ',' + performance::CsvField(text) + '\n';
 }
 
 std::optional<std::vector<std::string_view>> WholeLines(std::string_view text,

@@ -26,7 +26,9 @@ constexpr double kResultsLabelMm = 24.0;
 constexpr double kResultsValueMm = 36.0;
 constexpr double kDiskColumnMm = 23.0;
 constexpr double kRightColumnMm = 84.0;
-constexpr double kPerformanceLabelMm = 46.0;
+constexpr double kPerformanceLabelMm = 40.0;               // at least
+constexpr double kCellInsetMm = 1.2;                       // between a cell's frame and its text
+constexpr double kCellPaddingMm = 2 * kCellInsetMm + 1.0;  // both insets, and a little room
 
 const QColor kGrid(200, 200, 200);
 const QColor kQuiet(90, 90, 90);
@@ -55,6 +57,9 @@ public:
     double mm(double millimetres) const { return millimetres * dpi_ / 25.4; }
     double toMm(double units) const { return units * 25.4 / dpi_; }
     double width() const { return device_.width(); }
+    double widthMm(const QFont& font, const QString& text) const {
+        return toMm(QFontMetricsF(font, &device_).horizontalAdvance(text));
+    }
 
     // One line of text in a box of the given height; returns the height.
     double line(double x, double y, double w, double h, const QFont& font, const QString& text,
@@ -93,7 +98,7 @@ public:
                 painter_->setPen(QPen(kGrid, 0));
                 painter_->drawRect(QRectF(left, y, w, h));
             }
-            line(left + mm(1.2), y, w - mm(2.4), h, Font(9, bold), cells[i]);
+            line(left + mm(kCellInsetMm), y, w - mm(2 * kCellInsetMm), h, Font(9, bold), cells[i]);
             left += w;
         }
         return h;
@@ -147,33 +152,50 @@ double DrawLeftColumn(Page& page, const ReportTexts& texts, double top) {
     return y;
 }
 
+// The label column of a table of figures: wide enough that its longest label
+// stays on one line beside its figure, as far as the longest figure leaves room.
+double LabelMm(const Page& page, const std::vector<ReportLine>& lines, double columnMm) {
+    double label = 0.0, value = 0.0;
+    for (const ReportLine& figure : lines) {
+        label = std::max(label, page.widthMm(Font(9), Q(figure.label)));
+        value = std::max(value, page.widthMm(Font(9), Q(figure.value)));
+    }
+    const double most = columnMm - value - kCellPaddingMm;
+    return std::max(kPerformanceLabelMm, std::min(label + kCellPaddingMm, most));
+}
+
+// A table of figures in the column from `x`; returns its height.
+double FigureRows(Page& page, const std::vector<ReportLine>& lines, double x, double y) {
+    const double columnMm = page.toMm(page.width() - x);
+    const double labelMm = LabelMm(page, lines, columnMm);
+    double height = 0.0;
+    for (const ReportLine& figure : lines)
+        height += page.row(x, y + height, {labelMm, columnMm - labelMm},
+                           {Q(figure.label), Q(figure.value)});
+    return height;
+}
+
 // A grab's energy chain, when the bench's friction is known.
 double DrawEnergyChain(Page& page, const ReportTexts& texts, double x, double y) {
     if (texts.energy.empty()) return y;
-    const double valueMm = page.toMm(page.width() - x) - kPerformanceLabelMm;
     y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true), "Energy chain");
     y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.energySummary), kQuiet);
-    for (const ReportLine& line : texts.energy)
-        y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(line.label), Q(line.value)});
-    return y;
+    return y + FigureRows(page, texts.energy, x, y);
 }
 
 // The engine-performance figures, from `top`.
 double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
     const double x = page.mm(kRightColumnMm);
-    const double valueMm = page.toMm(page.width() - x) - kPerformanceLabelMm;
     double y = top;
     y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
                    "Engine performance");
-    for (const ReportLine& figure : texts.performance)
-        y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
+    y += FigureRows(page, texts.performance, x, y);
     y += page.mm(1);
     y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.performanceNote), kQuiet);
     if (!texts.uncertainty.empty()) {
         y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
                        "Uncertainty (k = 2)");
-        for (const ReportLine& figure : texts.uncertainty)
-            y += page.row(x, y, {kPerformanceLabelMm, valueMm}, {Q(figure.label), Q(figure.value)});
+        y += FigureRows(page, texts.uncertainty, x, y);
     }
     return DrawEnergyChain(page, texts, x, y);
 }
@@ -191,21 +213,58 @@ struct Placement {
     double height = 0.0;
 };
 
-// Graphs flow down the pages after the texts; one that does not fit on what
-// is left of a page starts the next.
+// A graph's height on the page: what it asks for, and the least it may be drawn at.
+struct Height {
+    double wanted = 0.0;
+    double least = 0.0;
+};
+
+// The graphs from `first` to `last` one under the other from `top`, each
+// between its least and its wanted height as `share` (0 to 1) says.
+void StackGraphs(const std::vector<Height>& heights, std::size_t first, std::size_t last,
+                 double top, double share, double gap, int number, std::vector<Placement>& placed) {
+    placed.resize(first);
+    for (std::size_t i = first; i <= last; ++i) {
+        const double h = heights[i].least + share * (heights[i].wanted - heights[i].least);
+        placed.push_back({number, top, h});
+        top += h + gap;
+    }
+}
+
+// How far above their least heights a page's graphs can be drawn in `room`:
+// 1 for their wanted heights, below 0 when even their least do not fit.
+double ShareOf(double room, const Height& sum) {
+    if (sum.wanted <= sum.least) return room >= sum.least ? 1.0 : -1.0;
+    return std::min(1.0, (room - sum.least) / (sum.wanted - sum.least));
+}
+
+// Graphs flow down the pages after the texts. A page takes the next graph
+// while its graphs, made smaller alike down to their least heights, fit; the
+// graph that does not fit starts the next page.
 std::vector<Placement> PlaceGraphs(const std::vector<ReportGraph>& graphs, double textsHeight,
                                    double pageHeight, const Page& page) {
+    std::vector<Height> heights;
+    for (const ReportGraph& graph : graphs) {
+        const double wanted = std::min(page.mm(graph.heightMm), pageHeight);
+        heights.push_back({wanted, std::min(page.mm(graph.leastHeightMm), wanted)});
+    }
+    const double gap = page.mm(kGraphGapMm);
     std::vector<Placement> placed;
     int number = 0;
-    double y = textsHeight;
-    for (const ReportGraph& graph : graphs) {
-        const double h = std::min(page.mm(graph.heightMm), pageHeight);
-        if (y + h > pageHeight && y > 0) {
+    double top = textsHeight;
+    std::size_t first = 0;  // the first graph on this page
+    Height sum;             // of this page's graphs so far
+    for (std::size_t i = 0; i < heights.size(); ++i) {
+        sum = {sum.wanted + heights[i].wanted, sum.least + heights[i].least};
+        double share = ShareOf(pageHeight - top - gap * static_cast<double>(i - first), sum);
+        if (share < 0.0 && (i > first || top > 0.0)) {
             ++number;
-            y = 0;
+            top = 0.0;
+            first = i;
+            sum = heights[i];
+            share = 1.0;
         }
-        placed.push_back({number, y, h});
-        y += h + page.mm(kGraphGapMm);
+        StackGraphs(heights, first, i, top, std::max(share, 0.0), gap, number, placed);
     }
     return placed;
 }

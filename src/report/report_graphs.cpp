@@ -5,6 +5,7 @@
 #include "charts/chart_data.h"
 #include "charts/chart_setup.h"
 #include "charts/chart_stack.h"
+#include "charts/graph_pictures.h"
 #include "charts/graph_plot.h"
 #include "charts/graph_table.h"
 
@@ -15,10 +16,18 @@ namespace {
 using charts::GraphPlot;
 namespace series = charts::graph_series;
 
-constexpr double kTimeGraphMm = 58.0;
-constexpr double kPvGraphMm = 110.0;
-constexpr double kPowerGraphMm = 80.0;
+// Each graph's height on the page, and the least it keeps when made smaller to
+// share a page: a time graph about as tall as in the window, the others tall enough
+// that their curves stay apart.
+struct GraphHeight {
+    double wanted;
+    double least;
+};
+constexpr GraphHeight kTimeGraph{58.0, 28.0};
+constexpr GraphHeight kPvGraph{110.0, 58.0};
+constexpr GraphHeight kPowerGraph{80.0, 60.0};
 constexpr QRgb kAveragedLoop = qRgb(0, 0, 160);
+constexpr double kHairlineMm = 0.1;
 
 QVector<double> Xs(const std::vector<analysis::Point>& points) {
     QVector<double> xs;
@@ -57,23 +66,50 @@ QPen Pen(QRgb colour, double width) {
     return pen;
 }
 
+// What the page says beside a graph's values: the window's graphs name only
+// their horizontal axis, their caption the rest.
+struct AxisTitle {
+    int chart;
+    const char* left;
+};
+constexpr AxisTitle kAxisTitles[] = {
+    {charts::kChart1, "Pressure (kPa)"},
+    {charts::kChart2, "Signal (V)"},
+    {charts::kChart4, "Speed (rpm)"},
+};
+
+// The tachometer's pulses lie closer than the screen's pixels across a page:
+// every sample is drawn (not thinned to screen columns) with a hairline, so
+// that the pulses stay apart at the printer's resolution.
+void DrawEverySample(QCustomPlot& plot, QCPGraph& trace) {
+    trace.setAdaptiveSampling(false);
+    QPen pen = trace.pen();
+    // The page's units are the screen's pixels.
+    pen.setWidthF(kHairlineMm * charts::ScreenDpi(plot) / 25.4);
+    trace.setPen(pen);
+}
+
 // One of the window's five graphs, filled with the capture's result.
 ReportGraph WindowGraph(int index, const EvaluatedCapture& evaluated, bool simulated,
-                        double heightMm) {
+                        GraphHeight height) {
     auto plot = std::make_unique<GraphPlot>();
     QCPItemText* mark = charts::SetUpChart(*plot, index);
     mark->setVisible(simulated);
     analysis::SpeedHistory speed;  // the capture's own speed points
     speed.replace(evaluated.analysis.rpmPoints);
     charts::FillChart(*plot, index, {evaluated.analysis, speed});
+    for (const AxisTitle& title : kAxisTitles)
+        if (title.chart == index) plot->yAxis->setLabel(QString::fromLatin1(title.left));
+    if (index == charts::kChart2)
+        DrawEverySample(*plot, *plot->graph(charts::series::kTachometer.index));
     plot->applyAutomaticScaling();
-    return ReportGraph(std::move(plot), heightMm);
+    return ReportGraph(std::move(plot), height.wanted, height.least);
 }
 
 // The PV diagram of the results table's cycle, and over it the loop averaged
 // over every cycle of the capture.
 ReportGraph PressureVolume(const EvaluatedCapture& evaluated, bool simulated) {
-    ReportGraph graph = WindowGraph(charts::kChart3, evaluated, simulated, kPvGraphMm);
+    ReportGraph graph = WindowGraph(charts::kChart3, evaluated, simulated, kPvGraph);
     auto& plot = static_cast<GraphPlot&>(*graph.plot);
     plot.graph(charts::series::kPvPoints.index)
         ->setName(QStringLiteral("cycle of the results table"));
@@ -139,13 +175,13 @@ ReportGraph PowerCurve(const EvaluatedCapture& evaluated) {
     LegendBelow(*plot);
     plot->rescaleAxes();
     for (QCPAxis* axis : {plot->xAxis, plot->yAxis, plot->yAxis2}) Pad(axis);
-    return ReportGraph(std::move(plot), kPowerGraphMm);
+    return ReportGraph(std::move(plot), kPowerGraph.wanted, kPowerGraph.least);
 }
 
 }  // namespace
 
-ReportGraph::ReportGraph(std::unique_ptr<QCustomPlot> graph, double height)
-    : plot(std::move(graph)), heightMm(height) {}
+ReportGraph::ReportGraph(std::unique_ptr<QCustomPlot> graph, double height, double least)
+    : plot(std::move(graph)), heightMm(height), leastHeightMm(least) {}
 ReportGraph::ReportGraph(ReportGraph&&) noexcept = default;
 ReportGraph& ReportGraph::operator=(ReportGraph&&) noexcept = default;
 ReportGraph::~ReportGraph() = default;
@@ -153,13 +189,13 @@ ReportGraph::~ReportGraph() = default;
 std::vector<ReportGraph> MakeReportGraphs(const EvaluatedCapture& evaluated, bool simulated) {
     std::vector<ReportGraph> graphs;
     if (evaluated.record->IsDyna) {
-        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(charts::kChart4, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(charts::kChart5, evaluated, simulated, kPowerGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraph));
+        graphs.push_back(WindowGraph(charts::kChart4, evaluated, simulated, kTimeGraph));
+        graphs.push_back(WindowGraph(charts::kChart5, evaluated, simulated, kPowerGraph));
         graphs.push_back(PowerCurve(evaluated));
     } else {
-        graphs.push_back(WindowGraph(charts::kChart1, evaluated, simulated, kTimeGraphMm));
-        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraphMm));
+        graphs.push_back(WindowGraph(charts::kChart1, evaluated, simulated, kTimeGraph));
+        graphs.push_back(WindowGraph(charts::kChart2, evaluated, simulated, kTimeGraph));
         graphs.push_back(PressureVolume(evaluated, simulated));
     }
     return graphs;

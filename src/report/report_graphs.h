@@ -14,13 +14,15 @@ class QCustomPlot;
 namespace corvane::report {
 
 struct ReportGraph {
-    ReportGraph(std::unique_ptr<QCustomPlot> plot, double heightMm);
+    ReportGraph(std::unique_ptr<QCustomPlot> plot, double heightMm, double leastHeightMm);
     ReportGraph(ReportGraph&&) noexcept;
     ReportGraph& operator=(ReportGraph&&) noexcept;
     ~ReportGraph();
 
     std::unique_ptr<QCustomPlot> plot;  // never shown: drawn onto the page
     double heightMm = 0.0;              // on the page, the full width of its text
+    // Drawn down to this height to keep it on the page of the graphs before it.
+    double leastHeightMm = 0.0;
 };
 
 // Needs a QApplication (the graphs are widgets); works on the offscreen platform.

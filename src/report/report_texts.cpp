@@ -4,6 +4,8 @@
 
 #include "corvane/version.h"
 #include "performance/energy_text.h"
+#include "performance/efficiency.h"
+#include "performance/power_names.h"
 #include "performance/uncertainty_text.h"
 #include "text/decimal_text.h"
 #include "text/format.h"
@@ -38,14 +40,15 @@ void GrabFigures(const PerformanceResult& result, const Figures& figure, ReportT
         {"Cycles", std::to_string(s.cycles)},
         {"Mean speed", figure(s.meanRpm, 1, "rpm")},
         {"Work per cycle", figure(s.meanWorkMilliJ, 2, "mJ")},
-        {"Indicated power", power},
+        {performance::kCycleResolvedPowerLabel, power},
         {"COV", figure(s.covPercent, 2, "%")},
         {"Heater power", figure(e.heaterPowerW, 2, "W")},
         {"Indicated efficiency", figure(e.indicatedEfficiencyPercent, 2, "%")},
         {"Carnot limit", figure(e.carnotPercent, 2, "%")},
         {"Share of Carnot limit", figure(e.percentOfCarnot, 2, "%")},
     };
-    if (!s.indicatedPowerSdMilliW) texts.performanceNote = "One cycle has no spread.";
+    texts.performanceNote = performance::kCycleResolvedPowerNote;
+    if (!s.indicatedPowerSdMilliW) texts.performanceNote += " One cycle has no spread.";
 }
 
 void DynaFigures(const PerformanceResult& result, const Figures& figure, ReportTexts& texts) {
@@ -61,6 +64,10 @@ void DynaFigures(const PerformanceResult& result, const Figures& figure, ReportT
          curve ? figure(d.torqueAtMaxPowerMilliNm, 2, "mNm") : kNoFigure},
         {"Heater power", figure(e.heaterPowerW, 2, "W")},
         {"Carnot limit", figure(e.carnotPercent, 2, "%")},
+        // What the engine reached, to be read against the limit above it.
+        {kShaftEfficiencyLabel,
+         curve ? figure(performance::ShaftEfficiencyPercent(e, d.maxPowerMilliW), 2, "%")
+               : kNoFigure},
     };
 }
 

@@ -26,7 +26,7 @@ struct ReportTexts {
     std::array<analysis::TableRow, analysis::kResultRows> results{};
     std::vector<std::string> notes;  // the analysis' status and advice
     std::vector<ReportLine> performance;
-    std::string performanceNote;  // why figures are missing or left out
+    std::string performanceNote;          // why figures are missing or left out
     std::vector<ReportLine> uncertainty;  // "249.1 ± 2.6 mW (k = 2)" per figure
     // A grab with the bench's friction known: heater → indicated → shaft + friction.
     std::string energySummary;
@@ -40,6 +40,7 @@ struct ReportTexts {
 
 inline constexpr const char* kProgramName = "Corvane Data Logger";
 inline constexpr const char* kSimulatedNote = "SIMULATED engine: no real measurement";
+inline constexpr const char* kShaftEfficiencyLabel = "Maximum power / heater power";
 inline constexpr const char* kNoFigure = "\u2014";  // an em dash: no figure to give
 
 // created: the report's date and time as the user reads it ("2025-03-14 09:26").

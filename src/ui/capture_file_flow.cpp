@@ -10,6 +10,7 @@
 #include "ui/control_panel.h"
 #include "ui/disk_table.h"
 #include "ui/main_window_texts.h"
+#include "ui/multiple_progress.h"
 #include "ui/results_table.h"
 #include "ui/user_prompts.h"
 
@@ -88,9 +89,12 @@ void CaptureFileFlow::MultipleButtonClick() {
 
     std::vector<std::string> paths;
     for (const QString& p : *captures) paths.push_back(p.toStdString());
+    MultipleProgress progress(host_.window, static_cast<int>(paths.size()));
     bool refusedWithMessage = false;
+    int number = 0;
     try {
         files::RunBatchToFile(results->toStdString(), paths, [&](const std::string& path) {
+            progress.startFile(++number);
             try {
                 ImportCaptureFile(QString::fromStdString(path));
             } catch (const ImportRefused&) {
@@ -100,17 +104,28 @@ void CaptureFileFlow::MultipleButtonClick() {
             return host_.panel->SG->column(1);
         });
     } catch (const files::BatchFileError& e) {
-        // The batch stops at that file. The caption names it; the user reads the
-        // import's own error (a refused file has shown its box), then what the
-        // results file now holds.
-        if (!refusedWithMessage)
-            host_.prompts->reportError(host_.window, std::runtime_error(e.message()));
-        host_.prompts->message(host_.window, ApplicationTitle(),
-                               "The results file " + *results + " " +
-                                   QString::fromStdString(files::StoppedBatchNote(e)) + ".");
+        ReportStoppedBatch(*results, e, progress, refusedWithMessage);
         return;
     }
     host_.prompts->message(host_.window, ApplicationTitle(), "Your results are in " + *results);
+}
+
+void CaptureFileFlow::ReportStoppedBatch(const QString& results, const files::BatchFileError& e,
+                                         const MultipleProgress& progress,
+                                         bool refusedWithMessage) {
+    // The batch stops at that file. The caption names it; the user reads the
+    // import's own error (a refused file has shown its box), then what the
+    // results file now holds. A cancel is no error: it says how far the batch came.
+    QString text = "The results file " + results + " " +
+                   QString::fromStdString(files::StoppedBatchNote(e)) + ".";
+    if (progress.cancelled())
+        text = QString("Multiple was cancelled after %1 of %2 files. ")
+                   .arg(e.evaluated())
+                   .arg(progress.files()) +
+               text;
+    else if (!refusedWithMessage)
+        host_.prompts->reportError(host_.window, std::runtime_error(e.message()));
+    host_.prompts->message(host_.window, ApplicationTitle(), text);
 }
 
 }  // namespace corvane::ui

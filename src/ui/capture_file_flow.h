@@ -17,6 +17,7 @@ namespace corvane::ui {
 
 class CaptureWindow;
 class ControlPanel;
+class MultipleProgress;
 class UserPrompts;
 
 // What the flow works with: the window (its caption, the parent of the
@@ -46,11 +47,18 @@ public:
     // (ImportRefused after the wrong-kind message).
     void ImportCaptureFile(const QString& path);
     void MultipleButtonClick();
+    // One second of a recording read into the record as an imported grab and
+    // analysed, the caption naming the recording and the second; throws
+    // recording::RecordingError (the capture unchanged) when it cannot be read.
+    void ImportRecordingSecond(const QString& runFolder, double seconds);
 
 private:
     // The results file of a Multiple, its overwriting agreed; none when the
     // user cancelled. Throws when it is the settings file.
     std::optional<QString> ChooseResultsFile();
+    // Tells the user why a Multiple stopped and what its results file holds.
+    void ReportStoppedBatch(const QString& results, const files::BatchFileError& error,
+                            const MultipleProgress& progress, bool refusedWithMessage);
 
     CaptureFileHost host_;
 };

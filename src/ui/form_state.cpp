@@ -7,6 +7,7 @@
 #include "ui/graph_commands.h"
 #include "ui/main_window_texts.h"
 #include "ui/performance/performance_window.h"
+#include "ui/recorder/recorder_window.h"
 #include "ui/user_prompts.h"
 #include "ui/window_bounds.h"
 
@@ -30,6 +31,8 @@ void FormState::load(SettingsLocation location) {
     parts_.panel->MOISG->setCurrentCell(0, 0);
     parts_.performance->setAveragedLoopShown(state.averagedLoop);
     bench_ = state.bench;
+    recordingFolder_ = state.recordingFolder;
+    if (recorder_ && !recordingFolder_.isEmpty()) recorder_->setFolder(recordingFolder_);
     if (!store_->notice().isEmpty())
         parts_.prompts->message(window, ApplicationTitle(), store_->notice());
 }
@@ -39,7 +42,17 @@ void FormState::save() {
     FormSettings state = current();
     state.disks = parts_.panel->MOISG->table();
     state.exports = parts_.commands->remembered();
+    // The default is not written: it follows the user's documents folder.
+    state.recordingFolder = recordingFolder_;
+    if (recorder_ &&
+        (!recordingFolder_.isEmpty() || recorder_->folder() != RecorderWindow::DefaultFolder()))
+        state.recordingFolder = recorder_->folder();
     store_->Save(state);
+}
+
+void FormState::attachRecorder(RecorderWindow* recorder) {
+    recorder_ = recorder;
+    if (recorder_ && !recordingFolder_.isEmpty()) recorder_->setFolder(recordingFolder_);
 }
 
 QString FormState::savePath() const { return store_ ? store_->location().savePath : QString(); }

@@ -17,6 +17,7 @@ namespace corvane::ui {
 class ControlPanel;
 class GraphCommands;
 class PerformanceWindow;
+class RecorderWindow;
 class UserPrompts;
 
 // The parts whose state is kept; all outlive the FormState.
@@ -39,6 +40,10 @@ public:
     void load(SettingsLocation location);
     // Writes the parts' state; nothing before load. Throws when the file cannot be written.
     void save();
+    // The Recorder window's folder is kept too, from when it exists: the one
+    // read is offered there (unless it is the program's own), the one it
+    // holds at save is written.
+    void attachRecorder(RecorderWindow* recorder);
     // Where save writes; empty before load.
     QString savePath() const;
     // The uncertainty budget and calibrations of the settings file, for the
@@ -52,6 +57,8 @@ private:
     const text::NumberFormat& format_;
     std::unique_ptr<SettingsStore> store_;
     performance::BenchSettings bench_;
+    RecorderWindow* recorder_ = nullptr;
+    QString recordingFolder_;  // as read, until a recorder is attached
 };
 
 }  // namespace corvane::ui

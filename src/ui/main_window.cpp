@@ -285,6 +285,11 @@ void TForm1::createRecorder() {
     };
     recorderForm_ = std::make_unique<RecorderWindow>(std::move(source), recording::SteadyCriteria{});
     recorderForm_->setFont(font());
+    state_->attachRecorder(recorderForm_.get());
+    connect(recorderForm_.get(), &RecorderWindow::momentChosen, this,
+            [this](const QString& run, double s) {
+                Perform([this, run, s] { files_->ImportRecordingSecond(run, s); });
+            });
     connect(new QShortcut(QKeySequence(ControlPanel::kRecorderShortcut), this),
             &QShortcut::activated, this, &TForm1::RecordButtonClick);
     // The board scans for the recording: the monitor's single readings wait.

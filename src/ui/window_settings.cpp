@@ -54,6 +54,7 @@ FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& 
     if (exports.pictureDpi < kLeastPictureDpi || exports.pictureDpi > kMostPictureDpi)
         exports.pictureDpi = 0;
     exports.reportFolder = QString::fromStdString(ini.ReadString("Reports", "Folder", ""));
+    state.recordingFolder = QString::fromStdString(ini.ReadString("Recording", "Folder", ""));
     return state;
 }
 
@@ -76,6 +77,8 @@ void SaveFormSettings(settings::IniFile& ini, const FormSettings& state) {
     if (exports.pictureDpi > 0) ini.WriteInteger("Pictures", "Dpi", exports.pictureDpi);
     if (!exports.reportFolder.isEmpty())
         ini.WriteString("Reports", "Folder", exports.reportFolder.toStdString());
+    if (!state.recordingFolder.isEmpty())
+        ini.WriteString("Recording", "Folder", state.recordingFolder.toStdString());
 }
 
 SettingsStore::SettingsStore(SettingsLocation location) : location_(std::move(location)) {}

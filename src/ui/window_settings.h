@@ -44,6 +44,7 @@ struct FormSettings {
     bool averagedLoop = false;  // the averaged loop drawn over the PV graph
     performance::BenchSettings bench;  // read only: the lab sets it in the file
     ExportSettings exports;
+    QString recordingFolder;  // where the Recorder window records; empty: its default
 };
 
 // Where the settings are read from when the window opens and saved to when it closes.
@@ -61,7 +62,7 @@ SettingsLocation LocateSettings(const QString& appDir);
 // Both in the given folder.
 SettingsLocation SettingsIn(const QString& folder);
 
-// Reads Form, Graphs, Flywheel1..10, Performance, Pictures and Reports; `current` gives the
+// Reads Form, Graphs, Flywheel1..10, Performance, Pictures, Reports and Recording's folder; `current` gives the
 // defaults.
 FormSettings LoadFormSettings(const settings::IniFile& ini, const FormSettings& current,
                               const text::NumberFormat& fmt);

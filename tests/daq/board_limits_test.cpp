@@ -55,6 +55,26 @@ TEST(BoardBackend, TheHighestInputAndRateAreTakenOneMoreIsNot) {
     EXPECT_EQ(board.cbDeclareRevision(nullptr), kBadArgument);
 }
 
+// The smallest scan is one sample; a scan of nothing, or of part of a scan
+// of its inputs, is refused.
+TEST(BoardBackend, TheSmallestScanIsOneSample) {
+    ScriptedBoard board;
+    const BufferHandle buffer = board.cbWinBufAlloc(16);
+    const struct {
+        int high;
+        long count;
+        int result;
+    } scans[] = {
+        {0, 1, kNoErrors}, {0, 0, kBadArgument}, {0, -1, kBadArgument},
+        {1, 2, kNoErrors}, {1, 3, kBadArgument},
+    };
+    for (const auto& s : scans) {
+        long rate = 1000;
+        EXPECT_EQ(board.cbAInScan(0, 0, s.high, s.count, &rate, kBip10Volts, buffer, 0), s.result)
+            << s.count << " samples of inputs 0.." << s.high;
+    }
+}
+
 // Closing the board (the program ending) while a scan runs on another thread:
 // the scan is held inside the board until a scan asked for meanwhile is
 // refused, which shows the close has begun; the board is then gone only

@@ -104,6 +104,29 @@ TEST(BoardStream, ScansInOrderAndOverwrittenScansAsGaps) {
     EXPECT_EQ(board.LiveBuffers(), 0u);
 }
 
+// The board's status names the start of the last whole scan in its buffer,
+// round the buffer's end; -1 before the first scan has come.
+TEST(BoardStream, TheStatusNamesTheLastWholeScanOrNone) {
+    HandFedBoard board;
+    const BufferHandle buffer = board.cbWinBufAlloc(20);  // ten scans of two inputs
+    long rate = 1000;
+    ASSERT_EQ(board.cbAInScan(0, 0, 1, 20, &rate, kBip10Volts, buffer, kBackground | kContinuous),
+              kNoErrors);
+    const struct {
+        long feed, count, index;
+    } steps[] = {{0, 0, -1}, {1, 2, 0}, {2, 6, 4}, {8, 22, 0}, {4, 30, 8}};
+    for (const auto& step : steps) {
+        board.Feed(step.feed);
+        short status = kIdle;
+        long count = -2, index = -2;
+        EXPECT_EQ(board.cbGetStatus(0, &status, &count, &index, kAiFunction), kNoErrors);
+        EXPECT_EQ(count, step.count);
+        EXPECT_EQ(index, step.index) << step.count << " samples in";
+    }
+    board.cbStopBackground(0, kAiFunction);
+    board.cbWinBufFree(buffer);
+}
+
 EngineParameters SpedUp(double speedUp) {
     EngineParameters parameters;
     parameters.run.speedUp = speedUp;

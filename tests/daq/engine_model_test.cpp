@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -152,6 +153,55 @@ TEST(EngineModel, DynaRunAcceleratesTowardsTheFreeSpeedWithConsistentTruth) {
     for (const auto& disk : model.Disks())
         sum += 0.5 * disk.massG * std::pow(disk.diameterMm / 2000.0, 2);
     EXPECT_NEAR(sum, model.MomentOfInertiaGm2(), 1e-12);
+}
+
+// A dirty sensor misses the fifth small hole after the wide one, always the
+// same, so a simulated capture with the fault is the same capture every time;
+// its neighbours and the wide hole are still seen.
+TEST(EngineModel, ADirtySensorMissesTheFifthSmallHoleOnly) {
+    EngineParameters dirty;
+    dirty.faults.missedHole = true;
+    const EngineModel healthyModel{EngineParameters{}}, dirtyModel{dirty};
+    struct Case {
+        double deg;
+        bool dirtySeesIt;
+    } cases[] = {{0.0, true}, {90.0, true}, {112.5, false}, {135.0, true}, {337.5, true}};
+    for (const Case& c : cases) {
+        EXPECT_LT(healthyModel.TachometerVolts(c.deg), 0.5) << c.deg << " deg";
+        EXPECT_EQ(dirtyModel.TachometerVolts(c.deg) < 0.5, c.dirtySeesIt) << c.deg << " deg";
+    }
+}
+
+// A dyna run starts at 0.4 of the free-running speed, where the friction that
+// holds that speed takes 0.4 of the torque the load leaves: the flywheel is
+// driven by the remaining 0.6 of (engine torque - load). A load above 0.9 of
+// the engine's torque is held there, so that the run still reaches its speed.
+TEST(EngineModel, ADynaStartsWithSixTenthsOfTheTorqueTheLoadLeaves) {
+    for (const double loadMilliNm : {0.0, 1.0, 2.5, 100.0}) {
+        EngineParameters parameters;
+        parameters.loadMilliNm = loadMilliNm;
+        const EngineModel model(parameters);
+        const double engineMilliNm = model.WorkPerCycleMicroJ() / 1000.0 / (2.0 * std::numbers::pi);
+        ASSERT_GT(engineMilliNm, 2.5 / 0.9) << "the loads below the cap are below the engine's";
+        const double load = std::min(loadMilliNm, 0.9 * engineMilliNm);
+        const auto truth = DynaTruthOf(model, 10.0, 10.0);
+        EXPECT_NEAR(truth.torqueMilliNm.front(), 0.6 * (engineMilliNm - load), 1e-9)
+            << loadMilliNm << " mN m";
+    }
+}
+
+// The tachometer reads 0.1 V in a hole and 4.5 V between holes; where half of
+// the 3-degree light spot is over a hole (its edge) it reads half-way, 2.3 V.
+// Small holes are 10 degrees wide, the wide one 20.
+TEST(EngineModel, TheTachometerReadsHalfWayAtTheEdgeOfAHole) {
+    const EngineModel model{EngineParameters{}};
+    const struct {
+        double deg;
+        double volts;
+    } cases[] = {
+        {22.5, 0.1}, {27.5, 2.3}, {17.5, 2.3}, {33.75, 4.5}, {0.0, 0.1}, {10.0, 2.3}, {350.0, 2.3},
+    };
+    for (const auto& c : cases) EXPECT_NEAR(model.TachometerVolts(c.deg), c.volts, 1e-12) << c.deg;
 }
 
 }  // namespace

@@ -124,5 +124,40 @@ TEST(RunTruth, WrittenAsCsvWithItsHeader) {
     EXPECT_EQ(out.str(), "time_s,rpm,work_mj\n0,500,1.25\n1,512.5,1.5\n");
 }
 
+// From standstill the flywheel takes its time, even when the hot end heats up
+// at once: each second the speed closes at most 1 - exp(-1 s / lag) of its gap
+// to the configured speed, the most it can settle at.
+TEST(EngineRun, FromStandstillTheSpeedFollowsWithTheFlywheelsLag) {
+    EngineParameters parameters = WarmUp(0.005);
+    const double lag = EngineModel(parameters).Dyna().timeConstant;
+    ASSERT_GT(lag, 1.0);
+    const double closes = 1.0 - std::exp(-1.0 / lag);
+    EngineRun run(parameters);
+    double rpm = run.State().rpm;
+    ASSERT_EQ(rpm, 0.0);
+    while (run.State().timeS < 10.0) {
+        run.Advance();
+        EXPECT_LE(run.State().rpm, rpm + closes * (parameters.rpm - rpm) + 1e-9)
+            << "at " << run.State().timeS << " s";
+        rpm = run.State().rpm;
+    }
+    EXPECT_GT(rpm, 0.0);
+}
+
+// A stuck crank stands still for the whole run, though the heater gives the
+// engine work to spare: warmed up or not, and with the heater stepped up later.
+TEST(EngineRun, AStuckEngineNeverTurns) {
+    for (const bool warmUp : {false, true}) {
+        EngineParameters parameters;
+        parameters.faults.stopped = true;
+        parameters.run.warmUp = warmUp;
+        parameters.run.warmUpMinutes = 0.1;
+        parameters.run.steps = {{5.0, 8.0, 1.0}};
+        ASSERT_GT(EngineModel(parameters).WorkPerCycleMicroJ(), 0.0);
+        for (const auto& row : RunTruthOf(parameters, 20.0))
+            ASSERT_EQ(row.rpm, 0.0) << "warm-up " << warmUp << " at " << row.timeS << " s";
+    }
+}
+
 }  // namespace
 }  // namespace corvane::daq

@@ -68,5 +68,26 @@ TEST(ScanWorker, AScanThatIgnoresTheStopIsLeftBehind) {
     EXPECT_TRUE(*finished);
 }
 
+// A scan left behind that ends later still gives its result. The ending is
+// watched without any lock (a relaxed flag), so only the worker's own lock
+// orders the result's reading after the scan's writing of it; ThreadSanitizer
+// sees a race when Result reads without it.
+TEST(ScanWorker, AScanLeftBehindGivesItsResultOnceItHasEnded) {
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    ScanWorker worker(
+        [release] {
+            while (!release->load(std::memory_order_relaxed))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return kScanStopped;
+        },
+        [ended] { ended->store(true, std::memory_order_relaxed); });
+    ASSERT_FALSE(worker.WindUp({}, 10, 10));
+    release->store(true, std::memory_order_relaxed);
+    for (int wait = 0; wait < 5000 && !ended->load(std::memory_order_relaxed); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(worker.Result(), kScanStopped);
+}
+
 }  // namespace
 }  // namespace corvane::daq

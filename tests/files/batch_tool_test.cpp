@@ -104,6 +104,17 @@ TEST_F(BatchTool, ResultsFileByteForByte) {
     EXPECT_NE(expected.find("accel.CSV, 295.3, 352.8, , , "), std::string::npos);
 }
 
+// Run with its standard input closed (as from some schedulers), the files it
+// opens get the lowest descriptor, 0: they are read and written as any other.
+TEST_F(BatchTool, WorksWithItsStandardInputClosed) {
+    const ToolRun open = RunTool(dir, "-o open.CSV grab300.CSV accel.CSV");
+    ASSERT_EQ(open.status, 0) << open.err;
+    const ToolRun closed = RunTool(dir, "-o closed.CSV grab300.CSV accel.CSV <&-");
+    EXPECT_EQ(closed.status, 0) << closed.err;
+    EXPECT_EQ(closed.err, "");
+    EXPECT_EQ(testing::ReadText(dir.File("closed.CSV")), testing::ReadText(dir.File("open.CSV")));
+}
+
 TEST_F(BatchTool, StandardOutputWithoutResultsOption) {
     const ToolRun run = RunTool(dir, "grab300.CSV");
     EXPECT_EQ(run.status, 0);

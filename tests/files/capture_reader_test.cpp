@@ -69,6 +69,27 @@ std::string MessageOf(const std::string& text) {
     return "(no error)";
 }
 
+// With standard input closed (as some schedulers start a batch), a file is
+// opened as descriptor 0: it is read like any other.
+TEST(ReadInPieces, AFileOpenedAsDescriptorZeroIsRead) {
+    testing::TempDir dir;
+    testing::WriteText(dir.File("a.csv"), "Grab\r\n");
+    const int savedInput = ::dup(0);
+    ASSERT_GE(savedInput, 0);
+    ::close(0);
+    std::string text(16, '\0'), error;
+    std::size_t got = 0;
+    try {
+        got = ReadInPieces(dir.File("a.csv"), Kinds::Files)(text.data(), text.size());
+    } catch (const FileError& e) {
+        error = e.what();
+    }
+    ::dup2(savedInput, 0);
+    ::close(savedInput);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(text.substr(0, got), "Grab\r\n");
+}
+
 TEST(CaptureReader, GrabExampleLines) {
     const auto got =
         ReadCapture(kGrabHead + kGrabLine1 + "\r\n" + kGrabLine2 + "\r\n" + kGrabLine3 + "\r\n");

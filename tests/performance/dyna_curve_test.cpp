@@ -72,5 +72,19 @@ TEST(DynaCurve, SevenTermsNeedMoreThanSevenHoles) {
     EXPECT_NEAR(m->angularAcceleration, 12, 1e-4);
 }
 
+// A revolution left out (a missed hole) makes the holes of a window uneven
+// around its centre; the fit still finds the motion exactly.
+TEST(DynaCurve, AHoleMissingFromTheWindowStillGivesTheMotion) {
+    for (const double ripple : {0.0, 0.03}) {
+        Track t = EvenAcceleration(16 * 2 + 1, ripple);
+        t.seconds.erase(t.seconds.begin() + 13);
+        t.angle.erase(t.angle.begin() + 13);
+        const auto m = LocalMotion({t.seconds, t.angle}, 15, 8);  // hole 16, hole 13 gone
+        ASSERT_TRUE(m) << ripple;
+        EXPECT_NEAR(m->angularAcceleration, 12, 1e-6) << ripple;
+        EXPECT_NEAR(m->angularSpeed, 30 + 12 * t.seconds[15], 1e-6) << ripple;
+    }
+}
+
 }  // namespace
 }  // namespace corvane::performance

@@ -45,5 +45,29 @@ TEST(Efficiency, AgainstTheCarnotLimitOfTheTwoTemperatures) {
     }
 }
 
+// A dyna's shaft power at its maximum over the heater power.
+TEST(Efficiency, ShaftPowerOverHeaterPower) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        double heaterW, shaftMilliW;
+        std::optional<double> percent;
+    } cases[] = {
+        {"worked figure: 120 mW from 4 W", 4, 120, 3.0},
+        {"no heater power", 0, 120, {}},
+        {"a heater too small to divide by", 1e-310, 120, {}},
+        {"a shaft power beyond any number", 4, inf, {}},
+        {"a braked engine", 2, -50, -2.5},
+    };
+    for (const auto& c : cases) {
+        const std::optional<double> percent =
+            ShaftEfficiencyPercent(EfficiencyOf(c.heaterW, 300, 400, {}), c.shaftMilliW);
+        ASSERT_EQ(percent.has_value(), c.percent.has_value()) << c.name;
+        if (percent) {
+            EXPECT_NEAR(*percent, *c.percent, 1e-12) << c.name;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace corvane::performance

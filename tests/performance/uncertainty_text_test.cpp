@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace corvane::performance {
 namespace {
 
@@ -38,6 +40,38 @@ TEST(UncertaintyText, OnlyTheFiguresThatHaveOne) {
     EXPECT_EQ(named[0].figure, &*u.indicatedPowerMilliW);
     EXPECT_EQ(named[1].name, "Carnot limit");
     EXPECT_EQ(named[1].unit, "%");
+}
+
+// Every figure in the window's order, with its unit and the digits its value
+// keeps when it has no spread (speed to 0.1 rpm, the rest to 0.01).
+TEST(UncertaintyText, EveryFigureWithItsUnitAndDigits) {
+    const UncertainFigure none{1, 0, {}};
+    PerformanceUncertainty u;
+    for (auto* figure :
+         {&u.indicatedPowerMilliW, &u.workMilliJ, &u.rpm, &u.indicatedEfficiencyPercent,
+          &u.carnotPercent, &u.percentOfCarnot, &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm})
+        *figure = none;
+    const struct {
+        const char* name;
+        const char* unit;
+        int usualDecimals;
+    } expected[] = {
+        {"Indicated power", "mW", 2},
+        {"Work per cycle", "mJ", 2},
+        {"Speed", "rpm", 1},
+        {"Indicated efficiency", "%", 2},
+        {"Carnot limit", "%", 2},
+        {"Share of the Carnot limit", "%", 2},
+        {"Maximum power", "mW", 2},
+        {"Torque at maximum power", "mNm", 2},
+    };
+    const auto named = UncertainFigures(u);
+    ASSERT_EQ(named.size(), std::size(expected));
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        EXPECT_EQ(named[i].name, expected[i].name);
+        EXPECT_EQ(named[i].unit, expected[i].unit) << expected[i].name;
+        EXPECT_EQ(named[i].usualDecimals, expected[i].usualDecimals) << expected[i].name;
+    }
 }
 
 }  // namespace

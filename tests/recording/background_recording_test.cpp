@@ -84,5 +84,18 @@ TEST(BackgroundRecording, EveryCycleReachesTheWindowAndAStopClosesTheFolder) {
     EXPECT_EQ(back.scans, 6u * kRate);
 }
 
+TEST(BackgroundRecording, GoingAwayStopsAStreamThatWouldNeverEndAndClosesTheFolder) {
+    const testing::TempDir dir;
+    const daq::EngineModel engine{daq::EngineParameters{}};
+    {
+        BackgroundRecording recording(
+            std::make_unique<EndlessStream>(testing::EngineScans(engine, kRate, 0, kRate)),
+            dir.File("run"), TestManifest(), {});
+    }
+    const RecordingContents back = ReadRecording(dir.File("run"));
+    ASSERT_FALSE(back.events.empty());
+    EXPECT_EQ(back.events.back().text, "stop");
+}
+
 }  // namespace
 }  // namespace corvane::recording

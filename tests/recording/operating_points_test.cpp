@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 namespace corvane::recording {
 namespace {
@@ -90,6 +91,20 @@ TEST(OperatingPoints, StretchesAreTheRunsOfSteadyCyclesOrTheTimesChosen) {
     EXPECT_EQ(StretchBetween(kThree, 10.0, 10.24), (Stretch{0, 2}));
     EXPECT_EQ(StretchBetween(kThree, 10.05, 99), (Stretch{1, 2}));
     EXPECT_EQ(StretchBetween(kThree, 0, 5).count, 0u);
+}
+
+// Times chosen between two cycles, or after the last, hold no cycle: the
+// point is empty (no start, no figures) rather than one made of a neighbour.
+TEST(OperatingPoints, TimesChosenWithoutACycleGiveAnEmptyPoint) {
+    for (const auto& [fromS, toS] : {std::pair{10.01, 10.11}, std::pair{11.0, 12.0}}) {
+        const Stretch stretch = StretchBetween(kThree, fromS, toS);
+        EXPECT_EQ(stretch.count, 0u) << fromS;
+        const OperatingPoint p = OperatingPointOf(kThree, stretch, true);
+        EXPECT_TRUE(p.chosen);
+        EXPECT_EQ(p.cycles, 0u) << fromS;
+        EXPECT_EQ(p.startS, 0.0) << fromS;
+        EXPECT_FALSE(p.rpm) << fromS;
+    }
 }
 
 TEST(OperatingPoints, TheTableCopiesAsTabsAndSavesAsCsv) {

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "as_ordinary_user.h"
+#include "recording/manifest.h"
 #include "recording/recording_error.h"
 #include "recording/recording_reader.h"
 #include "recording/recording_writer.h"
@@ -170,6 +171,40 @@ private:
 
 // A folder by the recording's name always opens, however early the program
 // dies: the recording takes the name only once its manifest is written.
+// The manifest names every channel recorded, first to last, each with its
+// conversion (a channel the engine does not use is plain volts), and every
+// row of the disk table.
+TEST(RecordingFolder, TheManifestDescribesEveryChannelRecorded) {
+    const struct {
+        int low, high;
+        const char* section;
+    } cases[] = {
+        {1, 2,
+         "[Channels]\n"
+         "channel1=tachometer; volts = (count - 2048) / 204.8; a flywheel hole reads below 2 V\n"
+         "channel2=low temperature; K = 100 x volts\n\n"},
+        {4, 5, "[Channels]\nchannel4=high temperature; K = 100 x volts\nchannel5=volts\n\n"},
+    };
+    for (const auto& c : cases) {
+        Manifest manifest = TwoChannels();
+        manifest.format = {c.low, c.high, 1000};
+        const std::string text = ManifestText(manifest);
+        EXPECT_NE(text.find(c.section), std::string::npos) << text;
+    }
+    const std::string text = ManifestText(TwoChannels());
+    EXPECT_NE(text.find("[Disks]\ndisk1=100;100;0.125\ndisk2=;;\n"), std::string::npos) << text;
+}
+
+// A line without a value in the manifest (a note written in by hand, even
+// one that names a key) is passed over, as INI readers do.
+TEST(RecordingFolder, AManifestLineWithoutAValueIsPassedOver) {
+    std::string text = ManifestText(TwoChannels());
+    text.insert(text.find('\n') + 1, "rate\nhigh_channel\n");
+    const Manifest read = ParseManifest(text);
+    EXPECT_EQ(read.format.rate, 1000);
+    EXPECT_EQ(read.format.highChannel, 1);
+}
+
 TEST(RecordingFolder, HasItsNameOnlyOnceItOpens) {
     TempDir dir;
     {

@@ -44,6 +44,15 @@ TEST(RecordingTexts, ReadsLinesOfLaterVersionsAndHandEditedEvents) {
     }
 }
 
+// A doubled quote just before the closing one is a quote in the text; a
+// single one there leaves the field unclosed.
+TEST(RecordingTexts, AQuoteBeforeTheClosingOneMustBeDoubled) {
+    EXPECT_FALSE(ParseEventLine("1.000,\"a\"\""));
+    const auto event = ParseEventLine("1.000,\"a\"\"\"");
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->text, "a\"");
+}
+
 TEST(RecordingTexts, TheStartTimeIsNowInUtcToTheMillisecond) {
     using namespace std::chrono;
     const auto before = time_point_cast<milliseconds>(system_clock::now());

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -91,6 +93,43 @@ std::pair<int, int> PngSize(const std::string& path) {
     return {word(16), word(20)};
 }
 
+// A grey page rendered by pdftoppm -gray (binary PGM).
+struct GreyPage {
+    int width = 0, height = 0;
+    std::string pixels;
+};
+
+GreyPage ReadPgm(const std::string& path) {
+    std::istringstream in(testing::ReadText(path));
+    std::string magic;
+    GreyPage page;
+    int most = 0;
+    in >> magic >> page.width >> page.height >> most;
+    in.get();  // the one blank before the pixels
+    if (magic != "P5" || most != 255) return {};
+    page.pixels.assign(std::istreambuf_iterator<char>(in), {});
+    page.pixels.resize(static_cast<std::size_t>(page.width) * page.height);
+    return page;
+}
+
+// The most separate dark strokes any row of the page crosses: a trace whose
+// pulses run together into a band gives one, legible pulses one or two each.
+int MostStrokesInARow(const GreyPage& page) {
+    int most = 0;
+    for (int y = 0; y < page.height; ++y) {
+        const char* row = page.pixels.data() + static_cast<std::size_t>(y) * page.width;
+        int strokes = 0;
+        bool dark = false;
+        for (int x = 0; x < page.width; ++x) {
+            const bool now = static_cast<unsigned char>(row[x]) < 128;
+            strokes += now && !dark;
+            dark = now;
+        }
+        most = std::max(most, strokes);
+    }
+    return most;
+}
+
 class ReportTool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -126,8 +165,8 @@ TEST_F(ReportTool, PageOneFiguresEqualBatchAndDetails) {
          {{"Cycles", "", 2},
           {"Mean speed", "", 3},
           {"Work per cycle", "", 4},
-          {"Indicated power", "", 5},
-          {"Indicated power", "\\s+\u00b1\\s+", 6},
+          {"Cycle-resolved indicated power", "", 5},
+          {"Cycle-resolved indicated power", "\\s+\u00b1\\s+", 6},
           {"COV", "", 7},
           {"Heater power", "", 8},
           {"Indicated efficiency", "", 9},
@@ -169,23 +208,63 @@ TEST_F(ReportTool, PageOneFiguresEqualBatchAndDetails) {
     const std::string dyna = PageOneText(dir, "reports/accel.pdf");
     EXPECT_NE(dyna.find("Flywheel disks"), std::string::npos);
     EXPECT_NE(dyna.find("Total"), std::string::npos);
+    // Beside its Carnot limit, what the dyna reached: the maximum shaft power
+    // over the heater power (from the details' rounded figures, so to 0.01).
+    const std::vector<std::string> accel = DetailsOf(dir, "accel.CSV");
+    const std::string reached = FigureAfter(dyna, "Maximum power / heater power");
+    ASSERT_NE(reached, "") << dyna;
+    EXPECT_NEAR(std::stod(reached), 100 * std::stod(accel[11]) / 1000 / std::stod(accel[8]), 0.01);
+    // The grab names its indicated power's method where it shows it.
+    const std::string grab = PageOneText(dir, "reports/grab.pdf");
+    EXPECT_NE(grab.find("Cycle-resolved: each cycle's p dV integral"), std::string::npos) << grab;
 }
 
-// Page 1 renders to an A4 picture; the graphs follow on a second page.
+// Page 1 renders to an A4 picture. A grab's three graphs fill the rest of
+// page 1 (none is left alone on a second page); a dyna's four need a second.
 TEST_F(ReportTool, PagesRenderAsA4) {
     ASSERT_EQ(Report(dir, "-o . grab.CSV accel.CSV").status, 0);
-    for (const std::string name : {"grab", "accel"}) {
-        const ToolRun pages = RunIn(dir, Quoted(PDFINFO), name + ".pdf");
-        EXPECT_NE(pages.out.find("Pages:           2"), std::string::npos) << pages.out;
+    const std::string grab = PageOneText(dir, "grab.pdf");
+    EXPECT_NE(grab.find("Pressure vs Volume"), std::string::npos);
+    // The values' axes say what and in which unit: the pressure graph's (beside
+    // its caption and the PV graph's axis) and the tachometer's.
+    const std::regex pressure("Pressure \\(kPa\\)");
+    EXPECT_EQ(std::distance(std::sregex_iterator(grab.begin(), grab.end(), pressure),
+                            std::sregex_iterator()),
+              3);
+    EXPECT_NE(grab.find("Signal (V)"), std::string::npos);
+    EXPECT_NE(PageOneText(dir, "accel.pdf").find("Signal (V)"), std::string::npos);
+    for (const auto& [name, count] : {std::pair{"grab", "1"}, std::pair{"accel", "2"}}) {
+        const ToolRun pages = RunIn(dir, Quoted(PDFINFO), name + std::string(".pdf"));
+        EXPECT_NE(pages.out.find(std::string("Pages:           ") + count), std::string::npos)
+            << pages.out;
         EXPECT_NE(pages.out.find("595 x 842 pts (A4)"), std::string::npos) << pages.out;
-        ASSERT_EQ(
-            RunIn(dir, Quoted(PDFTOPPM), "-f 1 -l 1 -singlefile -r 20 -png " + name + ".pdf page")
-                .status,
-            0);
+        ASSERT_EQ(RunIn(dir, Quoted(PDFTOPPM),
+                        "-f 1 -l 1 -singlefile -r 20 -png " + std::string(name) + ".pdf page")
+                      .status,
+                  0);
         const auto [width, height] = PngSize(dir.File("page.png"));
         EXPECT_NEAR(width, 165, 2) << name;  // 210 x 297 mm at 20 dpi
         EXPECT_NEAR(height, 234, 2) << name;
     }
+}
+
+// A dyna's tachometer spans hundreds of flywheel holes across the page: in
+// print each hole's pulse stays a stroke of its own, not a solid band.
+TEST_F(ReportTool, TheTachometerStaysLegibleInPrint) {
+    ASSERT_EQ(Report(dir, "-o . accel.CSV").status, 0);
+    const std::vector<std::string> details = DetailsOf(dir, "accel.CSV");
+    // Holes passing in the 4 s of the dyna, 16 a revolution, at least.
+    const double holes = std::stod(details[3]) / 60 * 16 * 4;
+    ASSERT_GT(holes, 300);
+    int strokes = 0;
+    for (const std::string page : {"1", "2"}) {
+        ASSERT_EQ(RunIn(dir, Quoted(PDFTOPPM),
+                        "-gray -r 400 -f " + page + " -l " + page + " -singlefile accel.pdf page")
+                      .status,
+                  0);
+        strokes = std::max(strokes, MostStrokesInARow(ReadPgm(dir.File("page.pgm"))));
+    }
+    EXPECT_GT(strokes, 0.8 * holes);
 }
 
 TEST_F(ReportTool, AFailedCaptureGetsNoReportTheOthersDo) {

@@ -34,6 +34,7 @@ class HeldScan {
 public:
     explicit HeldScan(daq::ScriptedBoard& board) : board_(board) {
         board_.SetScanHook([this] {
+            entered_ = true;
             while (!released_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
     }
@@ -41,16 +42,24 @@ public:
     HeldScan(const HeldScan&) = delete;
     HeldScan& operator=(const HeldScan&) = delete;
 
-    // Runs `check` on the window's thread while the scan is held, then releases it.
+    // Runs `check` on the window's thread once the scan is held (not after a
+    // fixed delay: a loaded machine may take longer to reach the scan), then
+    // releases it.
     void duringScan(std::function<void()> check) {
-        QTimer::singleShot(30, [this, check] {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [this, poll, check] {
+            if (!entered_) return;
+            poll->stop();
+            poll->deleteLater();
             check();
             released_ = true;
         });
+        poll->start(5);
     }
 
 private:
     daq::ScriptedBoard& board_;
+    std::atomic<bool> entered_{false};
     std::atomic<bool> released_{false};
 };
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QtTest>
 
@@ -47,6 +48,7 @@ private slots:
     void multipleStopsAtAFileThatFails();
     void multipleNeverTradesAnExistingFileForAHeader();
     void multipleRefusesTheSettingsFile();
+    void multipleCountsTheFilesAndCancelsAfterTheCurrentOne();
 };
 
 void CaptureFilesTest::importOfAGrabFillsGraphsTableLogAndPicture() {
@@ -317,6 +319,42 @@ void CaptureFilesTest::multipleRefusesTheSettingsFile() {
         QVERIFY(h.user->confirmations.empty());  // refused before anything was asked
         QCOMPARE(h.readSettings(), before);
     }
+}
+
+// A long Multiple shows how far it has come; Cancel lets the file under way
+// finish and keeps the lines of the files before, as a batch that stops does.
+void CaptureFilesTest::multipleCountsTheFilesAndCancelsAfterTheCurrentOne() {
+    Harness h;
+    h.start();
+    QStringList captures;
+    for (int i = 1; i <= 5; ++i) captures << WriteCapture(h, QString("run%1.CSV").arg(i), false);
+    const QString results = h.path("results.CSV");
+    h.user->saveAnswers = {results};
+    h.user->openManyAnswers = {captures};
+    // The user watches the count while the window goes on serving events, and
+    // presses Cancel once the second file is under way.
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = h.form->findChild<QProgressDialog*>("multipleProgress");
+        if (!dialog || !dialog->isVisible()) return;
+        if (seen.isEmpty() || seen.back() != dialog->labelText()) seen << dialog->labelText();
+        if (dialog->labelText() == "2 of 5 files") dialog->findChild<QPushButton*>()->click();
+    });
+    watch.start(0);
+    h.form->MultipleButtonClick();
+    watch.stop();
+    QCOMPARE(seen.mid(0, 3), (QStringList{"1 of 5 files", "2 of 5 files",
+                                          "Cancelled: stopping after the file under way"}));
+    QVERIFY(h.user->errors.empty());
+    QCOMPARE(h.user->messages.back().text,
+             "Multiple was cancelled after 2 of 5 files. The results file " + results +
+                 " holds the results of 2 capture files; the batch stopped at run3.CSV.");
+    const QList<QByteArray> lines = ReadAll(results).split('\n');
+    QCOMPARE(lines.size(), 4);  // header, run1, run2 and the end after them
+    QVERIFY(lines[2].startsWith("run2.CSV, 295.3, 352.8, "));
+    QCOMPARE(h.form->windowTitle(), QString("Corvane Data Logger (run2.CSV)"));
+    QVERIFY(!h.form->findChild<QProgressDialog*>("multipleProgress"));
 }
 
 QTEST_MAIN(CaptureFilesTest)

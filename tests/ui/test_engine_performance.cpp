@@ -157,6 +157,10 @@ void EnginePerformanceTest::windowFollowsGrabDynaImportAndRerun() {
     QCOMPARE(w->pointsTable()->item(0, 0)->text(), QString("1"));
     QCOMPARE(SummaryValue(w, "Cycles"), QString::number(cycles));
     QVERIFY2(w->headline()->text().contains(" ± "), qPrintable(w->headline()->text()));
+    // The figure says which of the two indicated powers it is, and where to read why.
+    QVERIFY(w->headline()->text().contains("Grab: Cycle-resolved indicated power "));
+    QVERIFY(w->headline()->text().contains("Manual: Two indicated powers."));
+    QVERIFY(!SummaryValue(w, "Cycle-resolved indicated power, mean").startsWith("(no row"));
     QVERIFY(w->statusText()->isHidden());
     QVERIFY(w->powerCurve()->isHidden());
 
@@ -176,11 +180,25 @@ void EnginePerformanceTest::windowFollowsGrabDynaImportAndRerun() {
     QCOMPARE(w->powerCurve()->graph(1)->valueAxis(), w->powerCurve()->yAxis2);
     QCOMPARE(w->powerCurve()->graph(2)->dataCount(), 1);  // the maximum
     QVERIFY(!w->powerCurve()->isHidden());
+    // The maximum's square shows whole inside the plot, not cut at its corner.
+    GraphPlot* curve = w->powerCurve();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    curve->replot();
+    const QPointF top = curve->graph(2)->coordsToPixels(w->result()->dyna->rpmAtMaxPower,
+                                                        w->result()->dyna->maxPowerMilliW);
+    const double half = curve->graph(2)->scatterStyle().size() / 2;
+    QVERIFY2(QRectF(curve->axisRect()->rect())
+                 .contains(QRectF(top - QPointF(half, half), QSizeF(2 * half, 2 * half))),
+             qPrintable(QString("%1, %2").arg(top.x()).arg(top.y())));
+    // The averaged loop belongs to a grab's PV graph: a dyna has no switch for it.
+    QVERIFY(w->averagedLoopBox()->isHidden());
 
     // An imported grab: its file's temperatures give the Carnot limit.
     Import(h, WriteCapture(h, "run1.CSV", false));
     QVERIFY(!w->result()->isDyna);
     QVERIFY(w->powerCurve()->isHidden());
+    QVERIFY(!w->averagedLoopBox()->isHidden());
     QCOMPARE(SummaryValue(w, "Carnot limit"), QString("16.30"));  // 1 - 295.3 / 352.8
     QCOMPARE(SummaryValue(w, "Heater power"), QString("3.60"));
 

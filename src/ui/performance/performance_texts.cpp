@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "performance/power_names.h"
 #include "text/decimal_text.h"
 #include "text/format.h"
 
@@ -54,7 +55,8 @@ QStringList HeadlineLines(const PerformanceResult& r, const text::NumberFormat& 
         lines << (r.isDyna ? "Dyna: not evaluated." : "Grab: not evaluated.");
     } else if (!r.isDyna && r.summary) {
         const performance::CycleSummary& s = *r.summary;
-        QString power = "Grab: indicated power " + shown(s.meanIndicatedPowerMilliW, 2);
+        QString power = QString("Grab: ") + performance::kCycleResolvedPowerLabel + " " +
+                        shown(s.meanIndicatedPowerMilliW, 2);
         if (s.indicatedPowerSdMilliW) power += " ± " + shown(*s.indicatedPowerSdMilliW, 2);
         power += " mW";
         if (s.covPercent) power += " (COV " + shown(*s.covPercent, 2) + " %)";
@@ -62,7 +64,7 @@ QStringList HeadlineLines(const PerformanceResult& r, const text::NumberFormat& 
                      .arg(s.cycles)
                      .arg(s.cycles == 1 ? "cycle" : "cycles")
                      .arg(shown(s.meanRpm, kRpmDecimals));
-        lines << power;
+        lines << power << performance::kCycleResolvedPowerNote;
     } else if (r.isDyna && r.dyna) {
         const performance::DynaSummary& d = *r.dyna;
         lines << "Dyna: maximum power " + shown(d.maxPowerMilliW, 2) + " mW at " +
@@ -89,8 +91,8 @@ void AddCycleRows(TableText& table, const PerformanceResult& r, const text::Numb
     AddRow(table, "Cycles", Count(s.cycles), "");
     AddRow(table, "Mean speed", Number(s.meanRpm, kRpmDecimals, fmt), "rpm");
     AddRow(table, "Mean work per cycle", Number(s.meanWorkMilliJ, kFigureDecimals, fmt), "mJ");
-    AddRow(table, "Indicated power, mean", Number(s.meanIndicatedPowerMilliW, kFigureDecimals, fmt),
-           "mW");
+    AddRow(table, QString(performance::kCycleResolvedPowerLabel) + ", mean",
+           Number(s.meanIndicatedPowerMilliW, kFigureDecimals, fmt), "mW");
     AddRow(table, "Indicated power, standard deviation",
            Number(s.indicatedPowerSdMilliW, kFigureDecimals, fmt), "mW");
     AddRow(table, "Coefficient of variation (COV)", Number(s.covPercent, kFigureDecimals, fmt),

@@ -168,6 +168,8 @@ void PerformanceWindow::createPowerCurve() {
     SetUpPlotLook(*curve_, kCurveTitles);
     for (const SeriesLook& look : kCurveLooks) AddSeries(*curve_, look);
     simulatedMark_ = AddSimulatedMark(*curve_);
+    // The maximum's square often sits on the data's corner: room to show it whole.
+    curve_->setAutomaticRoom(0.05);
     curve_->setMinimumHeight(260);
     curve_->hide();
 }
@@ -204,6 +206,8 @@ void PerformanceWindow::showResult(const performance::PerformanceResult& result)
                                         : QStringLiteral("Cycles"));
     points_->setContents(PointsTable(result, format_));
     showEnergy(result);
+    // The averaged loop is a grab's; a dyna draws no PV graph to put it on.
+    averagedLoop_->setVisible(!result.isDyna);
     showCurve(result);
 }
 

@@ -1,8 +1,11 @@
 #include "ui/recorder/recorder_trends.h"
 
+#include <QApplication>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "performance/efficiency.h"
 #include "recording/trend_decimation.h"
@@ -48,7 +51,11 @@ void SetUpChart(GraphPlot* plot, const ChartLook& look, bool bottom) {
 
 }  // namespace
 
-RecorderTrends::RecorderTrends(QWidget* parent) : QWidget(parent) {
+RecorderTrends::RecorderTrends(QWidget* parent) : QWidget(parent), clickWait_(new QTimer(this)) {
+    clickWait_->setSingleShot(true);
+    clickWait_->setInterval(QApplication::doubleClickInterval());
+    connect(clickWait_, &QTimer::timeout, this,
+            [this] { emit momentClicked(clickedMinutes_ * 60); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -61,12 +68,36 @@ RecorderTrends::RecorderTrends(QWidget* parent) : QWidget(parent) {
         connect(plot, &GraphPlot::zoomed, this, [this, i] { linkFrom(i); });
         connect(plot, &GraphPlot::scrolled, this, [this, i] { linkFrom(i); });
         connect(plot, &GraphPlot::undoZoomGesture, this, &RecorderTrends::followNewest);
+        watchClicks(plot);
     }
     // Points, not a line: the scatter of single cycles is what the eye needs.
     QCPGraph* perCycle = plots_[1]->graph(0);
     perCycle->setLineStyle(QCPGraph::lsNone);
     perCycle->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 2));
     clear();
+}
+
+void RecorderTrends::watchClicks(GraphPlot* plot) {
+    connect(plot, &QCustomPlot::mousePress, this,
+            [this](QMouseEvent* event) { pressedAt_ = event->pos(); });
+    connect(plot, &QCustomPlot::mouseRelease, this, [this, plot](QMouseEvent* event) {
+        if (std::exchange(releaseOfDoubleClick_, false) || event->button() != Qt::LeftButton ||
+            (event->pos() - pressedAt_).manhattanLength() > GraphPlot::kClickSlackPixels) {
+            return;
+        }
+        clickedMinutes_ = plot->xAxis->pixelToCoord(event->pos().x());
+        clickWait_->start();
+    });
+    plot->installEventFilter(this);
+}
+
+// A double-click undoes the zoom: its first click chose no moment, nor does its release.
+bool RecorderTrends::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        clickWait_->stop();
+        releaseOfDoubleClick_ = true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void RecorderTrends::clear() {

@@ -6,12 +6,15 @@
 // cycle. Steady stretches are shaded, marks and gaps drawn as vertical lines
 // with their text. Every cycle is kept; only what is drawn is thinned.
 
+#include <QPoint>
 #include <QWidget>
 #include <optional>
 #include <vector>
 
 #include "recording/operating_points.h"
 #include "recording/recording_texts.h"
+
+class QTimer;
 
 namespace corvane::charts {
 class GraphPlot;
@@ -45,6 +48,12 @@ public:
 signals:
     // The user zoomed, scrolled or undid the zoom.
     void rangeChangedByUser();
+    // A left click that did not drag and was not the start of a double-click
+    // (which undoes the zoom): the moment under the mouse.
+    void momentClicked(double seconds);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Series {
@@ -57,6 +66,7 @@ private:
     void redrawSeries();
     void redrawMarks();
     void addSeries(int chart, int graph, double t, std::optional<double> value);
+    void watchClicks(GraphPlot* plot);
 
     std::vector<GraphPlot*> plots_;
     std::vector<Series> series_;
@@ -67,6 +77,10 @@ private:
     bool linking_ = false;
     bool dirty_ = false;
     bool marksDirty_ = false;
+    QTimer* clickWait_;        // a double-click's time: a click only once it has passed
+    QPoint pressedAt_;
+    double clickedMinutes_ = 0.0;
+    bool releaseOfDoubleClick_ = false;
 };
 
 }  // namespace corvane::ui

@@ -19,6 +19,9 @@
 #include "recording/recording_reader.h"
 #include "charts/graph_plot.h"
 #include "ui/performance/copyable_table.h"
+#include "ui/recorder/folder_choice.h"
+#include "ui/recorder/recorder_loops.h"
+#include "ui/recorder/recorder_moment.h"
 #include "ui/recorder/recorder_texts.h"
 #include "ui/recorder/recorder_trends.h"
 
@@ -26,7 +29,8 @@ namespace corvane::ui {
 
 namespace {
 
-constexpr int kPollMs = 50;  // a new cycle is on the screen well within 100 ms
+// Half the time a cycle may wait: its loop on the screen well within 100 ms.
+constexpr int kPollMs = 25;
 
 QPushButton* MakeButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -54,7 +58,7 @@ RecorderWindow::RecorderWindow(RecorderSource source, recording::SteadyCriteria 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     trends_ = new RecorderTrends(splitter);
     splitter->addWidget(trends_);
-    splitter->addWidget(buildPoints());
+    splitter->addWidget(buildLoopsAndPoints(splitter));
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     layout->addWidget(splitter, 1);
@@ -64,6 +68,9 @@ RecorderWindow::RecorderWindow(RecorderSource source, recording::SteadyCriteria 
     timer_ = new QTimer(this);
     timer_->setInterval(kPollMs);
     connect(timer_, &QTimer::timeout, this, &RecorderWindow::poll);
+    connect(trends_, &RecorderTrends::momentClicked, this, &RecorderWindow::chooseMoment);
+    connect(moment_, &MomentChooser::chosen, this, &RecorderWindow::chooseMoment);
+    connect(moment_, &MomentChooser::refused, status_, &QLabel::setText);
     resize(1200, 800);
     resetRun();
 }
@@ -93,7 +100,7 @@ QWidget* RecorderWindow::buildControls() {
     connect(markText_, &QLineEdit::returnPressed, this, &RecorderWindow::mark);
     connect(folderButton, &QPushButton::clicked, this, &RecorderWindow::chooseFolder);
     connect(openButton, &QPushButton::clicked, this, &RecorderWindow::chooseRecording);
-    setFolder(folder_);
+    folderLabel_->setText("Folder: " + QDir::toNativeSeparators(folder_));
     return box;
 }
 
@@ -112,6 +119,8 @@ QWidget* RecorderWindow::buildFigures() {
         row->addWidget(label);
     }
     row->addStretch(1);
+    moment_ = new MomentChooser(box);
+    row->addWidget(moment_);
     steady_ = new QLabel(box);
     steady_->setObjectName("SteadyIndicator");
     steady_->setAlignment(Qt::AlignCenter);
@@ -150,9 +159,26 @@ QWidget* RecorderWindow::buildPoints() {
     return box;
 }
 
-void RecorderWindow::setFolder(const QString& folder) {
+// The newest loops on top, the older ones fading, above the operating points.
+QWidget* RecorderWindow::buildLoopsAndPoints(QWidget* parent) {
+    auto* column = new QSplitter(Qt::Vertical, parent);
+    loops_ = new RecorderLoops(column);
+    column->addWidget(loops_);
+    column->addWidget(buildPoints());
+    column->setStretchFactor(0, 2);
+    column->setStretchFactor(1, 3);
+    return column;
+}
+
+bool RecorderWindow::setFolder(const QString& folder) {
+    if (IsInProgramFolder(folder)) {
+        status_->setText(QDir::toNativeSeparators(folder) + " is the program's own folder: "
+                         "recordings go elsewhere");
+        return false;
+    }
     folder_ = folder;
     folderLabel_->setText("Folder: " + QDir::toNativeSeparators(folder));
+    return true;
 }
 
 void RecorderWindow::resetRun() {
@@ -162,6 +188,8 @@ void RecorderWindow::resetRun() {
     points_.clear();
     pointsFromCycles_ = 0;
     trends_->clear();
+    loops_->clearLoops();
+    loopsShown_ = 0;
     showCounts({});
     showSteady(false);
     showPoints();
@@ -221,12 +249,32 @@ void RecorderWindow::poll() {
     showCounts(end ? end->status : recording_->Status());
     if (!cycles_.empty()) showSteady(cycles_.back().steady);
     if (cycles_.size() >= pointsFromCycles_ + 50 || end) updatePoints();
+    showNewLoops();
     trends_->refresh();
     if (end) finishRecording(*end);
 }
 
+void RecorderWindow::showNewLoops() {
+    const std::uint64_t evaluated = recording_->LoopsEvaluated();
+    if (evaluated == loopsShown_) return;
+    loops_->showLoops(recording_->RecentLoops());
+    loopsShown_ = evaluated;
+}
+
+void RecorderWindow::chooseMoment(double seconds) {
+    if (recording() || runFolder_.isEmpty()) {
+        status_->setText("A second can be analysed from an opened recording, not while recording");
+        return;
+    }
+    moment_->setMoment(seconds);
+    status_->setText("Analysing " + MomentName(runFolder_, seconds) + " in the main window");
+    emit momentChosen(runFolder_, seconds);
+}
+
 void RecorderWindow::finishRecording(const recording::RecordingEnd& end) {
     timer_->stop();
+    // The last loops stay on the screen.
+    const std::vector<recording::CycleLoop> lastLoops = recording_->RecentLoops();
     recording_.reset();
     status_->setText(end.failed ? "Recording stopped: " + QString::fromStdString(end.message)
                                 : "Recording closed: " + QDir::toNativeSeparators(runFolder_));
@@ -235,6 +283,7 @@ void RecorderWindow::finishRecording(const recording::RecordingEnd& end) {
     markButton_->setEnabled(false);
     // The folder holds the whole truth now: its gaps and marks with their times.
     openRecording(runFolder_);
+    loops_->showLoops(lastLoops);
     emit recordingChanged(false);
 }
 

@@ -32,6 +32,8 @@ namespace corvane::ui {
 using charts::GraphPlot;
 
 class CopyableTable;
+class MomentChooser;
+class RecorderLoops;
 class RecorderTrends;
 
 // What the window records from: the board's stream and the manifest's facts.
@@ -52,9 +54,10 @@ public:
                    QWidget* parent = nullptr);
     ~RecorderWindow() override;
 
-    // Each recording goes into a new folder inside this one.
+    // Each recording goes into a new folder inside this one. Never the
+    // program's folder or one inside it: refused (false) with the reason shown.
     QString folder() const { return folder_; }
-    void setFolder(const QString& folder);
+    bool setFolder(const QString& folder);
 
     bool recording() const { return recording_ != nullptr; }
     // False with the reason shown when the folder or the stream cannot be made.
@@ -64,16 +67,21 @@ public:
     void mark();
     // Shows a recording folder; false with the reason shown when it cannot be read.
     bool openRecording(const QString& runFolder);
-    // Takes what the recording's thread has done since (the timer does this every 50 ms).
+    // Takes what the recording's thread has done since (the timer does this every 25 ms).
     void poll();
     // The visible time range of the trends as an operating point of its own.
     void addShownStretch();
+    // The second from `seconds` of the recording shown becomes the main
+    // window's capture (momentChosen); refused while recording or with none shown.
+    void chooseMoment(double seconds);
 
     const std::vector<recording::CycleRow>& cycles() const { return cycles_; }
     const std::vector<recording::OperatingPoint>& operatingPoints() const { return points_; }
     QString runFolder() const { return runFolder_; }
 
     RecorderTrends* trends() const { return trends_; }
+    RecorderLoops* loops() const { return loops_; }
+    MomentChooser* momentChooser() const { return moment_; }
     CopyableTable* pointsTable() const { return table_; }
     QCustomPlot* powerCurve() const { return curve_; }
     QLabel* steadyIndicator() const { return steady_; }
@@ -85,6 +93,8 @@ public:
 
 signals:
     void recordingChanged(bool recording);
+    // A second of the recording in runFolder, to be analysed as an imported grab.
+    void momentChosen(const QString& runFolder, double seconds);
 
 private:
     QWidget* buildControls();
@@ -99,6 +109,8 @@ private:
     void saveTable();
     void finishRecording(const recording::RecordingEnd& end);
     void resetRun();
+    QWidget* buildLoopsAndPoints(QWidget* parent);
+    void showNewLoops();
 
     RecorderSource source_;
     recording::SteadyCriteria criteria_;
@@ -117,6 +129,9 @@ private:
     QLabel *folderLabel_, *elapsed_, *scans_, *gaps_, *cycleCount_, *size_, *monitor_, *steady_;
     QLabel* status_;
     RecorderTrends* trends_;
+    RecorderLoops* loops_;
+    std::uint64_t loopsShown_ = 0;  // loops evaluated when they were last drawn
+    MomentChooser* moment_;
     CopyableTable* table_;
     QCustomPlot* curve_;
 };
