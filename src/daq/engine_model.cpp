@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace corvane::daq {
@@ -59,18 +60,22 @@ double FlywheelDisk::MomentOfInertiaGm2() const {
     return massG * radiusM * radiusM / 2.0;
 }
 
+double FrictionTruth::BMilliNmPerKrpm() const { return bMilliNmPerRadS * 1000.0 * 2.0 * kPi / 60.0; }
+
 double DynaMotion::Omega(double t) const {
     if (timeConstant <= 0.0) return startOmega;
+    if (t >= stopTime) return 0.0;
     return freeOmega + (startOmega - freeOmega) * std::exp(-t / timeConstant);
 }
 
 double DynaMotion::Acceleration(double t) const {
-    if (timeConstant <= 0.0) return 0.0;
+    if (timeConstant <= 0.0 || t >= stopTime) return 0.0;
     return (freeOmega - startOmega) / timeConstant * std::exp(-t / timeConstant);
 }
 
 double DynaMotion::Turned(double t) const {
     if (timeConstant <= 0.0) return startOmega * t;
+    t = std::min(t, stopTime);
     return freeOmega * t +
            (startOmega - freeOmega) * timeConstant * (1.0 - std::exp(-t / timeConstant));
 }
@@ -109,8 +114,13 @@ void EngineModel::Build(double highTemperatureK, int workSteps) {
     workMicroJ_ = work;
     pressureSwingKPa_ = highest - lowest;
 
-    // Dyna: I dw/dt = mean engine torque - load - c w, with c chosen so that the
-    // free-running speed is the configured one.
+    BuildDyna();
+}
+
+// Dyna: I dw/dt = mean engine torque - load - c w, with c chosen so that the
+// free-running speed is the configured one. The load and c w are the friction
+// a coast-down measures.
+void EngineModel::BuildDyna() {
     dyna_.freeOmega = parameters_.faults.stopped ? 0.0 : parameters_.rpm / 60.0 * 2.0 * kPi;
     dyna_.startOmega = kDynaStartFraction * dyna_.freeOmega;
     const double engineTorqueNm = workMicroJ_ * 1e-6 / (2.0 * kPi);
@@ -121,6 +131,22 @@ void EngineModel::Build(double highTemperatureK, int workSteps) {
     dyna_.timeConstant = (drivingNm > 0.0 && dyna_.freeOmega > 0.0)
                              ? inertiaKgM2 * dyna_.freeOmega / drivingNm
                              : 0.0;
+    if (dyna_.timeConstant > 0.0) {
+        friction_ = {loadNm * 1e3, drivingNm * 1e3 / dyna_.freeOmega};
+        if (parameters_.coastDown) CoastDown(inertiaKgM2);
+    }
+}
+
+// From the steady speed with nothing driving: I dw/dt = -(a + c w), the same
+// exponential toward the speed -a/c where friction alone would stop it.
+void EngineModel::CoastDown(double inertiaKgM2) {
+    const double a = friction_.aMilliNm * 1e-3;
+    const double c = friction_.bMilliNmPerRadS * 1e-3;
+    dyna_.startOmega = dyna_.freeOmega;
+    dyna_.freeOmega = -a / c;
+    dyna_.timeConstant = inertiaKgM2 / c;
+    dyna_.stopTime = a > 0.0 ? dyna_.timeConstant * std::log(1.0 + dyna_.startOmega * c / a)
+                             : std::numeric_limits<double>::infinity();
 }
 
 double EngineModel::LowTemperatureK() const { return kLowTemperatureK; }

@@ -5,6 +5,7 @@
 // temperature sensors. Everything here is deterministic; the noise and the
 // timing of the board are added by the scan.
 
+#include <limits>
 #include <vector>
 
 #include "daq/engine_parameters.h"
@@ -24,9 +25,19 @@ struct DynaMotion {
     double startOmega = 0.0;    // rad/s at t = 0
     double freeOmega = 0.0;     // rad/s approached as t grows
     double timeConstant = 1.0;  // s; 0 when nothing drives it: the speed stays
+    // A coast-down's flywheel stands still from here on (s).
+    double stopTime = std::numeric_limits<double>::infinity();
     double Omega(double t) const;
     double Acceleration(double t) const;  // rad/s^2
     double Turned(double t) const;        // radians turned since t = 0
+};
+
+// The friction the flywheel turns against: a + b w (w in rad/s), the load
+// included; the truth a coast-down is checked against.
+struct FrictionTruth {
+    double aMilliNm = 0.0;
+    double bMilliNmPerRadS = 0.0;
+    double BMilliNmPerKrpm() const;  // b per 1000 rpm
 };
 
 class EngineModel {
@@ -55,6 +66,8 @@ public:
     // Crank angle of a dyna run t seconds after it started at startDeg.
     double DynaCrankDeg(double t, double startDeg) const;
     const DynaMotion& Dyna() const { return dyna_; }
+    // Nothing (zeros) when the engine cannot turn on its own.
+    const FrictionTruth& Friction() const { return friction_; }
     // The crank angle for an angle turned at a smooth speed, with the ripple.
     double RippledCrankDeg(double smoothDeg) const;
 
@@ -72,6 +85,8 @@ public:
 
 private:
     void Build(double highTemperatureK, int workSteps);
+    void BuildDyna();
+    void CoastDown(double inertiaKgM2);
     double RippledAngle(double smoothRad) const;
     double VolumeAmplitudeMm3() const;
 
@@ -82,6 +97,7 @@ private:
     double workMicroJ_ = 0.0;
     double pressureSwingKPa_ = 0.0;
     DynaMotion dyna_;
+    FrictionTruth friction_;
 };
 
 }  // namespace corvane::daq

@@ -56,6 +56,10 @@ struct EngineParameters {
     // per second, from the scan's start.
     double transducerDriftPercentPerS = 0.0;
     double sweptVolumeScale = 1.0;     // the cylinder's swept volume over the nominal
+    // A dyna taken as a coast-down: the engine stops giving work as the capture
+    // starts (heater off, displacer unhooked) and the flywheel slows from the
+    // steady speed against its friction alone.
+    bool coastDown = false;
 };
 
 }  // namespace corvane::daq

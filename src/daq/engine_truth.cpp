@@ -16,6 +16,7 @@ GrabTruth GrabTruthOf(const EngineModel& model) {
 DynaTruth DynaTruthOf(const EngineModel& model, double durationMs, double stepMs) {
     DynaTruth truth;
     truth.momentOfInertiaGm2 = model.MomentOfInertiaGm2();
+    truth.friction = model.Friction();
     const auto& motion = model.Dyna();
     for (int i = 0; i * stepMs < durationMs; ++i) {
         const double tMs = i * stepMs;

@@ -18,6 +18,7 @@ struct GrabTruth {
 // the shaft power that torque gives at that speed.
 struct DynaTruth {
     double momentOfInertiaGm2 = 0.0;
+    FrictionTruth friction;
     std::vector<double> tMs, rpm, torqueMilliNm, powerMilliW;
 };
 

@@ -10,10 +10,14 @@ namespace corvane::performance {
 
 namespace {
 
-// The fit's terms: 1, v, v^2 (v: time from the hole over half the window),
-// then sin and cos of the crank angle and of twice the crank angle.
-constexpr std::size_t kTerms = 7;
+// The fit's terms: 1, v, v^2, v^3 (v: time from the hole over half the
+// window), then sin and cos of the crank angle and of twice the crank angle.
+// The cubic takes up the change of acceleration: a window of as many holes
+// each side spans more time after the hole than before it while the flywheel
+// slows, and without it that change would leak into the acceleration.
+constexpr std::size_t kPolynomialTerms = 4;
 constexpr std::size_t kHarmonicTerms = 4;
+constexpr std::size_t kTerms = kPolynomialTerms + kHarmonicTerms;
 
 using Harmonic = std::array<double, kHarmonicTerms>;  // sin a, cos a, sin 2a, cos 2a
 
@@ -53,12 +57,22 @@ Track Prepare(const HoleTrack& track) {
     return out;
 }
 
-// Solves the normal equations a x = b (a symmetric, its upper triangle used)
-// by Cholesky; x replaces b. False when they are singular or nearly so.
+// The normal equations a x = b of one window (a symmetric, its upper triangle
+// used), and the sum of the squared angles for the residual.
 using Matrix = std::array<std::array<double, kTerms>, kTerms>;
 using Vector = std::array<double, kTerms>;
 
-bool SolveNormal(Matrix& a, Vector& b) {
+struct Normal {
+    Matrix a{};
+    Vector b{};
+    double yy = 0.0;      // sum of (angle - angle at the centre)^2
+    double count = 0.0;   // holes in the window
+    double scale = 0.0;   // half the window's time span, s
+};
+
+// Cholesky: a's upper triangle becomes R with R' R = a. False when a is
+// singular or nearly so.
+bool Factor(Matrix& a) {
     for (std::size_t j = 0; j < kTerms; ++j) {
         double d = a[j][j];
         for (std::size_t k = 0; k < j; ++k) d -= a[k][j] * a[k][j];
@@ -71,93 +85,107 @@ bool SolveNormal(Matrix& a, Vector& b) {
             a[j][i] = s / d;
         }
     }
-    // R' R x = b with R upper triangular: forward, then back substitution.
-    for (std::size_t i = 0; i < kTerms; ++i) {
-        double s = b[i];
-        for (std::size_t k = 0; k < i; ++k) s -= a[k][i] * b[k];
-        b[i] = s / a[i][i];
-    }
-    for (std::size_t i = kTerms; i-- > 0;) {
-        double s = b[i];
-        for (std::size_t k = i + 1; k < kTerms; ++k) s -= a[i][k] * b[k];
-        b[i] = s / a[i][i];
-    }
     return true;
 }
 
-// Sums over a window of the terms that involve time (v: time from the centre
-// hole over half the window; y: angle from the centre hole's).
-struct WindowSums {
-    double v1 = 0, v2 = 0, v3 = 0, v4 = 0, y1 = 0, y2 = 0;
-    Harmonic vh{}, v2h{};
-};
-
-struct Window {
-    std::size_t first, last;
-    double t0, angle0, perScale;
-};
-
-WindowSums SumWindow(const HoleTrack& track, const Track& prepared, const Window& w) {
-    WindowSums s;
-    for (std::size_t j = w.first; j <= w.last; ++j) {
-        const double v = (track.seconds[j] - w.t0) * w.perScale;
-        const double vv = v * v;
-        const double y = track.angle[j] - w.angle0;
-        s.v1 += v;
-        s.v2 += vv;
-        s.v3 += vv * v;
-        s.v4 += vv * vv;
-        s.y1 += v * y;
-        s.y2 += vv * y;
-        const Harmonic& h = prepared.harmonics[j];
-        for (std::size_t p = 0; p < kHarmonicTerms; ++p) {
-            s.vh[p] += v * h[p];
-            s.v2h[p] += vv * h[p];
-        }
+// R' R x = b with R from Factor: forward, then back substitution.
+Vector Solve(const Matrix& r, Vector b) {
+    for (std::size_t i = 0; i < kTerms; ++i) {
+        double s = b[i];
+        for (std::size_t k = 0; k < i; ++k) s -= r[k][i] * b[k];
+        b[i] = s / r[i][i];
     }
-    return s;
+    for (std::size_t i = kTerms; i-- > 0;) {
+        double s = b[i];
+        for (std::size_t k = i + 1; k < kTerms; ++k) s -= r[i][k] * b[k];
+        b[i] = s / r[i][i];
+    }
+    return b;
 }
 
-// The normal equations of the window's fit: the time terms from its sums, the
-// harmonic terms from the running totals either side of it.
-void NormalEquations(const Track& prepared, const Window& w, const WindowSums& s, Matrix& a,
-                     Vector& b) {
-    const Totals& before = prepared.totals[w.first];
-    const Totals& through = prepared.totals[w.last + 1];
-    const auto count = static_cast<double>(w.last - w.first + 1);
-    a[0][0] = count;
-    a[0][1] = s.v1;
-    a[0][2] = s.v2;
-    a[1][1] = s.v2;
-    a[1][2] = s.v3;
-    a[2][2] = s.v4;
-    b[0] = (through.angle - before.angle) - count * w.angle0;
-    b[1] = s.y1;
-    b[2] = s.y2;
+// The sums over the window that involve time; the rest comes from the totals.
+void AddTimeSums(const HoleTrack& track, const Track& prepared, std::size_t first,
+                 std::size_t last, std::size_t i, Normal& n) {
+    const double t0 = track.seconds[i];
+    const double angle0 = track.angle[i];
+    const double perScale = 1 / n.scale;
+    std::array<double, 2 * kPolynomialTerms - 1> moments{};  // sums of v^0 .. v^6
+    for (std::size_t j = first; j <= last; ++j) {
+        const double v = (track.seconds[j] - t0) * perScale;
+        const double y = track.angle[j] - angle0;
+        n.yy += y * y;
+        const Harmonic& h = prepared.harmonics[j];
+        double power = 1.0;  // v^p
+        for (std::size_t p = 0; p < moments.size(); ++p, power *= v) {
+            moments[p] += power;
+            if (p == 0 || p >= kPolynomialTerms) continue;
+            n.b[p] += power * y;
+            for (std::size_t q = 0; q < kHarmonicTerms; ++q) {
+                n.a[p][kPolynomialTerms + q] += power * h[q];
+            }
+        }
+    }
+    for (std::size_t p = 0; p < kPolynomialTerms; ++p) {
+        for (std::size_t q = p; q < kPolynomialTerms; ++q) n.a[p][q] = moments[p + q];
+    }
+}
+
+Normal NormalOf(const HoleTrack& track, const Track& prepared, std::size_t i,
+                std::size_t halfWidth) {
+    const std::size_t first = i - halfWidth, last = i + halfWidth;
+    const double angle0 = track.angle[i];
+    Normal n;
+    n.scale = (track.seconds[last] - track.seconds[first]) / 2;
+    n.count = static_cast<double>(last - first + 1);
+    AddTimeSums(track, prepared, first, last, i, n);
+    const Totals& before = prepared.totals[first];
+    const Totals& through = prepared.totals[last + 1];
+    n.b[0] = (through.angle - before.angle) - n.count * angle0;
     std::size_t k = 0;
     for (std::size_t p = 0; p < kHarmonicTerms; ++p) {
         const double h = through.h[p] - before.h[p];
-        a[0][3 + p] = h;
-        a[1][3 + p] = s.vh[p];
-        a[2][3 + p] = s.v2h[p];
+        const std::size_t row = kPolynomialTerms + p;
+        n.a[0][row] = h;
         for (std::size_t q = p; q < kHarmonicTerms; ++q, ++k) {
-            a[3 + p][3 + q] = through.hh[k] - before.hh[k];
+            n.a[row][kPolynomialTerms + q] = through.hh[k] - before.hh[k];
         }
-        b[3 + p] = (through.hAngle[p] - before.hAngle[p]) - w.angle0 * h;
+        n.b[row] = (through.hAngle[p] - before.hAngle[p]) - angle0 * h;
     }
+    return n;
+}
+
+// The standard uncertainty of the acceleration from the scatter of the hole
+// angles about the fit: residual variance times the diagonal of the inverse.
+double AccelerationSd(const Normal& n, const Matrix& r, const Vector& x) {
+    double fitted = 0.0;
+    for (std::size_t p = 0; p < kTerms; ++p) fitted += x[p] * n.b[p];
+    const double variance = std::max(n.yy - fitted, 0.0) / (n.count - kTerms);
+    Vector unit{};
+    unit[2] = 1.0;
+    const double inverse = Solve(r, unit)[2];
+    return 2 * std::sqrt(variance * std::max(inverse, 0.0)) / (n.scale * n.scale);
 }
 
 std::optional<Motion> Fit(const HoleTrack& track, const Track& prepared, std::size_t i,
                           std::size_t halfWidth) {
     if (2 * halfWidth + 1 <= kTerms) return std::nullopt;
-    const std::size_t first = i - halfWidth, last = i + halfWidth;
-    const double scale = (track.seconds[last] - track.seconds[first]) / 2;
-    const Window window{first, last, track.seconds[i], track.angle[i], 1 / scale};
-    Matrix a{};
-    Vector b{};
-    NormalEquations(prepared, window, SumWindow(track, prepared, window), a, b);
-    if (!SolveNormal(a, b)) return std::nullopt;
-    return Motion{b[1] / scale, 2 * b[2] / (scale * scale)};
+    const Normal n = NormalOf(track, prepared, i, halfWidth);
+    Matrix r = n.a;
+    if (!Factor(r)) return std::nullopt;
+    const Vector x = Solve(r, n.b);
+    return Motion{x[1] / n.scale, 2 * x[2] / (n.scale * n.scale), AccelerationSd(n, r, x)};
+}
+
+// Holes each side of hole i: as many as lie within kFitReachSeconds, at
+// least kFitReachHoles, no more than the track holds.
+std::size_t HalfWidthAt(const HoleTrack& track, std::size_t i) {
+    const std::size_t n = track.seconds.size();
+    std::size_t reach = kFitReachHoles;
+    while (i >= reach + 1 && i + reach + 1 < n &&
+           track.seconds[i + reach + 1] - track.seconds[i - reach - 1] < 2 * kFitReachSeconds) {
+        ++reach;
+    }
+    return std::min({reach, i, n - 1 - i});
 }
 
 }  // namespace
@@ -171,8 +199,7 @@ std::vector<DynaPoint> DynaPoints(const HoleTrack& track, double momentOfInertia
     std::vector<DynaPoint> points;
     const std::size_t n = track.seconds.size();
     for (std::size_t i = kFitLeastHoles; i + kFitLeastHoles < n; ++i) {
-        const std::size_t halfWidth = std::min({kFitReachHoles, i, n - 1 - i});
-        const std::optional<Motion> motion = Fit(track, prepared, i, halfWidth);
+        const std::optional<Motion> motion = Fit(track, prepared, i, HalfWidthAt(track, i));
         if (!motion) continue;
         DynaPoint p;
         p.timeMs = track.seconds[i] * 1000;
@@ -182,6 +209,7 @@ std::vector<DynaPoint> DynaPoints(const HoleTrack& track, double momentOfInertia
         // g m^2 x rad/s^2 is mN m; mN m x rad/s is mW.
         p.torqueMilliNm = momentOfInertiaGm2 * motion->angularAcceleration;
         p.powerMilliW = p.torqueMilliNm * motion->angularSpeed;
+        p.torqueSdMilliNm = momentOfInertiaGm2 * motion->accelerationSd;
         points.push_back(p);
     }
     return points;

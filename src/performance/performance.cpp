@@ -13,6 +13,7 @@
 #include "performance/efficiency.h"
 #include "performance/hole_timing.h"
 #include "performance/monotone_cubic.h"
+#include "performance/pointwise_curve.h"
 
 namespace corvane::performance {
 
@@ -327,6 +328,12 @@ PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
         return beyond;
     }
     result.uncertainty = AssessUncertainty(record, result, bench.budget);
+    result.curve = PointwiseCurve(result, bench.budget);
+    if (bench.friction && result.summary) {
+        result.energy = EnergyChainOf(*bench.friction, result.summary->meanRpm,
+                                      result.summary->meanIndicatedPowerMilliW,
+                                      result.efficiency.heaterPowerW);
+    }
     return result;
 }
 

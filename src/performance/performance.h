@@ -13,6 +13,8 @@
 #include "performance/crank_phase.h"
 #include "performance/loop_closure.h"
 #include "performance/pressure_calibration.h"
+#include "performance/curve_point.h"
+#include "performance/mechanical_efficiency.h"
 #include "performance/uncertainty.h"
 #include "text/number_format.h"
 
@@ -79,6 +81,8 @@ struct DynaPoint {
     double angularAcceleration = 0.0;  // rad/s^2
     double torqueMilliNm = 0.0;        // moment of inertia x acceleration
     double powerMilliW = 0.0;          // torque x angular speed
+    // Standard uncertainty of the torque from the local fit's scatter (0: not known).
+    double torqueSdMilliNm = 0.0;
 };
 
 struct DynaSummary {
@@ -107,6 +111,8 @@ struct PerformanceResult {
     // Dyna: the points in time order; the power curve is power and torque against rpm.
     std::vector<DynaPoint> dynaPoints;
     std::optional<DynaSummary> dyna;
+    // The same points with their uncertainty bands, from the bench's budget.
+    std::vector<CurvePoint> curve;
 
     // How sure each figure is, from the budget the evaluation was given.
     PerformanceUncertainty uncertainty;
@@ -114,6 +120,8 @@ struct PerformanceResult {
     double loopClosureLimitPercent = kDefaultLoopClosureLimitPercent;  // beyond it: flagged
     // A grab's mean pressure above atmospheric, through the transducer's calibration.
     std::optional<double> meanGaugePressureKpa;
+    // A grab's energy chain, when the bench's friction is known.
+    std::optional<EnergyChain> energy;
 };
 
 // What the settings file tells this evaluation about the bench; the results
@@ -125,6 +133,8 @@ struct BenchSettings {
     // The transducer's two-point calibration: its scale divides the pressure swing.
     PressureCalibration pressure;
     double loopClosureLimitPercent = kDefaultLoopClosureLimitPercent;
+    // The friction from a coast-down; unknown adds nothing to a grab's result.
+    std::optional<FrictionModel> friction;
 };
 
 // Evaluates the record's capture (its raw samples, kind, period and monitor

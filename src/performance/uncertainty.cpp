@@ -184,6 +184,15 @@ std::optional<double> TorqueScatter(const std::vector<DynaPoint>& points) {
     return std::sqrt(squares / static_cast<double>(differences.size()) / 1.5);
 }
 
+// The torque's scatter at the curve's highest point: its own fit's, when the
+// fit gave one; the points' scatter about their neighbours otherwise.
+std::optional<double> CurveScatterAt(const std::vector<DynaPoint>& points, double timeMs) {
+    for (const DynaPoint& p : points) {
+        if (p.timeMs == timeMs && p.torqueSdMilliNm > 0) return p.torqueSdMilliNm;
+    }
+    return TorqueScatter(points);
+}
+
 void AssessDyna(const PerformanceResult& result, const UncertaintyBudget& budget,
                 PerformanceUncertainty& out) {
     if (result.dynaPoints.empty()) return;
@@ -191,7 +200,7 @@ void AssessDyna(const PerformanceResult& result, const UncertaintyBudget& budget
     const double inertia = budget.inertiaPercent / 100;
     std::vector<Contribution> torque{{Source::MomentOfInertia, std::abs(d.torqueAtMaxPowerMilliNm) * inertia}};
     std::vector<Contribution> power{{Source::MomentOfInertia, std::abs(d.maxPowerMilliW) * inertia}};
-    if (const auto scatter = TorqueScatter(result.dynaPoints)) {
+    if (const auto scatter = CurveScatterAt(result.dynaPoints, d.timeAtMaxPowerMs)) {
         const double omega = d.rpmAtMaxPower * 2 * 3.141592653589793 / 60;
         torque.push_back({Source::CurveScatter, *scatter});
         power.push_back({Source::CurveScatter, *scatter * omega});

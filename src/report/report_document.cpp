@@ -175,6 +175,14 @@ double FigureRows(Page& page, const std::vector<ReportLine>& lines, double x, do
     return height;
 }
 
+// A grab's energy chain, when the bench's friction is known.
+double DrawEnergyChain(Page& page, const ReportTexts& texts, double x, double y) {
+    if (texts.energy.empty()) return y;
+    y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true), "Energy chain");
+    y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.energySummary), kQuiet);
+    return y + FigureRows(page, texts.energy, x, y);
+}
+
 // The engine-performance figures, from `top`.
 double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
     const double x = page.mm(kRightColumnMm);
@@ -184,10 +192,12 @@ double DrawRightColumn(Page& page, const ReportTexts& texts, double top) {
     y += FigureRows(page, texts.performance, x, y);
     y += page.mm(1);
     y += page.paragraph(x, y, page.width() - x, Font(9), Q(texts.performanceNote), kQuiet);
-    if (texts.uncertainty.empty()) return y;
-    y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
-                   "Uncertainty (k = 2)");
-    return y + FigureRows(page, texts.uncertainty, x, y);
+    if (!texts.uncertainty.empty()) {
+        y += page.line(x, y, page.width() - x, page.mm(kHeadingMm), Font(10, true),
+                       "Uncertainty (k = 2)");
+        y += FigureRows(page, texts.uncertainty, x, y);
+    }
+    return DrawEnergyChain(page, texts, x, y);
 }
 
 double DrawTexts(Page& page, const ReportTexts& texts) {

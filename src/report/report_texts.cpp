@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "corvane/version.h"
+#include "performance/energy_text.h"
 #include "performance/efficiency.h"
 #include "performance/power_names.h"
 #include "performance/uncertainty_text.h"
@@ -70,6 +71,16 @@ void DynaFigures(const PerformanceResult& result, const Figures& figure, ReportT
     };
 }
 
+void EnergyTexts(const PerformanceResult& result, const text::NumberFormat& format,
+                 ReportTexts& texts) {
+    if (!result.energy) return;
+    const text::NumberFormat ungrouped{format.decimalMark, ""};
+    texts.energySummary = performance::EnergyChainSummary(*result.energy, ungrouped);
+    for (const auto& line : performance::EnergyChainLines(*result.energy, ungrouped)) {
+        texts.energy.push_back({line.label, line.value});
+    }
+}
+
 void PerformanceTexts(const PerformanceResult& result, const text::NumberFormat& format,
                       ReportTexts& texts) {
     const Figures figure{format};
@@ -89,6 +100,7 @@ void PerformanceTexts(const PerformanceResult& result, const text::NumberFormat&
              performance::UncertainText(*f.figure, f.unit, f.usualDecimals,
                                         text::NumberFormat{format.decimalMark, ""})});
     }
+    EnergyTexts(result, format, texts);
     if (result.skippedRevolutions > 0) {
         const int n = result.skippedRevolutions;
         const std::string note = std::to_string(n) + (n == 1 ? " revolution" : " revolutions") +

@@ -28,6 +28,9 @@ struct ReportTexts {
     std::vector<ReportLine> performance;
     std::string performanceNote;          // why figures are missing or left out
     std::vector<ReportLine> uncertainty;  // "249.1 ± 2.6 mW (k = 2)" per figure
+    // A grab with the bench's friction known: heater → indicated → shaft + friction.
+    std::string energySummary;
+    std::vector<ReportLine> energy;
     // Dyna: the disk table's filled rows (mass, diameter, moment of inertia)
     // and the total moment of inertia.
     std::vector<analysis::DiskRow> disks;

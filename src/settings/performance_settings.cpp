@@ -20,6 +20,14 @@ std::optional<double> ReadNumber(const std::string& text) {
     return parsed;
 }
 
+// The friction when either of its keys holds a number.
+std::optional<performance::FrictionModel> LoadFriction(const IniFile& ini) {
+    const auto a = ReadNumber(ini.ReadString(kPerformanceSection, kFrictionAKey, ""));
+    const auto b = ReadNumber(ini.ReadString(kPerformanceSection, kFrictionBKey, ""));
+    if (!a && !b) return std::nullopt;
+    return performance::FrictionModel{a.value_or(0.0), b.value_or(0.0)};
+}
+
 }  // namespace
 
 performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini) {
@@ -37,6 +45,7 @@ performance::BenchSettings LoadBenchSettings(const IniFile& ini) {
     bench.phaseOffsetDeg =
         ReadNumber(ini.ReadString(kPerformanceSection, kPhaseOffsetKey, "")).value_or(0.0);
     LoadPressureSettings(ini, bench);
+    bench.friction = LoadFriction(ini);
     return bench;
 }
 

@@ -27,6 +27,10 @@ inline constexpr BudgetKey kBudgetKeys[] = {
 };
 
 inline constexpr const char* kPhaseOffsetKey = "PhaseOffset";  // degrees, any sign
+// The friction from a coast-down, a + b x n / 1000: mN m and mN m per 1000 rpm.
+// Unknown (neither key a number) by default; a missing one of the two counts 0.
+inline constexpr const char* kFrictionAKey = "FrictionA";
+inline constexpr const char* kFrictionBKey = "FrictionB";
 
 performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini);
 // The budget and the calibrations.

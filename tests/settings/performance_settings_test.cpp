@@ -48,5 +48,30 @@ TEST(PerformanceSettings, PhaseOffsetRoundTrip) {
     EXPECT_EQ(LoadBenchSettings(ini).phaseOffsetDeg, 0.0);
 }
 
+// Friction is unknown until a key holds a number; a missing one of the pair
+// counts 0; it round-trips through the file.
+TEST(PerformanceSettings, FrictionRoundTripAndUnknownByDefault) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool known;
+        double expectedA, expectedB;
+    } cases[] = {
+        {nullptr, nullptr, false, 0, 0}, {"0.8", "1.25", true, 0.8, 1.25},
+        {"0.8", nullptr, true, 0.8, 0},  {nullptr, "-0.5", true, 0, -0.5},
+        {"x", "", false, 0, 0},          {"nan", "1 mNm", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        IniFile ini = IniFile::FromText("x.ini", "[Performance]\r\nPhaseOffset=2\r\n");
+        if (c.a) ini.WriteString(kPerformanceSection, kFrictionAKey, c.a);
+        if (c.b) ini.WriteString(kPerformanceSection, kFrictionBKey, c.b);
+        const auto friction = LoadBenchSettings(IniFile::FromText("x.ini", ini.Text())).friction;
+        ASSERT_EQ(friction.has_value(), c.known) << (c.a ? c.a : "-") << " " << (c.b ? c.b : "-");
+        if (!friction) continue;
+        EXPECT_EQ(friction->aMilliNm, c.expectedA);
+        EXPECT_EQ(friction->bMilliNmPerKrpm, c.expectedB);
+    }
+}
+
 }  // namespace
 }  // namespace corvane::settings

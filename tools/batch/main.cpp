@@ -21,7 +21,9 @@
 #include "files/file_error.h"
 #include "files/file_identity.h"
 #include "files/headless_evaluation.h"
+#include "curve_files.h"
 #include "performance/details_csv.h"
+#include "performance/pointwise_curve.h"
 #include "evaluation_settings.h"
 #include "interrupted_run.h"
 #include "tool_messages.h"
@@ -33,7 +35,8 @@ using corvane::tools::kExitFailed;
 using corvane::tools::kExitUsage;
 using corvane::tools::ReportFile;
 constexpr const char* kUsage =
-    "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--settings INI]\n"
+    "Usage: corvane-batch [-o RESULTS [--append]] [--details DETAILS] [--curves DIR]\n"
+    "                     [--settings INI]\n"
     "                     [-j N] [-r] [--files-from LIST [-0]] CAPTURE|FOLDER...";
 
 int UsageError(const std::string& message) {
@@ -137,6 +140,7 @@ struct BatchCommand {
     std::string resultsPath = "-";
     std::string settingsPath;
     std::string detailsPath;
+    std::string curvesFolder;
     std::vector<std::string> arguments;
     std::vector<std::string> lists;
     bool append = false;
@@ -170,6 +174,13 @@ void AddOutputOptions(CLI::App& app, BatchCommand& command) {
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
+    app.add_option("--curves", command.curvesFolder,
+                   "also write the power curve of each dyna, point by point with its expanded "
+                   "uncertainty, into DIR/NAME.curve.csv: " +
+                       std::string(corvane::performance::kCurveHeader) +
+                       " (NAME: the capture's file name without its extension; point decimal, "
+                       "CR LF). DIR must be an existing folder that is not evaluated itself")
+        ->option_text("DIR");
 }
 
 void AddInputOptions(CLI::App& app, BatchCommand& command) {
@@ -236,6 +247,16 @@ std::optional<int> FindCaptures(const BatchCommand& command, std::vector<std::st
     return std::nullopt;
 }
 
+// Why the curves may not go where asked, or "" (also when none are asked for).
+std::string RefusedCurves(const BatchCommand& command, const std::vector<std::string>& captures) {
+    if (command.curvesFolder.empty()) return {};
+    std::vector<std::string> inputs = command.arguments;
+    inputs.insert(inputs.end(), command.lists.begin(), command.lists.end());
+    const std::string refused = corvane::batch::CurvesRefusal(command.curvesFolder, inputs,
+                                                              command.recursive, captures);
+    return refused.empty() ? refused : refused + "; nothing was evaluated";
+}
+
 // A run that was killed left its temporary files; this one removes its own
 // when interrupted.
 void GuardOutputs(const BatchCommand& command) {
@@ -247,14 +268,15 @@ void GuardOutputs(const BatchCommand& command) {
 }
 
 // One evaluation, and so one working record, per thread.
+// Each dyna's curve is written after its evaluation, on its thread.
 files::MakeEvaluation EvaluationOf(const BatchCommand& command,
-                                   const corvane::tools::EvaluationSettings& settings) {
+                                   const corvane::tools::EvaluationSettings& settings,
+                                   corvane::batch::CurveFiles& curves) {
     const auto details = command.WithDetails() ? files::HeadlessEvaluation::Details::Yes
                                                : files::HeadlessEvaluation::Details::No;
-    return [&settings, details]() -> files::EvaluateCapture {
-        auto headless = std::make_shared<files::HeadlessEvaluation>(
-            settings.disks, settings.numbers, details, settings.bench);
-        return [headless](const std::string& path) { return headless->Evaluate(path); };
+    return [&settings, details, &curves]() -> files::EvaluateCapture {
+        return curves.Evaluating(std::make_shared<files::HeadlessEvaluation>(
+            settings.disks, settings.numbers, details, settings.bench));
     };
 }
 
@@ -342,8 +364,13 @@ int main(int argc, char** argv) {
         return UsageError(refused);
     std::vector<std::string> captures;
     if (const auto status = FindCaptures(command, captures)) return *status;
+    if (const std::string refused = RefusedCurves(command, captures); !refused.empty())
+        return UsageError(refused);
     corvane::tools::EvaluationSettings settings;
     if (!corvane::tools::LoadEvaluationSettings(command.settingsPath, settings)) return kExitUsage;
     GuardOutputs(command);
-    return RunAndReport(command, captures, EvaluationOf(command, settings), OptionsOf(command));
+    corvane::batch::CurveFiles curves(command.curvesFolder, settings.bench);
+    const int status = RunAndReport(command, captures, EvaluationOf(command, settings, curves),
+                                    OptionsOf(command));
+    return status == 0 && curves.Failed() ? kExitFailed : status;
 }

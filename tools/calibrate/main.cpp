@@ -1,6 +1,7 @@
 // corvane-calibrate: a bench's calibrations from captures taken for them.
 //   corvane-calibrate phase CAPTURE...   crank-phase offset from motored grabs
 //   corvane-calibrate pressure KPA=READING KPA=READING   the transducer's scale and zero
+//   corvane-calibrate friction CAPTURE... friction a + b n from coast-down dynas
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -10,6 +11,7 @@
 
 #include "corvane/version.h"
 #include "files/batch.h"
+#include "friction_command.h"
 #include "files/headless_evaluation.h"
 #include "performance/crank_phase.h"
 #include "performance/details_csv.h"
@@ -94,11 +96,18 @@ int main(int argc, char** argv) {
         "each: file,phase_offset_deg,phase_offset_u_deg");
     phase->add_option("CAPTURE", captures, "motored grab capture files")->required();
     corvane::calibrate::PressureCommand pressure(app);
+    CLI::App* friction = app.add_subcommand(
+        "friction",
+        "the friction torque a + b n (mN m, n in rpm, b per 1000 rpm) from dynas taken while the "
+        "engine slows with nothing driving it, one CSV line each: "
+        "file,friction_a_mnm,friction_b_mnm_per_krpm,rpm_from,rpm_to");
+    friction->add_option("CAPTURE", captures, "coast-down dyna capture files")->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return app.exit(error) == 0 ? 0 : kExitUsage;
     }
     if (pressure.chosen()) return pressure.Run();
+    if (friction->parsed()) return corvane::calibrate::CalibrateFriction(captures);
     return CalibratePhase(captures);
 }

@@ -139,6 +139,9 @@ void AddOptions(CLI::App& app, SimulateCommand& command) {
         ->required()
         ->check(CLI::IsMember({"grab", "dyna"}));
     AddEngineOptions(app, command.parameters);
+    app.add_flag("--coast-down", command.parameters.coastDown,
+                 "dyna: the engine stops giving work as the capture starts and slows from "
+                 "--rpm against its friction (a capture for corvane-calibrate friction)");
     app.add_option("--fault", command.faults,
                    "unplugged, missed-hole, too-hot or stopped (repeatable)")
         ->check(CLI::IsMember({"unplugged", "missed-hole", "too-hot", "stopped"}));

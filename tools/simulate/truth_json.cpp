@@ -74,7 +74,10 @@ std::string DynaTruthJson(const daq::DynaTruth& truth, const daq::EngineModel& m
     Object object;
     object.add("kind", "\"dyna\"")
         .add("moment_of_inertia_gm2", truth.momentOfInertiaGm2)
-        .add("free_running_rpm", model.Parameters().faults.stopped ? 0.0 : model.Parameters().rpm);
+        .add("free_running_rpm", model.Parameters().faults.stopped ? 0.0 : model.Parameters().rpm)
+        .add("coast_down", model.Parameters().coastDown ? "true" : "false")
+        .add("friction_a_mnm", truth.friction.aMilliNm)
+        .add("friction_b_mnm_per_krpm", truth.friction.BMilliNmPerKrpm());
     AddMonitor(object, model);
     object.add("truth", curves.text());
     return object.text();

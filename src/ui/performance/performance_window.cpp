@@ -11,7 +11,9 @@
 #include "charts/chart_setup.h"
 #include "charts/graph_plot.h"
 #include "text/decimal_text.h"
+#include "performance/energy_text.h"
 #include "ui/performance/copyable_table.h"
+#include "ui/performance/curve_export.h"
 #include "ui/performance/performance_texts.h"
 #include "ui/performance/phase_calibration_dialog.h"
 #include "ui/performance/transducer_texts.h"
@@ -33,12 +35,25 @@ namespace {
 
 // The power curve as the main window draws power and torque: power blue on
 // the left axis, torque red on the right, and the highest point marked.
-enum CurveSeries { kCurvePower = 0, kCurveTorque, kCurveMaximum };
+// Each point's band (k = 2) dotted either side of its line.
+enum CurveSeries {
+    kCurvePower = 0,
+    kCurveTorque,
+    kCurveMaximum,
+    kPowerHigh,
+    kPowerLow,
+    kTorqueHigh,
+    kTorqueLow
+};
 
 constexpr SeriesLook kCurveLooks[] = {
     {SeriesKind::Line, graph_series::kBlue, 1.0},
     {SeriesKind::Line, graph_series::kRed, 1.0, false, true},
     {SeriesKind::Squares, graph_series::kBlue, 7.0},
+    {SeriesKind::Line, graph_series::kBlue, 1.0, true},
+    {SeriesKind::Line, graph_series::kBlue, 1.0, true},
+    {SeriesKind::Line, graph_series::kRed, 1.0, true, true},
+    {SeriesKind::Line, graph_series::kRed, 1.0, true, true},
 };
 
 constexpr PlotTitles kCurveTitles{"Power and Torque against Speed",
@@ -96,7 +111,7 @@ PerformanceWindow::PerformanceWindow(text::NumberFormat format, QWidget* parent)
     summary_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     createPowerCurve();
-
+    createCurveSaveAndEnergy();
     pointsTitle_ = new QLabel(this);
     pointsTitle_->setObjectName(QStringLiteral("pointsTitle"));
     points_ = new CopyableTable(this);
@@ -134,6 +149,22 @@ void PerformanceWindow::createUncertainty() {
     connect(budgetShown_, &QCheckBox::toggled, budget_, &QWidget::setVisible);
 }
 
+void PerformanceWindow::createCurveSaveAndEnergy() {
+    saveCurve_ = new QPushButton(QStringLiteral("Save curve\u2026"), this);
+    saveCurve_->setObjectName(QStringLiteral("SaveCurveButton"));
+    saveCurve_->setToolTip(
+        QStringLiteral("Save the power curve, point by point with its uncertainty, as CSV"));
+    saveCurve_->hide();
+    connect(saveCurve_, &QPushButton::clicked, this, [this] {
+        if (result_) SaveCurveAsked(this, result_->curve);
+    });
+    energy_ = new QLabel(this);
+    energy_->setObjectName(QStringLiteral("energyChain"));
+    energy_->setWordWrap(true);
+    energy_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    energy_->hide();
+}
+
 void PerformanceWindow::createPowerCurve() {
     curve_ = new GraphPlot(this);
     curve_->setObjectName(QStringLiteral("PowerCurve"));
@@ -150,12 +181,14 @@ void PerformanceWindow::layOut() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(headline_);
     layout->addWidget(uncertainty_);
+    layout->addWidget(energy_);
     layout->addWidget(status_);
     layout->addWidget(loopClosure_);
     layout->addWidget(summary_);
     layout->addWidget(budgetShown_);
     layout->addWidget(budget_, 1);
     layout->addWidget(curve_, 2);
+    layout->addWidget(saveCurve_, 0, Qt::AlignLeft);
     layout->addWidget(pointsTitle_);
     layout->addWidget(points_, 1);
     layout->addWidget(averagedLoop_);
@@ -185,10 +218,40 @@ void PerformanceWindow::showResult(const performance::PerformanceResult& result)
     TableText points = PointsTable(result, format_);
     AddLoopClosureColumn(points, result, format_);
     points_->setContents(points);
+    showEnergy(result);
     // The averaged loop is a grab's; a dyna draws no PV graph to put it on.
     averagedLoop_->setVisible(!result.isDyna);
     showCurve(result);
     calibratePhase_->setEnabled(performance::PreviewPhaseCalibration(result).has_value());
+}
+
+void PerformanceWindow::showEnergy(const performance::PerformanceResult& result) {
+    QStringList lines;
+    if (result.energy) {
+        lines.append(QString::fromStdString(performance::EnergyChainSummary(*result.energy, format_)));
+        for (const auto& line : performance::EnergyChainLines(*result.energy, format_)) {
+            lines.append(QString::fromStdString(line.label + ": " + line.value));
+        }
+    }
+    energy_->setText(lines.join('\n'));
+    energy_->setVisible(!lines.isEmpty());
+}
+
+// The band of every point, in the curve's own order (by speed when drawn).
+void PerformanceWindow::showBand(const performance::PerformanceResult& result) {
+    QVector<double> rpm, powerHigh, powerLow, torqueHigh, torqueLow;
+    for (const performance::CurvePoint& p : result.curve) {
+        rpm.append(p.rpm);
+        powerHigh.append(p.powerMilliW + p.powerUMilliW);
+        powerLow.append(p.powerMilliW - p.powerUMilliW);
+        torqueHigh.append(p.torqueMilliNm + p.torqueUMilliNm);
+        torqueLow.append(p.torqueMilliNm - p.torqueUMilliNm);
+    }
+    SetSeries(curve_->graph(kPowerHigh), rpm, powerHigh);
+    SetSeries(curve_->graph(kPowerLow), rpm, powerLow);
+    SetSeries(curve_->graph(kTorqueHigh), rpm, torqueHigh);
+    SetSeries(curve_->graph(kTorqueLow), rpm, torqueLow);
+    saveCurve_->setVisible(!result.curve.empty());
 }
 
 void PerformanceWindow::showCurve(const performance::PerformanceResult& result) {
@@ -205,6 +268,7 @@ void PerformanceWindow::showCurve(const performance::PerformanceResult& result) 
     SetSeries(curve_->graph(kCurvePower), rpm, power);
     SetSeries(curve_->graph(kCurveTorque), rpm, torque);
     SetSeries(curve_->graph(kCurveMaximum), maxRpm, maxPower);
+    showBand(result);
     // Every new capture is first shown whole.
     curve_->setHorizontalAutomatic(true);
     curve_->setVerticalAutomatic(true);

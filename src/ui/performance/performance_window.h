@@ -2,7 +2,9 @@
 // The "Engine performance" window: the finer evaluation of the last capture
 // beside the results table. A grab: every cycle's speed, work and indicated
 // power, their mean, spread and COV, the efficiency beside its Carnot limit.
-// A dyna: the power curve (power and torque against speed) with its maximum.
+// A dyna: the power curve (power and torque against speed) with its maximum
+// and each point's uncertainty band, and "Save curve…". With the bench's
+// friction known, a grab's energy chain: heater → indicated → shaft + friction.
 // Every figure's expanded uncertainty, and on request the table of its sources.
 // A capture that cannot be evaluated shows why. Created hidden at start-up
 // and kept for the run; closing it only hides it.
@@ -59,6 +61,8 @@ public:
     // Where "Calibrate phase from this capture" stores an applied offset;
     // false when it could not (the store tells the user why).
     void setPhaseStore(std::function<bool(double offsetDeg)> store) { phaseStore_ = std::move(store); }
+    QLabel* energyText() const { return energy_; }
+    QPushButton* saveCurveButton() const { return saveCurve_; }
 
 signals:
     void averagedLoopToggled(bool shown);
@@ -71,10 +75,13 @@ protected:
 private:
     void createUncertainty();
     void createPowerCurve();
+    void createCurveSaveAndEnergy();
     void layOut();
     void showCurve(const performance::PerformanceResult& result);
     void createCalibrations();
     void calibratePhase();
+    void showBand(const performance::PerformanceResult& result);
+    void showEnergy(const performance::PerformanceResult& result);
 
     text::NumberFormat format_;
     std::optional<performance::PerformanceResult> result_;
@@ -93,6 +100,8 @@ private:
     QPushButton* calibratePhase_;
     QLabel* phaseNote_;
     std::function<bool(double)> phaseStore_;
+    QLabel* energy_;
+    QPushButton* saveCurve_;
 };
 
 }  // namespace corvane::ui
