@@ -29,6 +29,7 @@
 #include "ui/quit_while_recording.h"
 #include "ui/recorder/recorder_source.h"
 #include "ui/results_table.h"
+#include "ui/show_in_front.h"
 #include "ui/user_prompts.h"
 #include "ui/window_help.h"
 #include "ui/windows/memo_form.h"
@@ -298,17 +299,9 @@ void TForm1::createRecorder() {
             &QShortcut::activated, this, &TForm1::RecordButtonClick);
 }
 
-void TForm1::RecordButtonClick() {
-    recorderForm_->show();
-    recorderForm_->raise();
-    recorderForm_->activateWindow();
-}
+void TForm1::RecordButtonClick() { ShowInFront(*recorderForm_); }
 
-void TForm1::PerformanceButtonClick() {
-    performanceForm_->show();
-    performanceForm_->raise();
-    performanceForm_->activateWindow();
-}
+void TForm1::PerformanceButtonClick() { ShowInFront(*performanceForm_); }
 
 void TForm1::FormKeyPress() {
     Panel1->lPress->setVisible(Panel1->lPress->isHidden());
