@@ -67,7 +67,7 @@ int Walkthrough(const QString& folder) {
     simulator->grab().save(folder + "/simulator.png");
 
     h.form->RecordButtonClick();
-    RecorderWindow* recorder = h.form->recorderForm();
+    RecorderWindow* recorder = RecorderForm();
     recorder->setFolder(folder);
     recorder->resize(1400, 900);
     recorder->startButton()->click();

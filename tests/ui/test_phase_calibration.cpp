@@ -74,7 +74,7 @@ private slots:
 void PhaseCalibrationTest::motoredGrabCalibratesThePhase() {
     Harness h;
     h.start();
-    PerformanceWindow* w = h.form->performanceForm();
+    PerformanceWindow* w = PerformanceForm();
     w->show();
     QVERIFY(!w->calibratePhaseButton()->isEnabled());  // nothing to calibrate from yet
     TakeGrab(h, Motored(5));
@@ -120,7 +120,7 @@ void PhaseCalibrationTest::motoredGrabCalibratesThePhase() {
 void PhaseCalibrationTest::driftingTransducerOpensTheLoops() {
     Harness h;
     h.start();
-    PerformanceWindow* w = h.form->performanceForm();
+    PerformanceWindow* w = PerformanceForm();
     TakeGrab(h, daq::EngineParameters{});
     const CopyableTable* cycles = w->pointsTable();
     QCOMPARE(cycles->columnCount(), 5);

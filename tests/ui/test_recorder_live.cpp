@@ -55,7 +55,7 @@ private slots:
 void RecorderLiveTest::drawsTheLastLoopsAndAnalysesAChosenSecond() {
     test::Harness h;
     h.start(SpedUpEngine());
-    RecorderWindow* recorder = h.form->recorderForm();
+    RecorderWindow* recorder = test::RecorderForm();
     QVERIFY(recorder->setFolder(h.path("recordings")));
     QVERIFY(recorder->startRecording());
     QTRY_VERIFY_WITH_TIMEOUT(recorder->loops()->drawnCycles().size() == recording::kLastLoops,
@@ -137,20 +137,20 @@ void RecorderLiveTest::keepsTheFolderButNeverTheProgramsOwn() {
         test::Harness h;
         h.start();
         chosen = h.path("my runs");
-        QVERIFY(!h.form->recorderForm()->setFolder(program));
-        QCOMPARE(h.form->recorderForm()->folder(), RecorderWindow::DefaultFolder());
-        QVERIFY(h.form->recorderForm()->setFolder(chosen));
+        QVERIFY(!test::RecorderForm()->setFolder(program));
+        QCOMPARE(test::RecorderForm()->folder(), RecorderWindow::DefaultFolder());
+        QVERIFY(test::RecorderForm()->setFolder(chosen));
         h.form.reset();  // saves the settings
         QVERIFY(h.readSettings().contains(("[Recording]\r\nFolder=" + chosen).toUtf8()));
         test::Harness again;
         again.writeSettings(h.readSettings());
         again.start();
-        QCOMPARE(again.form->recorderForm()->folder(), chosen);
+        QCOMPARE(test::RecorderForm()->folder(), chosen);
     }
     test::Harness h;
     h.writeSettings(("[Recording]\r\nFolder=" + program + "\r\n").toUtf8());
     h.start();
-    QCOMPARE(h.form->recorderForm()->folder(), RecorderWindow::DefaultFolder());
+    QCOMPARE(test::RecorderForm()->folder(), RecorderWindow::DefaultFolder());
     h.form.reset();
     QVERIFY(!h.readSettings().contains(("Folder=" + program).toUtf8()));
 }

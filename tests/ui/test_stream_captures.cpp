@@ -86,7 +86,7 @@ struct Recording {
         auto owned = std::make_unique<WatchedBoard>(SpedUpEngine(speedUp, tooHot));
         board = owned.get();
         h.start(std::move(owned));
-        recorder = h.form->recorderForm();
+        recorder = RecorderForm();
         recorder->setFolder(h.path("runs"));
     }
     void start() {
