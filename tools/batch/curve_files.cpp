@@ -76,7 +76,8 @@ std::string CurvePathOf(const std::string& folder, const std::string& capture) {
 CurveFiles::CurveFiles(std::string folder, performance::BenchSettings bench)
     : folder_(std::move(folder)), bench_(bench) {}
 
-files::EvaluateCapture CurveFiles::Evaluating(std::shared_ptr<files::HeadlessEvaluation> headless) {
+files::EvaluateCapture CurveFiles::Evaluating(
+    const std::shared_ptr<files::HeadlessEvaluation>& headless) {
     if (folder_.empty()) {
         return [headless](const std::string& path) { return headless->Evaluate(path); };
     }

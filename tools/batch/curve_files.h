@@ -30,7 +30,7 @@ public:
 
     // The evaluation of one thread, writing each evaluated dyna's curve after
     // it; a curve that cannot be written becomes a note on that capture.
-    files::EvaluateCapture Evaluating(std::shared_ptr<files::HeadlessEvaluation> headless);
+    files::EvaluateCapture Evaluating(const std::shared_ptr<files::HeadlessEvaluation>& headless);
 
     // A curve could not be written.
     bool Failed() const { return failed_; }
