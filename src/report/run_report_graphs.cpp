@@ -102,25 +102,25 @@ void MarksAndStretches(QCustomPlot& plot, const recording::RunReport& report) {
     for (const recording::Event& gap : report.gaps) Vertical(plot, gap.timeS / 60, "gap", kGap);
 }
 
-void Axes(QCustomPlot& plot, const TrendGraph& spec, double toMinutes) {
+void Axes(QCustomPlot& plot, const TrendGraph& trend, double toMinutes) {
     plot.plotLayout()->insertRow(0);
     plot.plotLayout()->addElement(
-        0, 0, new QCPTextElement(&plot, spec.title, QFont(plot.font().family(), 9, QFont::Bold)));
+        0, 0, new QCPTextElement(&plot, trend.title, QFont(plot.font().family(), 9, QFont::Bold)));
     plot.xAxis->setLabel("Time (min)");
-    plot.yAxis->setLabel(spec.leftLabel);
+    plot.yAxis->setLabel(trend.leftLabel);
     plot.rescaleAxes();
     plot.xAxis->setRange(0, std::max(toMinutes, 1.0 / 60));
-    if (spec.rightLabel) {
+    if (trend.rightLabel) {
         plot.yAxis2->setVisible(true);
         plot.yAxis2->setTickLabels(true);
-        plot.yAxis2->setLabel(spec.rightLabel);
+        plot.yAxis2->setLabel(trend.rightLabel);
     }
     for (QCPAxis* axis : {plot.yAxis, plot.yAxis2}) {
         const QCPRange r = axis->range();
         const double room = r.size() > 0 ? r.size() * 0.08 : std::max(std::abs(r.center()) * 0.05, 1.0);
         axis->setRange(r.lower - room, r.upper + room);
     }
-    plot.legend->setVisible(spec.lines.size() > 1);
+    plot.legend->setVisible(trend.lines.size() > 1);
     plot.legend->setFont(QFont(plot.font().family(), 7));
     plot.legend->setIconSize(16, 6);
     plot.legend->setRowSpacing(0);
@@ -128,10 +128,10 @@ void Axes(QCustomPlot& plot, const TrendGraph& spec, double toMinutes) {
     plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignRight | Qt::AlignBottom);
 }
 
-ReportGraph Trend(const TrendGraph& spec, const recording::RunReport& report) {
+ReportGraph Trend(const TrendGraph& trend, const recording::RunReport& report) {
     auto plot = std::make_unique<QCustomPlot>();
-    for (const Line& line : spec.lines) AddLine(*plot, line, report.lengthMinutes);
-    Axes(*plot, spec, report.lengthMinutes);
+    for (const Line& line : trend.lines) AddLine(*plot, line, report.lengthMinutes);
+    Axes(*plot, trend, report.lengthMinutes);
     MarksAndStretches(*plot, report);
     return ReportGraph(std::move(plot), kTrendMm, kTrendMm);  // laid out whole, never shrunk
 }
@@ -140,7 +140,7 @@ ReportGraph Trend(const TrendGraph& spec, const recording::RunReport& report) {
 
 std::vector<ReportGraph> MakeRunTrendGraphs(const recording::RunReport& report) {
     std::vector<ReportGraph> graphs;
-    for (const TrendGraph& spec : TrendGraphs(report.trends)) graphs.push_back(Trend(spec, report));
+    for (const TrendGraph& trend : TrendGraphs(report.trends)) graphs.push_back(Trend(trend, report));
     return graphs;
 }
 
