@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 #include <cstdio>
 
 #include "daq/simulated_board.h"

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 #include <algorithm>
 #include <atomic>
 #include <chrono>

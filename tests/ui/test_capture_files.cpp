@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 #include "charts/chart_stack.h"
 #include "scripted_board.h"

@@ -6,7 +6,7 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 #include "charts/graph_plot.h"
 #include "scripted_board.h"

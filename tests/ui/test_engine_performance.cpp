@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 #include "charts/chart_stack.h"
 #include "charts/graph_plot.h"

@@ -6,7 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QTableWidget>
-#include <QtTest>
+#include <QTest>
 
 #include "analysis/capture_plan.h"
 #include "daq/simulated_board.h"

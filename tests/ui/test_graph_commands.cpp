@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QXmlStreamReader>
-#include <QtTest>
+#include <QTest>
 
 #include "charts/chart_stack.h"
 #include "test_support.h"

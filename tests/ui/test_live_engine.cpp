@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 #include <atomic>
 #include <functional>
 

@@ -8,7 +8,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 
 #include "as_ordinary_user.h"
 #include "charts/chart_stack.h"

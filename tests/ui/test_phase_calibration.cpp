@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 #include "daq/simulated_board.h"
 #include "scripted_board.h"

@@ -6,7 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QtTest>
+#include <QTest>
 
 #include "charts/graph_plot.h"
 #include "daq/simulated_board.h"

@@ -3,7 +3,7 @@
 // and where the file cannot be written.
 
 #include <QLabel>
-#include <QtTest>
+#include <QTest>
 #include <filesystem>
 
 #include "daq/simulated_board.h"

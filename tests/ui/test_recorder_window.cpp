@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 #include <filesystem>
 
 #include "daq/simulated_board.h"

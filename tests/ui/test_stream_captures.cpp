@@ -6,7 +6,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QtTest>
+#include <QTest>
 #include <atomic>
 
 #include "daq/simulated_board.h"

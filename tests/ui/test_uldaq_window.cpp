@@ -10,7 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 #include <filesystem>
 
 #include "daq/board_factory.h"
