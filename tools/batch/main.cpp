@@ -168,9 +168,11 @@ void AddOutputOptions(CLI::App& app, BatchCommand& command) {
                        corvane::performance::DetailsFigureColumnNames() +
                        ", then the expanded uncertainties (k = 2) " +
                        corvane::performance::DetailsUncertaintyColumnNames() +
+                       ", then, for a grab once the friction is known, " +
+                       corvane::performance::DetailsEnergyColumnNames() +
                        " (point decimal, CR LF). "
-                   "A grab leaves the last three empty, a dyna the cycle, work, indicated power "
-                   "and efficiency fields; a capture whose figures cannot be evaluated gets its "
+                   "A grab leaves the maximum-power fields empty, a dyna the cycle, work, indicated "
+                   "power, efficiency and friction fields; a capture whose figures cannot be evaluated gets its "
                    "file and kind only, and the reason on standard error. DETAILS holds the same "
                    "captures as the results and follows the same rules (--append too)")
         ->option_text("DETAILS");
