@@ -88,7 +88,8 @@ struct EnergyColumn {
     EnergyField figure;
 };
 constexpr EnergyColumn kEnergyColumns[] = {
-    {"friction_power_mw", [](const EnergyChain& e) { return std::optional(e.frictionPowerMilliW); }},
+    {"friction_power_mw",
+     [](const EnergyChain& e) { return std::optional(e.frictionPowerMilliW); }},
     {"shaft_power_mw", [](const EnergyChain& e) { return std::optional(e.shaftPowerMilliW); }},
     {"mechanical_efficiency_percent",
      [](const EnergyChain& e) { return e.mechanicalEfficiencyPercent; }},

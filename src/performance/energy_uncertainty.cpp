@@ -40,7 +40,8 @@ ChainSeries SeriesOf(const PerformanceResult& result) {
 
 // The friction torque's sources beside the spread: the fit's a and b, and the
 // moment of inertia, which scales the coast-down's torque as a whole.
-std::vector<Contribution> FrictionSources(const EnergyChain& chain, const UncertaintyBudget& budget) {
+std::vector<Contribution> FrictionSources(const EnergyChain& chain,
+                                          const UncertaintyBudget& budget) {
     const FrictionModel& f = chain.friction;
     return {{Source::FrictionFit, std::hypot(f.aUMilliNm, f.bUMilliNmPerKrpm * chain.rpm / 1000)},
             {Source::MomentOfInertia,
@@ -78,8 +79,10 @@ void AssessEnergy(const PerformanceResult& result, const UncertaintyBudget& budg
     const auto torque = FrictionSources(chain, budget);
     const auto friction = Scaled(torque, chain.rpm * kRadPerSPerRpm);
     const auto indicated = IndicatedSources(*out.indicatedPowerMilliW);
-    out.frictionTorqueMilliNm = Combine(chain.frictionTorqueMilliNm, WithSpread(series.torque, torque));
-    out.frictionPowerMilliW = Combine(chain.frictionPowerMilliW, WithSpread(series.friction, friction));
+    out.frictionTorqueMilliNm =
+        Combine(chain.frictionTorqueMilliNm, WithSpread(series.torque, torque));
+    out.frictionPowerMilliW =
+        Combine(chain.frictionPowerMilliW, WithSpread(series.friction, friction));
     const auto shaft = Joined(indicated, friction);
     out.shaftPowerMilliW = Combine(chain.shaftPowerMilliW, WithSpread(series.shaft, shaft));
     if (chain.mechanicalEfficiencyPercent) {
@@ -92,7 +95,8 @@ void AssessEnergy(const PerformanceResult& result, const UncertaintyBudget& budg
     if (chain.shaftEfficiencyPercent) {
         const double efficiency = *chain.shaftEfficiencyPercent;
         auto sources = Scaled(out.shaftPowerMilliW->contributions, 1 / (10 * *chain.heaterPowerW));
-        sources.push_back({Source::HeaterPower, std::abs(efficiency) * budget.heaterPowerPercent / 100});
+        sources.push_back(
+            {Source::HeaterPower, std::abs(efficiency) * budget.heaterPowerPercent / 100});
         out.shaftEfficiencyPercent = Combine(efficiency, sources);
     }
 }

@@ -74,10 +74,10 @@ void AddUncertainties(const std::vector<DynaPoint>& points, const Sums& s, Frict
     const double overlap = count / std::min(count, std::max(IndependentPoints(points), 3.0));
     const double spread = s.n * s.xx - s.x * s.x;
     const double method = kMethodSharePercent / 100;
-    model.aUMilliNm = std::hypot(std::sqrt(perPoint * overlap * s.xx / spread),
-                                 method * model.aMilliNm);
-    model.bUMilliNmPerKrpm = std::hypot(std::sqrt(perPoint * overlap * s.n / spread),
-                                        method * model.bMilliNmPerKrpm);
+    model.aUMilliNm =
+        std::hypot(std::sqrt(perPoint * overlap * s.xx / spread), method * model.aMilliNm);
+    model.bUMilliNmPerKrpm =
+        std::hypot(std::sqrt(perPoint * overlap * s.n / spread), method * model.bMilliNmPerKrpm);
 }
 
 }  // namespace

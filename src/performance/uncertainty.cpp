@@ -184,11 +184,11 @@ void AssessDyna(const PerformanceResult& result, const UncertaintyBudget& budget
 // Extreme inputs (an absurd sample period) can carry an uncertainty beyond
 // the range of numbers: such a figure gets none rather than an infinity.
 void DropNonFinite(PerformanceUncertainty& u) {
-    for (auto* figure : {&u.workMilliJ, &u.indicatedPowerMilliW, &u.rpm,
-                         &u.indicatedEfficiencyPercent, &u.carnotPercent, &u.percentOfCarnot,
-                         &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm, &u.frictionTorqueMilliNm,
-                         &u.frictionPowerMilliW, &u.shaftPowerMilliW,
-                         &u.mechanicalEfficiencyPercent, &u.shaftEfficiencyPercent}) {
+    for (auto* figure :
+         {&u.workMilliJ, &u.indicatedPowerMilliW, &u.rpm, &u.indicatedEfficiencyPercent,
+          &u.carnotPercent, &u.percentOfCarnot, &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm,
+          &u.frictionTorqueMilliNm, &u.frictionPowerMilliW, &u.shaftPowerMilliW,
+          &u.mechanicalEfficiencyPercent, &u.shaftEfficiencyPercent}) {
         if (*figure && !std::isfinite((*figure)->expanded)) figure->reset();
     }
 }

@@ -32,8 +32,8 @@ std::vector<Contribution> Scaled(const std::vector<Contribution>& from, double f
 
 void AddSpread(std::vector<Contribution>& to, const std::vector<double>& values) {
     if (values.size() < 2) return;
-    to.push_back({Source::CycleSpread,
-                  SampleSd(values) / std::sqrt(static_cast<double>(values.size()))});
+    to.push_back(
+        {Source::CycleSpread, SampleSd(values) / std::sqrt(static_cast<double>(values.size()))});
 }
 
 }  // namespace corvane::performance

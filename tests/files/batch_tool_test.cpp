@@ -424,7 +424,8 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
         for (int comma = 0; comma < commas; ++comma) at = dynaFields.find(',', at) + 1;
         return at;
     };
-    EXPECT_NE(dynaFields[fieldAfter(13)], ',') << "the torque at the highest power is given" << dynaFields;
+    EXPECT_NE(dynaFields[fieldAfter(13)], ',')
+        << "the torque at the highest power is given" << dynaFields;
     EXPECT_NE(dynaFields[fieldAfter(20)], ',') << "and its uncertainty" << dynaFields;
     EXPECT_EQ(dynaFields.substr(fieldAfter(21)), ",,,,,") << "no energy chain for a dyna";
 

@@ -62,7 +62,8 @@ TEST(CalibrateTool, FrictionOfCoastDowns) {
     EXPECT_NEAR(b, b0, 0.05 * b0);
     EXPECT_GT(from, 600.0);
     EXPECT_LT(to, from);
-    EXPECT_NE(out.find("\r\ngrab.csv,,,,,,\r\ndyna.csv,,,,,,\r\ngone.csv,,,,,,\r\n"), std::string::npos)
+    EXPECT_NE(out.find("\r\ngrab.csv,,,,,,\r\ndyna.csv,,,,,,\r\ngone.csv,,,,,,\r\n"),
+              std::string::npos)
         << out;
     for (const char* reason : {"grab.csv: a grab: a coast-down is a dyna capture",
                                "dyna.csv: the engine did not slow down", "gone.csv: "}) {

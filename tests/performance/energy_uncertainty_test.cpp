@@ -60,8 +60,8 @@ TEST(EnergyUncertainty, WorkedByHand) {
         {"mechanical efficiency", u.mechanicalEfficiencyPercent, 100 - 12.5 * kPi,
          Expanded({mechanicalSpread, 100 * 50 * kPi / 160000 * 4, 5 * kPi * fit, kPi / 8})},
         {"shaft efficiency", u.shaftEfficiencyPercent, (400 - 50 * kPi) / 40,
-         Expanded({shaftSpread / 40, 0.1, 0.5 * kPi * fit, kPi / 80,
-                   0.02 * (400 - 50 * kPi) / 40})},
+         Expanded(
+             {shaftSpread / 40, 0.1, 0.5 * kPi * fit, kPi / 80, 0.02 * (400 - 50 * kPi) / 40})},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(c.figure.has_value()) << c.name;

@@ -93,18 +93,13 @@ TEST(FrictionFit, WhatIsNotACoastDownIsRefused) {
     const struct {
         const PerformanceResult* result;
         FrictionFitStatus status;
-    } cases[] = {{&slowing, FrictionFitStatus::Fitted},
-                 {&grab, FrictionFitStatus::NotADyna},
-                 {&failed, FrictionFitStatus::NotEvaluated},
-                 {&speedingUp, FrictionFitStatus::NotSlowing},
-                 {&steady, FrictionFitStatus::NoSpeedRange},
-                 {&few, FrictionFitStatus::NoSpeedRange},
-                 {&eight, FrictionFitStatus::Fitted},
-                 {&level, FrictionFitStatus::NotSlowing},
-                 {&narrow, FrictionFitStatus::NoSpeedRange},
-                 {&oneRpm, FrictionFitStatus::Fitted},
-                 {&gentle, FrictionFitStatus::Fitted},
-                 {&stillPoint, FrictionFitStatus::Fitted}};
+    } cases[] = {
+        {&slowing, FrictionFitStatus::Fitted},      {&grab, FrictionFitStatus::NotADyna},
+        {&failed, FrictionFitStatus::NotEvaluated}, {&speedingUp, FrictionFitStatus::NotSlowing},
+        {&steady, FrictionFitStatus::NoSpeedRange}, {&few, FrictionFitStatus::NoSpeedRange},
+        {&eight, FrictionFitStatus::Fitted},        {&level, FrictionFitStatus::NotSlowing},
+        {&narrow, FrictionFitStatus::NoSpeedRange}, {&oneRpm, FrictionFitStatus::Fitted},
+        {&gentle, FrictionFitStatus::Fitted},       {&stillPoint, FrictionFitStatus::Fitted}};
     for (const auto& c : cases) {
         const FrictionFitResult f = FitFriction(*c.result);
         EXPECT_EQ(f.status, c.status) << FrictionFitStatusText(c.status);

@@ -81,11 +81,14 @@ TEST(PerformanceSettings, FrictionUncertaintiesOrFivePercent) {
         const char* bU;
         double expectedAU, expectedBU;
     } cases[] = {
-        {"0.02", "0.125", 0.02, 0.125}, {nullptr, nullptr, 0.04, 0.1},
-        {"-1", "x", 0.04, 0.1},         {"0", "", 0, 0.1},
+        {"0.02", "0.125", 0.02, 0.125},
+        {nullptr, nullptr, 0.04, 0.1},
+        {"-1", "x", 0.04, 0.1},
+        {"0", "", 0, 0.1},
     };
     for (const auto& c : cases) {
-        IniFile ini = IniFile::FromText("x.ini", "[Performance]\r\nFrictionA=0.8\r\nFrictionB=-2\r\n");
+        IniFile ini =
+            IniFile::FromText("x.ini", "[Performance]\r\nFrictionA=0.8\r\nFrictionB=-2\r\n");
         if (c.aU) ini.WriteString(kPerformanceSection, kFrictionAUKey, c.aU);
         if (c.bU) ini.WriteString(kPerformanceSection, kFrictionBUKey, c.bU);
         const auto friction = LoadBenchSettings(IniFile::FromText("x.ini", ini.Text())).friction;

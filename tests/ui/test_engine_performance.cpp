@@ -318,7 +318,8 @@ void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
     const CopyableTable* t = w->budgetTable();
     QStringList sources;
     for (int r = 0; r < t->rowCount(); ++r) {
-        if (t->item(r, 0)->text() == "Cycle-resolved indicated power") sources << t->item(r, 1)->text();
+        if (t->item(r, 0)->text() == "Cycle-resolved indicated power")
+            sources << t->item(r, 1)->text();
     }
     QCOMPARE(sources, QStringList({"Cycle-to-cycle spread", "Pressure transducer scale",
                                    "Pressure transducer zero", "Converter step", "Crank phase",

@@ -171,10 +171,11 @@ void AddOutputOptions(CLI::App& app, BatchCommand& command) {
                        ", then, for a grab once the friction is known, " +
                        corvane::performance::DetailsEnergyColumnNames() +
                        " (point decimal, CR LF). "
-                   "A grab leaves the maximum-power fields empty, a dyna the cycle, work, indicated "
-                   "power, efficiency and friction fields; a capture whose figures cannot be evaluated gets its "
-                   "file and kind only, and the reason on standard error. DETAILS holds the same "
-                   "captures as the results and follows the same rules (--append too)")
+                   "A grab leaves the maximum-power fields empty, a dyna the cycle, work, "
+                   "indicated power, efficiency and friction fields; a capture whose figures "
+                   "cannot be evaluated gets its file and kind only, and the reason on standard "
+                   "error. DETAILS holds the same captures as the results and follows the same "
+                   "rules (--append too)")
         ->option_text("DETAILS");
     app.add_option("--curves", command.curvesFolder,
                    "also write the power curve of each dyna, point by point with its expanded "
@@ -235,10 +236,11 @@ std::string RefusedOutputs(const BatchCommand& command) {
 std::optional<int> FindCaptures(const BatchCommand& command, std::vector<std::string>& names,
                                 std::vector<std::string>& captures) {
     try {
-        names = Names(command.arguments, command.lists,
-                      command.nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line);
-        captures = files::CaptureFilesOf(names, command.recursive,
-                                         LeftOutOfFolders(command.ResultsFile(), command.detailsPath));
+        names =
+            Names(command.arguments, command.lists,
+                  command.nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line);
+        captures = files::CaptureFilesOf(
+            names, command.recursive, LeftOutOfFolders(command.ResultsFile(), command.detailsPath));
     } catch (const files::InputReadError& error) {
         ReportFile(error.path(), error.what());
         return kExitUsage;
