@@ -29,7 +29,7 @@ ChainSeries SeriesOf(const PerformanceResult& result) {
         s.torque.push_back(torque);
         s.friction.push_back(friction);
         s.shaft.push_back(c.indicatedPowerMilliW - friction);
-        if (indicated > 0) {
+        if (chain.mechanicalEfficiencyPercent) {  // a positive indicated power
             s.mechanical.push_back(100 * (chain.frictionPowerMilliW * c.indicatedPowerMilliW /
                                               (indicated * indicated) -
                                           friction / indicated));

@@ -88,6 +88,18 @@ TEST(EnergyUncertainty, OnlyWhatTheChainHolds) {
     EXPECT_FALSE(none.frictionPowerMilliW || none.shaftPowerMilliW);
     AssessEnergy(TwoCycles(), {}, blind);  // no indicated power assessed
     EXPECT_FALSE(blind.frictionPowerMilliW || blind.shaftPowerMilliW);
+
+    // However small a positive indicated power, its efficiency has the cycles' spread.
+    PerformanceResult faint = TwoCycles();
+    faint.cycles[0].indicatedPowerMilliW = 0.4;
+    faint.cycles[1].indicatedPowerMilliW = 0.6;
+    faint.energy = EnergyChainOf({0.001, 0, 0, 0}, 600, 0.5, std::nullopt);
+    PerformanceUncertainty small;
+    small.indicatedPowerMilliW = UncertainFigure{0.5, 0, {}};
+    AssessEnergy(faint, {}, small);
+    ASSERT_TRUE(small.mechanicalEfficiencyPercent);
+    EXPECT_EQ(small.mechanicalEfficiencyPercent->contributions.front().source,
+              Source::CycleSpread);
 }
 
 }  // namespace
