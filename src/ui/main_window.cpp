@@ -288,6 +288,7 @@ void TForm1::createRecorder() {
     source.steadyCriteria = [this] {
         return recording::LoadSteadyCriteria(settings::IniFile(settingsPath().toStdString()));
     };
+    source.bench = [this] { return state_->bench(); };
     recorderForm_ = std::make_unique<RecorderWindow>(std::move(source), recording::SteadyCriteria{});
     recorderForm_->setFont(font());
     state_->attachRecorder(recorderForm_.get());
