@@ -19,7 +19,7 @@ struct LoopSum {
 // Adds a second's loop, the mean of its cycles, once for each of them.
 void AddSecond(const performance::PerformanceResult& second, LoopSum& sum, PointLoop& into) {
     const auto cycles = static_cast<int>(second.cycles.size());
-    if (cycles == 0 || second.averagedLoop.size() != sum.pressure.size()) return;
+    if (second.cycles.empty() || second.averagedLoop.size() != sum.pressure.size()) return;
     for (std::size_t d = 0; d < sum.pressure.size(); ++d)
         sum.pressure[d] += second.averagedLoop[d].pressureKpa * cycles;
     if (sum.shape.empty()) sum.shape = second.averagedLoop;

@@ -52,9 +52,9 @@ TEST(ChosenStretches, ReadBackAsWrittenAndNoneWithoutTheFile) {
 }
 
 TEST(ChosenStretches, TakesAFileEditedByHand) {
-    const std::vector<ChosenStretch> expected{{1, 2}, {3.5, 4}};
-    for (const char* text : {"start_s,end_s\r\n1,2\r\n3.5,4\r\n", "start_s,end_s\n1,2\n\n3.5,4",
-                             "start_s,end_s\n1.000,2\n3.5,4.0\n"})
+    const std::vector<ChosenStretch> expected{{0, 2}, {3.5, 4}};
+    for (const char* text : {"start_s,end_s\r\n0,2\r\n3.5,4\r\n", "start_s,end_s\n0,2\n\n3.5,4",
+                             "start_s,end_s\n0.000,2\n3.5,4.0\n"})
         EXPECT_EQ(ParseChosenStretches(text, "f.csv"), expected) << text;
 }
 

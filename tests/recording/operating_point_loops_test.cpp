@@ -89,6 +89,7 @@ TEST(LoopSeconds, SpreadsWholeSecondsEvenlyOverTheStretch) {
     };
     for (const Case& c : {Case{0, 0.99, 20, {}}, Case{0, NAN, 20, {}}, Case{5, 10, 0, {}},
                           Case{10, 1, 20, {10}}, Case{10, 1.5, 20, {10.25}},
+                          Case{0, 10, 1, {4.5}},
                           Case{0, 6, 6, {0, 1, 2, 3, 4, 5}}, Case{0, 2.5, 20, {0, 1.5}},
                           Case{0, 100, 3, {0, 49.5, 99}}}) {
         const auto starts = LoopSeconds(c.startS, c.lengthS, c.most);
