@@ -93,14 +93,14 @@ TEST(ChosenStretches, TheReportCountsAStretchKeptAndGivenAgainOnce) {
     const testing::TempDir dir;
     const std::string run = Folder(dir);
     WriteChosenStretches(run, {{2, 5}, {10, 12}});
-    // Cycles 2..4 again (as the Recorder passes its own), and 15..16 given only here.
-    const RunReport r = MakeRunReport(ReadRecording(run), "r", {}, {{2, 3}, {15, 2}});
+    // Cycles 2..4 again (as the Recorder passes its own), and cycle 15 given only here.
+    const RunReport r = MakeRunReport(ReadRecording(run), "r", {}, {{2, 3}, {15, 1}});
     ASSERT_EQ(r.points.size(), 3u);
     EXPECT_EQ(r.points[0].cycles, 3u);
     EXPECT_DOUBLE_EQ(r.points[0].startS, 2);
     EXPECT_EQ(r.points[1].cycles, 2u);
     EXPECT_DOUBLE_EQ(r.points[1].startS, 10);
-    EXPECT_EQ(r.points[2].cycles, 2u);
+    EXPECT_EQ(r.points[2].cycles, 1u);
     EXPECT_DOUBLE_EQ(r.points[2].startS, 15);
     for (const OperatingPoint& p : r.points) EXPECT_TRUE(p.chosen);
 }
