@@ -26,8 +26,8 @@ void AddSecond(const performance::PerformanceResult& second, LoopSum& sum, Point
     into.cycles += cycles;
 }
 
+// Without a cycle there is no shape, and so no loop.
 void Finish(LoopSum& sum, PointLoop& into) {
-    if (into.cycles == 0) return;
     into.loop = std::move(sum.shape);
     for (std::size_t d = 0; d < into.loop.size(); ++d)
         into.loop[d].pressureKpa = sum.pressure[d] / into.cycles;
