@@ -154,7 +154,7 @@ QWidget* RecorderWindow::buildPoints() {
     auto* save = MakeButton("Save table…", box);
     auto* report = MakeButton("Save report…", box);
     report->setObjectName("SaveRunReport");
-    for (QPushButton* b : {add, remove, copy, save, report}) buttons->addWidget(b);
+    for (QPushButton* b : {add, copy, save, report, remove}) buttons->addWidget(b);
     connect(report, &QPushButton::clicked, this, &RecorderWindow::chooseReportFile);
     column->addLayout(buttons);
     connect(add, &QPushButton::clicked, this, &RecorderWindow::addShownStretch);
