@@ -70,6 +70,21 @@ TEST(RunCoastDown, SlowsAgainstTheRunsFrictionToAStop) {
     }
 }
 
+// An engine that cannot turn on its own has no friction to measure: coasting,
+// it stays still (no speed out of a division by its zero friction).
+TEST(RunCoastDown, AStuckEngineStaysStill) {
+    EngineParameters parameters = CoastingAt(2.0, 600, 1.0);
+    parameters.faults.stopped = true;
+    EngineRun run(parameters);
+    while (run.State().timeS < 6.0) {
+        EXPECT_EQ(run.RpmAt(run.State().timeS + 0.5), 0.0) << run.State().timeS;
+        run.Advance();
+    }
+    EXPECT_TRUE(run.CoastingDown());
+    EXPECT_EQ(run.Friction().aMilliNm, 0.0);
+    EXPECT_EQ(run.Friction().bMilliNmPerRadS, 0.0);
+}
+
 analysis::DiskTable DisksOf(const EngineModel& model) {
     const auto text = [](double value) {
         char digits[32];
