@@ -148,3 +148,22 @@ TEST(RunCoastDown, ADynaFromTheStreamRecoversTheFriction) {
 
 }  // namespace
 }  // namespace corvane::daq
+
+namespace corvane::daq {
+namespace {
+
+// The edges of the run's ranges are kept: a step at the run's start that
+// switches the heater off with no load, and a coast-down from the start.
+TEST(CheckedRun, KeepsTheEdgesOfItsRanges) {
+    EngineRunSettings run;
+    run.steps = {{0.0, 0.0, 0.0}};
+    run.coastDownAtS = 0.0;
+    const EngineRunSettings checked = CheckedRun(run);
+    ASSERT_EQ(checked.steps.size(), 1u);
+    EXPECT_EQ(checked.coastDownAtS, 0.0);
+    run.coastDownAtS = -0.5;
+    EXPECT_EQ(CheckedRun(run).coastDownAtS, -1.0);  // none
+}
+
+}  // namespace
+}  // namespace corvane::daq
