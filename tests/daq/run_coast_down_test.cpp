@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -143,6 +144,9 @@ TEST(RunCoastDown, ADynaFromTheStreamRecoversTheFriction) {
                     0.05 * truth.BMilliNmPerKrpm())
             << c.rpm;
         EXPECT_LT(fit.fit->rpmFrom, c.rpm);
+        std::printf("run coast-down %4.0f rpm, load %.1f: a %.4f (true %.4f), b %.4f (true %.4f)\n",
+                    c.rpm, c.loadMilliNm, fit.fit->model.aMilliNm, truth.aMilliNm,
+                    fit.fit->model.bMilliNmPerKrpm, truth.BMilliNmPerKrpm());
     }
 }
 
