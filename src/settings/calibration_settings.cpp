@@ -46,4 +46,9 @@ void StorePhaseOffset(IniFile& ini, double offsetDeg) {
     WriteNumber(ini, kPhaseOffsetKey, offsetDeg);
 }
 
+void StoreFriction(IniFile& ini, const performance::FrictionModel& friction) {
+    WriteNumber(ini, kFrictionAKey, friction.aMilliNm);
+    WriteNumber(ini, kFrictionBKey, friction.bMilliNmPerKrpm);
+}
+
 }  // namespace corvane::settings

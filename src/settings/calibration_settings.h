@@ -22,5 +22,6 @@ void LoadPressureSettings(const IniFile& ini, performance::BenchSettings& bench)
 // reads back as the same number; the caller saves the file.
 void StorePressureCalibration(IniFile& ini, const performance::PressureCalibration& calibration);
 void StorePhaseOffset(IniFile& ini, double offsetDeg);
+void StoreFriction(IniFile& ini, const performance::FrictionModel& friction);
 
 }  // namespace corvane::settings
