@@ -140,13 +140,20 @@ void EngineModel::BuildDyna() {
 // From the steady speed with nothing driving: I dw/dt = -(a + c w), the same
 // exponential toward the speed -a/c where friction alone would stop it.
 void EngineModel::CoastDown(double inertiaKgM2) {
-    const double a = friction_.aMilliNm * 1e-3;
-    const double c = friction_.bMilliNmPerRadS * 1e-3;
-    dyna_.startOmega = dyna_.freeOmega;
-    dyna_.freeOmega = -a / c;
-    dyna_.timeConstant = inertiaKgM2 / c;
-    dyna_.stopTime = a > 0.0 ? dyna_.timeConstant * std::log(1.0 + dyna_.startOmega * c / a)
-                             : std::numeric_limits<double>::infinity();
+    dyna_ = CoastDownMotion(friction_, inertiaKgM2, dyna_.freeOmega);
+}
+
+DynaMotion CoastDownMotion(const FrictionTruth& friction, double inertiaKgM2, double startOmega) {
+    const double a = friction.aMilliNm * 1e-3;
+    const double c = friction.bMilliNmPerRadS * 1e-3;
+    DynaMotion motion;
+    motion.startOmega = startOmega;
+    if (!(c > 0.0)) return motion;  // timeConstant 0: nothing slows it
+    motion.freeOmega = -a / c;
+    motion.timeConstant = inertiaKgM2 / c;
+    motion.stopTime = a > 0.0 ? motion.timeConstant * std::log(1.0 + startOmega * c / a)
+                              : std::numeric_limits<double>::infinity();
+    return motion;
 }
 
 double EngineModel::LowTemperatureK() const { return kLowTemperatureK; }
@@ -166,7 +173,8 @@ double EngineModel::PressureKPa(double crankDeg) const {
     const double volume = CylinderVolumeMm3(crankDeg);
     // The displacer leads by 90 degrees: the hot space is largest at 270 degrees,
     // half-way through the expansion.
-    const double hot = kDisplacerSweptMm3 / 2.0 * (1.0 - std::sin(theta));
+    const double hot =
+        kDisplacerSweptMm3 / 2.0 * (parameters_.displacerUnhooked ? 1.0 : 1.0 - std::sin(theta));
     const double cold = volume - hot - kRegeneratorMm3;
     const double regeneratorK = (highTemperatureK_ + kLowTemperatureK) / 2.0;
     return gasConstant_ /

@@ -40,6 +40,11 @@ struct FrictionTruth {
     double BMilliNmPerKrpm() const;  // b per 1000 rpm
 };
 
+// The flywheel slowing from startOmega (rad/s) with nothing driving it:
+// I dw/dt = -(a + b w), an exponential toward -a/b, standing still once it
+// reaches zero. Without a speed-dependent part (b = 0) the speed stays.
+DynaMotion CoastDownMotion(const FrictionTruth& friction, double inertiaKgM2, double startOmega);
+
 class EngineModel {
 public:
     explicit EngineModel(const EngineParameters& parameters);

@@ -34,6 +34,10 @@ struct EngineRunSettings {
     // buffer is overrun and overrunS seconds of scans are lost.
     double overrunAtS = -1.0;
     double overrunS = 0.0;
+    // A coast-down: from the first second of the run at or after coastDownAtS
+    // (>= 0) the engine gives no more work (heater off, displacer unhooked) and
+    // the flywheel slows against its friction alone, to a stop. < 0: never.
+    double coastDownAtS = -1.0;
 };
 
 struct EngineParameters {
@@ -60,6 +64,9 @@ struct EngineParameters {
     // starts (heater off, displacer unhooked) and the flywheel slows from the
     // steady speed against its friction alone.
     bool coastDown = false;
+    // The displacer stands still at mid-stroke: the piston alone compresses
+    // and expands the gas, and the loop encloses no work.
+    bool displacerUnhooked = false;
 };
 
 }  // namespace corvane::daq

@@ -49,6 +49,7 @@ EngineRunSettings CheckedRun(const EngineRunSettings& run) {
     checked.speedUp = Within(run.speedUp, 0.01, 100000.0, defaults.speedUp);
     checked.overrunAtS = Within(run.overrunAtS, 0.0, 1e7, defaults.overrunAtS);
     checked.overrunS = Within(run.overrunS, 0.0, 3600.0, defaults.overrunS);
+    checked.coastDownAtS = Within(run.coastDownAtS, 0.0, 1e7, defaults.coastDownAtS);
     checked.steps.clear();
     std::copy_if(run.steps.begin(), run.steps.end(), std::back_inserter(checked.steps), Sensible);
     std::stable_sort(checked.steps.begin(), checked.steps.end(),
@@ -63,6 +64,7 @@ EngineRun::EngineRun(const EngineParameters& parameters)
     referenceWorkMicroJ_ = reference.WorkPerCycleMicroJ();
     referenceTorqueNm_ = NetTorqueNm(referenceWorkMicroJ_, parameters_.loadMilliNm);
     flywheelLagS_ = model_.Dyna().timeConstant;
+    frictionBMilliNmPerRadS_ = model_.Friction().bMilliNmPerRadS;
     state_.heaterPowerW = parameters_.heaterPowerW;
     state_.loadMilliNm = parameters_.loadMilliNm;
     TakeSteps(0.0);
@@ -73,15 +75,27 @@ EngineRun::EngineRun(const EngineParameters& parameters)
 
 void EngineRun::Advance() {
     const double t = state_.timeS + kRunStepS;
+    const double rpm = RpmAt(t);  // where the second now over ended
     TakeSteps(t);
     laggedHighK_ = Lagged(laggedHighK_, targetHighK_, parameters_.run.warmUpMinutes * 60.0);
-    Take(t, state_.rpm);
+    Take(t, rpm);
+}
+
+double EngineRun::RpmAt(double t) const {
+    if (!coasting_) return state_.rpm;
+    return coast_.Omega(t - state_.timeS) * 60.0 / (2.0 * std::numbers::pi);
+}
+
+FrictionTruth EngineRun::Friction() const {
+    if (!(frictionBMilliNmPerRadS_ > 0.0)) return {};
+    return {state_.loadMilliNm, frictionBMilliNmPerRadS_};
 }
 
 EngineParameters EngineRun::Settled(double heaterPowerW, double loadMilliNm) const {
     EngineParameters settled = parameters_;
     settled.heaterPowerW = heaterPowerW;
     settled.loadMilliNm = loadMilliNm;
+    settled.displacerUnhooked = coasting_;
     return settled;
 }
 
@@ -94,6 +108,12 @@ void EngineRun::TakeSteps(double t) {
         state_.heaterPowerW = steps[nextStep_].heaterPowerW;
         state_.loadMilliNm = steps[nextStep_].loadMilliNm;
         changed = true;
+    }
+    // From the coast-down on the heater stays off, whatever the steps say.
+    if (parameters_.run.coastDownAtS >= 0.0 && t >= parameters_.run.coastDownAtS) {
+        changed = changed || !coasting_;
+        coasting_ = true;
+        state_.heaterPowerW = 0.0;
     }
     if (changed)
         targetHighK_ =
@@ -120,6 +140,14 @@ void EngineRun::Take(double t, double rpm) {
     state_.timeS = t;
     state_.highTemperatureK = highK;
     state_.workMicroJ = work;
+    if (coasting_) {
+        // Nothing drives the flywheel: it slows from where it was against its
+        // friction (a run coasting from its start: from the steady speed).
+        state_.rpm = rpm < 0.0 ? SettledRpm(referenceWorkMicroJ_, parameters_.loadMilliNm) : rpm;
+        coast_ = CoastDownMotion(Friction(), model_.MomentOfInertiaGm2() * 1e-3,
+                                 state_.rpm * 2.0 * std::numbers::pi / 60.0);
+        return;
+    }
     state_.rpm = rpm < 0.0 ? settled : Lagged(rpm, settled, flywheelLagS_);
 }
 

@@ -2,7 +2,9 @@
 // The simulated engine over a whole run: the hot end warming up toward the
 // heater's steady temperature with a time constant of minutes, the speed
 // following the torque the engine has to spare against its load (with the
-// flywheel's lag), the heater and load steps of the run and a slow drift.
+// flywheel's lag), the heater and load steps of the run and a slow drift,
+// and a coast-down: the engine giving no work and the flywheel slowing
+// against its friction, a + b w, smoothly within each second.
 // The state is held for a second at a time; the same parameters always give
 // the same run. Its truth (speed and loop work against time) is what a
 // recording of the run is checked against.
@@ -34,6 +36,14 @@ public:
     // The engine as it runs during the current state: its pressure, its
     // channels (its speed is State().rpm).
     const EngineModel& Model() const { return model_; }
+    // The speed t seconds into the run, within the current state's second:
+    // the state's speed, or the speed slowing during a coast-down.
+    double RpmAt(double t) const;
+    // The friction the flywheel turns against now (the load is its constant
+    // part); the truth a coast-down is checked against. Zeros when the engine
+    // cannot turn on its own.
+    FrictionTruth Friction() const;
+    bool CoastingDown() const { return coasting_; }
     // On to the next second of the run.
     void Advance();
 
@@ -50,6 +60,9 @@ private:
     double targetHighK_ = 0.0;  // where the heater drives the hot end
     double laggedHighK_ = 0.0;  // the hot end without the drift
     std::size_t nextStep_ = 0;
+    double frictionBMilliNmPerRadS_ = 0.0;  // the engine model's, for the whole run
+    bool coasting_ = false;
+    DynaMotion coast_;  // from the current state's start, while coasting
     RunState state_;
     EngineModel model_;
 };

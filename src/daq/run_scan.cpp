@@ -46,7 +46,8 @@ void RunScan::SampleScan(std::vector<std::uint16_t>& samples, std::mt19937_64& n
         samples.push_back(BoardCount(noisy));
     }
     // 360 degrees a revolution, 60 s a minute; kept within a turn for precision.
-    smoothDeg_ = std::fmod(smoothDeg_ + run_.State().rpm * 6.0 / rate, 360.0);
+    const double rpm = run_.RpmAt(static_cast<double>(scansDone_) / rate);
+    smoothDeg_ = std::fmod(smoothDeg_ + rpm * 6.0 / rate, 360.0);
     ++scansDone_;
 }
 

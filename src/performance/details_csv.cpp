@@ -80,8 +80,28 @@ constexpr UncertaintyColumn kUncertaintyColumns[] = {
     {"max_power_u_mw", &PerformanceUncertainty::maxPowerMilliW, 2},
     {"torque_at_max_power_u_mnm", &PerformanceUncertainty::torqueAtMaxPowerMilliNm, 2},
 };
+// A grab's energy chain once the bench's friction is known, and its expanded
+// uncertainties: after all the columns above, so that those keep their places.
+using EnergyField = std::optional<double> (*)(const EnergyChain&);
+struct EnergyColumn {
+    std::string_view header;
+    EnergyField figure;
+};
+constexpr EnergyColumn kEnergyColumns[] = {
+    {"friction_power_mw",
+     [](const EnergyChain& e) { return std::optional(e.frictionPowerMilliW); }},
+    {"shaft_power_mw", [](const EnergyChain& e) { return std::optional(e.shaftPowerMilliW); }},
+    {"mechanical_efficiency_percent",
+     [](const EnergyChain& e) { return e.mechanicalEfficiencyPercent; }},
+};
+constexpr UncertaintyColumn kEnergyUncertaintyColumns[] = {
+    {"friction_power_u_mw", &PerformanceUncertainty::frictionPowerMilliW, 2},
+    {"shaft_power_u_mw", &PerformanceUncertainty::shaftPowerMilliW, 2},
+    {"mechanical_efficiency_u_percent", &PerformanceUncertainty::mechanicalEfficiencyPercent, 2},
+};
 constexpr int kColumnsAfterKind =
-    static_cast<int>(std::size(kFigureColumns) + std::size(kUncertaintyColumns));
+    static_cast<int>(std::size(kFigureColumns) + std::size(kUncertaintyColumns) +
+                     std::size(kEnergyColumns) + std::size(kEnergyUncertaintyColumns));
 
 // The figures of an evaluated capture whose kind's summary is present.
 std::vector<std::string> FigureFields(const PerformanceResult& result, bool isDyna) {
@@ -91,13 +111,31 @@ std::vector<std::string> FigureFields(const PerformanceResult& result, bool isDy
     return fields;
 }
 
-std::vector<std::string> UncertaintyFields(const PerformanceResult& result) {
-    std::vector<std::string> fields;
-    for (const UncertaintyColumn& column : kUncertaintyColumns) {
+template <std::size_t N>
+void AddUncertaintyFields(const PerformanceResult& result, const UncertaintyColumn (&columns)[N],
+                          std::vector<std::string>& fields) {
+    for (const UncertaintyColumn& column : columns) {
         const auto& figure = result.uncertainty.*column.figure;
         fields.push_back(figure ? Number(figure->expanded, column.decimals) : "");
     }
-    return fields;
+}
+
+// Empty without a chain (a dyna, or the friction unknown).
+void AddEnergyFields(const PerformanceResult& result, std::vector<std::string>& fields) {
+    for (const EnergyColumn& column : kEnergyColumns) {
+        fields.push_back(result.energy ? Number(column.figure(*result.energy), 2) : "");
+    }
+    AddUncertaintyFields(result, kEnergyUncertaintyColumns, fields);
+}
+
+template <typename Columns>
+std::string NamesOf(const Columns& columns) {
+    std::string names;
+    for (const auto& column : columns) {
+        if (!names.empty()) names += ',';
+        names += column.header;
+    }
+    return names;
 }
 
 }  // namespace
@@ -111,18 +149,15 @@ std::string DetailsFigureColumnNames() {
     return names;
 }
 
-std::string DetailsUncertaintyColumnNames() {
-    std::string names;
-    for (const UncertaintyColumn& column : kUncertaintyColumns) {
-        if (!names.empty()) names += ',';
-        names += column.header;
-    }
-    return names;
+std::string DetailsUncertaintyColumnNames() { return NamesOf(kUncertaintyColumns); }
+
+std::string DetailsEnergyColumnNames() {
+    return NamesOf(kEnergyColumns) + "," + NamesOf(kEnergyUncertaintyColumns);
 }
 
 std::string DetailsHeader() {
-    return DetailsFigureColumnNames() + "," + DetailsUncertaintyColumnNames() +
-           std::string(kLineEnd);
+    return DetailsFigureColumnNames() + "," + DetailsUncertaintyColumnNames() + "," +
+           DetailsEnergyColumnNames() + std::string(kLineEnd);
 }
 
 std::string DetailsLine(std::string_view fileName, bool isDyna, const PerformanceResult* result) {
@@ -131,8 +166,8 @@ std::string DetailsLine(std::string_view fileName, bool isDyna, const Performanc
                            (isDyna ? result->dyna.has_value() : result->summary.has_value());
     if (evaluated) {
         fields = FigureFields(*result, isDyna);
-        const auto uncertain = UncertaintyFields(*result);
-        fields.insert(fields.end(), uncertain.begin(), uncertain.end());
+        AddUncertaintyFields(*result, kUncertaintyColumns, fields);
+        AddEnergyFields(*result, fields);
     }
     std::string line = CsvField(fileName);
     line += isDyna ? ",dyna" : ",grab";

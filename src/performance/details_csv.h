@@ -6,7 +6,9 @@
 // holding a comma, a double quote or a line break is written in double quotes
 // with each double quote doubled (RFC 4180). After the fourteen figure columns
 // come the expanded uncertainties (k = 2) of the figures that have one, each
-// named after its figure's column with "_u" before the unit.
+// named after its figure's column with "_u" before the unit. Last come a
+// grab's friction power, shaft power and mechanical efficiency, when the
+// bench's friction is known, and their expanded uncertainties.
 
 #include <string>
 #include <string_view>
@@ -22,6 +24,8 @@ std::string DetailsHeader();
 // the expanded uncertainties after them. The one list of the columns.
 std::string DetailsFigureColumnNames();
 std::string DetailsUncertaintyColumnNames();
+// The energy chain's columns and their uncertainties', after all the others.
+std::string DetailsEnergyColumnNames();
 
 // The line of one capture, CR LF included. A grab fills the cycle, power and
 // efficiency fields, a dyna its mean speed as rpm, heater power, Carnot limit

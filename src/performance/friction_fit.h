@@ -36,7 +36,9 @@ struct FrictionFitResult {
 
 // A straight line through the retarding torque (minus the curve's torque)
 // against speed, least squares over every point of the curve, each weighted
-// by its torque's scatter.
+// by its torque's scatter; a and b with their standard uncertainties from the
+// points' scatter about the line (the flywheel's moment of inertia, which
+// scales both, is left to the uncertainty budget).
 FrictionFitResult FitFriction(const PerformanceResult& coastDown);
 
 }  // namespace corvane::performance

@@ -7,6 +7,7 @@ namespace corvane::performance {
 EnergyChain EnergyChainOf(const FrictionModel& friction, double rpm, double indicatedPowerMilliW,
                           std::optional<double> heaterPowerW) {
     EnergyChain chain;
+    chain.friction = friction;
     chain.heaterPowerW = heaterPowerW;
     chain.indicatedPowerMilliW = indicatedPowerMilliW;
     chain.rpm = rpm;

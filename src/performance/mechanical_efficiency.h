@@ -7,14 +7,18 @@
 
 namespace corvane::performance {
 
-// The friction torque at a speed: a + b x n / 1000 (n in rpm), from a coast-down.
+// The friction torque at a speed: a + b x n / 1000 (n in rpm), from a coast-down,
+// with the standard uncertainties of a and b from the fit (0: taken as exact).
 struct FrictionModel {
     double aMilliNm = 0.0;
     double bMilliNmPerKrpm = 0.0;
+    double aUMilliNm = 0.0;
+    double bUMilliNmPerKrpm = 0.0;
     double TorqueMilliNm(double rpm) const { return aMilliNm + bMilliNmPerKrpm * rpm / 1000; }
 };
 
 struct EnergyChain {
+    FrictionModel friction;              // what the chain was worked out with
     std::optional<double> heaterPowerW;  // positive heater power
     double indicatedPowerMilliW = 0.0;
     double rpm = 0.0;

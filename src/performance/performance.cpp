@@ -327,13 +327,13 @@ PerformanceResult AnalysePerformance(const analysis::CaptureRecord& record,
         beyond.efficiency = EfficiencyOf(record.ResistorPower, record.LoTemp, record.HiTemp, {});
         return beyond;
     }
-    result.uncertainty = AssessUncertainty(record, result, bench.budget);
-    result.curve = PointwiseCurve(result, bench.budget);
     if (bench.friction && result.summary) {
         result.energy = EnergyChainOf(*bench.friction, result.summary->meanRpm,
                                       result.summary->meanIndicatedPowerMilliW,
                                       result.efficiency.heaterPowerW);
     }
+    result.uncertainty = AssessUncertainty(record, result, bench.budget);
+    result.curve = PointwiseCurve(result, bench.budget);
     return result;
 }
 

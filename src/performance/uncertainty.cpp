@@ -5,7 +5,9 @@
 
 #include "analysis/crank_cycle.h"
 #include "performance/cycle_loop.h"
+#include "performance/energy_uncertainty.h"
 #include "performance/performance.h"
+#include "performance/uncertainty_terms.h"
 
 namespace corvane::performance {
 
@@ -15,36 +17,6 @@ namespace {
 constexpr double kCountKpa = 1.0 / 204.8 / 0.4;
 // A phase step for the loop's slope against crank phase, degrees.
 constexpr double kPhaseStepDeg = 0.5;
-
-UncertainFigure Combine(double value, std::vector<Contribution> contributions) {
-    double squares = 0.0;
-    for (const Contribution& c : contributions) squares += c.standard * c.standard;
-    return {value, kCoverageFactor * std::sqrt(squares), std::move(contributions)};
-}
-
-// The same sources, each scaled by the factor from one figure to another.
-std::vector<Contribution> Scaled(const std::vector<Contribution>& from, double factor) {
-    std::vector<Contribution> out;
-    out.reserve(from.size());
-    for (const Contribution& c : from) out.push_back({c.source, std::abs(c.standard * factor)});
-    return out;
-}
-
-double SampleSd(const std::vector<double>& values) {
-    double mean = 0.0;
-    for (double v : values) mean += v;
-    mean /= static_cast<double>(values.size());
-    double squares = 0.0;
-    for (double v : values) squares += (v - mean) * (v - mean);
-    return std::sqrt(squares / static_cast<double>(values.size() - 1));
-}
-
-// The cycle-to-cycle scatter of the mean: none from a single cycle.
-void AddSpread(std::vector<Contribution>& to, const std::vector<double>& values) {
-    if (values.size() < 2) return;
-    to.push_back({Source::CycleSpread,
-                  SampleSd(values) / std::sqrt(static_cast<double>(values.size()))});
-}
 
 // The averaged loop's work, in millijoules, with the volume read at each
 // angle (already corrected by the calibrated offset) shifted by a crank phase.
@@ -212,9 +184,11 @@ void AssessDyna(const PerformanceResult& result, const UncertaintyBudget& budget
 // Extreme inputs (an absurd sample period) can carry an uncertainty beyond
 // the range of numbers: such a figure gets none rather than an infinity.
 void DropNonFinite(PerformanceUncertainty& u) {
-    for (auto* figure : {&u.workMilliJ, &u.indicatedPowerMilliW, &u.rpm,
-                         &u.indicatedEfficiencyPercent, &u.carnotPercent, &u.percentOfCarnot,
-                         &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm}) {
+    for (auto* figure :
+         {&u.workMilliJ, &u.indicatedPowerMilliW, &u.rpm, &u.indicatedEfficiencyPercent,
+          &u.carnotPercent, &u.percentOfCarnot, &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm,
+          &u.frictionTorqueMilliNm, &u.frictionPowerMilliW, &u.shaftPowerMilliW,
+          &u.mechanicalEfficiencyPercent, &u.shaftEfficiencyPercent}) {
         if (*figure && !std::isfinite((*figure)->expanded)) figure->reset();
     }
 }
@@ -243,6 +217,8 @@ std::string_view SourceText(Source source) {
             return "Moment of inertia";
         case Source::CurveScatter:
             return "Power curve scatter";
+        case Source::FrictionFit:
+            return "Friction fit";
     }
     return "";
 }
@@ -255,6 +231,7 @@ PerformanceUncertainty AssessUncertainty(const analysis::CaptureRecord& record,
     if (result.summary && !result.cycles.empty()) AssessGrab(record, result, budget, out);
     if (result.dyna) AssessDyna(result, budget, out);
     AssessEfficiency(record, result, budget, out);
+    AssessEnergy(result, budget, out);
     DropNonFinite(out);
     return out;
 }

@@ -39,6 +39,7 @@ enum class Source {
     HeaterPower,
     MomentOfInertia,
     CurveScatter,     // scatter of the power curve's points about their trend
+    FrictionFit,      // a and b of the friction from a coast-down
 };
 std::string_view SourceText(Source source);
 
@@ -63,6 +64,12 @@ struct PerformanceUncertainty {
     std::optional<UncertainFigure> percentOfCarnot;
     std::optional<UncertainFigure> maxPowerMilliW;
     std::optional<UncertainFigure> torqueAtMaxPowerMilliNm;
+    // A grab's energy chain, when the bench's friction is known.
+    std::optional<UncertainFigure> frictionTorqueMilliNm;
+    std::optional<UncertainFigure> frictionPowerMilliW;
+    std::optional<UncertainFigure> shaftPowerMilliW;
+    std::optional<UncertainFigure> mechanicalEfficiencyPercent;
+    std::optional<UncertainFigure> shaftEfficiencyPercent;
 };
 
 // The uncertainties of an evaluated result; the record gives the sample

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "performance/power_names.h"
 #include "text/decimal_text.h"
 
 namespace corvane::performance {
@@ -17,7 +18,7 @@ struct FigureName {
     std::optional<UncertainFigure> PerformanceUncertainty::*figure;
 };
 constexpr FigureName kNames[] = {
-    {"Indicated power", "mW", 2, &PerformanceUncertainty::indicatedPowerMilliW},
+    {kCycleResolvedPowerLabel, "mW", 2, &PerformanceUncertainty::indicatedPowerMilliW},
     {"Work per cycle", "mJ", 2, &PerformanceUncertainty::workMilliJ},
     {"Speed", "rpm", 1, &PerformanceUncertainty::rpm},
     {"Indicated efficiency", "%", 2, &PerformanceUncertainty::indicatedEfficiencyPercent},
@@ -25,6 +26,11 @@ constexpr FigureName kNames[] = {
     {"Share of the Carnot limit", "%", 2, &PerformanceUncertainty::percentOfCarnot},
     {"Maximum power", "mW", 2, &PerformanceUncertainty::maxPowerMilliW},
     {"Torque at maximum power", "mNm", 2, &PerformanceUncertainty::torqueAtMaxPowerMilliNm},
+    {"Friction torque", "mNm", 2, &PerformanceUncertainty::frictionTorqueMilliNm},
+    {"Friction power", "mW", 2, &PerformanceUncertainty::frictionPowerMilliW},
+    {"Shaft power", "mW", 2, &PerformanceUncertainty::shaftPowerMilliW},
+    {"Mechanical efficiency", "%", 2, &PerformanceUncertainty::mechanicalEfficiencyPercent},
+    {"Shaft efficiency", "%", 2, &PerformanceUncertainty::shaftEfficiencyPercent},
 };
 
 // Far enough for any figure the engine gives; beyond, a number is shown plainly.

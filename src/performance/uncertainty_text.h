@@ -21,7 +21,7 @@ std::string UncertainText(const UncertainFigure& figure, std::string_view unit,
                           int usualDecimals, const text::NumberFormat& format);
 
 struct NamedFigure {
-    std::string_view name;  // "Indicated power"
+    std::string_view name;  // "Cycle-resolved indicated power"
     std::string_view unit;  // "mW"
     int usualDecimals = 2;
     const UncertainFigure* figure = nullptr;

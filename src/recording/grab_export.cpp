@@ -43,8 +43,10 @@ std::uint64_t FirstScan(double atSeconds, long rate, std::uint64_t scans,
 
 double Mean(double sum, long count) { return sum / static_cast<double>(count); }
 
-analysis::CaptureRecord GrabFrom(const std::string& folder, const RecordingContents& contents,
-                                 double atSeconds) {
+// Nothing when the second holds a lost scan.
+std::optional<analysis::CaptureRecord> SecondFrom(const std::string& folder,
+                                                  const RecordingContents& contents,
+                                                  double atSeconds) {
     const daq::StreamFormat& format = contents.manifest.format;
     const Offsets at = OffsetsOf(format, folder);
     const long rate = format.rate;
@@ -62,10 +64,7 @@ analysis::CaptureRecord GrabFrom(const std::string& folder, const RecordingConte
     double low = 0, heater = 0, high = 0;
     for (std::size_t scan = 0; scan < static_cast<std::size_t>(rate); ++scan) {
         const std::span<const std::uint16_t> values(counts.data() + scan * channels, channels);
-        if (IsLostScan(values)) {
-            throw RecordingError(folder + ": the second from " + SecondsText(atSeconds) +
-                                 " s holds lost scans");
-        }
+        if (IsLostScan(values)) return std::nullopt;
         record.RawSamples[2 * scan] = values[static_cast<std::size_t>(at.pressure)];
         record.RawSamples[2 * scan + 1] = values[static_cast<std::size_t>(at.tach)];
         if (at.low) low += daq::TemperatureKelvin(values[static_cast<std::size_t>(*at.low)]);
@@ -80,8 +79,19 @@ analysis::CaptureRecord GrabFrom(const std::string& folder, const RecordingConte
 
 }  // namespace
 
+std::optional<analysis::CaptureRecord> GrabWithoutGap(const std::string& folder,
+                                                      const RecordingContents& contents,
+                                                      double atSeconds) {
+    return SecondFrom(folder, contents, atSeconds);
+}
+
 analysis::CaptureRecord GrabAt(const std::string& folder, double atSeconds) {
-    return GrabFrom(folder, ReadRecording(folder), atSeconds);
+    auto second = SecondFrom(folder, ReadRecording(folder), atSeconds);
+    if (!second) {
+        throw RecordingError(folder + ": the second from " + SecondsText(atSeconds) +
+                             " s holds lost scans");
+    }
+    return std::move(*second);
 }
 
 void ImportSecond(const std::string& folder, double atSeconds, analysis::CaptureRecord& record,

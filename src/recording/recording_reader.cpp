@@ -67,6 +67,7 @@ RecordingContents ReadRecording(const std::string& folder) {
                                          kCyclesHeaderWithoutSteady);
     contents.events = ReadRows<Event>(PathOf(folder, kEventsFile), kEventsHeader,
                                       [](std::string_view line) { return ParseEventLine(line); });
+    contents.chosen = ReadChosenStretches(folder);
     return contents;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "recording/chosen_stretches.h"
 #include "recording/manifest.h"
 #include "recording/recording_texts.h"
 
@@ -19,9 +20,11 @@ struct RecordingContents {
     std::uint64_t scans = 0;  // whole scans in samples.u16, lost ones included
     std::vector<CycleRow> cycles;
     std::vector<Event> events;
+    std::vector<ChosenStretch> chosen;  // chosen_stretches.csv; none without the file
 };
 
-// Throws RecordingError naming the file (and the line) that cannot be read.
+// Throws RecordingError naming the file (and the line) that cannot be read,
+// chosen_stretches.csv included.
 RecordingContents ReadRecording(const std::string& folder);
 
 // The samples of a recording, read a stretch at a time.

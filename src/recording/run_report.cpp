@@ -169,6 +169,18 @@ void AddPoints(RunReport& report, const std::vector<CycleRow>& cycles,
     }
 }
 
+// The stretches kept in the folder, then those the caller adds that are not
+// among them (the Recorder window passes the ones it also keeps there).
+std::vector<Stretch> AllChosen(const RecordingContents& contents,
+                               const std::vector<Stretch>& added) {
+    std::vector<Stretch> chosen;
+    for (const ChosenStretch& kept : contents.chosen)
+        chosen.push_back(CyclesOf(contents.cycles, kept));
+    for (const Stretch& s : added)
+        if (std::find(chosen.begin(), chosen.end(), s) == chosen.end()) chosen.push_back(s);
+    return chosen;
+}
+
 }  // namespace
 
 std::string ClockText(double seconds) {
@@ -198,7 +210,7 @@ RunReport MakeRunReport(const RecordingContents& contents, const std::string& na
     report.facts = Facts(contents, lost, report.gaps);
     report.warmUp = WarmUp(contents.cycles, steady);
     report.settings = Settings(criteria, contents.manifest);
-    AddPoints(report, contents.cycles, steady, chosen);
+    AddPoints(report, contents.cycles, steady, AllChosen(contents, chosen));
     report.trends = Trends(contents.cycles);
     return report;
 }

@@ -3,12 +3,14 @@
 // run's facts, the warm-up (when the engine became steady and what changed
 // until then), the settings in force, the marks and gaps, the operating
 // points of its steady stretches with their spread, the power curve they
-// make and every cycle's trends. The PDF only lays this out.
+// make and every cycle's trends; the points' averaged loops come from the
+// samples beside it. The PDF only lays this out.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "recording/operating_point_loops.h"
 #include "recording/operating_points.h"
 #include "recording/recording_reader.h"
 #include "recording/steady_state.h"
@@ -48,6 +50,9 @@ struct RunReport {
     std::vector<Event> gaps;   // scans lost, with the time they were noticed
     std::vector<OperatingPoint> points;  // steady and chosen stretches, in time order
     std::vector<PowerCurvePoint> powerCurve;
+    // The averaged loop of each point, in the points' order; from the samples
+    // (OperatingPointLoops), which MakeRunReport does not read.
+    std::vector<PointLoop> loops;
     std::vector<std::pair<double, double>> steadyMinutes;  // from, to
     RunTrends trends;
 };
@@ -56,7 +61,8 @@ struct RunReport {
 inline constexpr std::size_t kRollingCycles = 50;
 
 // `name`: the folder's name for the title; `chosen`: stretches the user
-// chose on the trends, operating points beside the steady ones.
+// chose on the trends beside those kept in the folder (contents.chosen; one
+// given twice counts once), operating points beside the steady ones.
 RunReport MakeRunReport(const RecordingContents& contents, const std::string& name,
                         const SteadyCriteria& criteria, const std::vector<Stretch>& chosen = {});
 

@@ -174,8 +174,41 @@ Block GraphBlock(const Sheet& s, const ReportGraph& graph) {
             }};
 }
 
+// Two graphs side by side, the second one optional.
+Block GraphPair(const Sheet& s, const ReportGraph& left, const ReportGraph* right) {
+    constexpr double kWidthMm = 88.0, kGutterMm = 4.0;
+    return {left.heightMm + 3, [&s, &left, right](QCPPainter& p, double top) {
+                const QSize size(int(s.mm(kWidthMm)), int(s.mm(left.heightMm)));
+                charts::DrawGraph(p, *left.plot, size, QRectF(QPointF(0, top), QSizeF(size)));
+                if (!right) return;
+                const QPointF at(s.mm(kWidthMm + kGutterMm), top);
+                charts::DrawGraph(p, *right->plot, size, QRectF(at, QSizeF(size)));
+            }};
+}
+
+// A heading kept on the page of what follows it.
+Block Together(const Sheet& s, Block first, Block second) {
+    const double below = first.heightMm;
+    return {first.heightMm + second.heightMm,
+            [&s, first = std::move(first), second = std::move(second), below](QCPPainter& p,
+                                                                               double top) {
+                first.draw(p, top);
+                second.draw(p, top + s.mm(below));
+            }};
+}
+
+void AddLoops(std::vector<Block>& blocks, const Sheet& s, const std::vector<ReportGraph>& loops) {
+    for (std::size_t i = 0; i < loops.size(); i += 2) {
+        Block pair = GraphPair(s, loops[i], i + 1 < loops.size() ? &loops[i + 1] : nullptr);
+        if (i == 0)
+            pair = Together(s, Heading(s, "Averaged loop of each operating point"), std::move(pair));
+        blocks.push_back(std::move(pair));
+    }
+}
+
 std::vector<Block> Blocks(const Sheet& s, const recording::RunReport& r,
-                          const std::vector<ReportGraph>& graphs, const std::string& created) {
+                          const std::vector<ReportGraph>& graphs,
+                          const std::vector<ReportGraph>& loops, const std::string& created) {
     std::vector<Block> blocks{TitleBlock(s, r, created)};
     AddLines(blocks, s, "The run", r.facts);
     AddLines(blocks, s, "Warm-up", r.warmUp);
@@ -185,6 +218,7 @@ std::vector<Block> Blocks(const Sheet& s, const recording::RunReport& r,
     for (std::size_t i = 0; i + 1 < graphs.size(); ++i) blocks.push_back(GraphBlock(s, graphs[i]));
     AddPoints(blocks, s, r);
     if (!graphs.empty()) blocks.push_back(GraphBlock(s, graphs.back()));
+    AddLoops(blocks, s, loops);
     return blocks;
 }
 
@@ -217,7 +251,7 @@ void SetUp(QPdfWriter& pdf, const recording::RunReport& r, int dpi) {
 }  // namespace
 
 QByteArray RunReportPdf(const recording::RunReport& report, const std::vector<ReportGraph>& graphs,
-                        const std::string& created) {
+                        const std::vector<ReportGraph>& loops, const std::string& created) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -226,7 +260,7 @@ QByteArray RunReportPdf(const recording::RunReport& report, const std::vector<Re
     SetUp(pdf, report, dpi);
     const Sheet sheet(dpi);
     const double pageMm = pdf.height() * 25.4 / dpi - kFooterMm;
-    const std::vector<Block> blocks = Blocks(sheet, report, graphs, created);
+    const std::vector<Block> blocks = Blocks(sheet, report, graphs, loops, created);
     const auto placed = Place(blocks, pageMm);
     const int pages = placed.empty() ? 1 : placed.back().first + 1;
     QCPPainter painter;

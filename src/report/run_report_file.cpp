@@ -44,13 +44,17 @@ std::string ReportBesideRecording(const std::string& runFolder) {
 
 void WriteRunReport(const std::string& pdfPath, const std::string& runFolder,
                     const recording::SteadyCriteria& criteria,
+                    const performance::BenchSettings& bench,
                     const std::vector<recording::Stretch>& chosen, const QDateTime& created) {
-    const recording::RunReport report = recording::MakeRunReport(
-        recording::ReadRecording(runFolder), RecordingName(runFolder), criteria, chosen);
+    const recording::RecordingContents contents = recording::ReadRecording(runFolder);
+    recording::RunReport report =
+        recording::MakeRunReport(contents, RecordingName(runFolder), criteria, chosen);
+    report.loops = recording::OperatingPointLoops(runFolder, contents, report.points, bench);
     std::vector<ReportGraph> graphs = MakeRunTrendGraphs(report);
     graphs.push_back(MakePowerCurveGraph(report));
-    const QByteArray pdf = RunReportPdf(
-        report, graphs, created.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString());
+    const QByteArray pdf =
+        RunReportPdf(report, graphs, MakePointLoopGraphs(report),
+                     created.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString());
     files::ReplaceFileContents(pdfPath, std::string_view(pdf.constData(), std::size_t(pdf.size())));
 }
 

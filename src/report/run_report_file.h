@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "performance/performance.h"
 #include "recording/operating_points.h"
 #include "recording/steady_state.h"
 
@@ -27,9 +28,11 @@ std::string ReportBesideRecording(const std::string& runFolder);
 // Reads the recording (finished or cut short), lays out its report and
 // replaces the file with it whole. Throws recording::RecordingError when the
 // recording cannot be read, files::FileError when the file cannot be written.
-// `chosen`: stretches the user chose in the Recorder window.
+// `chosen`: stretches the user chose in the Recorder window; `bench`: the
+// phase and calibration the operating points' loops are evaluated with.
 void WriteRunReport(const std::string& pdfPath, const std::string& runFolder,
                     const recording::SteadyCriteria& criteria,
+                    const performance::BenchSettings& bench,
                     const std::vector<recording::Stretch>& chosen = {},
                     const QDateTime& created = QDateTime::currentDateTime());
 

@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include "charts/chart_setup.h"
+#include "charts/graph_plot.h"
 #include "recording/trend_decimation.h"
 
 namespace corvane::report {
@@ -10,6 +12,8 @@ namespace {
 
 constexpr double kTrendMm = 46.0;
 constexpr double kCurveMm = 80.0;
+constexpr double kLoopMm = 72.0;  // two side by side across the page
+const QColor kAveragedLoop(0, 0, 160);  // as the capture report's averaged loop
 constexpr int kBuckets = 700;  // about one per point across the page
 const QColor kMark(0, 90, 200);
 const QColor kGap(210, 0, 0);
@@ -172,6 +176,58 @@ ReportGraph MakePowerCurveGraph(const recording::RunReport& report) {
         axis->setRange(r.lower - room, r.upper + room);
     }
     return ReportGraph(std::move(plot), kCurveMm, kCurveMm);
+}
+
+namespace {
+
+// "Point 2 (steady): 366.9 rpm, 182.8 mW", the table's second row.
+QString LoopTitle(std::size_t index, const recording::OperatingPoint& point) {
+    const auto figure = [](const std::optional<recording::Spread>& spread, int decimals) {
+        return spread ? QString::number(spread->mean, 'f', decimals) : QStringLiteral("-");
+    };
+    return QStringLiteral("Point %1 (%2): %3 rpm, %4 mW")
+        .arg(index + 1)
+        .arg(point.chosen ? "chosen" : "steady")
+        .arg(figure(point.rpm, 1), figure(point.indicatedPowerMilliW, 1));
+}
+
+ReportGraph PointLoopGraph(const QString& title, const recording::PointLoop& loop) {
+    auto plot = std::make_unique<charts::GraphPlot>();
+    charts::SetUpPlotLook(*plot, charts::PlotTitles{"", "Volume (cu mm)", "Pressure from the mean (kPa)"});
+    static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))->setText(title);
+    QVector<double> volume, pressure;
+    for (const performance::LoopPoint& p : loop.loop) {
+        volume.push_back(p.volumeMm3);
+        pressure.push_back(p.pressureKpa);
+    }
+    volume.push_back(volume.front());  // the loop closed
+    pressure.push_back(pressure.front());
+    auto* curve = new QCPCurve(plot->xAxis, plot->yAxis);
+    curve->setData(volume, pressure);
+    curve->setPen(QPen(kAveragedLoop, 2.0));
+    // What it was averaged over under the title: a legend would hide part of the loop.
+    plot->plotLayout()->insertRow(1);
+    plot->plotLayout()->addElement(
+        1, 0,
+        new QCPTextElement(plot.get(),
+                           QStringLiteral("averaged over %1 cycles in %2 s")
+                               .arg(loop.cycles)
+                               .arg(loop.seconds),
+                           QFont(plot->font().family(), 7)));
+    plot->setAutomaticRoom(0.06);
+    plot->applyAutomaticScaling();
+    return ReportGraph(std::move(plot), kLoopMm, kLoopMm);
+}
+
+}  // namespace
+
+std::vector<ReportGraph> MakePointLoopGraphs(const recording::RunReport& report) {
+    std::vector<ReportGraph> graphs;
+    for (std::size_t i = 0; i < report.points.size() && i < report.loops.size(); ++i) {
+        if (report.loops[i].loop.empty()) continue;
+        graphs.push_back(PointLoopGraph(LoopTitle(i, report.points[i]), report.loops[i]));
+    }
+    return graphs;
 }
 
 }  // namespace corvane::report

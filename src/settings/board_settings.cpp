@@ -77,6 +77,7 @@ daq::EngineRunSettings ReadRun(const IniFile& ini) {
     run.speedUp = ReadNumber(ini, "SpeedUp", defaults.speedUp);
     run.overrunAtS = ReadNumber(ini, "OverrunAt", defaults.overrunAtS);
     run.overrunS = ReadNumber(ini, "OverrunLength", defaults.overrunS);
+    run.coastDownAtS = ReadNumber(ini, "CoastDownAt", defaults.coastDownAtS);
     return run;
 }
 
@@ -88,6 +89,7 @@ void WriteRun(IniFile& ini, const daq::EngineRunSettings& run) {
     WriteNumber(ini, "SpeedUp", run.speedUp);
     WriteNumber(ini, "OverrunAt", run.overrunAtS);
     WriteNumber(ini, "OverrunLength", run.overrunS);
+    WriteNumber(ini, "CoastDownAt", run.coastDownAtS);
 }
 
 }  // namespace

@@ -46,4 +46,12 @@ void StorePhaseOffset(IniFile& ini, double offsetDeg) {
     WriteNumber(ini, kPhaseOffsetKey, offsetDeg);
 }
 
+void StoreFriction(IniFile& ini, const performance::FrictionModel& friction) {
+    WriteNumber(ini, kFrictionAKey, friction.aMilliNm);
+    WriteNumber(ini, kFrictionBKey, friction.bMilliNmPerKrpm);
+    // The fit's own uncertainties go with it: an earlier fit's would not fit this one.
+    WriteNumber(ini, kFrictionAUKey, friction.aUMilliNm);
+    WriteNumber(ini, kFrictionBUKey, friction.bUMilliNmPerKrpm);
+}
+
 }  // namespace corvane::settings

@@ -22,5 +22,7 @@ void LoadPressureSettings(const IniFile& ini, performance::BenchSettings& bench)
 // reads back as the same number; the caller saves the file.
 void StorePressureCalibration(IniFile& ini, const performance::PressureCalibration& calibration);
 void StorePhaseOffset(IniFile& ini, double offsetDeg);
+// a and b with their uncertainties (FrictionA, FrictionB, FrictionAU, FrictionBU).
+void StoreFriction(IniFile& ini, const performance::FrictionModel& friction);
 
 }  // namespace corvane::settings

@@ -20,12 +20,21 @@ std::optional<double> ReadNumber(const std::string& text) {
     return parsed;
 }
 
+// A figure's standard uncertainty: the key's, or the default share of the figure.
+double FrictionU(const IniFile& ini, const char* key, double figure) {
+    const auto u = ReadNumber(ini.ReadString(kPerformanceSection, key, ""));
+    return u && *u >= 0 ? *u : std::abs(figure) * kDefaultFrictionUPercent / 100;
+}
+
 // The friction when either of its keys holds a number.
 std::optional<performance::FrictionModel> LoadFriction(const IniFile& ini) {
     const auto a = ReadNumber(ini.ReadString(kPerformanceSection, kFrictionAKey, ""));
     const auto b = ReadNumber(ini.ReadString(kPerformanceSection, kFrictionBKey, ""));
     if (!a && !b) return std::nullopt;
-    return performance::FrictionModel{a.value_or(0.0), b.value_or(0.0)};
+    performance::FrictionModel friction{a.value_or(0.0), b.value_or(0.0)};
+    friction.aUMilliNm = FrictionU(ini, kFrictionAUKey, friction.aMilliNm);
+    friction.bUMilliNmPerKrpm = FrictionU(ini, kFrictionBUKey, friction.bMilliNmPerKrpm);
+    return friction;
 }
 
 }  // namespace

@@ -31,6 +31,11 @@ inline constexpr const char* kPhaseOffsetKey = "PhaseOffset";  // degrees, any s
 // Unknown (neither key a number) by default; a missing one of the two counts 0.
 inline constexpr const char* kFrictionAKey = "FrictionA";
 inline constexpr const char* kFrictionBKey = "FrictionB";
+// Their standard uncertainties, as corvane-calibrate friction gives them; a
+// key missing, not a number or negative counts 5 % of its figure.
+inline constexpr const char* kFrictionAUKey = "FrictionAU";
+inline constexpr const char* kFrictionBUKey = "FrictionBU";
+inline constexpr double kDefaultFrictionUPercent = 5.0;
 
 performance::UncertaintyBudget LoadUncertaintyBudget(const IniFile& ini);
 // The budget and the calibrations.

@@ -56,16 +56,25 @@ EngineRunControls::EngineRunControls(const daq::EngineRunSettings& run, QWidget*
     overrun_->setChecked(run.overrunAtS >= 0 && run.overrunS > 0);
     overrunAt_ = Spin(this, 0, 1e6, 10, 0, std::max(run.overrunAtS, 60.0), " s");
     overrunLength_ = Spin(this, 0.1, 3600, 1, 1, run.overrunS > 0 ? run.overrunS : 2.0, " s lost");
+    coastDown_ = new QCheckBox("Coast down from", this);
+    coastDown_->setObjectName("CoastDownCB");
+    coastDown_->setToolTip("heater off and displacer unhooked: the flywheel slows against its "
+                           "friction alone (take a Dyna then to calibrate friction)");
+    coastDown_->setChecked(run.coastDownAtS >= 0);
+    coastDownAt_ = Spin(this, 0, 1e6, 10, 0, std::max(run.coastDownAtS, 60.0), " s");
+    coastDownAt_->setObjectName("CoastDownAt");
 
     auto* form = new QFormLayout(this);
     form->addRow(Pair(this, warmUp_, new QLabel("time constant", this), warmUpMinutes_));
     form->addRow("Drift of the hot end", drift_);
     form->addRow("Speed-up", speedUp_);
     form->addRow(Pair(this, overrun_, overrunAt_, overrunLength_));
+    form->addRow(Pair(this, coastDown_, coastDownAt_));
     form->addRow(buildSteps(run.steps));
-    for (QCheckBox* box : {warmUp_, overrun_})
+    for (QCheckBox* box : {warmUp_, overrun_, coastDown_})
         connect(box, &QCheckBox::toggled, this, &EngineRunControls::changed);
-    for (QDoubleSpinBox* spin : {warmUpMinutes_, drift_, speedUp_, overrunAt_, overrunLength_})
+    for (QDoubleSpinBox* spin :
+         {warmUpMinutes_, drift_, speedUp_, overrunAt_, overrunLength_, coastDownAt_})
         connect(spin, &QDoubleSpinBox::valueChanged, this, &EngineRunControls::changed);
 }
 
@@ -134,6 +143,7 @@ daq::EngineRunSettings EngineRunControls::settings() const {
         run.overrunAtS = overrunAt_->value();
         run.overrunS = overrunLength_->value();
     }
+    if (coastDown_->isChecked()) run.coastDownAtS = coastDownAt_->value();
     for (int row = 0; row < steps_->rowCount(); ++row)
         run.steps.push_back({cell(row, kAt) * 60.0, cell(row, kHeater), cell(row, kLoad)});
     std::stable_sort(run.steps.begin(), run.steps.end(),

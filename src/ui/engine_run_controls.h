@@ -2,7 +2,8 @@
 // The simulated engine as a run, set before a recording starts: a warm-up
 // from cold, the heater and load steps of an experiment (a heater switched
 // off is a step to 0 W), a slow drift of the hot end, a speed-up so a long
-// run takes minutes, and one buffer overrun to see a gap. The board takes
+// run takes minutes, one buffer overrun to see a gap, and a coast-down (the
+// engine giving no more work from a chosen second). The board takes
 // them when its continuous scan starts; Grab and Dyna see the steady engine.
 
 #include <QGroupBox>
@@ -50,6 +51,8 @@ private:
     QCheckBox* overrun_;
     QDoubleSpinBox* overrunAt_;
     QDoubleSpinBox* overrunLength_;
+    QCheckBox* coastDown_;
+    QDoubleSpinBox* coastDownAt_;
     QTableWidget* steps_ = nullptr;
 };
 

@@ -58,15 +58,41 @@ void FormState::attachRecorder(RecorderWindow* recorder) {
     if (recorder_ && !recordingFolder_.isEmpty()) recorder_->setFolder(recordingFolder_);
 }
 
-bool FormState::storePhaseOffset(double offsetDeg) {
+bool FormState::amend(const std::function<void(settings::IniFile&)>& change) {
     if (!store_) return false;
     try {
-        store_->Amend([offsetDeg](settings::IniFile& ini) { settings::StorePhaseOffset(ini, offsetDeg); });
+        store_->Amend(change);
     } catch (const std::exception& error) {
         parts_.prompts->reportError(parts_.window, error);
         return false;
     }
+    return true;
+}
+
+void FormState::connectCalibrations(std::function<void()> reevaluate) {
+    parts_.performance->setPhaseStore([this, reevaluate](double offsetDeg) {
+        if (!storePhaseOffset(offsetDeg)) return false;
+        reevaluate();
+        return true;
+    });
+    parts_.performance->setFrictionStore([this, reevaluate](const performance::FrictionModel& f) {
+        if (!storeFriction(f)) return false;
+        reevaluate();
+        return true;
+    });
+}
+
+bool FormState::storePhaseOffset(double offsetDeg) {
+    if (!amend([offsetDeg](settings::IniFile& ini) { settings::StorePhaseOffset(ini, offsetDeg); }))
+        return false;
     bench_.phaseOffsetDeg = offsetDeg;
+    return true;
+}
+
+bool FormState::storeFriction(const performance::FrictionModel& friction) {
+    if (!amend([&friction](settings::IniFile& ini) { settings::StoreFriction(ini, friction); }))
+        return false;
+    bench_.friction = friction;
     return true;
 }
 

@@ -2,11 +2,14 @@
 // What the main window keeps between runs in its settings file: its bounds,
 // the graph choice, the disk table, the averaged loop's switch and where the
 // export dialogs last saved. Read when the window is first shown, saved when
-// it closes.
+// it closes. The calibrations applied in the Engine performance window are
+// written into it at once.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
+#include "performance/mechanical_efficiency.h"
 #include "text/number_format.h"
 #include "ui/window_settings.h"
 
@@ -49,13 +52,20 @@ public:
     // The uncertainty budget and calibrations of the settings file, for the
     // finer evaluation (read only: the lab sets them in the file).
     const performance::BenchSettings& bench() const { return bench_; }
+    // The Engine performance window's calibrations stored as below when
+    // applied, then the capture shown evaluated again with them.
+    void connectCalibrations(std::function<void()> reevaluate);
     // Stores a crank-phase offset the user applied as [Performance] PhaseOffset
     // at once, and evaluates with it from now on; false (the user told why)
     // when the file cannot be written or was never read.
     bool storePhaseOffset(double offsetDeg);
+    // A friction fit the user applied as [Performance] FrictionA and FrictionB, alike.
+    bool storeFriction(const performance::FrictionModel& friction);
 
 private:
     FormSettings current() const;
+    // Writes a change into the settings file at once; false (the user told why) when it cannot.
+    bool amend(const std::function<void(settings::IniFile&)>& change);
 
     FormParts parts_;
     const text::NumberFormat& format_;

@@ -92,11 +92,7 @@ void TForm1::createOtherWindows() {
             &QShortcut::activated, this, &TForm1::PerformanceButtonClick);
     state_ = std::make_unique<FormState>(
         FormParts{this, Panel1, commands_, performanceForm_.get(), prompts_.get()}, format_);
-    performanceForm_->setPhaseStore([this](double offsetDeg) {
-        if (!state_->storePhaseOffset(offsetDeg)) return false;
-        Button1Click();  // the capture shown, evaluated with it
-        return true;
-    });
+    state_->connectCalibrations([this] { Button1Click(); });
     presenter_ = std::make_unique<AnalysisPresenter>(
         AnalysisViews{this, Panel1, Panel2, Form2_.get(), performanceForm_.get(),
                       pvImageForm_.get(), prompts_.get()},
@@ -288,6 +284,7 @@ void TForm1::createRecorder() {
     source.steadyCriteria = [this] {
         return recording::LoadSteadyCriteria(settings::IniFile(settingsPath().toStdString()));
     };
+    source.bench = [this] { return state_->bench(); };
     recorderForm_ = std::make_unique<RecorderWindow>(std::move(source), recording::SteadyCriteria{});
     recorderForm_->setFont(font());
     state_->attachRecorder(recorderForm_.get());

@@ -138,6 +138,7 @@ TEST(EngineSettings, TheRunsKeysReadBackAndBadValuesGiveDefaults) {
     parameters.run.speedUp = 60.0;
     parameters.run.overrunAtS = 90.0;
     parameters.run.overrunS = 0.5;
+    parameters.run.coastDownAtS = 1800.0;
     {
         settings::IniFile ini(path);
         WriteEngineParameters(ini, parameters);
@@ -154,13 +155,14 @@ TEST(EngineSettings, TheRunsKeysReadBackAndBadValuesGiveDefaults) {
     EXPECT_EQ(read.speedUp, 60.0);
     EXPECT_EQ(read.overrunAtS, 90.0);
     EXPECT_EQ(read.overrunS, 0.5);
+    EXPECT_EQ(read.coastDownAtS, 1800.0);
 
     const EngineRunSettings defaults;
     struct Case {
         const char* lines;
         std::size_t steps;
     } cases[] = {
-        {"RunSteps=600 5\nSpeedUp=-5\nWarmUpMinutes=nan\nOverrunAt=-3\nDrift=1e9\n", 0},
+        {"RunSteps=600 5\nSpeedUp=-5\nWarmUpMinutes=nan\nOverrunAt=-3\nDrift=1e9\nCoastDownAt=-1e9\n", 0},
         {"RunSteps=900 4 1; 300 30 1 ;100 5 2\n", 2},  // 30 W is no heater of ours
     };
     for (const Case& c : cases) {
@@ -171,6 +173,7 @@ TEST(EngineSettings, TheRunsKeysReadBackAndBadValuesGiveDefaults) {
         EXPECT_EQ(run.speedUp, defaults.speedUp) << c.lines;
         EXPECT_EQ(run.warmUpMinutes, defaults.warmUpMinutes) << c.lines;
         EXPECT_EQ(run.overrunAtS, defaults.overrunAtS) << c.lines;
+        EXPECT_EQ(run.coastDownAtS, defaults.coastDownAtS) << c.lines;
         EXPECT_EQ(run.driftKPerHour, defaults.driftKPerHour) << c.lines;
         ASSERT_EQ(run.steps.size(), c.steps) << c.lines;
         if (c.steps == 2) {

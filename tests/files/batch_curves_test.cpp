@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "temp_dir.h"
@@ -55,7 +56,8 @@ TEST(BatchCurves, EachDynaGetsItsCurveFile) {
 }
 
 // Refused before anything is evaluated: DIR not a folder, DIR an input or
-// inside one (-r), two captures of one NAME.
+// inside one (-r), whether named on the command line or in a list, two
+// captures of one NAME.
 TEST(BatchCurves, RefusedFolders) {
     const testing::TempDir dir;
     Simulate(dir);
@@ -69,7 +71,11 @@ TEST(BatchCurves, RefusedFolders) {
         {"--curves ./in/ in/d1.csv in/", "is also one of the files and folders"},
         {"-r --curves in/sub in", "\"in/sub\" is also inside a folder to be evaluated (-r)"},
         {"--curves out in/d1.csv other/d1.csv", "would both have the curve file"},
+        // A folder named in a list is an input like one on the command line.
+        {"--files-from list.txt --curves in", "\"in\" is also one of the files and folders"},
+        {"-r --files-from list.txt --curves in/sub", "\"in/sub\" is also inside a folder"},
     };
+    std::ofstream(dir.File("list.txt")) << "in\n";
     for (const auto& c : cases) {
         const ToolRun run = RunIn(dir, CORVANE_BATCH_TOOL, std::string("-o r.csv ") + c.arguments);
         EXPECT_EQ(run.status, 2) << c.arguments;

@@ -45,7 +45,7 @@ std::string ExpectedLine(const std::string& name, CaptureRecord record, const Di
 
 // What follows the kind on the line of a capture without figures.
 // Twelve figures and their seven uncertainties, all empty.
-const std::string kNoFigures = std::string(19, ',') + "\r\n";
+const std::string kNoFigures = std::string(25, ',') + "\r\n";
 
 // The details line of a capture file, from the engine-performance analysis of
 // the file as the window imports it.
@@ -418,11 +418,16 @@ TEST_F(BatchTool, DetailsFileBesideTheResults) {
     ASSERT_NE(dynaLine, std::string::npos) << details;
     const std::string dynaFields =
         details.substr(dynaLine + 2, details.find("\r\n", dynaLine + 2) - dynaLine - 2);
-    EXPECT_EQ(std::count(dynaFields.begin(), dynaFields.end(), ','), 20);
-    std::size_t torqueField = 0;  // after the thirteenth comma
-    for (int comma = 0; comma < 13; ++comma) torqueField = dynaFields.find(',', torqueField) + 1;
-    EXPECT_NE(dynaFields[torqueField], ',') << "the torque at the highest power is given" << dynaFields;
-    EXPECT_NE(dynaFields.back(), ',') << "and its uncertainty" << dynaFields;
+    EXPECT_EQ(std::count(dynaFields.begin(), dynaFields.end(), ','), 26);
+    const auto fieldAfter = [&](int commas) {
+        std::size_t at = 0;
+        for (int comma = 0; comma < commas; ++comma) at = dynaFields.find(',', at) + 1;
+        return at;
+    };
+    EXPECT_NE(dynaFields[fieldAfter(13)], ',')
+        << "the torque at the highest power is given" << dynaFields;
+    EXPECT_NE(dynaFields[fieldAfter(20)], ',') << "and its uncertainty" << dynaFields;
+    EXPECT_EQ(dynaFields.substr(fieldAfter(21)), ",,,,,") << "no energy chain for a dyna";
 
     // Results on standard output: the same details file.
     const ToolRun piped = RunTool(dir, "--details d2.CSV -j 1" + captures);
@@ -469,6 +474,39 @@ TEST_F(BatchTool, PressureCalibrationChangesTheDetailsOnly) {
     EXPECT_EQ(testing::ReadText(dir.File("d.CSV")),
               performance::DetailsHeader() + line +
                   ExpectedDetails(dir, "grab400.CSV", DiskTable(5), lab));
+}
+
+// The friction adds the energy chain after every other details column; the
+// results and the columns before it stay byte for byte.
+TEST_F(BatchTool, FrictionAddsTheEnergyChainAfterTheOtherDetails) {
+    testing::WriteText(dir.File("lab.ini"),
+                       "[Performance]\r\nFrictionA=0.5\r\nFrictionB=2\r\nFrictionAU=0.02\r\n");
+    const ToolRun plain = RunTool(dir, "--details plain.CSV grab300.CSV accel.CSV");
+    const ToolRun run = RunTool(dir, "--settings lab.ini --details d.CSV grab300.CSV accel.CSV");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, plain.out);
+    const std::string before = testing::ReadText(dir.File("plain.CSV"));
+    const std::string details = testing::ReadText(dir.File("d.CSV"));
+    const std::string grabBefore = before.substr(before.find("\r\ngrab300"));
+    const std::string grab = details.substr(details.find("\r\ngrab300"));
+    const std::string kept = grabBefore.substr(0, grabBefore.find(",,,,,,\r\n"));
+    ASSERT_EQ(grab.rfind(kept + ',', 0), 0u) << grab;
+    // This grab's indicated power is negative: no mechanical efficiency, nor its uncertainty.
+    double friction = 0, shaft = 0, frictionU = 0, shaftU = 0;
+    ASSERT_EQ(std::sscanf(grab.c_str() + kept.size() + 1, "%lf,%lf,,%lf,%lf,\r\n", &friction,
+                          &shaft, &frictionU, &shaftU),
+              4)
+        << grab;
+    // 300 rpm: 0.5 + 2 x 0.3 = 1.1 mN m at 10 pi rad/s.
+    EXPECT_NEAR(friction, 11 * 3.14159265, 0.006);
+    EXPECT_GT(frictionU, 0);
+    EXPECT_GE(shaftU, frictionU);
+    performance::BenchSettings lab;
+    lab.friction = performance::FrictionModel{0.5, 2, 0.02, 0.1};
+    EXPECT_EQ(details, performance::DetailsHeader() +
+                           ExpectedDetails(dir, "grab300.CSV", DiskTable(5), lab) +
+                           ExpectedDetails(dir, "accel.CSV", DiskTable(5), lab));
+    EXPECT_EQ(details.substr(details.find("\r\naccel")), before.substr(before.find("\r\naccel")));
 }
 
 // A capture that stops the batch stops both files there: the details file

@@ -41,20 +41,29 @@ TEST(CalibrateTool, FrictionOfCoastDowns) {
         RunIn(dir, CORVANE_CALIBRATE_TOOL, "friction coast.csv grab.csv dyna.csv gone.csv");
     EXPECT_EQ(run.status, 1);
     const std::string& out = run.out;
-    ASSERT_EQ(out.rfind("file,friction_a_mnm,friction_b_mnm_per_krpm,rpm_from,rpm_to\r\n"
+    ASSERT_EQ(out.rfind("file,friction_a_mnm,friction_b_mnm_per_krpm,rpm_from,rpm_to,"
+                        "friction_a_u_mnm,friction_b_u_mnm_per_krpm\r\n"
                         "coast.csv,",
                         0),
               0u)
         << out;
     const std::string fields = LineOf(out, "coast.csv");
-    double a = 0, b = 0, from = 0, to = 0;
-    ASSERT_EQ(std::sscanf(fields.c_str(), "%lf,%lf,%lf,%lf", &a, &b, &from, &to), 4) << fields;
+    double a = 0, b = 0, from = 0, to = 0, aU = 0, bU = 0;
+    ASSERT_EQ(std::sscanf(fields.c_str(), "%lf,%lf,%lf,%lf,%lf,%lf", &a, &b, &from, &to, &aU, &bU),
+              6)
+        << fields;
+    // The fit's standard uncertainties: there, and small beside the figures.
+    EXPECT_GT(aU, 0.0);
+    EXPECT_LT(aU, 0.05 * a);
+    EXPECT_GT(bU, 0.0);
+    EXPECT_LT(bU, 0.05 * b);
     EXPECT_NEAR(a, TruthOf(coast.out, "friction_a_mnm"), 0.05 * 1.5);
     const double b0 = TruthOf(coast.out, "friction_b_mnm_per_krpm");
     EXPECT_NEAR(b, b0, 0.05 * b0);
     EXPECT_GT(from, 600.0);
     EXPECT_LT(to, from);
-    EXPECT_NE(out.find("\r\ngrab.csv,,,,\r\ndyna.csv,,,,\r\ngone.csv,,,,\r\n"), std::string::npos)
+    EXPECT_NE(out.find("\r\ngrab.csv,,,,,,\r\ndyna.csv,,,,,,\r\ngone.csv,,,,,,\r\n"),
+              std::string::npos)
         << out;
     for (const char* reason : {"grab.csv: a grab: a coast-down is a dyna capture",
                                "dyna.csv: the engine did not slow down", "gone.csv: "}) {

@@ -30,9 +30,13 @@ analysis::DiskTable DisksOf(const daq::EngineModel& model) {
     return table;
 }
 
-// Speed, load (the constant part) and seed: a and b within 5 % of the truth.
+// Speed, load (the constant part) and seed: a and b within 5 % of the truth,
+// and the truth within the fit's expanded uncertainty (k = 2) in most runs.
 TEST(CoastDownAccuracy, FrictionWithinFivePercent) {
-    std::printf("coast-down friction fit\n   rpm  load    a truth   a fit    b truth   b fit\n");
+    std::printf(
+        "coast-down friction fit\n   rpm  load    a truth   a fit    b truth   b fit"
+        "      speeds         u(a)    u(b)\n");
+    int runs = 0, aCovered = 0, bCovered = 0;
     const struct {
         double rpm, loadMilliNm;
     } cases[] = {{500, 1.0}, {800, 1.0}, {900, 0.5}, {600, 2.0}, {400, 1.5}};
@@ -57,11 +61,19 @@ TEST(CoastDownAccuracy, FrictionWithinFivePercent) {
             EXPECT_NEAR(a, truth.aMilliNm, 0.05 * truth.aMilliNm) << c.rpm << " rpm " << seed;
             EXPECT_NEAR(b, truth.BMilliNmPerKrpm(), 0.05 * truth.BMilliNmPerKrpm())
                 << c.rpm << " rpm " << seed;
-            std::printf("  %4.0f  %4.1f  %7.3f  %7.3f  %8.3f  %7.3f  %6.1f..%5.1f rpm\n", c.rpm,
-                        c.loadMilliNm, truth.aMilliNm, a, truth.BMilliNmPerKrpm(), b,
-                        f.fit->rpmFrom, f.fit->rpmTo);
+            const double aU = f.fit->model.aUMilliNm, bU = f.fit->model.bUMilliNmPerKrpm;
+            ++runs;
+            aCovered += std::abs(a - truth.aMilliNm) <= 2 * aU;
+            bCovered += std::abs(b - truth.BMilliNmPerKrpm()) <= 2 * bU;
+            std::printf(
+                "  %4.0f  %4.1f  %7.3f  %7.3f  %8.3f  %7.3f  %6.1f..%5.1f rpm  %6.4f  %6.4f\n",
+                c.rpm, c.loadMilliNm, truth.aMilliNm, a, truth.BMilliNmPerKrpm(), b, f.fit->rpmFrom,
+                f.fit->rpmTo, aU, bU);
         }
     }
+    std::printf("truth within 2 u: a %d, b %d of %d runs\n", aCovered, bCovered, runs);
+    EXPECT_GE(aCovered, 0.8 * runs);
+    EXPECT_GE(bCovered, 0.8 * runs);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <vector>
 
 namespace corvane::performance {
@@ -84,6 +85,62 @@ TEST(DynaCurve, AHoleMissingFromTheWindowStillGivesTheMotion) {
         EXPECT_NEAR(m->angularAcceleration, 12, 1e-6) << ripple;
         EXPECT_NEAR(m->angularSpeed, 30 + 12 * t.seconds[15], 1e-6) << ripple;
     }
+}
+
+// Holes at an even 620 rpm (about 165 a second) whose times jitter
+// (seeded, 20 us): windows of different widths then give different motions.
+Track JitteredTrack(int holes, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> jitter(0.0, 20e-6);
+    const double omega = 620 * 2 * kPi / 60;
+    Track track;
+    for (int j = 0; j < holes; ++j) {
+        track.angle.push_back(2 * kPi * j / 16);
+        track.seconds.push_back(track.angle.back() / omega + jitter(random));
+    }
+    return track;
+}
+
+// Each point's window: as many holes each side as lie within a quarter of a
+// second (at 620 rpm, 41), at least a revolution, and near the end of the
+// run every hole up to the last.
+TEST(DynaCurve, EachPointsWindowReachesAQuarterSecondOrTheEnd) {
+    const Track t = JitteredTrack(16 * 12, 1);
+    const HoleTrack track{t.seconds, t.angle};
+    const auto points = DynaPoints(track, 1.0);
+    const std::size_t last = t.seconds.size() - 1;
+    const struct {
+        std::size_t hole, halfWidth;
+    } cases[] = {{96, 41}, {60, 41}, {last - 30, 30}, {last - 20, 20}, {30, 30}, {14, 14}};
+    for (const auto& c : cases) {
+        const DynaPoint& p = points[c.hole - kFitLeastHoles];
+        const auto expected = LocalMotion(track, c.hole, c.halfWidth);
+        ASSERT_TRUE(expected) << c.hole;
+        EXPECT_EQ(p.angularAcceleration, expected->angularAcceleration) << c.hole;
+        for (std::size_t other : {c.halfWidth - 1, c.halfWidth + 1}) {
+            if (c.hole < other || c.hole + other > last) continue;
+            EXPECT_NE(p.angularAcceleration, LocalMotion(track, c.hole, other)->angularAcceleration)
+                << c.hole << " " << other;
+        }
+    }
+}
+
+// The acceleration's stated scatter is its real one: over 400 seeded tracks
+// the accelerations scatter as much as each fit says (within 10 %).
+TEST(DynaCurve, StatedScatterMatchesTheScatterOverManyTracks) {
+    double sum = 0, squares = 0, stated = 0;
+    constexpr int kTracks = 400;
+    for (int seed = 1; seed <= kTracks; ++seed) {
+        const Track t = JitteredTrack(33, static_cast<unsigned>(seed));
+        const auto m = LocalMotion({t.seconds, t.angle}, 16, 16);
+        ASSERT_TRUE(m);
+        sum += m->angularAcceleration;
+        squares += m->angularAcceleration * m->angularAcceleration;
+        stated += m->accelerationSd / kTracks;
+    }
+    const double mean = sum / kTracks;
+    const double spread = std::sqrt((squares - kTracks * mean * mean) / (kTracks - 1));
+    EXPECT_NEAR(stated / spread, 1.0, 0.1) << stated << " against " << spread;
 }
 
 }  // namespace

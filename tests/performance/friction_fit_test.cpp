@@ -75,20 +75,98 @@ TEST(FrictionFit, WhatIsNotACoastDownIsRefused) {
     for (DynaPoint& p : speedingUp.dynaPoints) p.torqueMilliNm = -p.torqueMilliNm;
     for (DynaPoint& p : steady.dynaPoints) p.rpm = 500;
     few.dynaPoints.resize(7);
+    PerformanceResult eight = slowing, level = slowing, narrow = slowing, oneRpm = slowing,
+                      gentle = slowing, stillPoint = slowing;
+    eight.dynaPoints.resize(8);
+    for (DynaPoint& p : level.dynaPoints) p.torqueMilliNm = 0;
+    // Speeds half an rpm apart, or exactly one; torques of a few uN m, each
+    // known to 1 mN m; a point at rest with no scatter among the others.
+    for (std::size_t i = 0; i < slowing.dynaPoints.size(); ++i) {
+        narrow.dynaPoints[i].rpm = 500 + 0.5 * static_cast<double>(i % 2);
+        oneRpm.dynaPoints[i].rpm = 500 + static_cast<double>(i % 2);
+        oneRpm.dynaPoints[i].torqueSdMilliNm = 1.0;
+        gentle.dynaPoints[i].torqueMilliNm *= 0.001;
+        gentle.dynaPoints[i].torqueSdMilliNm = 1.0;
+    }
+    stillPoint.dynaPoints[3].torqueMilliNm = 0;
+    stillPoint.dynaPoints[3].torqueSdMilliNm = 0;
     const struct {
         const PerformanceResult* result;
         FrictionFitStatus status;
-    } cases[] = {{&slowing, FrictionFitStatus::Fitted},
-                 {&grab, FrictionFitStatus::NotADyna},
-                 {&failed, FrictionFitStatus::NotEvaluated},
-                 {&speedingUp, FrictionFitStatus::NotSlowing},
-                 {&steady, FrictionFitStatus::NoSpeedRange},
-                 {&few, FrictionFitStatus::NoSpeedRange}};
+    } cases[] = {
+        {&slowing, FrictionFitStatus::Fitted},      {&grab, FrictionFitStatus::NotADyna},
+        {&failed, FrictionFitStatus::NotEvaluated}, {&speedingUp, FrictionFitStatus::NotSlowing},
+        {&steady, FrictionFitStatus::NoSpeedRange}, {&few, FrictionFitStatus::NoSpeedRange},
+        {&eight, FrictionFitStatus::Fitted},        {&level, FrictionFitStatus::NotSlowing},
+        {&narrow, FrictionFitStatus::NoSpeedRange}, {&oneRpm, FrictionFitStatus::Fitted},
+        {&gentle, FrictionFitStatus::Fitted},       {&stillPoint, FrictionFitStatus::Fitted}};
     for (const auto& c : cases) {
         const FrictionFitResult f = FitFriction(*c.result);
         EXPECT_EQ(f.status, c.status) << FrictionFitStatusText(c.status);
         EXPECT_EQ(f.fit.has_value(), c.status == FrictionFitStatus::Fitted);
     }
+}
+
+// Eight points of equal scatter (1 mN m) at 100 .. 800 rpm about the line
+// a + b n / 1000 = 1.2 + 2.5 n / 1000, off it by +-0.1 in a pattern that
+// leaves the line itself as it is. By hand, with x = n / 1000: sum x = 3.6,
+// sum x^2 = 2.04, so n sum x^2 - (sum x)^2 = 3.36; the residuals' variance
+// 8 x 0.01 / 6; eight overlapping points count as three independent ones.
+TEST(FrictionFit, UncertaintiesOfALineWorkedByHand) {
+    constexpr double kPattern[] = {1, -1, -1, 1, 1, -1, -1, 1};
+    PerformanceResult r;
+    r.isDyna = true;
+    r.status = Status::Evaluated;
+    for (int i = 0; i < 8; ++i) {
+        DynaPoint p;
+        p.rpm = 800 - 100 * i;  // slowing
+        p.torqueMilliNm = -(1.2 + 2.5 * p.rpm / 1000) + 0.1 * kPattern[i];
+        p.torqueSdMilliNm = 1.0;
+        r.dynaPoints.push_back(p);
+    }
+    const FrictionFitResult f = FitFriction(r);
+    ASSERT_EQ(f.status, FrictionFitStatus::Fitted);
+    const FrictionModel& m = f.fit->model;
+    EXPECT_NEAR(m.aMilliNm, 1.2, 1e-12);
+    EXPECT_NEAR(m.bMilliNmPerKrpm, 2.5, 1e-12);
+    const double perPoint = 8 * 0.01 / 6 * 8 / 3;
+    EXPECT_NEAR(m.aUMilliNm, std::hypot(std::sqrt(perPoint * 2.04 / 3.36), 0.003 * 1.2), 1e-12);
+    EXPECT_NEAR(m.bUMilliNmPerKrpm, std::hypot(std::sqrt(perPoint * 8 / 3.36), 0.003 * 2.5), 1e-12);
+    EXPECT_EQ(f.fit->rpmFrom, 800);
+    EXPECT_EQ(f.fit->rpmTo, 100);
+}
+
+// A long run at 600 rpm: every point's window holds 2 x 40 + 1 holes, so 810
+// points count as ten independent ones.
+TEST(FrictionFit, OverlappingWindowsCountOnceEach) {
+    PerformanceResult r;
+    r.isDyna = true;
+    r.status = Status::Evaluated;
+    for (int i = 0; i < 810; ++i) {
+        DynaPoint p;
+        p.rpm = i % 2 == 0 ? 603 : 600;  // windows of 40 holes each side at both
+        p.torqueMilliNm = -(1.0 + 2.0 * p.rpm / 1000) + (i % 4 < 2 ? 0.01 : -0.01);
+        p.torqueSdMilliNm = 1.0;
+        r.dynaPoints.push_back(p);
+    }
+    const FrictionFitResult f = FitFriction(r);
+    ASSERT_EQ(f.status, FrictionFitStatus::Fitted);
+    // The statistical part is the residuals' as if 81 points were one.
+    const FrictionModel& m = f.fit->model;
+    const double xx = [&] {
+        double sum = 0;
+        for (const DynaPoint& p : r.dynaPoints) sum += p.rpm * p.rpm / 1e6;
+        return sum;
+    }();
+    double x = 0, residuals = 0;
+    for (const DynaPoint& p : r.dynaPoints) {
+        x += p.rpm / 1000;
+        const double residual = -p.torqueMilliNm - m.TorqueMilliNm(p.rpm);
+        residuals += residual * residual;
+    }
+    const double spread = 810 * xx - x * x;
+    const double statistical = std::sqrt(residuals / 808 * 81 * xx / spread);
+    EXPECT_NEAR(m.aUMilliNm, std::hypot(statistical, 0.003 * m.aMilliNm), 1e-9 * m.aUMilliNm);
 }
 
 // 600 rpm is 20 pi rad/s: 2 mN m there take 40 pi mW.
@@ -102,6 +180,10 @@ TEST(EnergyChain, FrictionPowerShaftPowerAndEfficiencies) {
     EXPECT_NEAR(*chain.shaftEfficiencyPercent, (400 - 50 * kPi) / 4000 * 100, 1e-9);
     const EnergyChain unheated = EnergyChainOf(friction, 600, 0, std::nullopt);
     EXPECT_FALSE(unheated.mechanicalEfficiencyPercent || unheated.shaftEfficiencyPercent);
+    // Any positive indicated and heater power gives the efficiencies; none does not.
+    const EnergyChain small = EnergyChainOf(friction, 600, 0.5, 0.5);
+    EXPECT_TRUE(small.mechanicalEfficiencyPercent && small.shaftEfficiencyPercent);
+    EXPECT_FALSE(EnergyChainOf(friction, 600, 400, 0.0).shaftEfficiencyPercent);
     EXPECT_NEAR(unheated.shaftPowerMilliW, -50 * kPi, 1e-9);
 
     // In words, in the user's number format.

@@ -36,7 +36,7 @@ TEST(UncertaintyText, OnlyTheFiguresThatHaveOne) {
     u.indicatedPowerMilliW = UncertainFigure{249, 2.6, {}};
     const auto named = UncertainFigures(u);
     ASSERT_EQ(named.size(), 2u);
-    EXPECT_EQ(named[0].name, "Indicated power");
+    EXPECT_EQ(named[0].name, "Cycle-resolved indicated power");
     EXPECT_EQ(named[0].figure, &*u.indicatedPowerMilliW);
     EXPECT_EQ(named[1].name, "Carnot limit");
     EXPECT_EQ(named[1].unit, "%");
@@ -49,14 +49,16 @@ TEST(UncertaintyText, EveryFigureWithItsUnitAndDigits) {
     PerformanceUncertainty u;
     for (auto* figure :
          {&u.indicatedPowerMilliW, &u.workMilliJ, &u.rpm, &u.indicatedEfficiencyPercent,
-          &u.carnotPercent, &u.percentOfCarnot, &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm})
+          &u.carnotPercent, &u.percentOfCarnot, &u.maxPowerMilliW, &u.torqueAtMaxPowerMilliNm,
+          &u.frictionTorqueMilliNm, &u.frictionPowerMilliW, &u.shaftPowerMilliW,
+          &u.mechanicalEfficiencyPercent, &u.shaftEfficiencyPercent})
         *figure = none;
     const struct {
         const char* name;
         const char* unit;
         int usualDecimals;
     } expected[] = {
-        {"Indicated power", "mW", 2},
+        {"Cycle-resolved indicated power", "mW", 2},
         {"Work per cycle", "mJ", 2},
         {"Speed", "rpm", 1},
         {"Indicated efficiency", "%", 2},
@@ -64,6 +66,11 @@ TEST(UncertaintyText, EveryFigureWithItsUnitAndDigits) {
         {"Share of the Carnot limit", "%", 2},
         {"Maximum power", "mW", 2},
         {"Torque at maximum power", "mNm", 2},
+        {"Friction torque", "mNm", 2},
+        {"Friction power", "mW", 2},
+        {"Shaft power", "mW", 2},
+        {"Mechanical efficiency", "%", 2},
+        {"Shaft efficiency", "%", 2},
     };
     const auto named = UncertainFigures(u);
     ASSERT_EQ(named.size(), std::size(expected));

@@ -1,14 +1,19 @@
 // corvane-report RUN_FOLDER end to end: the report of a recording, beside the
-// folder or into -o, read back with pdftotext; a recording that cannot be read
-// and a capture without -o.
+// folder or into -o, read back with pdftotext; the averaged loops of the
+// stretches chosen in the folder; a recording that cannot be read and a
+// capture without -o.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+#include "engine_trace.h"
+#include "recording/chosen_stretches.h"
 #include "recording/manifest.h"
+#include "recording/recorder.h"
 #include "recording/recording_texts.h"
+#include "recording/recording_writer.h"
 #include "temp_dir.h"
 
 namespace corvane::report {
@@ -72,6 +77,39 @@ TEST(RunReportTool, AReportOfTheWholeRunBesideTheFolderOrIntoOutput) {
     EXPECT_NE(PdfText(dir, "reports/run-1.pdf").find("Recording run-1"), std::string::npos);
 }
 
+// Eight seconds of the simulated engine's scans, its cycles evaluated as they came.
+void RecordEngine(const testing::TempDir& dir, const std::string& name) {
+    const daq::StreamFormat format{0, 4, 1000};
+    const daq::EngineModel engine{daq::EngineParameters{}};
+    testing::ScriptedStream stream(
+        format, testing::ChunksOf(testing::EngineScans(engine, 1000, 0, 8000), 5, 0, 250));
+    recording::RecordingWriter writer(
+        dir.File(name),
+        recording::Manifest{"2026-12-08T19:30:00.000Z", format, "simulated", true, "test", {}, 0});
+    recording::Record(stream, writer, {});
+}
+
+TEST(RunReportTool, TheAveragedLoopOfEachOperatingPointFromTheSamples) {
+    const testing::TempDir dir;
+    RecordEngine(dir, "run-2");
+    // Two stretches chosen in the Recorder window, kept in the folder.
+    recording::WriteChosenStretches(dir.File("run-2"), {{1.0, 3.5}, {4.5, 7.9}});
+    const ToolRun run = Report(dir, "run-2");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string text = PdfText(dir, "run-2.pdf");
+    for (const char* said :
+         {"Averaged loop of each operating point", "Point 1 (chosen): 500", "Point 2 (chosen): 500",
+          "averaged over", "cycles in 2 s", "cycles in 3 s", "Volume (cu mm)",
+          "Pressure from the mean (kPa)"})
+        EXPECT_NE(text.find(said), std::string::npos) << said << "\n" << text;
+
+    // Without samples that turn, a point has no loop and the report says none.
+    WriteRecording(dir, "still");
+    recording::WriteChosenStretches(dir.File("still"), {{10, 20}});
+    ASSERT_EQ(Report(dir, "still").status, 0);
+    EXPECT_EQ(PdfText(dir, "still.pdf").find("Averaged loop"), std::string::npos);
+}
+
 TEST(RunReportTool, FailuresAndUsage) {
     const testing::TempDir dir;
     WriteRecording(dir, "good");
@@ -83,6 +121,14 @@ TEST(RunReportTool, FailuresAndUsage) {
         << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("broken.pdf")));
     EXPECT_TRUE(std::filesystem::exists(dir.File("good.pdf")));  // the others are still written
+
+    WriteRecording(dir, "edited");
+    testing::WriteText(dir.File("edited/chosen_stretches.csv"), "start_s,end_s\n60,30\n");
+    const ToolRun edited = Report(dir, "edited");
+    EXPECT_EQ(edited.status, 1);
+    EXPECT_NE(edited.err.find("edited/chosen_stretches.csv: line 2 is not a stretch"),
+              std::string::npos)
+        << edited.err;
 
     testing::WriteText(dir.File("grab.CSV"), "");
     const ToolRun capture = Report(dir, "good grab.CSV");  // a capture's report needs -o

@@ -21,11 +21,17 @@ TEST(CalibrationSettings, CalibrationsRoundTripThroughTheFile) {
                                              std::tuple{1.1, 0.1, -179.5}}) {
         StorePressureCalibration(ini, {scale, zero});
         StorePhaseOffset(ini, phase);
+        StoreFriction(ini, {phase / 7, -scale, zero * zero, scale / 9});
         const IniFile reread = IniFile::FromText("x.ini", ini.Text());
         const BenchSettings bench = LoadBenchSettings(reread);
         EXPECT_EQ(bench.pressure.scale, scale);
         EXPECT_EQ(bench.pressure.zeroVolts, zero);
         EXPECT_EQ(bench.phaseOffsetDeg, phase);
+        ASSERT_TRUE(bench.friction);
+        EXPECT_EQ(bench.friction->aMilliNm, phase / 7);
+        EXPECT_EQ(bench.friction->bMilliNmPerKrpm, -scale);
+        EXPECT_EQ(bench.friction->aUMilliNm, zero * zero);
+        EXPECT_EQ(bench.friction->bUMilliNmPerKrpm, scale / 9);
         EXPECT_EQ(bench.budget.phaseDeg, 0.2);
     }
     EXPECT_EQ(ini.Text().find("; the lab's bench\r\n[Performance]\r\nPhaseUDeg=0.2\r\n"), 0u);

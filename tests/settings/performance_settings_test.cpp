@@ -73,5 +73,30 @@ TEST(PerformanceSettings, FrictionRoundTripAndUnknownByDefault) {
     }
 }
 
+// The fit's uncertainties as stored; a key missing, not a number or negative
+// counts 5 % of its figure (whatever the figure's sign).
+TEST(PerformanceSettings, FrictionUncertaintiesOrFivePercent) {
+    const struct {
+        const char* aU;
+        const char* bU;
+        double expectedAU, expectedBU;
+    } cases[] = {
+        {"0.02", "0.125", 0.02, 0.125},
+        {nullptr, nullptr, 0.04, 0.1},
+        {"-1", "x", 0.04, 0.1},
+        {"0", "", 0, 0.1},
+    };
+    for (const auto& c : cases) {
+        IniFile ini =
+            IniFile::FromText("x.ini", "[Performance]\r\nFrictionA=0.8\r\nFrictionB=-2\r\n");
+        if (c.aU) ini.WriteString(kPerformanceSection, kFrictionAUKey, c.aU);
+        if (c.bU) ini.WriteString(kPerformanceSection, kFrictionBUKey, c.bU);
+        const auto friction = LoadBenchSettings(IniFile::FromText("x.ini", ini.Text())).friction;
+        ASSERT_TRUE(friction.has_value());
+        EXPECT_DOUBLE_EQ(friction->aUMilliNm, c.expectedAU) << (c.aU ? c.aU : "-");
+        EXPECT_DOUBLE_EQ(friction->bUMilliNmPerKrpm, c.expectedBU) << (c.bU ? c.bU : "-");
+    }
+}
+
 }  // namespace
 }  // namespace corvane::settings

@@ -79,7 +79,18 @@ void EnergyChainAndCurveTest::energyChainOnlyWithFrictionAndTheTableUnchanged() 
     // The results table and every figure the window had before stay as they were.
     QCOMPARE(ResultsColumn(*h.form), plainColumn);
     QCOMPARE(w->headline()->text(), plainHeadline);
-    QCOMPARE(w->uncertaintyText()->text(), plainUncertainty);
+    // The uncertainty lines keep theirs and add the chain's, each with its own.
+    const QString uncertainty = w->uncertaintyText()->text();
+    QVERIFY2(uncertainty.startsWith(plainUncertainty + "\n"), qPrintable(uncertainty));
+    const QStringList added = uncertainty.mid(plainUncertainty.size() + 1).split('\n');
+    QCOMPARE(added.size(), 4);  // no heater power read: no shaft efficiency
+    const char* names[] = {"Friction torque ", "Friction power ", "Shaft power ",
+                           "Mechanical efficiency "};
+    for (int i = 0; i < added.size(); ++i) {
+        QVERIFY2(added[i].startsWith(names[i]) && added[i].contains(" \u00b1 ") &&
+                     added[i].endsWith(" (k = 2)"),
+                 qPrintable(added[i]));
+    }
 }
 
 void EnergyChainAndCurveTest::dynaBandAndSavedCurve() {

@@ -304,7 +304,7 @@ void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
     const auto& power = *w->result()->uncertainty.indicatedPowerMilliW;
     const QString text = w->uncertaintyText()->text();
     QVERIFY2(!w->uncertaintyText()->isHidden() &&
-                 QRegularExpression("^Indicated power \\d+(\\.\\d+)? ± \\d+(\\.\\d+)? mW \\(k = 2\\)$",
+                 QRegularExpression("^Cycle-resolved indicated power \\d+(\\.\\d+)? ± \\d+(\\.\\d+)? mW \\(k = 2\\)$",
                                     QRegularExpression::MultilineOption)
                      .match(text)
                      .hasMatch(),
@@ -318,7 +318,8 @@ void EnginePerformanceTest::uncertaintyFromTheSettingsBudget() {
     const CopyableTable* t = w->budgetTable();
     QStringList sources;
     for (int r = 0; r < t->rowCount(); ++r) {
-        if (t->item(r, 0)->text() == "Indicated power") sources << t->item(r, 1)->text();
+        if (t->item(r, 0)->text() == "Cycle-resolved indicated power")
+            sources << t->item(r, 1)->text();
     }
     QCOMPARE(sources, QStringList({"Cycle-to-cycle spread", "Pressure transducer scale",
                                    "Pressure transducer zero", "Converter step", "Crank phase",

@@ -62,6 +62,9 @@ void EngineSimulatorTest::theRunControlsSetTheBoardsRun() {
     run->overrun()->setChecked(true);
     run->overrunAt()->setValue(300);
     run->overrunLength()->setValue(3);
+    QVERIFY(board.Parameters().run.coastDownAtS < 0);  // no coast-down unless asked for
+    run->findChild<QCheckBox*>("CoastDownCB")->setChecked(true);
+    run->findChild<QDoubleSpinBox*>("CoastDownAt")->setValue(2700);
     // A sweep entered out of order, then a mistaken row taken out again.
     run->addStep(40, 4.0, 3.0);
     run->addStep(30, 0.0, 2.0);  // the heater switched off
@@ -74,6 +77,7 @@ void EngineSimulatorTest::theRunControlsSetTheBoardsRun() {
     QCOMPARE(got.speedUp, 60.0);
     QCOMPARE(got.overrunAtS, 300.0);
     QCOMPARE(got.overrunS, 3.0);
+    QCOMPARE(got.coastDownAtS, 2700.0);
     QCOMPARE(got.steps.size(), std::size_t{2});
     QCOMPARE(got.steps[0].atS, 1800.0);
     QCOMPARE(got.steps[0].heaterPowerW, 0.0);
@@ -83,6 +87,8 @@ void EngineSimulatorTest::theRunControlsSetTheBoardsRun() {
     // No overrun once its box is cleared.
     run->overrun()->setChecked(false);
     QVERIFY(board.Parameters().run.overrunAtS < 0);
+    run->findChild<QCheckBox*>("CoastDownCB")->setChecked(false);
+    QVERIFY(board.Parameters().run.coastDownAtS < 0);
 }
 
 void EngineSimulatorTest::openingTheWindowKeepsTheSettingsFilesRun() {
@@ -91,6 +97,7 @@ void EngineSimulatorTest::openingTheWindowKeepsTheSettingsFilesRun() {
     parameters.run.speedUp = 400;
     parameters.run.overrunAtS = 120;
     parameters.run.overrunS = 1.5;
+    parameters.run.coastDownAtS = 90;
     daq::SimulatedBoard board(parameters);
     EngineSimulatorWindow window(board);
     QCOMPARE(window.run()->steps()->rowCount(), 1);
@@ -98,6 +105,7 @@ void EngineSimulatorTest::openingTheWindowKeepsTheSettingsFilesRun() {
     QCOMPARE(window.run()->settings().steps[0].atS, 45.0);
     QCOMPARE(window.run()->settings().speedUp, 400.0);
     QCOMPARE(window.run()->settings().overrunAtS, 120.0);
+    QCOMPARE(window.run()->settings().coastDownAtS, 90.0);
     QCOMPARE(board.Parameters().run.steps[0].atS, 45.0);
 }
 

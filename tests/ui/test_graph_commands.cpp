@@ -246,7 +246,7 @@ void GraphCommandsTest::reportOfTheCaptureOnScreen() {
     QVERIFY(tool.waitForFinished());
     QCOMPARE(tool.exitCode(), 0);
     const QString fromTool = PageOneWithoutDate(h.path(dyna ? "tool/accel.pdf" : "tool/run1.pdf"));
-    QVERIFY(fromTool.contains(dyna ? "Maximum power" : "Indicated power"));
+    QVERIFY(fromTool.contains(dyna ? "Maximum power" : "Cycle-resolved indicated power"));
     QCOMPARE(PageOneWithoutDate(path), fromTool);
     // Its results rows are the window's table.
     ResultsTable* table = Panel1(*h.form)->SG;

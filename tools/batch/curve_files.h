@@ -15,8 +15,8 @@ namespace corvane::batch {
 
 // Why the batch may not write its curves into `folder`, or "" when it may: it
 // is not a folder, it is one of the inputs (a capture, a folder or a list
-// named), or with `recursive` it lies inside a folder named; or two captures
-// share a NAME and so a curve file.
+// named, on the command line or in a list), or with `recursive` it lies
+// inside a folder named; or two captures share a NAME and so a curve file.
 std::string CurvesRefusal(const std::string& folder, const std::vector<std::string>& inputs,
                           bool recursive, const std::vector<std::string>& captures);
 

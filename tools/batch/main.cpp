@@ -168,11 +168,14 @@ void AddOutputOptions(CLI::App& app, BatchCommand& command) {
                        corvane::performance::DetailsFigureColumnNames() +
                        ", then the expanded uncertainties (k = 2) " +
                        corvane::performance::DetailsUncertaintyColumnNames() +
+                       ", then, for a grab once the friction is known, " +
+                       corvane::performance::DetailsEnergyColumnNames() +
                        " (point decimal, CR LF). "
-                   "A grab leaves the last three empty, a dyna the cycle, work, indicated power "
-                   "and efficiency fields; a capture whose figures cannot be evaluated gets its "
-                   "file and kind only, and the reason on standard error. DETAILS holds the same "
-                   "captures as the results and follows the same rules (--append too)")
+                   "A grab leaves the maximum-power fields empty, a dyna the cycle, work, "
+                   "indicated power, efficiency and friction fields; a capture whose figures "
+                   "cannot be evaluated gets its file and kind only, and the reason on standard "
+                   "error. DETAILS holds the same captures as the results and follows the same "
+                   "rules (--append too)")
         ->option_text("DETAILS");
     app.add_option("--curves", command.curvesFolder,
                    "also write the power curve of each dyna, point by point with its expanded "
@@ -227,14 +230,17 @@ std::string RefusedOutputs(const BatchCommand& command) {
     return {};
 }
 
-// The capture files named, folders and lists opened; an exit status when
-// there are none to evaluate.
-std::optional<int> FindCaptures(const BatchCommand& command, std::vector<std::string>& captures) {
+// The names given (on the command line and in the lists) and the capture
+// files they name, folders and lists opened; an exit status when there are
+// none to evaluate.
+std::optional<int> FindCaptures(const BatchCommand& command, std::vector<std::string>& names,
+                                std::vector<std::string>& captures) {
     try {
-        captures = files::CaptureFilesOf(
+        names =
             Names(command.arguments, command.lists,
-                  command.nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line),
-            command.recursive, LeftOutOfFolders(command.ResultsFile(), command.detailsPath));
+                  command.nulSeparated ? files::NameSeparator::Nul : files::NameSeparator::Line);
+        captures = files::CaptureFilesOf(
+            names, command.recursive, LeftOutOfFolders(command.ResultsFile(), command.detailsPath));
     } catch (const files::InputReadError& error) {
         ReportFile(error.path(), error.what());
         return kExitUsage;
@@ -247,10 +253,13 @@ std::optional<int> FindCaptures(const BatchCommand& command, std::vector<std::st
     return std::nullopt;
 }
 
-// Why the curves may not go where asked, or "" (also when none are asked for).
-std::string RefusedCurves(const BatchCommand& command, const std::vector<std::string>& captures) {
+// Why the curves may not go where asked, or "" (also when none are asked for):
+// the names of the command line and of the lists are inputs alike, and so
+// are the lists themselves.
+std::string RefusedCurves(const BatchCommand& command, const std::vector<std::string>& names,
+                          const std::vector<std::string>& captures) {
     if (command.curvesFolder.empty()) return {};
-    std::vector<std::string> inputs = command.arguments;
+    std::vector<std::string> inputs = names;
     inputs.insert(inputs.end(), command.lists.begin(), command.lists.end());
     const std::string refused = corvane::batch::CurvesRefusal(command.curvesFolder, inputs,
                                                               command.recursive, captures);
@@ -362,9 +371,9 @@ int main(int argc, char** argv) {
     }
     if (const std::string refused = RefusedOutputs(command); !refused.empty())
         return UsageError(refused);
-    std::vector<std::string> captures;
-    if (const auto status = FindCaptures(command, captures)) return *status;
-    if (const std::string refused = RefusedCurves(command, captures); !refused.empty())
+    std::vector<std::string> names, captures;
+    if (const auto status = FindCaptures(command, names, captures)) return *status;
+    if (const std::string refused = RefusedCurves(command, names, captures); !refused.empty())
         return UsageError(refused);
     corvane::tools::EvaluationSettings settings;
     if (!corvane::tools::LoadEvaluationSettings(command.settingsPath, settings)) return kExitUsage;

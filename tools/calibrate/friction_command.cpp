@@ -38,19 +38,20 @@ std::string FrictionFields(files::HeadlessEvaluation& evaluation, const std::str
     try {
         const performance::FrictionFit f = FrictionOf(evaluation, path);
         return Fixed(f.model.aMilliNm, 4) + ',' + Fixed(f.model.bMilliNmPerKrpm, 4) + ',' +
-               Fixed(f.rpmFrom, 1) + ',' + Fixed(f.rpmTo, 1);
+               Fixed(f.rpmFrom, 1) + ',' + Fixed(f.rpmTo, 1) + ',' + Fixed(f.model.aUMilliNm, 4) +
+               ',' + Fixed(f.model.bUMilliNmPerKrpm, 4);
     } catch (const std::exception& error) {
         std::cerr << files::PrintableName(path) << ": " << error.what() << '\n';
     }
     status = kExitFailed;
-    return ",,,";
+    return ",,,,,";
 }
 
 }  // namespace
 
 int CalibrateFriction(const std::vector<std::string>& captures) {
     files::HeadlessEvaluation evaluation{analysis::DiskTable(settings::kDiskTableRows)};
-    std::cout << "file,friction_a_mnm,friction_b_mnm_per_krpm,rpm_from,rpm_to\r\n";
+    std::cout << kFrictionHeader << "\r\n";
     int status = 0;
     for (const std::string& path : captures) {
         const std::string fields = FrictionFields(evaluation, path, status);

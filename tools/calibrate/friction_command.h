@@ -6,9 +6,14 @@
 
 namespace corvane::calibrate {
 
-// One CSV line per capture (file,friction_a_mnm,friction_b_mnm_per_krpm,
-// rpm_from,rpm_to); a capture without a fit gets empty fields and its reason
-// on standard error. 0 when every capture gave a fit, 1 otherwise.
+// The lines' columns: the fit and the speeds it spans, then the standard
+// uncertainties of a and b ([Performance] FrictionAU and FrictionBU).
+inline constexpr const char* kFrictionHeader =
+    "file,friction_a_mnm,friction_b_mnm_per_krpm,rpm_from,rpm_to,friction_a_u_mnm,"
+    "friction_b_u_mnm_per_krpm";
+
+// One CSV line per capture; a capture without a fit gets empty fields and its
+// reason on standard error. 0 when every capture gave a fit, 1 otherwise.
 int CalibrateFriction(const std::vector<std::string>& captures);
 
 }  // namespace corvane::calibrate

@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
     CLI::App* friction = app.add_subcommand(
         "friction",
         "the friction torque a + b n (mN m, n in rpm, b per 1000 rpm) from dynas taken while the "
-        "engine slows with nothing driving it, one CSV line each: "
-        "file,friction_a_mnm,friction_b_mnm_per_krpm,rpm_from,rpm_to");
+        "engine slows with nothing driving it, one CSV line each: " +
+            std::string(corvane::calibrate::kFrictionHeader));
     friction->add_option("CAPTURE", captures, "coast-down dyna capture files")->required();
     try {
         app.parse(argc, argv);

@@ -44,7 +44,9 @@ constexpr const char* kDescription =
     "report; the others are still written, and the exit status is 1.\n"
     "A recording folder (RUN_FOLDER, from the Recorder window or corvane-record) gets\n"
     "the report of the whole run: its facts, warm-up, settings, marks and gaps, the\n"
-    "trends, the operating points with their spread and the power curve. Without -o\n"
+    "trends, the operating points with their spread, the power curve and each point's\n"
+    "averaged loop ([Performance] of --settings gives its phase and calibration),\n"
+    "from the stretches found steady and those chosen in the Recorder window. Without -o\n"
     "it goes beside the folder as RUN_FOLDER.pdf; [Recording] of --settings gives the\n"
     "steady-state criteria.\n"
     "Runs without a display; Qt's -platform NAME chooses another platform.";
@@ -160,7 +162,8 @@ int WriteReports(const ReportCommand& command, corvane::tools::EvaluationSetting
     for (std::size_t i = 0; i < command.captures.size(); ++i) {
         if (corvane::report::IsRecordingFolder(command.captures[i])) {
             failed |= !corvane::tools::ReportRecording(command.captures[i], command.folder, names[i],
-                                                       command.settingsPath, created);
+                                                       command.settingsPath, settings.bench,
+                                                       created);
             continue;
         }
         const std::string pdf = (std::filesystem::path(command.folder) / names[i]).string();

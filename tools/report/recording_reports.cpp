@@ -40,12 +40,12 @@ void TrimRecordingFolders(std::vector<std::string>& inputs) {
 
 bool ReportRecording(const std::string& runFolder, const std::string& outputFolder,
                      const std::string& name, const std::string& settingsPath,
-                     const QDateTime& created) {
+                     const performance::BenchSettings& bench, const QDateTime& created) {
     const std::string pdf = outputFolder.empty()
                                 ? report::ReportBesideRecording(runFolder)
                                 : (std::filesystem::path(outputFolder) / name).string();
     try {
-        report::WriteRunReport(pdf, runFolder, Criteria(settingsPath), {}, created);
+        report::WriteRunReport(pdf, runFolder, Criteria(settingsPath), bench, {}, created);
         return true;
     } catch (const files::FileError& error) {
         ReportFile(pdf, error.what());  // the report could not be written

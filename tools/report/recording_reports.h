@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "performance/performance.h"
+
 namespace corvane::tools {
 
 // True when every input names a recording folder (then -o may be left out).
@@ -15,10 +17,11 @@ bool AllRecordingFolders(const std::vector<std::string>& inputs);
 void TrimRecordingFolders(std::vector<std::string>& inputs);
 
 // The recording's report into outputFolder/name, or with no output folder
-// beside the recording as RUN_FOLDER.pdf. False when it could not be made,
-// said on standard error as "PATH: message".
+// beside the recording as RUN_FOLDER.pdf; the operating points' loops are
+// evaluated with `bench`. False when it could not be made, said on standard
+// error as "PATH: message".
 bool ReportRecording(const std::string& runFolder, const std::string& outputFolder,
                      const std::string& name, const std::string& settingsPath,
-                     const QDateTime& created);
+                     const performance::BenchSettings& bench, const QDateTime& created);
 
 }  // namespace corvane::tools

@@ -15,7 +15,6 @@
 #include "ui/performance/copyable_table.h"
 #include "ui/performance/curve_export.h"
 #include "ui/performance/performance_texts.h"
-#include "ui/performance/phase_calibration_dialog.h"
 #include "ui/performance/transducer_texts.h"
 #include "ui/performance/uncertainty_texts.h"
 
@@ -194,6 +193,8 @@ void PerformanceWindow::layOut() {
     layout->addWidget(averagedLoop_);
     layout->addWidget(calibratePhase_);
     layout->addWidget(phaseNote_);
+    layout->addWidget(calibrateFriction_);
+    layout->addWidget(frictionNote_);
 }
 
 void PerformanceWindow::showResult(const performance::PerformanceResult& result) {
@@ -222,7 +223,7 @@ void PerformanceWindow::showResult(const performance::PerformanceResult& result)
     // The averaged loop is a grab's; a dyna draws no PV graph to put it on.
     averagedLoop_->setVisible(!result.isDyna);
     showCurve(result);
-    calibratePhase_->setEnabled(performance::PreviewPhaseCalibration(result).has_value());
+    showCalibrations(result);
 }
 
 void PerformanceWindow::showEnergy(const performance::PerformanceResult& result) {
@@ -278,41 +279,11 @@ void PerformanceWindow::showCurve(const performance::PerformanceResult& result) 
     if (shown) curve_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-// The loop-closure warning and the phase calibration's button and note.
+// The loop-closure warning, and the calibrations' buttons and notes.
 void PerformanceWindow::createCalibrations() {
     loopClosure_ = StatusLabel(this);
     loopClosure_->setObjectName(QStringLiteral("loopClosure"));
-    calibratePhase_ = new QPushButton(QStringLiteral("Calibrate phase from this capture"), this);
-    calibratePhase_->setObjectName(QStringLiteral("CalibratePhaseButton"));
-    calibratePhase_->setToolTip(
-        QStringLiteral("From a grab of the engine turned with the heater off: the offset of the "
-                       "wide hole from maximum volume, with a preview of the corrected loop"));
-    calibratePhase_->setEnabled(false);
-    connect(calibratePhase_, &QPushButton::clicked, this, &PerformanceWindow::calibratePhase);
-    phaseNote_ = new QLabel(this);
-    phaseNote_->setObjectName(QStringLiteral("phaseNote"));
-    phaseNote_->setWordWrap(true);
-    phaseNote_->hide();
-}
-
-void PerformanceWindow::calibratePhase() {
-    if (!result_) return;
-    const auto preview = performance::PreviewPhaseCalibration(*result_);
-    if (!preview) return;
-    // Stored: said in the window, for the next evaluation to use.
-    auto store = [this](double offsetDeg) {
-        if (!phaseStore_ || !phaseStore_(offsetDeg)) return false;
-        phaseNote_->setText(
-            "PhaseOffset " +
-            QString::fromStdString(text::FixedText(offsetDeg, 2, format_.decimalMark, "")) +
-            "° stored in the settings file; the capture is evaluated with it.");
-        phaseNote_->show();
-        return true;
-    };
-    auto* dialog = new PhaseCalibrationDialog(*preview, result_->efficiency.heaterPowerW, format_,
-                                              store, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    createCalibrationButtons();
 }
 
 bool PerformanceWindow::averagedLoopShown() const { return averagedLoop_->isChecked(); }

@@ -5,6 +5,8 @@
 // A dyna: the power curve (power and torque against speed) with its maximum
 // and each point's uncertainty band, and "Save curve…". With the bench's
 // friction known, a grab's energy chain: heater → indicated → shaft + friction.
+// The bench's calibrations from the capture shown: the crank phase from a
+// motored grab, the friction from a dyna taken as a coast-down.
 // Every figure's expanded uncertainty, and on request the table of its sources.
 // A capture that cannot be evaluated shows why. Created hidden at start-up
 // and kept for the run; closing it only hides it.
@@ -61,6 +63,10 @@ public:
     // Where "Calibrate phase from this capture" stores an applied offset;
     // false when it could not (the store tells the user why).
     void setPhaseStore(std::function<bool(double offsetDeg)> store) { phaseStore_ = std::move(store); }
+    // Where "Calibrate friction from this capture" stores an applied fit, alike.
+    void setFrictionStore(std::function<bool(const performance::FrictionModel&)> store) {
+        frictionStore_ = std::move(store);
+    }
     QLabel* energyText() const { return energy_; }
     QPushButton* saveCurveButton() const { return saveCurve_; }
 
@@ -79,7 +85,10 @@ private:
     void layOut();
     void showCurve(const performance::PerformanceResult& result);
     void createCalibrations();
+    void createCalibrationButtons();
+    void showCalibrations(const performance::PerformanceResult& result);
     void calibratePhase();
+    void calibrateFriction();
     void showBand(const performance::PerformanceResult& result);
     void showEnergy(const performance::PerformanceResult& result);
 
@@ -100,6 +109,9 @@ private:
     QPushButton* calibratePhase_;
     QLabel* phaseNote_;
     std::function<bool(double)> phaseStore_;
+    QPushButton* calibrateFriction_;
+    QLabel* frictionNote_;
+    std::function<bool(const performance::FrictionModel&)> frictionStore_;
     QLabel* energy_;
     QPushButton* saveCurve_;
 };

@@ -5,19 +5,15 @@
 // hands the offset to the store (the settings file's [Performance]
 // PhaseOffset); Cancel leaves everything as it was.
 
-#include <QDialog>
 #include <functional>
 
 #include "performance/phase_preview.h"
 #include "text/number_format.h"
-
-class QCustomPlot;
-class QLabel;
-class QPushButton;
+#include "ui/performance/calibration_dialog.h"
 
 namespace corvane::ui {
 
-class PhaseCalibrationDialog : public QDialog {
+class PhaseCalibrationDialog : public CalibrationDialog {
     Q_OBJECT
 public:
     // Stores an offset; false when it could not (the store has told the user why).
@@ -30,11 +26,8 @@ public:
 
 private:
     void showPreview(const performance::PhasePreview& preview);
-    void apply();
 
     performance::PhasePreview preview_;
-    Store store_;
-    QCustomPlot* plot_;
 };
 
 // The lines above the preview: the estimate with its expanded uncertainty,

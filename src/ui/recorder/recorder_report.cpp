@@ -13,9 +13,11 @@ QString DefaultRunReportPath(const QString& runFolder) {
 
 QString SaveRunReport(const QString& runFolder, const QString& pdfPath,
                       const recording::SteadyCriteria& criteria,
+                      const performance::BenchSettings& bench,
                       const std::vector<recording::Stretch>& chosen) {
     try {
-        report::WriteRunReport(pdfPath.toStdString(), runFolder.toStdString(), criteria, chosen);
+        report::WriteRunReport(pdfPath.toStdString(), runFolder.toStdString(), criteria, bench,
+                               chosen);
     } catch (const std::exception& error) {  // nothing crosses the event loop
         return "Report not saved: " + QString::fromStdString(error.what());
     }

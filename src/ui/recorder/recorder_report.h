@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "performance/performance.h"
 #include "recording/operating_points.h"
 #include "recording/steady_state.h"
 
@@ -14,9 +15,11 @@ namespace corvane::ui {
 // Where the file dialog proposes the report: beside the recording folder.
 QString DefaultRunReportPath(const QString& runFolder);
 
-// Writes the report with the stretches the user chose; the window's status line: "Saved …" or why it was not.
+// Writes the report with the stretches the user chose, the points' loops
+// evaluated with `bench`; the window's status line: "Saved …" or why it was not.
 QString SaveRunReport(const QString& runFolder, const QString& pdfPath,
                       const recording::SteadyCriteria& criteria,
+                      const performance::BenchSettings& bench,
                       const std::vector<recording::Stretch>& chosen);
 
 }  // namespace corvane::ui

@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <fstream>
 
 #include "recording/recording_error.h"
@@ -147,14 +148,17 @@ QWidget* RecorderWindow::buildPoints() {
     column->addWidget(table_, 1);
     auto* buttons = new QHBoxLayout();
     auto* add = MakeButton("Add shown stretch", box);
+    auto* remove = MakeButton("Remove last chosen", box);
+    remove->setObjectName("RemoveChosenStretch");
     auto* copy = MakeButton("Copy table", box);
     auto* save = MakeButton("Save table…", box);
     auto* report = MakeButton("Save report…", box);
     report->setObjectName("SaveRunReport");
-    for (QPushButton* b : {add, copy, save, report}) buttons->addWidget(b);
+    for (QPushButton* b : {add, copy, save, report, remove}) buttons->addWidget(b);
     connect(report, &QPushButton::clicked, this, &RecorderWindow::chooseReportFile);
     column->addLayout(buttons);
     connect(add, &QPushButton::clicked, this, &RecorderWindow::addShownStretch);
+    connect(remove, &QPushButton::clicked, this, &RecorderWindow::removeLastChosen);
     connect(copy, &QPushButton::clicked, this, [this] {
         QApplication::clipboard()->setText(
             QString::fromStdString(recording::OperatingPointTable(points_, '\t')));
@@ -306,6 +310,7 @@ bool RecorderWindow::openRecording(const QString& runFolder) {
     if (!contents.cycles.empty()) showSteady(contents.cycles.back().steady);
     cycles_ = std::move(contents.cycles);
     events_ = std::move(contents.events);
+    chosen_ = std::move(contents.chosen);
     trends_->addCycles(cycles_);
     trends_->setEvents(events_);
     updatePoints();
@@ -316,10 +321,41 @@ bool RecorderWindow::openRecording(const QString& runFolder) {
 
 void RecorderWindow::addShownStretch() {
     const auto [fromS, toS] = trends_->shownSeconds();
-    const recording::Stretch stretch = recording::StretchBetween(cycles_, fromS, toS);
-    if (stretch.count == 0) return;
-    chosen_.push_back(stretch);
+    const recording::Stretch shown = recording::StretchBetween(cycles_, fromS, toS);
+    if (shown.count == 0) return;
+    // Up to the end of its last cycle: cycles still to come are not in it.
+    const recording::CycleRow& last = cycles_[shown.first + shown.count - 1];
+    const double lastEnd = last.rpm > 0 ? last.timeS + 60.0 / last.rpm : toS;
+    const recording::ChosenStretch chosen = recording::ChosenBetween(fromS, std::min(toS, lastEnd));
+    if (recording::CyclesOf(cycles_, chosen).count == 0) return;
+    chosen_.push_back(chosen);
+    keepChosen();
     updatePoints();
+}
+
+void RecorderWindow::removeLastChosen() {
+    if (chosen_.empty()) return;
+    chosen_.pop_back();
+    keepChosen();
+    updatePoints();
+}
+
+// Into the recording folder, so that reopening it and its report show them.
+void RecorderWindow::keepChosen() {
+    if (runFolder_.isEmpty()) return;
+    try {
+        recording::WriteChosenStretches(runFolder_.toStdString(), chosen_);
+    } catch (const std::exception& error) {  // nothing crosses the event loop
+        status_->setText(QString("The chosen stretches are not kept in the folder: ") +
+                         error.what());
+    }
+}
+
+std::vector<recording::Stretch> RecorderWindow::chosenCycles() const {
+    std::vector<recording::Stretch> stretches;
+    for (const recording::ChosenStretch& c : chosen_)
+        stretches.push_back(recording::CyclesOf(cycles_, c));
+    return stretches;
 }
 
 void RecorderWindow::updatePoints() {
@@ -330,8 +366,8 @@ void RecorderWindow::updatePoints() {
         points_.push_back(recording::OperatingPointOf(cycles_, s, false));
         shaded.emplace_back(points_.back().startS, points_.back().startS + points_.back().lengthS);
     }
-    for (const recording::Stretch& s : chosen_) {
-        points_.push_back(recording::OperatingPointOf(cycles_, s, true));
+    for (const recording::Stretch& s : chosenCycles()) {
+        if (s.count > 0) points_.push_back(recording::OperatingPointOf(cycles_, s, true));
     }
     std::sort(points_.begin(), points_.end(),
               [](const auto& a, const auto& b) { return a.startS < b.startS; });
@@ -390,7 +426,9 @@ bool RecorderWindow::saveReport(const QString& pdfPath) {
                                      : "Open or record a recording first");
         return false;
     }
-    const QString said = SaveRunReport(runFolder_, pdfPath, criteria_, chosen_);
+    const QString said = SaveRunReport(runFolder_, pdfPath, criteria_,
+                                       source_.bench ? source_.bench() : performance::BenchSettings{},
+                                       chosenCycles());
     status_->setText(said);
     return said.startsWith("Saved");
 }

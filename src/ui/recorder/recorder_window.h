@@ -12,7 +12,9 @@
 #include <memory>
 
 #include "daq/scan_stream.h"
+#include "performance/performance.h"
 #include "recording/background_recording.h"
+#include "recording/chosen_stretches.h"
 #include "recording/manifest.h"
 #include "recording/operating_points.h"
 #include "recording/steady_state.h"
@@ -42,6 +44,8 @@ struct RecorderSource {
     std::function<recording::Manifest(const daq::StreamFormat&)> manifest;
     // Read at every start (the settings file may have changed); none: the defaults.
     std::function<recording::SteadyCriteria()> steadyCriteria;
+    // The phase and calibration the report's loops are evaluated with; none: the defaults.
+    std::function<performance::BenchSettings()> bench;
 };
 
 class RecorderWindow : public QWidget {
@@ -69,8 +73,11 @@ public:
     bool openRecording(const QString& runFolder);
     // Takes what the recording's thread has done since (the timer does this every 25 ms).
     void poll();
-    // The visible time range of the trends as an operating point of its own.
+    // The visible time range of the trends as an operating point of its own,
+    // kept in the recording folder (also while recording).
     void addShownStretch();
+    // The stretch chosen last is no longer an operating point (nor in the folder).
+    void removeLastChosen();
     // The second from `seconds` of the recording shown becomes the main
     // window's capture (momentChosen); refused while recording or with none shown.
     void chooseMoment(double seconds);
@@ -115,6 +122,8 @@ private:
     void resetRun();
     QWidget* buildLoopsAndPoints(QWidget* parent);
     void showNewLoops();
+    void keepChosen();
+    std::vector<recording::Stretch> chosenCycles() const;
 
     RecorderSource source_;
     recording::SteadyCriteria criteria_;
@@ -123,7 +132,7 @@ private:
     std::unique_ptr<recording::BackgroundRecording> recording_;
     std::vector<recording::CycleRow> cycles_;
     std::vector<recording::Event> events_;
-    std::vector<recording::Stretch> chosen_;
+    std::vector<recording::ChosenStretch> chosen_;  // as kept in the folder
     std::vector<recording::OperatingPoint> points_;
     std::size_t pointsFromCycles_ = 0;  // cycles the points were last worked out from
 
