@@ -197,7 +197,8 @@ TEST_F(ReportTool, PageOneFiguresEqualBatchAndDetails) {
             EXPECT_EQ(files::KeepDigits(FigureAfter(page, rows[i])), fields[i + 1]) << rows[i];
 
         const std::vector<std::string> details = DetailsOf(dir, capture.name);
-        ASSERT_EQ(details.size(), 21u);  // 14 figures, 7 uncertainties
+        // 14 figures, 7 uncertainties, then the energy chain (3 figures, 3 uncertainties).
+        ASSERT_EQ(details.size(), 27u);
         EXPECT_NE(page.find("Uncertainty (k = 2)"), std::string::npos) << page;
         for (const auto& [label, between, column] : capture.details) {
             EXPECT_FALSE(details[column].empty()) << label;  // a figure is compared

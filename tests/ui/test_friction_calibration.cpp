@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 #include <charconv>
 #include <memory>
 
