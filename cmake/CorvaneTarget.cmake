@@ -33,6 +33,22 @@ function(corvane_precompile target)
   endif()
 endfunction()
 
+# The precompiled headers of another target, where this one parses the same
+# (QCustomPlot's header, made once for all the graph and window targets).
+function(corvane_precompile_like target origin)
+  if(CORVANE_PCH)
+    target_precompile_headers(${target} REUSE_FROM ${origin})
+  endif()
+endfunction()
+
+# A program whose moc output is included by its own source files (a test with
+# Q_OBJECT in its .cpp): its generated mocs_compilation.cpp is empty, and would
+# take seconds only to load the precompiled header.
+function(corvane_moc_without_precompile target)
+  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/mocs_compilation.cpp
+    TARGET_DIRECTORY ${target} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+endfunction()
+
 # A GoogleTest executable registered with ctest:
 #   corvane_gtest(name sources... [PREFIX prefix.] [ENVIRONMENT VAR=value...])
 # PREFIX starts every test's ctest name (so that ctest -R can pick a family);
@@ -45,10 +61,10 @@ function(corvane_gtest name)
   add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
   corvane_setup(${name})
   target_link_libraries(${name} PRIVATE GTest::gtest_main)
-  list(LENGTH arg_UNPARSED_ARGUMENTS sources)
-  if(sources GREATER 2)
-    corvane_precompile(${name} <gtest/gtest.h>)
-  endif()
+  # All compiled position-independent, as Qt demands of the programs linking
+  # it, so that they can share one precompiled GoogleTest header.
+  target_compile_options(${name} PRIVATE -fPIC)
+  corvane_precompile_like(${name} corvane_gtest_header)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   include(GoogleTest)
   set(properties)

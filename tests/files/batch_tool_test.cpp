@@ -315,8 +315,9 @@ TEST_F(BatchTool, FoldersAndListsTakeAnyNumberOfFiles) {
 // The same results file, messages and exit status on any number of threads,
 // for a batch that runs through and one that stops at a failing capture.
 TEST_F(BatchTool, EveryNumberOfThreadsGivesTheSameBatch) {
+    // Eleven captures, twice as many as the most threads asked for.
     std::string names;
-    for (int i = 0; i < 12; ++i) names += i % 5 == 2 ? " nodisks.CSV" : " grab300.CSV accel.CSV";
+    for (int i = 0; i < 6; ++i) names += i % 5 == 2 ? " nodisks.CSV" : " grab300.CSV accel.CSV";
     for (const std::string& batch : {names, names + " bad.CSV" + names, " --details d.CSV" + names,
                                      " --details d.CSV" + names + " bad.CSV" + names}) {
         const std::string captures = batch;
@@ -325,6 +326,7 @@ TEST_F(BatchTool, EveryNumberOfThreadsGivesTheSameBatch) {
         const ToolRun one = RunTool(dir, "-j 1 -o r.CSV" + captures);
         const std::string results = testing::ReadText(dir.File("r.CSV"));
         const std::string details = testing::ReadText(dir.File("d.CSV"));
+        const std::string printed = RunTool(dir, "-j 1" + captures).out;
         EXPECT_NE(one.err.find("nodisks.CSV: Please consult Help"), std::string::npos);
         for (const char* threads : {"-j 2", "-j 5", ""}) {
             std::filesystem::remove(dir.File("r.CSV"));
@@ -334,9 +336,7 @@ TEST_F(BatchTool, EveryNumberOfThreadsGivesTheSameBatch) {
             EXPECT_EQ(many.err, one.err) << threads;
             EXPECT_EQ(testing::ReadText(dir.File("r.CSV")), results) << threads;
             EXPECT_EQ(testing::ReadText(dir.File("d.CSV")), details) << threads;
-            EXPECT_EQ(RunTool(dir, std::string(threads) + captures).out,
-                      RunTool(dir, "-j 1" + captures).out)
-                << threads;
+            EXPECT_EQ(RunTool(dir, std::string(threads) + captures).out, printed) << threads;
         }
     }
     EXPECT_EQ(RunTool(dir, "-j 0 grab300.CSV").status, 2);
